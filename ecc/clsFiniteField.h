@@ -1,0 +1,49 @@
+#pragma once
+// Arithmetic in a finite field of q elements, 2 <= q <= 16384: GF(2^m) when q is a power
+// of two (elements are polynomials over GF(2), reduced by a given polynomial), otherwise
+// the integers modulo q (q taken as prime, not tested). Multiplication and division go
+// through logarithm tables built once by Init from a primitive element.
+
+#include <cstdint>
+
+class clsFiniteField {
+  public:
+    static constexpr std::int32_t TableSize = 16384;
+
+    // Sets the field up. Returns false, leaving the object unchanged, for a size outside
+    // 2..16384, polynomial 0 for a power-of-two size of at least 4, or a generator that is
+    // not 0 (search) or an element 1..size-1. Irreducibility and primality are not tested.
+    bool Init(std::int32_t size, std::int32_t polynomial, std::int32_t generator);
+
+    std::int32_t GetFieldSize() const { return FieldSize; }
+    std::int32_t GetPolynomial() const { return Polynomial; }
+    std::int32_t GetGenerator() const { return Generator; }
+
+    // Operands must be elements 0..q-1; they are not checked.
+    std::int32_t Add(std::int32_t a, std::int32_t b) const;
+    std::int32_t Subtract(std::int32_t a, std::int32_t b) const;
+    std::int32_t Negate(std::int32_t a) const;
+    std::int32_t Multiply(std::int32_t a, std::int32_t b) const;  // through the tables
+    std::int32_t Divide(std::int32_t a, std::int32_t b) const;    // 0 when either is 0
+    std::int32_t Inverse(std::int32_t a) const;                   // 0 for 0
+    std::int32_t Log(std::int32_t a) const;                       // LogTable as stored
+    std::int32_t Exp(std::int32_t n) const;                       // any integer exponent
+
+    // Without the tables. Divide/InverseDirect compute only in prime fields and q = 2.
+    std::int32_t MultiplyDirect(std::int32_t a, std::int32_t b) const;
+    std::int32_t DivideDirect(std::int32_t a, std::int32_t b) const;
+    std::int32_t InverseDirect(std::int32_t a) const;
+
+    // Smallest element whose powers run through all q-1 nonzero elements, or 0.
+    std::int32_t FindPrimitiveElement() const;
+
+  private:
+    bool IsPowerOfTwoSize() const { return (FieldSize & (FieldSize - 1)) == 0; }
+    void BuildTables(std::int32_t generator);
+
+    std::int32_t FieldSize = 0;
+    std::int32_t Polynomial = 0;
+    std::int32_t Generator = 0;
+    std::int16_t LogTable[TableSize] = {};
+    std::int16_t ExpTable[TableSize] = {};
+};

@@ -1,0 +1,48 @@
+#pragma once
+// Systematic Reed-Solomon encoder over a clsFiniteField. Init fixes a block shape (k data
+// symbols, n parity symbols) and builds the monic generator polynomial
+// g(x) = (x - p^r)(x - p^(r+1))...(x - p^(r+n-1)); EncodeBlock then computes the parity of
+// one block per call.
+//
+// A block is a polynomial, one coefficient per index (index = power of x): the k data
+// symbols at indices n..n+k-1 (the first data symbol at n+k-1), the parity at 0..n-1 (the
+// first parity symbol to transmit at n-1).
+
+#include <cstdint>
+#include <memory>
+
+#include "ecc/clsFiniteField.h"
+
+class clsReedSolomon {
+  public:
+    static constexpr std::int32_t MaxBlockLength = 1024;
+
+    // Returns false, changing nothing, for k <= 0, n <= 0, k + n > 1024 or firstRoot < 0;
+    // also when there is no field (neither given nor stored) or no primitive element.
+    // primitive 0 means: the stored Primitive, or else the field's generator.
+    bool Init(std::int32_t dataLength, std::int32_t parityLength,
+              std::shared_ptr<clsFiniteField> field, std::int32_t primitive,
+              std::int32_t firstRoot);
+
+    // Reads block[n..n+k-1], writes the parity into block[0..n-1]; block must hold at least
+    // n + k entries whose data entries are field elements. Does nothing before Init.
+    void EncodeBlock(std::int32_t* block) const;
+
+    std::shared_ptr<clsFiniteField> GetField() const { return Field; }
+    void SetField(std::shared_ptr<clsFiniteField> field) { Field = std::move(field); }
+    std::int32_t GetPrimitive() const { return Primitive; }
+    void SetPrimitive(std::int32_t value) { Primitive = value; }
+    std::int32_t GetDataLength() const { return DataLength; }
+    std::int32_t GetParityLength() const { return ParityLength; }
+    std::int32_t GetFirstRoot() const { return FirstRoot; }
+    // 0 for an index outside 0..1023.
+    std::int32_t GetGeneratorCoefficient(std::int32_t index) const;
+
+  private:
+    std::shared_ptr<clsFiniteField> Field;
+    std::int32_t DataLength = 0;
+    std::int32_t ParityLength = 0;
+    std::int32_t Primitive = 0;
+    std::int32_t FirstRoot = 0;
+    std::int32_t GeneratorPoly[MaxBlockLength] = {};
+};

@@ -1,0 +1,121 @@
+// The encoding driver: version choice, terminator and padding, error-correction blocks,
+// interleaving, and the matrix steps through to the picture.
+
+#include <vector>
+
+#include "encoder/clsQRCode.h"
+#include "render/mdlVexmora.h"
+
+namespace {
+
+// First and last version of each count-width class: the stream's length depends on the
+// version only through its class, so one measurement serves a whole class.
+constexpr std::int32_t kClassFirst[3] = {1, 10, 27};
+constexpr std::int32_t kClassLast[3] = {9, 26, 40};
+
+// Every byte costs more than 3 bits in any mode (3 digits take 10 bits), and no symbol
+// holds more than 23,648 data bits, so longer data can never fit.
+constexpr std::int32_t kMaxFittingCount = 23648 / 3;
+
+void WriteByte(std::uint8_t* bits, std::int32_t codeword, std::int32_t value) {
+    for (std::int32_t k = 0; k < 8; ++k) bits[8 * codeword + k] = (value >> (7 - k)) & 1;
+}
+
+std::int32_t ReadByte(const std::uint8_t* bits, std::int32_t codeword) {
+    std::int32_t value = 0;
+    for (std::int32_t k = 0; k < 8; ++k) value = (value << 1) | bits[8 * codeword + k];
+    return value;
+}
+
+}  // namespace
+
+std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_t count,
+                                           std::int32_t version, std::int32_t level,
+                                           std::int32_t mask, bool kanjiAllowed) {
+    if (level < 1 || level > 4) level = 2;
+    if (version < 0) return nullptr;
+    if (count > 0 && data == nullptr) return nullptr;
+    if (count > kMaxFittingCount) return nullptr;
+
+    std::vector<std::uint8_t> bitBuffer(BitBufferSize);
+
+    // Version: fixed, or the smallest whose data capacity holds the stream without its
+    // terminator (the terminator may be cut short or left out).
+    std::int32_t v = 0;
+    if (version >= 1 && version <= 40) {
+        v = version;
+    } else {
+        for (std::int32_t c = 0; c < 3 && v == 0; ++c) {
+            const std::int32_t n = BuildBitStream(bitBuffer.data(), BitBufferSize, data, count,
+                                                  kClassFirst[c], true, kanjiAllowed);
+            for (std::int32_t candidate = kClassFirst[c]; candidate <= kClassLast[c]; ++candidate) {
+                if (8 * GetDataCodewordCount(candidate, level) >= n - 4) {
+                    v = candidate;
+                    break;
+                }
+            }
+        }
+        if (v == 0) return nullptr;
+    }
+
+    const std::int32_t n =
+        BuildBitStream(bitBuffer.data(), BitBufferSize, data, count, v, false, kanjiAllowed);
+    const std::int32_t total = GetTotalCodewordCount(v);               // T
+    const std::int32_t blocks = GetEcBlockCount(v, level);             // B
+    const std::int32_t ecPerBlock = GetEcCodewordsPerBlock(v, level);  // E
+    const std::int32_t dataCodewords = total - blocks * ecPerBlock;    // D
+    if (n - 4 > 8 * dataCodewords) return nullptr;
+
+    // Terminator cut at the capacity, or zero bits to the codeword boundary and then the pad
+    // codewords 0xEC, 0x11 alternately (the buffer is already zero).
+    if (n <= 8 * dataCodewords) {
+        for (std::int32_t c = (n + 7) / 8, pad = 0; c < dataCodewords; ++c, pad ^= 1)
+            WriteByte(bitBuffer.data(), c, pad == 0 ? 0xEC : 0x11);
+    }
+
+    // Blocks: S short blocks of L-1 data codewords, then long ones of L. Data codewords are
+    // interleaved round by round (the last round only has long blocks), then the EC ones.
+    const std::int32_t longLength = (dataCodewords + blocks - 1) / blocks;  // L
+    const std::int32_t shortBlocks =
+        dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;  // S
+    if (!RsEncoder) RsEncoder = std::make_unique<clsReedSolomon>();
+    RsEncoder->Init(longLength, ecPerBlock, GaloisField, 0, 0);
+
+    std::vector<std::uint8_t> codewordBits(BitBufferSize);
+    std::int32_t block[BlockBufferSize];
+    for (std::int32_t b = 0, next = 0; b < blocks; ++b) {
+        const std::int32_t length = b < shortBlocks ? longLength - 1 : longLength;
+        block[ecPerBlock + longLength - 1] = 0;  // a short block's leading zero coefficient
+        for (std::int32_t j = 0; j < length; ++j, ++next) {
+            const std::int32_t value = ReadByte(bitBuffer.data(), next);
+            const std::int32_t position =
+                j < longLength - 1 ? j * blocks + b : (longLength - 1) * blocks + (b - shortBlocks);
+            WriteByte(codewordBits.data(), position, value);
+            block[ecPerBlock + length - 1 - j] = value;
+        }
+        RsEncoder->EncodeBlock(block);
+        for (std::int32_t k = 0; k < ecPerBlock; ++k)
+            WriteByte(codewordBits.data(), dataCodewords + k * blocks + b,
+                      block[ecPerBlock - 1 - k]);
+    }
+
+    // The matrix: three extra light rows and columns make every row a multiple of 4 bytes
+    // and become part of the quiet zone.
+    const std::int32_t size = GetSymbolSize(v);
+    const std::int32_t stride = size + 3;
+    std::vector<std::uint8_t> symbol(static_cast<std::size_t>(stride) * stride);
+    std::vector<std::uint8_t> dataMatrix(static_cast<std::size_t>(size) * size);
+    DrawFunctionPatterns(symbol.data(), stride, v);
+    PlaceCodewords(symbol.data(), stride, dataMatrix.data(), size, codewordBits.data(), 8 * total);
+    const std::int32_t applied = ApplyMask(dataMatrix.data(), size, mask);
+    for (std::int32_t y = 0; y < size; ++y) {
+        for (std::int32_t x = 0; x < size; ++x) {
+            std::uint8_t& cell = symbol[y * stride + x];
+            const std::uint8_t w = cell == 0 ? dataMatrix[y * size + x] : cell;
+            cell = w & 1;
+        }
+    }
+    WriteVersionInformation(symbol.data(), stride, v);
+    WriteFormatInformation(symbol.data(), stride, size, level, applied);
+    return mdlVexmora::MatrixToPicture(symbol.data(), stride, stride, 4, 4, 1, 1);
+}

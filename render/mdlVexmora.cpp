@@ -1,0 +1,44 @@
+#include "render/mdlVexmora.h"
+
+#include <cstring>
+#include <new>
+
+namespace mdlVexmora {
+
+std::array<std::uint32_t, 256> SymbolPalette() {
+    std::array<std::uint32_t, 256> palette{};  // 3..255 black
+    palette[0] = 0xFFFFFF;
+    palette[1] = 0x000000;
+    palette[2] = 0x808080;
+    return palette;
+}
+
+std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t width,
+                                         std::int32_t height, std::int32_t left, std::int32_t top,
+                                         std::int32_t right, std::int32_t bottom) {
+    if (cells == nullptr || width < 1 || height < 1 || left < 0 || top < 0 || right < 0 ||
+        bottom < 0)
+        return nullptr;
+    const std::int64_t canvasWidth = std::int64_t{left} + width + right;
+    const std::int64_t canvasHeight = std::int64_t{top} + height + bottom;
+    if (canvasWidth > MaxPictureSide || canvasHeight > MaxPictureSide) return nullptr;
+
+    auto* bitmap = new (std::nothrow) Bitmap;
+    if (bitmap == nullptr) return nullptr;
+    bitmap->width = static_cast<std::int32_t>(canvasWidth);
+    bitmap->height = static_cast<std::int32_t>(canvasHeight);
+    bitmap->palette = SymbolPalette();
+    bitmap->indices.assign(static_cast<std::size_t>(canvasWidth * canvasHeight), 0);  // white
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::memcpy(bitmap->indices.data() + (top + y) * canvasWidth + left,
+                    cells + static_cast<std::size_t>(y) * width, static_cast<std::size_t>(width));
+    }
+    return BitmapToPicture(bitmap, true);
+}
+
+std::shared_ptr<Picture> BitmapToPicture(Bitmap* bitmap, bool takeOwnership) {
+    if (bitmap == nullptr) return nullptr;
+    return std::make_shared<Picture>(bitmap, takeOwnership);
+}
+
+}  // namespace mdlVexmora

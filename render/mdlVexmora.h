@@ -1,0 +1,30 @@
+#pragma once
+// Turns a module matrix into a picture: one pixel per cell on a white canvas enlarged by
+// margins, through the symbol palette (0 white, 1 black, 2 grey, 3..255 black).
+
+#include <cstdint>
+#include <memory>
+
+#include "render/Picture.h"
+
+namespace mdlVexmora {
+
+// The largest canvas side accepted; larger requests give no picture.
+constexpr std::int32_t MaxPictureSide = 32767;
+
+// The 256-entry symbol palette as 0xRRGGBB.
+std::array<std::uint32_t, 256> SymbolPalette();
+
+// cells: width * height cells, row by row from the top, no row padding. Result: a picture
+// of (left + width + right) x (top + height + bottom) pixels, white but for the cells drawn
+// at (left + x, top + y). No picture for null cells, a width or height below 1, a negative
+// margin or a side above MaxPictureSide.
+std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t width,
+                                         std::int32_t height, std::int32_t left, std::int32_t top,
+                                         std::int32_t right, std::int32_t bottom);
+
+// Wraps a bitmap in a picture; no picture for a null bitmap. With takeOwnership the
+// picture deletes the bitmap when its last reference goes.
+std::shared_ptr<Picture> BitmapToPicture(Bitmap* bitmap, bool takeOwnership);
+
+}  // namespace mdlVexmora
