@@ -1,5 +1,6 @@
 #include "ecc/clsFiniteField.h"
 
+#include <algorithm>
 #include <cmath>
 
 bool clsFiniteField::Init(std::int32_t size, std::int32_t polynomial, std::int32_t generator) {
@@ -33,6 +34,10 @@ bool clsFiniteField::Init(std::int32_t size, std::int32_t polynomial, std::int32
 
 void clsFiniteField::BuildTables(std::int32_t g) {
     const std::int32_t q = FieldSize;
+    // A generator that is not primitive leaves elements unreached: they must not keep the
+    // logarithms of an earlier, larger field, which would index past this field's tables.
+    std::fill(LogTable, LogTable + q, 0);
+    std::fill(ExpTable, ExpTable + q, 0);
     LogTable[0] = 0;
     LogTable[1] = 0;
     LogTable[g] = 1;

@@ -1,11 +1,28 @@
 #!/usr/bin/env bash
-# Installs what is missing, configures, builds with warnings as errors and runs every test.
+# Installs what is missing, then configures, builds with warnings as errors and runs every
+# test three ways: a normal build, a short bounded fuzzing run of each fuzz target, and the
+# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Environment: BUILD_DIR (default build/ci), FUZZ_SECONDS per target (default 60; 0 skips).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh
 
 build=${BUILD_DIR:-build/ci}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQRDESK_WERROR=ON
-cmake --build "$build" -j "$(nproc)"
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+jobs=$(nproc)
+
+echo "== normal build and tests"
+cmake -S . -B "$build/normal" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQRDESK_WERROR=ON
+cmake --build "$build/normal" -j "$jobs"
+ctest --test-dir "$build/normal" --output-on-failure -j "$jobs"
+
+if [ "${FUZZ_SECONDS:-60}" -gt 0 ]; then
+    echo "== fuzzing, ${FUZZ_SECONDS:-60} s per target"
+    FUZZ_BUILD_DIR="$build/fuzz" scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+fi
+
+echo "== sanitizer build and tests"
+cmake -S . -B "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DQRDESK_WERROR=ON -DQRDESK_SANITIZE=ON
+cmake --build "$build/sanitize" -j "$jobs"
+ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
+    ctest --test-dir "$build/sanitize" --output-on-failure -j "$jobs"
