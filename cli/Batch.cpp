@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "cli/BatchWrite.h"
 #include "cli/Generate.h"
-#include "cli/NewFile.h"
 #include "common/SymbolImage.h"
 
 namespace qrdesk::cli {
@@ -211,25 +211,17 @@ void Work(const CliOptions& options, const QDir& outDir, JobQueue& queue, Report
             continue;
         }
         QString error;
-        if (options.force) {
-            if (!WriteFileAtomically(path, file.bytes, &error)) {
+        switch (WriteBatchFile(path, file.bytes, options.force, &error)) {
+            case WriteResult::Written:
+                break;
+            case WriteResult::Exists:
+                reporter.Failed(job.line, kInputOutput,
+                                QStringLiteral("%1 exists (--force replaces it)").arg(path));
+                continue;
+            case WriteResult::Failed:
                 reporter.Failed(job.line, kInputOutput,
                                 QStringLiteral("cannot write %1: %2").arg(path, error));
                 continue;
-            }
-        } else {
-            switch (WriteNewFile(path, file.bytes, &error)) {
-                case NewFileResult::Written:
-                    break;
-                case NewFileResult::Exists:
-                    reporter.Failed(job.line, kInputOutput,
-                                    QStringLiteral("%1 exists (--force replaces it)").arg(path));
-                    continue;
-                case NewFileResult::Failed:
-                    reporter.Failed(job.line, kInputOutput,
-                                    QStringLiteral("cannot write %1: %2").arg(path, error));
-                    continue;
-            }
         }
         reporter.Written();
     }
@@ -312,6 +304,14 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
                        QStringLiteral("cannot read %1: %2").arg(inputName, Reason(reader.Error())));
     queue.Close();
     for (std::thread& t : threads) t.join();
+
+    // The files were not synced one by one; once they are on disk the batch is done.
+    const int dirFd =
+        ::open(QFile::encodeName(options.outDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0 || ::syncfs(dirFd) != 0)
+        reporter.Error(kInputOutput, QStringLiteral("cannot sync the files in %1 to disk: %2")
+                                         .arg(options.outDir, Reason(errno)));
+    if (dirFd >= 0) ::close(dirFd);
     return reporter.Finish(number, empty);
 }
 
