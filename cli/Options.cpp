@@ -261,7 +261,8 @@ encoding. With --encoding ansi the text is converted from UTF-8 to the code page
 iconv; characters the code page lacks become "?". Input that is not valid UTF-8 is refused.
 
 Options:
-  -o, --output FILE         output file (default qrcode.bmp); .bmp or .png decides the format
+  -o, --output FILE         output file (default qrcode.bmp), replaced atomically when it
+                            exists; .bmp or .png decides the format
   --symbol-version auto|1..40
                             symbol version (default auto: the smallest that holds the text)
   --level L|M|Q|H           error-correction level (default M)
