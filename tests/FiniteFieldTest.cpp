@@ -179,3 +179,29 @@ TEST(FiniteField, FailedInitLeavesTheEarlierFieldIntact) {
     EXPECT_EQ(field.GetGenerator(), 3);
     EXPECT_EQ(field.Multiply(3, 5), 1);
 }
+
+// Found by fuzzing: a generator that is not primitive reaches only some elements, and the
+// others kept the logarithms of an earlier, larger field, so Inverse read before the start
+// of the table. Every result must stay an element of the new field.
+TEST(FiniteField, NonPrimitiveGeneratorAfterALargerFieldStaysInRange) {
+    clsFiniteField field;
+    ASSERT_TRUE(field.Init(16384, 0x402B, 2));  // x^14 + x^5 + x^3 + x + 1
+    ASSERT_TRUE(field.Init(7, 0, 6));           // 6 has order 2 modulo 7
+    for (std::int32_t a = 0; a < 7; ++a) {
+        for (std::int32_t b = 0; b < 7; ++b) {
+            for (const std::int32_t r :
+                 {field.Multiply(a, b), field.Divide(a, b), field.Inverse(a), field.Exp(a - b)}) {
+                EXPECT_GE(r, 0) << a << "," << b;
+                EXPECT_LT(r, 7) << a << "," << b;
+            }
+        }
+    }
+}
+
+TEST(FiniteField, GeneratorOutsideTheFieldIsRefused) {
+    clsFiniteField field;
+    EXPECT_FALSE(field.Init(256, 285, 256));
+    EXPECT_FALSE(field.Init(256, 285, -1));
+    EXPECT_FALSE(field.Init(7, 0, 20000));
+    EXPECT_EQ(field.GetFieldSize(), 0);
+}
