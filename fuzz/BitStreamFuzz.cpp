@@ -1,12 +1,14 @@
-// BuildBitStream with arbitrary bytes: measuring and writing agree on the length, nothing is
-// written at or past the buffer's end, the stream parses back into segments that cover the
-// data exactly, and with Kanji not allowed no Kanji segment appears.
+// BuildBitStream with arbitrary bytes: measuring and writing agree on the length and with
+// the plain reference search bit for bit, nothing is written at or past the buffer's end,
+// the stream parses back into segments that cover the data exactly, and with Kanji not
+// allowed no Kanji segment appears.
 
 #include <cstdlib>
 #include <vector>
 
 #include "encoder/clsQRCode.h"
 #include "fuzz/FuzzInput.h"
+#include "tests/ReferenceSegmentation.h"
 
 namespace {
 
@@ -93,8 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                         version, false, kanjiAllowed);
     Check(measured == written);
     for (std::int32_t k = 0; k < kGuard; ++k) Check(buffer[bufferSize + k] == 0xA5);
+    const auto expected = reference::BitStream(bytes, count, version, kanjiAllowed);
+    Check(written == static_cast<std::int32_t>(expected.size()));
     if (written <= bufferSize) {
-        for (std::int32_t k = 0; k < written; ++k) Check(buffer[k] <= 1);
+        for (std::int32_t k = 0; k < written; ++k) Check(buffer[k] == expected[k]);
         Check(ParseSegments(buffer.data(), written, version, kanjiAllowed) == count);
     }
     return 0;
