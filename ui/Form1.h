@@ -36,7 +36,6 @@ class Form1 : public QWidget {
 
     const QString& IsCreate() const { return TavroIsCreate; }
     const clsQRCode* Encoder() const { return encoder_.get(); }
-    const ProgramOptions& Options() const { return options_; }
 
     // The save command's path: the chosen file name (not its folders) in lower case, with
     // ".bmp" appended unless it already ends so.
