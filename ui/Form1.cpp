@@ -80,6 +80,7 @@ void Form1::CreateWebPanel() {
         view->setObjectName("WebBrow");
         view->setGeometry(plain->geometry());
         setTabOrder(ui_->Text1, view);
+        ui_->WebBrow = nullptr;
         delete plain;
         return;
     }
