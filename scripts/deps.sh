@@ -9,6 +9,8 @@ packages=(
     libzxing-dev                                # independent decoder for round trips
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     qt6-base-dev libgl-dev                      # the window and the command line
+    qt6-webengine-dev                           # the window's web panel (optional at build time)
+    fonts-droid-fallback                        # Chinese glyphs for the window's captions
     "$@"
 )
 

@@ -1,0 +1,203 @@
+// The generate command: refusals, option mapping, text bytes, pictures and their sizes.
+
+#include "WindowFixture.h"
+#include "common/SymbolImage.h"
+
+namespace {
+
+QImage Expected(const QByteArray& bytes, int version, int level, int mask, bool kanji) {
+    clsQRCode encoder;
+    const auto picture =
+        encoder.Encode(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                       static_cast<std::int32_t>(bytes.size()), version, level, mask, kanji);
+    return picture ? qrdesk::PictureToImage(*picture) : QImage();
+}
+
+bool OnlyBlackAndWhite(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y) & 0xFFFFFF;
+            if (p != 0 && p != 0xFFFFFF) return false;
+        }
+    return true;
+}
+
+TEST_F(WindowTest, EmptyTextIsRefusedAndChangesNothing) {
+    Click("Command1");
+    EXPECT_EQ(messages, std::vector<QString>{kNoText});
+    EXPECT_EQ(window->IsCreate(), "no");
+    EXPECT_EQ(window->Encoder(), nullptr);
+    EXPECT_TRUE(Picture1()->Picture().isNull());
+
+    Generate("abc");
+    const QImage before = Picture1()->Picture();
+    ASSERT_FALSE(before.isNull());
+    Text1()->clear();
+    QTest::keyClick(Find("Command1"), Qt::Key_Space);  // keyboard activation too
+    EXPECT_EQ(messages, (std::vector<QString>{kNoText, kNoText}));
+    EXPECT_EQ(Picture1()->Picture(), before);
+    EXPECT_EQ(window->IsCreate(), "ok");
+}
+
+TEST_F(WindowTest, BlanksAndLineBreaksAreEncoded) {
+    Generate(" \n ");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(DecodeImage(Picture1()->Picture()), QByteArray(" \n "));
+}
+
+TEST_F(WindowTest, ListIndexesMapToEncoderOptions) {
+    struct Case {
+        int versionIndex, levelIndex, maskIndex;
+        int version, level, mask;
+        const char* ecLevel;
+    };
+    const Case cases[] = {
+        {0, 1, 0, 0, 2, -1, "M"},  {40, 0, 1, 40, 1, 0, "L"}, {1, 3, 8, 1, 4, 7, "H"},
+        {10, 2, 5, 10, 3, 4, "Q"}, {2, 0, 3, 2, 1, 2, "L"},
+    };
+    const QByteArray text = "HELLO 123";
+    for (const Case& c : cases) {
+        List(0)->setCurrentIndex(c.versionIndex);
+        List(1)->setCurrentIndex(c.levelIndex);
+        List(2)->setCurrentIndex(c.maskIndex);
+        Generate(text);
+        const QImage expected = Expected(text, c.version, c.level, c.mask, false);
+        ASSERT_FALSE(expected.isNull());
+        EXPECT_EQ(Image1()->Picture(), expected) << c.versionIndex << " " << c.maskIndex;
+        const QImage shown = Picture1()->Picture();
+        EXPECT_EQ(DecodeImage(shown), text);
+        clsQRCode decoderCheck;
+        if (c.version > 0) {
+            EXPECT_EQ(Image1()->Picture().width(), decoderCheck.GetSymbolSize(c.version) + 8);
+        }
+    }
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(window->IsCreate(), "ok");
+}
+
+TEST_F(WindowTest, TextBecomesTheChosenBytesWithKanjiOnlyForShiftJis) {
+    struct Case {
+        const char* codePage;
+        int encodingIndex;
+        const char* text;
+        const char* hex;
+        bool kanji;
+        bool telling;  // the other Kanji choice gives another symbol
+    };
+    const Case cases[] = {
+        {"GBK", 1, "abc", "616263", false, false},
+        {"GBK", 1, "二", "e4ba8c", false, false},
+        {"GBK", 1, "😀", "f09f9880", false, false},
+        {"GBK", 1, "ああああ", "e38182e38182e38182e38182", false, true},  // pairs like Kanji
+        {"GBK", 0, "二维码", "b6feceacc2eb", false, false},
+        {"GBK", 0, "丂", "8140", false, true},   // 81 40 would pass for a Kanji pair
+        {"GBK", 0, "a😀", "613f", false, false},  // not in the code page: "?"
+        {"SHIFT_JIS", 0, "漢字", "8abf8e9a", true, true},
+        {"SHIFT_JIS", 1, "ああああ", "e38182e38182e38182e38182", false, true},
+        {"CP932", 0, "漢字", "8abf8e9a", true, true},
+    };
+    for (const Case& c : cases) {
+        qrdesk::ProgramOptions options;
+        options.ansiCodePage = c.codePage;
+        Open(options);
+        List(3)->setCurrentIndex(c.encodingIndex);
+        Generate(QString::fromUtf8(c.text));
+        const QByteArray bytes = QByteArray::fromHex(c.hex);
+        const QImage expected = Expected(bytes, 0, 2, -1, c.kanji);
+        EXPECT_EQ(Image1()->Picture(), expected) << c.codePage << " " << c.text;
+        if (!c.kanji) {
+            EXPECT_EQ(DecodeImage(Picture1()->Picture()), bytes) << c.text;
+        }
+        if (c.telling) {
+            EXPECT_NE(expected, Expected(bytes, 0, 2, -1, !c.kanji)) << c.text;
+        }
+    }
+}
+
+TEST_F(WindowTest, PicturesAreStretchedToTheDisplaySize) {
+    struct Case {
+        int option;  // -1: none chosen
+        int edge;
+    };
+    const Case cases[] = {{-1, 600}, {0, 200}, {1, 400}, {2, 600}};
+    for (const Case& c : cases) {
+        Open({});
+        if (c.option >= 0) QTest::mouseClick(SizeOption(c.option), Qt::LeftButton);
+        Generate("abc");
+        EXPECT_EQ(Image1()->Picture().size(), QSize(29, 29));  // version 1 and its quiet zone
+        EXPECT_EQ(Image1()->size(), QSize(29, 29));            // takes the picture's size
+        const QImage shown = Picture1()->Picture();
+        EXPECT_EQ(shown.size(), QSize(c.edge, c.edge)) << c.option;
+        EXPECT_TRUE(OnlyBlackAndWhite(shown)) << c.option;  // replicated, not smoothed
+        EXPECT_EQ(DecodeImage(shown), QByteArray("abc")) << c.option;
+    }
+}
+
+TEST_F(WindowTest, OneEncoderForTheWindowAndBothPicturesReplaced) {
+    Generate("abc");
+    const clsQRCode* first = window->Encoder();
+    ASSERT_NE(first, nullptr);
+    const QImage firstShown = Picture1()->Picture();
+    List(0)->setCurrentIndex(5);
+    List(1)->setCurrentIndex(3);
+    Generate("second text");
+    EXPECT_EQ(window->Encoder(), first);
+    EXPECT_EQ(Image1()->Picture().size(), QSize(45, 45));
+    EXPECT_NE(Picture1()->Picture(), firstShown);
+    EXPECT_EQ(DecodeImage(Picture1()->Picture()), QByteArray("second text"));
+}
+
+TEST_F(WindowTest, TooLongTextClearsThePicturesAndTells) {
+    struct Case {
+        int versionIndex;
+        QString text;
+    };
+    const Case cases[] = {
+        {1, QString(18, 'a')},    // version 1-L holds 17 bytes
+        {0, QString(2954, 'a')},  // no version holds it (40-L: 2953 bytes)
+    };
+    for (const Case& c : cases) {
+        Open({});
+        Generate("abc");
+        ASSERT_FALSE(Picture1()->Picture().isNull());
+        List(0)->setCurrentIndex(c.versionIndex);
+        List(1)->setCurrentIndex(0);
+        Generate(c.text);
+        EXPECT_EQ(messages, std::vector<QString>{kTooLong});
+        EXPECT_TRUE(Image1()->Picture().isNull());
+        EXPECT_TRUE(Picture1()->Picture().isNull());
+        EXPECT_EQ(window->IsCreate(), "ok");
+        // Nothing is left to save under the new text's name.
+        Click("Command2");
+        EXPECT_EQ(messages, (std::vector<QString>{kTooLong, kNothingToSave}));
+        EXPECT_TRUE(dialogCalls.empty());
+    }
+    // The largest that fits still makes a symbol.
+    Open({});
+    List(1)->setCurrentIndex(0);
+    Generate(QString(2953, 'a'));
+    EXPECT_EQ(Image1()->Picture().width(), 177 + 8);
+}
+
+TEST_F(WindowTest, ListWithoutSelectionStopsSilently) {
+    Generate("abc");
+    const QImage before = Picture1()->Picture();
+    List(2)->setCurrentIndex(-1);
+    Generate("xyz");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Picture1()->Picture(), before);
+
+    Open({});
+    List(0)->setCurrentIndex(-1);
+    Generate("abc");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(window->IsCreate(), "ok");
+    EXPECT_EQ(window->Encoder(), nullptr);
+    EXPECT_TRUE(Picture1()->Picture().isNull());
+    // "ok" without a picture: nothing to save.
+    Click("Command2");
+    EXPECT_EQ(messages, std::vector<QString>{kNothingToSave});
+    EXPECT_TRUE(dialogCalls.empty());
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+#pragma once
+// The window's own control kinds: a drawing box that keeps a persistent picture, an image
+// control that shows its picture unscaled and reports clicks, and the text box whose
+// got-focus selection survives the click that focused it.
+
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QWidget>
+
+namespace qrdesk {
+
+// Keeps one picture and paints it from its top-left corner, unscaled; the rest of the box
+// shows its background. Without a picture it shows only the background.
+class PictureBox : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    const QImage& Picture() const { return picture_; }
+    void SetPicture(const QImage& picture);
+    void ClearPicture() { SetPicture({}); }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QImage picture_;
+};
+
+// A picture on the window's own surface: transparent, takes the picture's size when one is
+// set, and emits clicked() for a press and release of the left button inside it.
+class ImageControl : public PictureBox {
+    Q_OBJECT
+  public:
+    explicit ImageControl(QWidget* parent = nullptr);
+    void SetPicture(const QImage& picture);
+    void ClearPicture() { PictureBox::SetPicture({}); }
+
+  signals:
+    void clicked();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    bool pressed_ = false;
+};
+
+// A multi-line text box that emits gotFocus() whenever it takes the keyboard focus. When the
+// focus came with a mouse press, that press (and the drag and release that follow it) does
+// not move the cursor, so a selection made on getting the focus stays.
+class PromptTextBox : public QPlainTextEdit {
+    Q_OBJECT
+  public:
+    explicit PromptTextBox(QWidget* parent = nullptr);
+
+  signals:
+    void gotFocus();
+
+  protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    enum class Swallow { None, NextPress, UntilRelease };
+    Swallow swallow_ = Swallow::None;
+};
+
+}  // namespace qrdesk

@@ -1,0 +1,68 @@
+#pragma once
+// The main window: the symbol display, the settings frame with its four lists, three size
+// options, text box and two commands, and the web panel.
+
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include <QWidget>
+
+#include "encoder/clsQRCode.h"
+#include "ui/ProgramOptions.h"
+
+class QComboBox;
+class QRadioButton;
+
+namespace Ui {
+class Form1;
+}
+
+namespace qrdesk {
+
+class Form1 : public QWidget {
+    Q_OBJECT
+  public:
+    explicit Form1(const ProgramOptions& options = {}, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The modal windows the commands open. Tests replace them so that none blocks.
+    std::function<void(const QString& text)> ShowMessage;
+    std::function<bool(const QString& question)> AskYesNo;
+    std::function<QString(const QString& title, const QString& filter, int filterIndex,
+                          const QString& initialFolder, int flags, QWidget* owner)>
+        ShowSaveDialog;
+
+    const QString& IsCreate() const { return TavroIsCreate; }
+    const clsQRCode* Encoder() const { return encoder_.get(); }
+
+    // The save command's path: the chosen file name (not its folders) in lower case, with
+    // ".bmp" appended unless it already ends so.
+    static QString BitmapPath(const QString& chosenPath);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void Form_Load();
+    void Form_Resize();
+    void Command1_Click();
+    void Command2_Click();
+    void Image1_Click();
+    void Option1_Click(int index);
+    void Text1_Change();
+    void Text1_GotFocus();
+    void CreateWebPanel();
+
+    std::unique_ptr<Ui::Form1> ui_;
+    std::array<QComboBox*, 4> cmb1_{};
+    std::array<QRadioButton*, 3> Option1_{};
+    ProgramOptions options_;
+
+    QString TavroEwmTxt;
+    QString TavroIsCreate;
+    std::unique_ptr<clsQRCode> encoder_;  // made by the first generation, kept for the window
+};
+
+}  // namespace qrdesk
