@@ -7,6 +7,7 @@ packages=(
     cmake g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
     libzxing-dev                                # independent decoder for round trips
+    libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
     qt6-base-dev libgl-dev                      # the window and the command line
     "$@"
 )
