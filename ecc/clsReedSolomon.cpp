@@ -41,14 +41,72 @@ bool clsReedSolomon::Init(std::int32_t dataLength, std::int32_t parityLength,
                 Field->Add(GeneratorPoly[j - 1], Field->Multiply(GeneratorPoly[j], r));
         GeneratorPoly[0] = Field->Multiply(GeneratorPoly[0], r);
     }
+    ResetProductRows();
     return true;
+}
+
+void clsReedSolomon::ResetProductRows() {
+    RowsField = nullptr;
+    const std::int32_t q = Field->GetFieldSize();
+    // Only GF(2^m) up to 256 elements, where products are linear in a: (a xor b) * g is
+    // a * g xor b * g.
+    if (q < 2 || q > 256 || (q & (q - 1)) != 0 || ParityLength > MaxRowLength) return;
+    std::fill(std::begin(RowReady), std::end(RowReady), false);
+    RowsField = Field.get();
+    RowsFieldSize = q;
+    RowsPolynomial = Field->GetPolynomial();
+    RowsGenerator = Field->GetGenerator();
+}
+
+const std::int32_t* clsReedSolomon::ProductRow(std::int32_t a) const {
+    const std::int32_t n = ParityLength;
+    std::int32_t* row = ProductRows + a * n;
+    if (!RowReady[a]) {
+        const std::int32_t low = a & -a;  // lowest set bit; a itself for 0 and powers of two
+        if (a == low) {
+            for (std::int32_t j = 0; j < n; ++j) row[j] = Field->Multiply(a, GeneratorPoly[j]);
+        } else {
+            const std::int32_t* high = ProductRow(a ^ low);
+            const std::int32_t* single = ProductRow(low);
+            for (std::int32_t j = 0; j < n; ++j) row[j] = high[j] ^ single[j];
+        }
+        RowReady[a] = true;
+    }
+    return row;
+}
+
+bool clsReedSolomon::RowsMatchField() const {
+    return RowsField != nullptr && RowsField == Field.get() &&
+           RowsFieldSize == Field->GetFieldSize() && RowsPolynomial == Field->GetPolynomial() &&
+           RowsGenerator == Field->GetGenerator();
 }
 
 void clsReedSolomon::EncodeBlock(std::int32_t* block) const {
     const std::int32_t k = DataLength, n = ParityLength;
     if (!Field || k <= 0 || n <= 0 || block == nullptr) return;
-    std::int32_t work[MaxBlockLength] = {};
+    // Only entries 0..n+k-1 are used: the remainder's n start at 0, the data are copied.
+    std::int32_t work[MaxBlockLength];
+    std::fill(work, work + n, 0);
     std::copy(block + n, block + n + k, work + n);
+
+    if (RowsMatchField()) {
+        // Every data symbol an element (the rows hold only those): no bit at or above q.
+        std::int32_t any = 0;
+        for (std::int32_t i = n; i < n + k; ++i) any |= work[i];
+        if (static_cast<std::uint32_t>(any) < static_cast<std::uint32_t>(RowsFieldSize)) {
+            // Long division with the product rows; subtraction is exclusive or here, and a
+            // zero lead subtracts nothing.
+            for (std::int32_t i = k - 1; i >= 0; --i) {
+                const std::int32_t lead = work[n + i];
+                const std::int32_t* row =
+                    RowReady[lead] ? ProductRows + lead * n : ProductRow(lead);
+                std::int32_t* target = work + i;
+                for (std::int32_t j = 0; j < n; ++j) target[j] ^= row[j];
+            }
+            std::copy(work, work + n, block);  // negation changes nothing in GF(2^m)
+            return;
+        }
+    }
     // Long division by g(x), highest power first; work[n + i] is never read again.
     for (std::int32_t i = k - 1; i >= 0; --i) {
         const std::int32_t lead = work[n + i];

@@ -16,6 +16,9 @@
 class clsReedSolomon {
   public:
     static constexpr std::int32_t MaxBlockLength = 1024;
+    // Shapes up to this many parity symbols over fields of at most 256 elements get the
+    // product rows below (QR Code needs at most 30).
+    static constexpr std::int32_t MaxRowLength = 64;
 
     // Returns false, changing nothing, for k <= 0, n <= 0, k + n > 1024 or firstRoot < 0;
     // also when there is no field (neither given nor stored) or no primitive element.
@@ -39,10 +42,26 @@ class clsReedSolomon {
     std::int32_t GetGeneratorCoefficient(std::int32_t index) const;
 
   private:
+    // Sets up the product rows for the current generator when the field allows it.
+    void ResetProductRows();
+    bool RowsMatchField() const;
+    // Row a of the products, made on first use.
+    const std::int32_t* ProductRow(std::int32_t a) const;
+
     std::shared_ptr<clsFiniteField> Field;
     std::int32_t DataLength = 0;
     std::int32_t ParityLength = 0;
     std::int32_t Primitive = 0;
     std::int32_t FirstRoot = 0;
     std::int32_t GeneratorPoly[MaxBlockLength] = {};
+
+    // Row a (n entries from a * n) holds a * GeneratorPoly[j] for j = 0..n-1: one step of
+    // the long division is then a row of exclusive ors, with no multiplication left in the
+    // loop. A row is made the first time its lead occurs (RowReady) and kept until the next
+    // Init. Valid only for the field as it was at Init (RowsField and its size, polynomial
+    // and generator); otherwise EncodeBlock multiplies through the field.
+    mutable std::int32_t ProductRows[256 * MaxRowLength] = {};
+    mutable bool RowReady[256] = {};
+    const clsFiniteField* RowsField = nullptr;
+    std::int32_t RowsFieldSize = 0, RowsPolynomial = 0, RowsGenerator = 0;
 };

@@ -1,0 +1,103 @@
+// The fast paths added for speed against the plain arithmetic they replace: Reed-Solomon
+// parity through product rows against long division through the field's own Multiply.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "ecc/clsFiniteField.h"
+#include "ecc/clsReedSolomon.h"
+
+namespace {
+
+std::shared_ptr<clsFiniteField> Field(std::int32_t size, std::int32_t polynomial) {
+    auto field = std::make_shared<clsFiniteField>();
+    EXPECT_TRUE(field->Init(size, polynomial, 0));
+    return field;
+}
+
+// Parity of block[n..n+k-1] by schoolbook long division through the field.
+std::vector<std::int32_t> ReferenceParity(const clsFiniteField& f, const clsReedSolomon& rs,
+                                          const std::vector<std::int32_t>& block) {
+    const std::int32_t k = rs.GetDataLength(), n = rs.GetParityLength();
+    std::vector<std::int32_t> work(block.begin(), block.begin() + n + k);
+    std::fill(work.begin(), work.begin() + n, 0);
+    for (std::int32_t i = k - 1; i >= 0; --i) {
+        const std::int32_t lead = work[n + i];
+        for (std::int32_t j = 0; j < n; ++j)
+            work[i + j] = f.Subtract(work[i + j], f.Multiply(lead, rs.GetGeneratorCoefficient(j)));
+    }
+    std::vector<std::int32_t> parity(n);
+    for (std::int32_t j = 0; j < n; ++j) parity[j] = f.Negate(work[j]);
+    return parity;
+}
+
+TEST(FastPath, ReedSolomonKnownAnswer) {
+    clsReedSolomon rs;
+    ASSERT_TRUE(rs.Init(16, 10, Field(256, 285), 0, 0));
+    const std::int32_t data[16] = {0x10, 0x20, 0x0C, 0x56, 0x61, 0x80, 0xEC, 0x11,
+                                   0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11};
+    std::int32_t block[26] = {};
+    for (int i = 0; i < 16; ++i) block[10 + 15 - i] = data[i];
+    rs.EncodeBlock(block);
+    const std::int32_t expected[10] = {0xA5, 0x24, 0xD4, 0xC1, 0xED, 0x36, 0xC7, 0x87, 0x2C, 0x55};
+    for (int m = 0; m < 10; ++m) EXPECT_EQ(block[9 - m], expected[m]) << m;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(block[10 + 15 - i], data[i]);  // data untouched
+}
+
+TEST(FastPath, ReedSolomonRowsAgreeWithFieldArithmetic) {
+    struct Shape {
+        std::int32_t size, polynomial, k, n;
+    };
+    const Shape shapes[] = {
+        {256, 285, 16, 10},  {256, 285, 118, 30},  {256, 285, 1, 1},
+        {256, 285, 200, 64}, {256, 285, 50, 65},  // beyond the rows: plain path
+        {256, 301, 40, 20},  {16, 19, 11, 4},      {2, 0, 7, 3},
+        {7, 0, 5, 3},        {1024, 1033, 30, 12},
+    };
+    std::uint32_t seed = 7;
+    for (const Shape& s : shapes) {
+        const auto field = Field(s.size, s.polynomial);
+        clsReedSolomon rs;
+        ASSERT_TRUE(rs.Init(s.k, s.n, field, 0, 0)) << s.size << " " << s.k << " " << s.n;
+        for (int trial = 0; trial < 20; ++trial) {
+            std::vector<std::int32_t> block(s.n + s.k);
+            for (auto& v : block) {
+                seed = seed * 1664525u + 1013904223u;
+                v = static_cast<std::int32_t>((seed >> 8) % s.size);
+            }
+            if (trial == 0) std::fill(block.begin(), block.end(), 0);
+            const auto expected = ReferenceParity(*field, rs, block);
+            rs.EncodeBlock(block.data());
+            for (std::int32_t j = 0; j < s.n; ++j)
+                ASSERT_EQ(block[j], expected[j]) << s.size << " " << s.k << " " << s.n;
+        }
+    }
+}
+
+TEST(FastPath, ReedSolomonFollowsAFieldChangedAfterInit) {
+    // Rows made for one field must not be used once the field is replaced or set up anew.
+    auto field = Field(256, 285);
+    clsReedSolomon rs;
+    ASSERT_TRUE(rs.Init(20, 8, field, 0, 0));
+    std::vector<std::int32_t> block(28);
+    for (int i = 0; i < 28; ++i) block[i] = (i * 37 + 11) % 16;
+    rs.EncodeBlock(block.data());  // makes rows for GF(256)
+
+    auto other = Field(16, 19);
+    rs.SetField(other);
+    auto expected = ReferenceParity(*other, rs, block);
+    auto copy = block;
+    rs.EncodeBlock(copy.data());
+    EXPECT_EQ(std::vector<std::int32_t>(copy.begin(), copy.begin() + 8), expected);
+
+    rs.SetField(field);
+    ASSERT_TRUE(field->Init(256, 301, 0));  // same object, another field
+    expected = ReferenceParity(*field, rs, block);
+    copy = block;
+    rs.EncodeBlock(copy.data());
+    EXPECT_EQ(std::vector<std::int32_t>(copy.begin(), copy.begin() + 8), expected);
+}
+
+}  // namespace
