@@ -1,8 +1,10 @@
 // Segmentation of the data into numeric, alphanumeric, byte and Kanji segments by a
 // cheapest-bit-stream search, and the data bit stream it gives.
 
-#include <vector>
+#include <array>
+#include <memory>
 
+#include "encoder/BitPack.h"
 #include "encoder/clsQRCode.h"
 
 namespace {
@@ -32,19 +34,7 @@ std::int32_t ContinuingCost(std::int32_t mode, std::int32_t runLength) {
     }
 }
 
-// Writes the low width bits of value, most significant first.
-void WriteBits(std::uint8_t* bits, std::int32_t& position, std::int32_t value, std::int32_t width) {
-    for (std::int32_t k = width - 1; k >= 0; --k) bits[position++] = (value >> k) & 1;
-}
-
-std::int32_t KanjiValue(std::uint8_t lead, std::uint8_t trail) {
-    const std::int32_t base = lead <= 0x9F ? 0x81 : 0xC1;
-    return (lead - base) * 0xC0 + (trail - 0x40);
-}
-
-}  // namespace
-
-std::int32_t clsQRCode::GetCharClass(std::uint8_t byte) {
+constexpr std::int32_t CharClassOf(std::uint8_t byte) {
     if (byte >= '0' && byte <= '9') return 1;
     if (byte >= 'A' && byte <= 'Z') return 2;
     switch (byte) {
@@ -63,31 +53,154 @@ std::int32_t clsQRCode::GetCharClass(std::uint8_t byte) {
     }
 }
 
-std::int32_t clsQRCode::GetAlphanumericValue(std::uint8_t byte) {
-    if (byte >= '0' && byte <= '9') return byte - 0x30;
-    if (byte >= 'A' && byte <= 'Z') return byte - 0x37;
-    switch (byte) {
-        case ' ':
-            return 36;
-        case '$':
-            return 37;
-        case '%':
-            return 38;
-        case '*':
-            return 39;
-        case '+':
-            return 40;
-        case '-':
-            return 41;
-        case '.':
-            return 42;
-        case '/':
-            return 43;
-        case ':':
-            return 44;
-        default:
-            return 0;
+constexpr auto kCharClass = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (int b = 0; b < 256; ++b) table[b] = static_cast<std::uint8_t>(CharClassOf(b));
+    return table;
+}();
+
+// Writes the low width bits of value, most significant first, one byte per bit.
+void WriteBits(std::uint8_t* bits, std::int32_t& position, std::int32_t value, std::int32_t width) {
+    for (std::int32_t k = width - 1; k >= 0; --k) bits[position++] = (value >> k) & 1;
+}
+
+// The same for width <= 16 in two table look-ups; it writes 16 entries, so the caller
+// makes sure that the 16 - width entries after the field are its own to overwrite.
+void WriteBitsWide(std::uint8_t* bits, std::int32_t& position, std::int32_t value,
+                   std::int32_t width) {
+    const std::uint32_t aligned = static_cast<std::uint32_t>(value) << (16 - width);
+    bitpack::SpreadByte(bits + position, static_cast<std::uint8_t>(aligned >> 8));
+    bitpack::SpreadByte(bits + position + 8, static_cast<std::uint8_t>(aligned));
+    position += width;
+}
+
+constexpr auto kAlphanumericValue = [] {
+    std::array<std::uint8_t, 256> table{};
+    const char* symbols = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+    for (int v = 0; v < 45; ++v) table[static_cast<std::uint8_t>(symbols[v])] = v;
+    return table;
+}();
+
+// Costs of one count-width class.
+struct CostModel {
+    std::int32_t open[4];      // header and first character of a segment
+    std::int32_t maxCount[4];  // characters one segment may hold
+};
+
+// The cheapest and second cheapest cells of a row, each the first of its cost in mode order.
+struct RowMinima {
+    std::int32_t min1, mode1, min2, mode2;
+};
+
+RowMinima FindMinima(const clsQRCode::SegmentCell* row) {
+    RowMinima r{row[0].cost, 0, 0x7FFFFFFF, -1};
+    for (std::int32_t j = 1; j < 4; ++j) {
+        if (row[j].cost < r.min1) {
+            r.min2 = r.min1;
+            r.mode2 = r.mode1;
+            r.min1 = row[j].cost;
+            r.mode1 = j;
+        } else if (row[j].cost < r.min2) {
+            r.min2 = row[j].cost;
+            r.mode2 = j;
+        }
     }
+    return r;
+}
+
+// One cell from the row p before its character: the first cheapest of the four candidates
+// in predecessor mode order, as a scan taking only strictly cheaper candidates finds it. Every
+// candidate but the one in the cell's own mode costs that cell plus the opening cost, so
+// only the own-mode candidate and the cheapest other cell (min) need comparing.
+clsQRCode::SegmentCell BestCell(std::int32_t m, const clsQRCode::SegmentCell* p,
+                                const RowMinima& min, const CostModel& c) {
+    const clsQRCode::SegmentCell& same = p[m];
+    const bool continues = same.runLength < c.maxCount[m];
+    const std::int32_t own =
+        same.cost + (continues ? ContinuingCost(m, same.runLength) : c.open[m]);
+    const std::int32_t otherMode = m != min.mode1 ? min.mode1 : min.mode2;
+    const std::int32_t other = (m != min.mode1 ? min.min1 : min.min2) + c.open[m];
+    if (own < other || (own == other && m < otherMode))
+        return {m, own, continues ? same.runLength + 1 : 1};
+    return {otherMode, other, 1};
+}
+
+std::int32_t KanjiValue(std::uint8_t lead, std::uint8_t trail) {
+    const std::int32_t base = lead <= 0x9F ? 0x81 : 0xC1;
+    return (lead - base) * 0xC0 + (trail - 0x40);
+}
+
+constexpr clsQRCode::SegmentCell kInfeasibleCell{0, clsQRCode::InfeasibleCost, 0};
+
+// Row 0: each possible mode opens the first segment.
+void FillFirstRow(clsQRCode::SegmentCell* here, std::int32_t charClass, const CostModel& c) {
+    here[0] = {-1, c.open[0], 1};
+    here[1] = charClass == 1 ? clsQRCode::SegmentCell{-1, c.open[1], 1} : kInfeasibleCell;
+    here[2] = charClass != 0 ? clsQRCode::SegmentCell{-1, c.open[2], 1} : kInfeasibleCell;
+    here[3] = kInfeasibleCell;
+}
+
+// Row i >= 1 (here) from the rows of bytes i-1 (prev) and i-2 (prev2, null for i = 1).
+inline void FillRow(clsQRCode::SegmentCell* here, const clsQRCode::SegmentCell* prev,
+                    const clsQRCode::SegmentCell* prev2, std::int32_t charClass, bool kanji,
+                    const CostModel& c) {
+    constexpr std::int32_t kInfeasible = clsQRCode::InfeasibleCost;
+    if (charClass == 0 && !kanji && prev[1].cost == kInfeasible && prev[2].cost == kInfeasible &&
+        prev[3].cost == kInfeasible) {
+        // Inside a run where only byte mode was possible: every other candidate costs more
+        // than the infeasible mark, so the byte cell continues (or reopens at its limit).
+        const bool continues = prev[0].runLength < c.maxCount[0];
+        here[0] = {0, prev[0].cost + (continues ? 8 : c.open[0]),
+                   continues ? prev[0].runLength + 1 : 1};
+        here[1] = here[2] = here[3] = kInfeasibleCell;
+        return;
+    }
+    const RowMinima min = FindMinima(prev);
+    here[0] = BestCell(0, prev, min, c);
+    here[1] = charClass == 1 ? BestCell(1, prev, min, c) : kInfeasibleCell;
+    here[2] = charClass != 0 ? BestCell(2, prev, min, c) : kInfeasibleCell;
+    if (!kanji)
+        here[3] = kInfeasibleCell;
+    else if (prev2 == nullptr)
+        here[3] = {-1, c.open[3], 1};  // the Kanji character is the first of the data
+    else
+        here[3] = BestCell(3, prev2, FindMinima(prev2), c);
+}
+
+struct LastRow {
+    clsQRCode::SegmentCell cells[4];
+};
+
+// The search over all rows. Each row needs only the two before it, which are kept in local
+// copies; the whole table (count rows of four cells) is filled only when it is given, for
+// back-tracking.
+template <bool kKeepTable>
+LastRow Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, const CostModel& c,
+               clsQRCode::SegmentCell* table) {
+    clsQRCode::SegmentCell prev2[4], prev[4], here[4];
+    FillFirstRow(prev, kCharClass[data[0]], c);
+    if constexpr (kKeepTable) std::copy(prev, prev + 4, table);
+    for (std::int32_t i = 1; i < count; ++i) {
+        const bool kanji = kanjiAllowed && clsQRCode::IsKanjiPair(data[i - 1], data[i]);
+        FillRow(here, prev, i >= 2 ? prev2 : nullptr, kCharClass[data[i]], kanji, c);
+        if constexpr (kKeepTable)
+            std::copy(here, here + 4, table + 4 * static_cast<std::size_t>(i));
+        std::copy(prev, prev + 4, prev2);
+        std::copy(here, here + 4, prev);
+    }
+    LastRow last;
+    std::copy(prev, prev + 4, last.cells);
+    return last;
+}
+
+}  // namespace
+
+std::int32_t clsQRCode::GetCharClass(std::uint8_t byte) {
+    return kCharClass[byte];
+}
+
+std::int32_t clsQRCode::GetAlphanumericValue(std::uint8_t byte) {
+    return kAlphanumericValue[byte];
 }
 
 bool clsQRCode::IsKanjiPair(std::uint8_t first, std::uint8_t second) {
@@ -110,62 +223,40 @@ std::int32_t clsQRCode::BuildBitStream(std::uint8_t* bitBuffer, std::int32_t buf
 
     const std::int32_t* width = kCountWidth[CountWidthClass(version)];
     std::int32_t maxCount[kModeCount];
-    std::int32_t openCost[kModeCount];
+    CostModel costs;
     for (std::int32_t m = 0; m < kModeCount; ++m) {
         maxCount[m] = (1 << width[m]) - 1;
-        openCost[m] = 4 + width[m] + kCharBits[m];
+        costs.maxCount[m] = maxCount[m];
+        costs.open[m] = 4 + width[m] + kCharBits[m];
     }
-
-    // Row i, column m: cheapest stream for bytes 0..i whose last segment is mode m.
-    std::vector<SegmentCell> table(static_cast<std::size_t>(count) * kModeCount);
-    auto cell = [&](std::int32_t row, std::int32_t mode) -> SegmentCell& {
-        return table[static_cast<std::size_t>(row) * kModeCount + mode];
+    auto finalMode = [](const SegmentCell* last) {
+        std::int32_t best = 0;
+        for (std::int32_t m = 1; m < kModeCount; ++m)
+            if (last[m].cost < last[best].cost) best = m;
+        return best;
     };
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::int32_t charClass = GetCharClass(data[i]);
-        const bool possible[kModeCount] = {
-            true, charClass == 1, charClass != 0,
-            kanjiAllowed && i >= 1 && IsKanjiPair(data[i - 1], data[i])};
-        for (std::int32_t m = 0; m < kModeCount; ++m) {
-            SegmentCell& here = cell(i, m);
-            if (!possible[m]) {
-                here = {0, InfeasibleCost, 0};
-                continue;
-            }
-            const std::int32_t p = i - (m == ModeKanji ? 2 : 1);  // row before this character
-            if (p < 0) {
-                here = {-1, openCost[m], 1};
-                continue;
-            }
-            std::int32_t best = 0x7FFFFFFF, bestMode = 0, bestRun = 1;
-            // Candidates in mode order, taken only when strictly cheaper: ties go to the
-            // lowest predecessor mode, even over continuing the current segment.
-            for (std::int32_t j = 0; j < kModeCount; ++j) {
-                const SegmentCell& before = cell(p, j);
-                const bool continues = j == m && before.runLength < maxCount[m];
-                const std::int32_t candidate =
-                    before.cost + (continues ? ContinuingCost(m, before.runLength) : openCost[m]);
-                if (candidate < best) {
-                    best = candidate;
-                    bestMode = j;
-                    bestRun = continues ? before.runLength + 1 : 1;
-                }
-            }
-            here = {bestMode, best, bestRun};
-        }
+
+    if (measureOnly) {
+        const LastRow row = Search<false>(data, count, kanjiAllowed, costs, nullptr);
+        return row.cells[finalMode(row.cells)].cost + kTerminator;
     }
 
-    std::int32_t finalMode = 0;
-    for (std::int32_t m = 1; m < kModeCount; ++m)
-        if (cell(count - 1, m).cost < cell(count - 1, finalMode).cost) finalMode = m;
-    const std::int32_t bitCount = cell(count - 1, finalMode).cost + kTerminator;
-    if (measureOnly) return bitCount;
+    // Row i, column m: cheapest stream for bytes 0..i whose last segment is mode m. Every
+    // field of every cell is written, so the table needs no clearing.
+    std::unique_ptr<SegmentCell[]> table(
+        new SegmentCell[static_cast<std::size_t>(count) * kModeCount]);
+    const LastRow lastRow = Search<true>(data, count, kanjiAllowed, costs, table.get());
+    const std::int32_t last = finalMode(lastRow.cells);
+    const std::int32_t bitCount = lastRow.cells[last].cost + kTerminator;
     // A stream the buffer cannot hold is not written: the caller sees it cannot fit.
     if (bitBuffer == nullptr || bitCount > bufferSize) return bitCount;
+    auto cell = [&](std::int32_t i, std::int32_t m) -> SegmentCell& {
+        return table[static_cast<std::size_t>(i) * kModeCount + m];
+    };
 
     // Back-track the chosen path; both bytes of a Kanji character carry the Kanji mode.
     std::vector<std::uint8_t> byteModes(static_cast<std::size_t>(count));
-    for (std::int32_t i = count - 1, m = finalMode; i >= 0;) {
+    for (std::int32_t i = count - 1, m = last; i >= 0;) {
         byteModes[i] = static_cast<std::uint8_t>(m);
         const std::int32_t previous = cell(i, m).prevMode;
         if (m == ModeKanji) {
@@ -176,52 +267,55 @@ std::int32_t clsQRCode::BuildBitStream(std::uint8_t* bitBuffer, std::int32_t buf
         }
         m = previous;
     }
-    table = {};
+    table.reset();
     maxCount[ModeKanji] *= 2;  // now in bytes
 
+    // Fields go in 16 entries at a time while the stream goes on for 16 more entries, so
+    // nothing past its end is touched.
     std::int32_t position = 0;
+    auto put = [&](std::int32_t value, std::int32_t fieldWidth) {
+        if (position + 16 <= bitCount)
+            WriteBitsWide(bitBuffer, position, value, fieldWidth);
+        else
+            WriteBits(bitBuffer, position, value, fieldWidth);
+    };
     for (std::int32_t s = 0; s < count;) {
         const std::int32_t m = byteModes[s];
         std::int32_t n = 1;
         while (s + n < count && byteModes[s + n] == m && n < maxCount[m]) ++n;
 
-        WriteBits(bitBuffer, position, kIndicator[m], 4);
-        WriteBits(bitBuffer, position, m == ModeKanji ? n / 2 : n, width[m]);
+        put(kIndicator[m], 4);
+        put(m == ModeKanji ? n / 2 : n, width[m]);
         const std::uint8_t* segment = data + s;
         switch (m) {
             case ModeByte:
-                for (std::int32_t k = 0; k < n; ++k) WriteBits(bitBuffer, position, segment[k], 8);
+                for (std::int32_t k = 0; k < n; ++k) put(segment[k], 8);
                 break;
             case ModeNumeric: {
                 std::int32_t k = 0;
                 for (; k + 3 <= n; k += 3)
-                    WriteBits(bitBuffer, position,
-                              (segment[k] & 0x0F) * 100 + (segment[k + 1] & 0x0F) * 10 +
-                                  (segment[k + 2] & 0x0F),
-                              10);
-                if (n - k == 1) WriteBits(bitBuffer, position, segment[k] & 0x0F, 4);
-                if (n - k == 2)
-                    WriteBits(bitBuffer, position,
-                              (segment[k] & 0x0F) * 10 + (segment[k + 1] & 0x0F), 7);
+                    put((segment[k] & 0x0F) * 100 + (segment[k + 1] & 0x0F) * 10 +
+                            (segment[k + 2] & 0x0F),
+                        10);
+                if (n - k == 1) put(segment[k] & 0x0F, 4);
+                if (n - k == 2) put((segment[k] & 0x0F) * 10 + (segment[k + 1] & 0x0F), 7);
                 break;
             }
             case ModeAlphanumeric: {
                 std::int32_t k = 0;
                 for (; k + 2 <= n; k += 2)
-                    WriteBits(bitBuffer, position,
-                              GetAlphanumericValue(segment[k]) * 45 +
-                                  GetAlphanumericValue(segment[k + 1]),
-                              11);
-                if (k < n) WriteBits(bitBuffer, position, GetAlphanumericValue(segment[k]), 6);
+                    put(kAlphanumericValue[segment[k]] * 45 + kAlphanumericValue[segment[k + 1]],
+                        11);
+                if (k < n) put(kAlphanumericValue[segment[k]], 6);
                 break;
             }
             default:
                 for (std::int32_t k = 0; k + 1 < n; k += 2)
-                    WriteBits(bitBuffer, position, KanjiValue(segment[k], segment[k + 1]), 13);
+                    put(KanjiValue(segment[k], segment[k + 1]), 13);
                 break;
         }
         s += n;
     }
-    WriteBits(bitBuffer, position, 0, kTerminator);
+    put(0, kTerminator);
     return position;
 }

@@ -1,13 +1,17 @@
-// The fast paths added for speed against the plain arithmetic they replace: Reed-Solomon
-// parity through product rows against long division through the field's own Multiply.
+// The fast paths added for speed against what they stand for: Reed-Solomon parity through
+// product rows against long division through the field's own Multiply; the measuring pass
+// (two rows kept) against the writing pass (whole table); the automatic version, which skips
+// classes that cannot hold the data, against the smallest fixed version that does.
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ecc/clsFiniteField.h"
 #include "ecc/clsReedSolomon.h"
+#include "encoder/clsQRCode.h"
 
 namespace {
 
@@ -98,6 +102,75 @@ TEST(FastPath, ReedSolomonFollowsAFieldChangedAfterInit) {
     copy = block;
     rs.EncodeBlock(copy.data());
     EXPECT_EQ(std::vector<std::int32_t>(copy.begin(), copy.begin() + 8), expected);
+}
+
+// Runs of digits, capitals, lower case, Shift JIS pairs and odd bytes, so that every mode
+// and many switches between them occur.
+std::vector<std::uint8_t> MixedBytes(std::uint32_t seed, int count) {
+    static const char* sets[] = {
+        "0123456789", "ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:", "abcdefghijklmnopqrstuvwxyz"};
+    std::vector<std::uint8_t> out;
+    while (static_cast<int>(out.size()) < count) {
+        seed = seed * 1664525u + 1013904223u;
+        const std::uint32_t r = seed >> 8;
+        const int kind = static_cast<int>(r % 5), run = 1 + static_cast<int>((r >> 4) % 40);
+        for (int k = 0; k < run && static_cast<int>(out.size()) < count; ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            const std::uint32_t t = seed >> 8;
+            if (kind < 3) {
+                const std::string set = sets[kind];
+                out.push_back(static_cast<std::uint8_t>(set[t % set.size()]));
+            } else if (kind == 3) {
+                out.push_back(static_cast<std::uint8_t>(0x81 + t % 0x1F));  // a Kanji pair
+                out.push_back(static_cast<std::uint8_t>(0x40 + (t >> 8) % 0xC0));
+            } else {
+                out.push_back(static_cast<std::uint8_t>(t));
+            }
+        }
+    }
+    out.resize(count);
+    return out;
+}
+
+TEST(FastPath, MeasuringAndWritingGiveTheSameLength) {
+    const clsQRCode qr;
+    std::vector<std::uint8_t> bits(clsQRCode::BitBufferSize);
+    for (int count : {1, 2, 3, 5, 17, 100, 255, 256, 600, 1500, 3000}) {
+        for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+            const auto data = MixedBytes(seed * 977 + count, count);
+            for (int version : {1, 10, 27}) {
+                for (bool kanji : {true, false}) {
+                    const int measured =
+                        qr.BuildBitStream(nullptr, 0, data.data(), count, version, true, kanji);
+                    const int written =
+                        qr.BuildBitStream(bits.data(), clsQRCode::BitBufferSize, data.data(), count,
+                                          version, false, kanji);
+                    ASSERT_EQ(measured, written) << count << " " << seed << " " << version;
+                }
+            }
+        }
+    }
+}
+
+TEST(FastPath, AutomaticVersionIsTheSmallestThatHolds) {
+    clsQRCode qr;
+    for (int count : {10, 150, 400, 900, 1300, 2000}) {
+        for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+            const auto data = MixedBytes(seed * 31 + count, count);
+            for (int level = 1; level <= 4; ++level) {
+                const auto automatic = qr.Encode(data.data(), count, 0, level, 0);
+                int smallest = 0;
+                for (int v = 1; v <= 40 && smallest == 0; ++v)
+                    if (qr.Encode(data.data(), count, v, level, 0)) smallest = v;
+                if (smallest == 0) {
+                    EXPECT_FALSE(automatic) << count << " " << level;
+                    continue;
+                }
+                ASSERT_TRUE(automatic) << count << " " << level;
+                EXPECT_EQ(automatic->Width(), 4 * smallest + 17 + 8) << count << " " << level;
+            }
+        }
+    }
 }
 
 }  // namespace
