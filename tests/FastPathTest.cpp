@@ -1,7 +1,8 @@
 // The fast paths added for speed against what they stand for: Reed-Solomon parity through
 // product rows against long division through the field's own Multiply; the measuring pass
 // (two rows kept) against the writing pass (whole table); the automatic version, which skips
-// classes that cannot hold the data, against the smallest fixed version that does.
+// classes that cannot hold the data, against the smallest fixed version that does; masking
+// by repeated pattern rows and the placement walk against the cell-by-cell rules.
 
 #include <gtest/gtest.h>
 
@@ -169,6 +170,76 @@ TEST(FastPath, AutomaticVersionIsTheSmallestThatHolds) {
                 ASSERT_TRUE(automatic) << count << " " << level;
                 EXPECT_EQ(automatic->Width(), 4 * smallest + 17 + 8) << count << " " << level;
             }
+        }
+    }
+}
+
+bool Inverts(int mask, int x, int y) {  // the standard's conditions, i = row y, j = column x
+    switch (mask) {
+        case 0:
+            return (y + x) % 2 == 0;
+        case 1:
+            return y % 2 == 0;
+        case 2:
+            return x % 3 == 0;
+        case 3:
+            return (y + x) % 3 == 0;
+        case 4:
+            return (y / 2 + x / 3) % 2 == 0;
+        case 5:
+            return (y * x) % 2 + (y * x) % 3 == 0;
+        case 6:
+            return ((y * x) % 2 + (y * x) % 3) % 2 == 0;
+        default:
+            return ((y + x) % 2 + (y * x) % 3) % 2 == 0;
+    }
+}
+
+TEST(FastPath, MaskPatternsCellByCell) {
+    const clsQRCode qr;
+    for (int size : {1, 2, 5, 6, 7, 11, 12, 13, 21, 57, 177, 181, 361}) {
+        for (int mask = -1; mask <= 8; ++mask) {
+            std::vector<std::uint8_t> matrix(static_cast<std::size_t>(size) * size);
+            for (std::size_t i = 0; i < matrix.size(); ++i) matrix[i] = (i * 7919 >> 3) & 1;
+            const auto before = matrix;
+            const int used = mask < 0 || mask > 7 ? 0 : mask;
+            ASSERT_EQ(qr.ApplyMask(matrix.data(), size, mask), used);
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    ASSERT_EQ(matrix[y * size + x], before[y * size + x] ^ Inverts(used, x, y))
+                        << size << " " << mask << " " << x << " " << y;
+        }
+    }
+}
+
+TEST(FastPath, PlacementWalkCellByCell) {
+    const clsQRCode qr;
+    for (int version = 1; version <= 40; ++version) {
+        const int size = qr.GetSymbolSize(version), stride = size + 3;
+        std::vector<std::uint8_t> symbol(static_cast<std::size_t>(stride) * stride);
+        qr.DrawFunctionPatterns(symbol.data(), stride, version);
+        const int total = 8 * qr.GetTotalCodewordCount(version);
+        std::vector<std::uint8_t> bits(total);
+        for (int i = 0; i < total; ++i) bits[i] = (i * 2654435761u >> 13) & 1;
+        for (int bitCount : {total, total / 3, 1}) {
+            // The reference: the zig-zag order, one cell at a time.
+            std::vector<std::uint8_t> expected(static_cast<std::size_t>(size) * size);
+            int i = 0;
+            auto visit = [&](int x, int y) {
+                if (i < bitCount && symbol[y * stride + x] == 0) expected[y * size + x] = bits[i++];
+            };
+            for (int x = size; x >= 5;) {
+                int c = x - 2 < 6 ? x - 3 : x - 2;
+                for (int y = size - 1; y >= 0; --y) visit(c + 1, y), visit(c, y);
+                x -= 4;
+                c = x < 6 ? x - 1 : x;
+                for (int y = 0; y < size; ++y) visit(c + 1, y), visit(c, y);
+            }
+            std::vector<std::uint8_t> placed(static_cast<std::size_t>(size) * size);
+            EXPECT_EQ(qr.PlaceCodewords(symbol.data(), stride, placed.data(), size, bits.data(),
+                                        bitCount),
+                      i);
+            EXPECT_EQ(placed, expected) << version << " " << bitCount;
         }
     }
 }
