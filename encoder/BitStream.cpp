@@ -23,7 +23,7 @@ std::int32_t CountWidthClass(std::int32_t version) {
 }
 
 // Bits a character adds to a segment of its mode that already holds runLength characters.
-std::int32_t ContinuingCost(std::int32_t mode, std::int32_t runLength) {
+constexpr std::int32_t ContinuingCost(std::int32_t mode, std::int32_t runLength) {
     switch (mode) {
         case clsQRCode::ModeNumeric:
             return runLength % 3 == 0 ? 4 : 3;
@@ -112,8 +112,9 @@ RowMinima FindMinima(const clsQRCode::SegmentCell* row) {
 // in predecessor mode order, as a scan taking only strictly cheaper candidates finds it. Every
 // candidate but the one in the cell's own mode costs that cell plus the opening cost, so
 // only the own-mode candidate and the cheapest other cell (min) need comparing.
-clsQRCode::SegmentCell BestCell(std::int32_t m, const clsQRCode::SegmentCell* p,
-                                const RowMinima& min, const CostModel& c) {
+template <std::int32_t m>
+clsQRCode::SegmentCell BestCell(const clsQRCode::SegmentCell* p, const RowMinima& min,
+                                const CostModel& c) {
     const clsQRCode::SegmentCell& same = p[m];
     const bool continues = same.runLength < c.maxCount[m];
     const std::int32_t own =
@@ -141,52 +142,129 @@ void FillFirstRow(clsQRCode::SegmentCell* here, std::int32_t charClass, const Co
 }
 
 // Row i >= 1 (here) from the rows of bytes i-1 (prev) and i-2 (prev2, null for i = 1).
-inline void FillRow(clsQRCode::SegmentCell* here, const clsQRCode::SegmentCell* prev,
-                    const clsQRCode::SegmentCell* prev2, std::int32_t charClass, bool kanji,
-                    const CostModel& c) {
+[[gnu::always_inline]] inline void FillRow(clsQRCode::SegmentCell* here,
+                                           const clsQRCode::SegmentCell* prev,
+                                           const clsQRCode::SegmentCell* prev2,
+                                           std::int32_t charClass, bool kanji, const CostModel& c) {
     constexpr std::int32_t kInfeasible = clsQRCode::InfeasibleCost;
-    if (charClass == 0 && !kanji && prev[1].cost == kInfeasible && prev[2].cost == kInfeasible &&
-        prev[3].cost == kInfeasible) {
-        // Inside a run where only byte mode was possible: every other candidate costs more
-        // than the infeasible mark, so the byte cell continues (or reopens at its limit).
-        const bool continues = prev[0].runLength < c.maxCount[0];
-        here[0] = {0, prev[0].cost + (continues ? 8 : c.open[0]),
-                   continues ? prev[0].runLength + 1 : 1};
-        here[1] = here[2] = here[3] = kInfeasibleCell;
+    if (!kanji && prev[3].cost == kInfeasible) {
+        // No Kanji cell in this row or the one before: a Kanji candidate costs more than the
+        // infeasible mark and never wins, so only byte, numeric and alphanumeric compete.
+        const std::int32_t b = prev[0].cost, n = prev[1].cost, a = prev[2].cost;
+        {  // byte: its own candidate wins ties, being mode 0
+            const bool continues = prev[0].runLength < c.maxCount[0];
+            const std::int32_t own = b + (continues ? 8 : c.open[0]);
+            const std::int32_t other = (n <= a ? n : a) + c.open[0];
+            here[0] = own <= other
+                          ? clsQRCode::SegmentCell{0, own, continues ? prev[0].runLength + 1 : 1}
+                          : clsQRCode::SegmentCell{n <= a ? 1 : 2, other, 1};
+        }
+        if (charClass == 1) {  // numeric: ties go to byte before it, not to alphanumeric
+            const std::int32_t run = prev[1].runLength;
+            const bool continues = run < c.maxCount[1];
+            const std::int32_t own = n + (continues ? (run % 3 == 0 ? 4 : 3) : c.open[1]);
+            const std::int32_t other = (b <= a ? b : a) + c.open[1];
+            here[1] = own < other || (own == other && b > a)
+                          ? clsQRCode::SegmentCell{1, own, continues ? run + 1 : 1}
+                          : clsQRCode::SegmentCell{b <= a ? 0 : 2, other, 1};
+        } else {
+            here[1] = kInfeasibleCell;
+        }
+        if (charClass != 0) {  // alphanumeric: ties go to the lower modes
+            const std::int32_t run = prev[2].runLength;
+            const bool continues = run < c.maxCount[2];
+            const std::int32_t own = a + (continues ? (run % 2 == 0 ? 6 : 5) : c.open[2]);
+            const std::int32_t other = (b <= n ? b : n) + c.open[2];
+            here[2] = own < other ? clsQRCode::SegmentCell{2, own, continues ? run + 1 : 1}
+                                  : clsQRCode::SegmentCell{b <= n ? 0 : 1, other, 1};
+        } else {
+            here[2] = kInfeasibleCell;
+        }
+        here[3] = kInfeasibleCell;
         return;
     }
     const RowMinima min = FindMinima(prev);
-    here[0] = BestCell(0, prev, min, c);
-    here[1] = charClass == 1 ? BestCell(1, prev, min, c) : kInfeasibleCell;
-    here[2] = charClass != 0 ? BestCell(2, prev, min, c) : kInfeasibleCell;
+    here[0] = BestCell<0>(prev, min, c);
+    here[1] = charClass == 1 ? BestCell<1>(prev, min, c) : kInfeasibleCell;
+    here[2] = charClass != 0 ? BestCell<2>(prev, min, c) : kInfeasibleCell;
     if (!kanji)
         here[3] = kInfeasibleCell;
     else if (prev2 == nullptr)
         here[3] = {-1, c.open[3], 1};  // the Kanji character is the first of the data
     else
-        here[3] = BestCell(3, prev2, FindMinima(prev2), c);
+        here[3] = BestCell<3>(prev2, FindMinima(prev2), c);
 }
 
 struct LastRow {
     clsQRCode::SegmentCell cells[4];
 };
 
-// The search over all rows. Each row needs only the two before it, which are kept in local
-// copies; the whole table (count rows of four cells) is filled only when it is given, for
-// back-tracking.
+// Inside a run of digits the search settles: the numeric cell continues its segment, and the
+// byte and alphanumeric cells are cheapest as new segments after the numeric cell before.
+// That holds for the next digit whenever, in the row before it (costs b, n, a, Kanji cell
+// impossible, numeric run below its limit),
+//   n + open(byte) < b + 8   (byte switching from numeric beats continuing byte) and
+//   n + open(alnum) <= a + 5 (alphanumeric switching from numeric beats or ties continuing);
+// these imply that numeric continuing beats every switch. The row it gives satisfies them
+// again (3 or 4 bits per digit is less than 5 and 8), so the state lasts until the digits end
+// or the numeric segment is full.
+bool SteadyDigits(const clsQRCode::SegmentCell* prev, const CostModel& c) {
+    const std::int32_t n = prev[1].cost;
+    return prev[3].cost == clsQRCode::InfeasibleCost && prev[1].runLength < c.maxCount[1] &&
+           n + c.open[0] < prev[0].cost + 8 && n + c.open[2] <= prev[2].cost + 5;
+}
+
+// The row that the settled state gives for a digit after a numeric cell of cost n and run.
+void SteadyDigitRow(clsQRCode::SegmentCell* here, std::int32_t n, std::int32_t run,
+                    const CostModel& c) {
+    here[0] = {clsQRCode::ModeNumeric, n + c.open[0], 1};
+    here[1] = {clsQRCode::ModeNumeric, n + (run % 3 == 0 ? 4 : 3), run + 1};
+    here[2] = {clsQRCode::ModeNumeric, n + c.open[2], 1};
+    here[3] = kInfeasibleCell;
+}
+
+// Lead bytes of a Kanji pair: 1 for 0x81-0x9F and 0xE0-0xEA (any second byte from 0x40),
+// 2 for 0xEB (second byte 0x40-0xBF), 0 otherwise.
+constexpr auto kKanjiLead = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (int b = 0x81; b <= 0x9F; ++b) table[b] = 1;
+    for (int b = 0xE0; b <= 0xEA; ++b) table[b] = 1;
+    table[0xEB] = 2;
+    return table;
+}();
+
+bool KanjiPair(std::uint8_t first, std::uint8_t second) {
+    const std::uint8_t lead = kKanjiLead[first];
+    return lead != 0 && second >= 0x40 && (lead == 1 || second <= 0xBF);
+}
+
+// The search over all rows. Each row needs only the two before it: without a table three
+// rows take turns; with one (for back-tracking) every row stays where it was filled.
 template <bool kKeepTable>
 LastRow Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, const CostModel& c,
                clsQRCode::SegmentCell* table) {
-    clsQRCode::SegmentCell prev2[4], prev[4], here[4];
+    clsQRCode::SegmentCell ring[3][4];
+    clsQRCode::SegmentCell* prev = kKeepTable ? table : ring[0];
+    clsQRCode::SegmentCell* prev2 = ring[2];  // not read for row 1
+    clsQRCode::SegmentCell* here = ring[1];
     FillFirstRow(prev, kCharClass[data[0]], c);
-    if constexpr (kKeepTable) std::copy(prev, prev + 4, table);
+    // A Kanji pair needs a lead byte first: only then is the second byte looked at.
+    std::uint8_t lead = kanjiAllowed ? kKanjiLead[data[0]] : 0;
     for (std::int32_t i = 1; i < count; ++i) {
-        const bool kanji = kanjiAllowed && clsQRCode::IsKanjiPair(data[i - 1], data[i]);
-        FillRow(here, prev, i >= 2 ? prev2 : nullptr, kCharClass[data[i]], kanji, c);
-        if constexpr (kKeepTable)
-            std::copy(here, here + 4, table + 4 * static_cast<std::size_t>(i));
-        std::copy(prev, prev + 4, prev2);
-        std::copy(here, here + 4, prev);
+        if constexpr (kKeepTable) here = table + 4 * static_cast<std::size_t>(i);
+        const std::int32_t charClass = kCharClass[data[i]];
+        if (charClass == 1 && SteadyDigits(prev, c)) {
+            SteadyDigitRow(here, prev[1].cost, prev[1].runLength, c);
+            lead = 0;  // a digit is never a Kanji lead byte
+        } else {
+            const bool kanji = lead != 0 && KanjiPair(data[i - 1], data[i]);
+            lead = kanjiAllowed ? kKanjiLead[data[i]] : 0;
+            FillRow(here, prev, i >= 2 ? prev2 : nullptr, charClass, kanji, c);
+        }
+        clsQRCode::SegmentCell* const done = prev2;
+        prev2 = prev;
+        prev = here;
+        here = done;
     }
     LastRow last;
     std::copy(prev, prev + 4, last.cells);
@@ -204,9 +282,7 @@ std::int32_t clsQRCode::GetAlphanumericValue(std::uint8_t byte) {
 }
 
 bool clsQRCode::IsKanjiPair(std::uint8_t first, std::uint8_t second) {
-    if (second < 0x40) return false;
-    if ((first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xEA)) return true;
-    return first == 0xEB && second <= 0xBF;
+    return KanjiPair(first, second);
 }
 
 std::int32_t clsQRCode::BuildBitStream(std::uint8_t* bitBuffer, std::int32_t bufferSize,

@@ -244,4 +244,148 @@ TEST(FastPath, PlacementWalkCellByCell) {
     }
 }
 
+// The segmentation search as plainly stated: every cell scans its four predecessor candidates
+// in mode order and takes only strictly cheaper ones. Returns the segments (mode, characters)
+// of the cheapest path and its length without terminator.
+struct Segmentation {
+    std::vector<std::pair<int, int>> segments;
+    int bits = 0;
+};
+
+Segmentation ReferenceSegmentation(const std::vector<std::uint8_t>& d, int version, bool kanji) {
+    const int cls = version < 10 ? 0 : version <= 26 ? 1 : 2;
+    static const int widths[3][4] = {{8, 10, 9, 8}, {16, 12, 11, 10}, {16, 14, 13, 12}};
+    static const int charBits[4] = {8, 4, 6, 13};
+    int maxCount[4], open[4];
+    for (int m = 0; m < 4; ++m) {
+        maxCount[m] = (1 << widths[cls][m]) - 1;
+        open[m] = 4 + widths[cls][m] + charBits[m];
+    }
+    auto cont = [](int m, int run) {
+        return m == 1 ? (run % 3 == 0 ? 4 : 3) : m == 2 ? (run % 2 == 0 ? 6 : 5) : m == 0 ? 8 : 13;
+    };
+    const int count = static_cast<int>(d.size());
+    std::vector<clsQRCode::SegmentCell> t(static_cast<std::size_t>(count) * 4);
+    for (int i = 0; i < count; ++i) {
+        const int c = clsQRCode::GetCharClass(d[i]);
+        const bool possible[4] = {true, c == 1, c != 0,
+                                  kanji && i >= 1 && clsQRCode::IsKanjiPair(d[i - 1], d[i])};
+        for (int m = 0; m < 4; ++m) {
+            auto& here = t[i * 4 + m];
+            if (!possible[m]) {
+                here = {0, clsQRCode::InfeasibleCost, 0};
+                continue;
+            }
+            const int p = i - (m == 3 ? 2 : 1);
+            if (p < 0) {
+                here = {-1, open[m], 1};
+                continue;
+            }
+            int best = 0x7FFFFFFF, bestMode = 0, bestRun = 1;
+            for (int j = 0; j < 4; ++j) {
+                const auto& before = t[p * 4 + j];
+                const bool continues = j == m && before.runLength < maxCount[m];
+                const int candidate =
+                    before.cost + (continues ? cont(m, before.runLength) : open[m]);
+                if (candidate < best) {
+                    best = candidate;
+                    bestMode = j;
+                    bestRun = continues ? before.runLength + 1 : 1;
+                }
+            }
+            here = {bestMode, best, bestRun};
+        }
+    }
+    int last = 0;
+    for (int m = 1; m < 4; ++m)
+        if (t[(count - 1) * 4 + m].cost < t[(count - 1) * 4 + last].cost) last = m;
+    Segmentation result;
+    result.bits = t[(count - 1) * 4 + last].cost;
+    std::vector<int> modes(count);
+    for (int i = count - 1, m = last; i >= 0;) {
+        modes[i] = m;
+        const int previous = t[i * 4 + m].prevMode;
+        if (m == 3) modes[i - 1] = 3;
+        i -= m == 3 ? 2 : 1;
+        m = previous;
+    }
+    for (int s = 0; s < count;) {
+        const int m = modes[s], limit = m == 3 ? 2 * maxCount[3] : maxCount[m];
+        int n = 1;
+        while (s + n < count && modes[s + n] == m && n < limit) ++n;
+        result.segments.push_back({m, m == 3 ? n / 2 : n});
+        s += n;
+    }
+    return result;
+}
+
+// Reads the segment headers back from a written stream.
+std::vector<std::pair<int, int>> SegmentsOf(const std::vector<std::uint8_t>& bits, int length,
+                                            int version) {
+    const int cls = version < 10 ? 0 : version <= 26 ? 1 : 2;
+    static const int widths[3][4] = {{8, 10, 9, 8}, {16, 12, 11, 10}, {16, 14, 13, 12}};
+    auto read = [&](int& at, int width) {
+        int v = 0;
+        for (int k = 0; k < width; ++k) v = v * 2 + bits[at++];
+        return v;
+    };
+    std::vector<std::pair<int, int>> segments;
+    for (int at = 0; at < length - 4;) {
+        const int indicator = read(at, 4);
+        const int m = indicator == 4 ? 0 : indicator == 1 ? 1 : indicator == 2 ? 2 : 3;
+        const int n = read(at, widths[cls][m]);
+        segments.push_back({m, n});
+        at += m == 0   ? 8 * n
+              : m == 1 ? 10 * (n / 3) + (n % 3 == 0   ? 0
+                                         : n % 3 == 1 ? 4
+                                                      : 7)
+              : m == 2 ? 11 * (n / 2) + 6 * (n % 2)
+                       : 13 * n;
+    }
+    return segments;
+}
+
+TEST(FastPath, SegmentationAsThePlainSearch) {
+    const clsQRCode qr;
+    std::vector<std::uint8_t> bits(clsQRCode::BitBufferSize);
+    std::vector<std::vector<std::uint8_t>> inputs;
+    for (int count : {1, 2, 3, 4, 9, 30, 200, 1200, 2500})
+        for (std::uint32_t seed = 1; seed <= 8; ++seed)
+            inputs.push_back(MixedBytes(seed * 131 + count, count));
+    // Long runs that reach the segment limits of the first class, and digits next to letters.
+    inputs.push_back(std::vector<std::uint8_t>(1030, '7'));
+    inputs.push_back(std::vector<std::uint8_t>(600, 'Q'));
+    std::vector<std::uint8_t> pairs;
+    for (int k = 0; k < 300; ++k) pairs.insert(pairs.end(), {0x93, 0x5F});
+    inputs.push_back(pairs);
+    // Every string of up to 7 characters over a digit, a capital and a small letter: the
+    // short cases where ties between modes decide.
+    for (int length = 1; length <= 7; ++length) {
+        int total = 1;
+        for (int k = 0; k < length; ++k) total *= 3;
+        for (int code = 0; code < total; ++code) {
+            std::vector<std::uint8_t> text;
+            for (int k = 0, rest = code; k < length; ++k, rest /= 3)
+                text.push_back("1Aa"[rest % 3]);
+            inputs.push_back(text);
+        }
+    }
+    for (const std::string text : {"a111", "abc123", "123abc", "AC-42", "1A", "A1", "12345A",
+                                   "1234567890ABCDEFGHIJ1234567890abcdefgh12345"})
+        inputs.push_back({text.begin(), text.end()});
+    for (const auto& data : inputs) {
+        for (int version : {1, 10, 27}) {
+            for (bool kanji : {true, false}) {
+                const Segmentation expected = ReferenceSegmentation(data, version, kanji);
+                const int count = static_cast<int>(data.size());
+                const int length = qr.BuildBitStream(bits.data(), clsQRCode::BitBufferSize,
+                                                     data.data(), count, version, false, kanji);
+                ASSERT_EQ(length, expected.bits + 4) << count << " " << version;
+                ASSERT_EQ(SegmentsOf(bits, length, version), expected.segments)
+                    << count << " " << version;
+            }
+        }
+    }
+}
+
 }  // namespace
