@@ -58,17 +58,23 @@ void clsReedSolomon::ResetProductRows() {
     RowsGenerator = Field->GetGenerator();
 }
 
-const std::int32_t* clsReedSolomon::ProductRow(std::int32_t a) const {
-    const std::int32_t n = ParityLength;
-    std::int32_t* row = ProductRows + a * n;
+const std::uint64_t* clsReedSolomon::ProductRow(std::int32_t a) const {
+    std::uint64_t* row = ProductRows[a];
     if (!RowReady[a]) {
         const std::int32_t low = a & -a;  // lowest set bit; a itself for 0 and powers of two
         if (a == low) {
-            for (std::int32_t j = 0; j < n; ++j) row[j] = Field->Multiply(a, GeneratorPoly[j]);
+            const std::int32_t n = ParityLength;
+            for (std::int32_t w = 0; w < 4; ++w) row[w] = 0;
+            for (std::int32_t j = 0; j < n; ++j) {
+                const std::int32_t at = 32 - n + j;
+                const auto product =
+                    static_cast<std::uint64_t>(Field->Multiply(a, GeneratorPoly[j]));
+                row[at / 8] |= product << (8 * (at % 8));
+            }
         } else {
-            const std::int32_t* high = ProductRow(a ^ low);
-            const std::int32_t* single = ProductRow(low);
-            for (std::int32_t j = 0; j < n; ++j) row[j] = high[j] ^ single[j];
+            const std::uint64_t* high = ProductRow(a ^ low);
+            const std::uint64_t* single = ProductRow(low);
+            for (std::int32_t w = 0; w < 4; ++w) row[w] = high[w] ^ single[w];
         }
         RowReady[a] = true;
     }
@@ -84,29 +90,36 @@ bool clsReedSolomon::RowsMatchField() const {
 void clsReedSolomon::EncodeBlock(std::int32_t* block) const {
     const std::int32_t k = DataLength, n = ParityLength;
     if (!Field || k <= 0 || n <= 0 || block == nullptr) return;
+    if (RowsMatchField()) {
+        // Every data symbol an element (the rows hold only those): no bit at or above q.
+        std::int32_t any = 0;
+        for (std::int32_t i = n; i < n + k; ++i) any |= block[i];
+        if (static_cast<std::uint32_t>(any) < static_cast<std::uint32_t>(RowsFieldSize)) {
+            // The same division, one data symbol at a time from the highest: the remainder
+            // R (coefficient j at byte 32 - n + j of r0..r3) becomes x * R + d * x^n reduced
+            // by g, that is R shifted up one byte with lead = d + R[n-1] dropped off the top,
+            // plus lead * g(x) without its x^n term. Subtraction is exclusive or here.
+            std::uint64_t r0 = 0, r1 = 0, r2 = 0, r3 = 0;
+            for (std::int32_t i = n + k - 1; i >= n; --i) {
+                const std::int32_t lead = block[i] ^ static_cast<std::int32_t>(r3 >> 56);
+                const std::uint64_t* row = RowReady[lead] ? ProductRows[lead] : ProductRow(lead);
+                r3 = ((r3 << 8) | (r2 >> 56)) ^ row[3];
+                r2 = ((r2 << 8) | (r1 >> 56)) ^ row[2];
+                r1 = ((r1 << 8) | (r0 >> 56)) ^ row[1];
+                r0 = (r0 << 8) ^ row[0];
+            }
+            const std::uint64_t r[4] = {r0, r1, r2, r3};
+            for (std::int32_t j = 0; j < n; ++j) {  // negation changes nothing in GF(2^m)
+                const std::int32_t at = 32 - n + j;
+                block[j] = static_cast<std::int32_t>((r[at / 8] >> (8 * (at % 8))) & 0xFF);
+            }
+            return;
+        }
+    }
     // Only entries 0..n+k-1 are used: the remainder's n start at 0, the data are copied.
     std::int32_t work[MaxBlockLength];
     std::fill(work, work + n, 0);
     std::copy(block + n, block + n + k, work + n);
-
-    if (RowsMatchField()) {
-        // Every data symbol an element (the rows hold only those): no bit at or above q.
-        std::int32_t any = 0;
-        for (std::int32_t i = n; i < n + k; ++i) any |= work[i];
-        if (static_cast<std::uint32_t>(any) < static_cast<std::uint32_t>(RowsFieldSize)) {
-            // Long division with the product rows; subtraction is exclusive or here, and a
-            // zero lead subtracts nothing.
-            for (std::int32_t i = k - 1; i >= 0; --i) {
-                const std::int32_t lead = work[n + i];
-                const std::int32_t* row =
-                    RowReady[lead] ? ProductRows + lead * n : ProductRow(lead);
-                std::int32_t* target = work + i;
-                for (std::int32_t j = 0; j < n; ++j) target[j] ^= row[j];
-            }
-            std::copy(work, work + n, block);  // negation changes nothing in GF(2^m)
-            return;
-        }
-    }
     // Long division by g(x), highest power first; work[n + i] is never read again.
     for (std::int32_t i = k - 1; i >= 0; --i) {
         const std::int32_t lead = work[n + i];

@@ -247,24 +247,33 @@ LastRow Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, 
     clsQRCode::SegmentCell* prev = kKeepTable ? table : ring[0];
     clsQRCode::SegmentCell* prev2 = ring[2];  // not read for row 1
     clsQRCode::SegmentCell* here = ring[1];
-    FillFirstRow(prev, kCharClass[data[0]], c);
-    // A Kanji pair needs a lead byte first: only then is the second byte looked at.
-    std::uint8_t lead = kanjiAllowed ? kKanjiLead[data[0]] : 0;
-    for (std::int32_t i = 1; i < count; ++i) {
-        if constexpr (kKeepTable) here = table + 4 * static_cast<std::size_t>(i);
-        const std::int32_t charClass = kCharClass[data[i]];
-        if (charClass == 1 && SteadyDigits(prev, c)) {
-            SteadyDigitRow(here, prev[1].cost, prev[1].runLength, c);
-            lead = 0;  // a digit is never a Kanji lead byte
-        } else {
-            const bool kanji = lead != 0 && KanjiPair(data[i - 1], data[i]);
-            lead = kanjiAllowed ? kKanjiLead[data[i]] : 0;
-            FillRow(here, prev, i >= 2 ? prev2 : nullptr, charClass, kanji, c);
-        }
+    std::int32_t i = 1;
+    auto nextRow = [&] {  // row i is done: go on to row i + 1
         clsQRCode::SegmentCell* const done = prev2;
         prev2 = prev;
         prev = here;
-        here = done;
+        ++i;
+        here = kKeepTable ? table + 4 * static_cast<std::size_t>(i) : done;
+    };
+    FillFirstRow(prev, kCharClass[data[0]], c);
+    if constexpr (kKeepTable) here = table + 4;
+    // A Kanji pair needs a lead byte first: only then is the second byte looked at.
+    std::uint8_t lead = kanjiAllowed ? kKanjiLead[data[0]] : 0;
+    while (i < count) {
+        const std::int32_t charClass = kCharClass[data[i]];
+        if (charClass == 1 && SteadyDigits(prev, c)) {
+            // Settled: it stays so while digits follow and the numeric segment has room.
+            do {
+                SteadyDigitRow(here, prev[1].cost, prev[1].runLength, c);
+                nextRow();
+            } while (i < count && kCharClass[data[i]] == 1 && prev[1].runLength < c.maxCount[1]);
+            lead = 0;  // a digit is never a Kanji lead byte
+            continue;
+        }
+        const bool kanji = lead != 0 && KanjiPair(data[i - 1], data[i]);
+        lead = kanjiAllowed ? kKanjiLead[data[i]] : 0;
+        FillRow(here, prev, i >= 2 ? prev2 : nullptr, charClass, kanji, c);
+        nextRow();
     }
     LastRow last;
     std::copy(prev, prev + 4, last.cells);
@@ -357,8 +366,10 @@ std::int32_t clsQRCode::BuildBitStream(std::uint8_t* bitBuffer, std::int32_t buf
     };
     for (std::int32_t s = 0; s < count;) {
         const std::int32_t m = byteModes[s];
+        const std::int32_t limit = count - s < maxCount[m] ? count - s : maxCount[m];
+        const std::uint8_t* modes = byteModes.data() + s;
         std::int32_t n = 1;
-        while (s + n < count && byteModes[s + n] == m && n < maxCount[m]) ++n;
+        while (n < limit && modes[n] == m) ++n;
 
         put(kIndicator[m], 4);
         put(m == ModeKanji ? n / 2 : n, width[m]);

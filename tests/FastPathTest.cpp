@@ -57,7 +57,8 @@ TEST(FastPath, ReedSolomonRowsAgreeWithFieldArithmetic) {
     };
     const Shape shapes[] = {
         {256, 285, 16, 10},  {256, 285, 118, 30},  {256, 285, 1, 1},
-        {256, 285, 200, 64}, {256, 285, 50, 65},  // beyond the rows: plain path
+        {256, 285, 200, 32},  // the most parity symbols the rows take
+        {256, 285, 40, 33},  {256, 285, 200, 64},  {256, 285, 50, 65},  // plain path
         {256, 301, 40, 20},  {16, 19, 11, 4},      {2, 0, 7, 3},
         {7, 0, 5, 3},        {1024, 1033, 30, 12},
     };
