@@ -162,10 +162,8 @@ std::int32_t clsQRCode::ApplyMask(std::uint8_t* dataMatrix, std::int32_t size,
     const std::int32_t strip = size < kStrip ? size : kStrip;
     for (std::int32_t y = 0; y < patternRows; ++y) {
         std::uint8_t* row = pattern[y];
-        for (std::int32_t x = 0; x < 6 && x < strip; ++x) row[x] = MaskInverts(mask, x, y) ? 1 : 0;
-        for (std::int32_t done = 6; done < strip; done *= 2)  // double the repeated part
-            std::memcpy(row + done, row,
-                        static_cast<std::size_t>(strip - done < done ? strip - done : done));
+        for (std::int32_t x = 0; x < strip; ++x)
+            row[x] = x < 6 ? (MaskInverts(mask, x, y) ? 1 : 0) : row[x - 6];
     }
     for (std::int32_t y = 0; y < size; ++y) {
         const std::uint8_t* inverts = pattern[y % kRows];

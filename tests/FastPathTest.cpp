@@ -82,6 +82,21 @@ TEST(FastPath, ReedSolomonRowsAgreeWithFieldArithmetic) {
     }
 }
 
+TEST(FastPath, ReedSolomonShorterGeneratorLeavesZerosAbove) {
+    // Init clears only up to the larger of the old and new degree; the rest must be 0.
+    clsReedSolomon rs;
+    const auto field = Field(256, 285);
+    ASSERT_TRUE(rs.Init(50, 30, field, 0, 0));
+    ASSERT_TRUE(rs.Init(16, 7, field, 0, 0));
+    const std::int32_t expected[8] = {117, 68, 11, 164, 154, 122, 127, 1};
+    for (int j = 0; j < 8; ++j) EXPECT_EQ(rs.GetGeneratorCoefficient(j), expected[j]) << j;
+    for (int j = 8; j < clsReedSolomon::MaxBlockLength; ++j)
+        ASSERT_EQ(rs.GetGeneratorCoefficient(j), 0) << j;
+    EXPECT_FALSE(rs.Init(0, 40, field, 0, 0));  // a failed Init changes nothing
+    for (int j = 8; j < clsReedSolomon::MaxBlockLength; ++j)
+        ASSERT_EQ(rs.GetGeneratorCoefficient(j), 0) << j;
+}
+
 TEST(FastPath, ReedSolomonFollowsAFieldChangedAfterInit) {
     // Rows made for one field must not be used once the field is replaced or set up anew.
     auto field = Field(256, 285);
