@@ -263,10 +263,19 @@ LastRow Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, 
         const std::int32_t charClass = kCharClass[data[i]];
         if (charClass == 1 && SteadyDigits(prev, c)) {
             // Settled: it stays so while digits follow and the numeric segment has room.
-            do {
-                SteadyDigitRow(here, prev[1].cost, prev[1].runLength, c);
+            std::int32_t n = prev[1].cost, run = prev[1].runLength;
+            std::int32_t end = i + 1;
+            while (end < count && kCharClass[data[end]] == 1 && run + (end - i) < c.maxCount[1])
+                ++end;
+            if constexpr (!kKeepTable) {
+                // Only the last two rows are read again: the ones before just move n on.
+                for (; i < end - 2; ++i, ++run) n += ContinuingCost(clsQRCode::ModeNumeric, run);
+            }
+            for (; i < end; ++run) {
+                SteadyDigitRow(here, n, run, c);
+                n += ContinuingCost(clsQRCode::ModeNumeric, run);
                 nextRow();
-            } while (i < count && kCharClass[data[i]] == 1 && prev[1].runLength < c.maxCount[1]);
+            }
             lead = 0;  // a digit is never a Kanji lead byte
             continue;
         }

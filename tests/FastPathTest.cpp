@@ -370,6 +370,13 @@ TEST(FastPath, SegmentationAsThePlainSearch) {
             inputs.push_back(MixedBytes(seed * 131 + count, count));
     // Long runs that reach the segment limits of the first class, and digits next to letters.
     inputs.push_back(std::vector<std::uint8_t>(1030, '7'));
+    for (int length : {1022, 1023, 1024, 4095, 4096, 4097}) {  // digit runs at the limits
+        std::vector<std::uint8_t> d = MixedBytes(length, 37);
+        for (int k = 0; k < length; ++k) d.push_back(static_cast<std::uint8_t>('0' + k % 10));
+        const auto tail = MixedBytes(length + 1, 23);
+        d.insert(d.end(), tail.begin(), tail.end());
+        inputs.push_back(d);
+    }
     inputs.push_back(std::vector<std::uint8_t>(600, 'Q'));
     std::vector<std::uint8_t> pairs;
     for (int k = 0; k < 300; ++k) pairs.insert(pairs.end(), {0x93, 0x5F});
