@@ -299,6 +299,16 @@ std::int32_t clsQRCode::GetAlphanumericValue(std::uint8_t byte) {
     return kAlphanumericValue[byte];
 }
 
+std::int32_t clsQRCode::GetStreamBitsAtLeast(const std::uint8_t* data, std::int32_t count) {
+    // No digit takes less than 10/3 bits (three in 10), no alphanumeric character less than
+    // 11/2 (two in 11), and any other byte goes in 8 bits or, at best, as half of a 13-bit
+    // Kanji character (a Kanji pair never holds a digit). Counted in sixths of a bit.
+    static constexpr std::uint8_t kSixths[3] = {39, 20, 33};  // other, digit, alphanumeric
+    std::int64_t sixths = 0;
+    for (std::int32_t i = 0; i < count; ++i) sixths += kSixths[kCharClass[data[i]]];
+    return static_cast<std::int32_t>(sixths / 6);
+}
+
 bool clsQRCode::IsKanjiPair(std::uint8_t first, std::uint8_t second) {
     return KanjiPair(first, second);
 }

@@ -24,19 +24,6 @@ void WriteByte(std::uint8_t* bits, std::int32_t codeword, std::int32_t value) {
     bitpack::SpreadByte(bits + 8 * codeword, static_cast<std::uint8_t>(value));
 }
 
-// A lower bound on the stream's length without terminator, in any count-width class: no
-// digit takes less than 10/3 bits (three in 10), no alphanumeric character less than 11/2
-// (two in 11), and any other byte goes in 8 bits or, at best, as half of a 13-bit Kanji
-// character (a Kanji pair never holds a digit). Counted in sixths of a bit.
-std::int32_t StreamBitsAtLeast(const std::uint8_t* data, std::int32_t count) {
-    std::int64_t sixths = 0;
-    for (std::int32_t i = 0; i < count; ++i) {
-        static constexpr std::uint8_t kSixths[3] = {39, 20, 33};  // other, digit, alphanumeric
-        sixths += kSixths[clsQRCode::GetCharClass(data[i])];
-    }
-    return static_cast<std::int32_t>(sixths / 6);
-}
-
 // One row of the merge: a free cell (0) takes the masked data module, a function cell keeps
 // its own code; then every cell is reduced to its lowest bit. Eight cells at a time: a byte's
 // top bit in nonZero is set exactly when the cell is not 0.
@@ -75,7 +62,7 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     } else {
         // A class whose largest capacity is below the bound cannot hold the data: its
         // measuring pass would find nothing, so it is left out.
-        const std::int32_t atLeast = StreamBitsAtLeast(data, count);
+        const std::int32_t atLeast = GetStreamBitsAtLeast(data, count);
         for (std::int32_t c = 0; c < 3 && v == 0; ++c) {
             if (atLeast > 8 * GetDataCodewordCount(kClassLast[c], level)) continue;
             const std::int32_t n = BuildBitStream(bitBuffer.get(), BitBufferSize, data, count,

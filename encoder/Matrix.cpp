@@ -86,7 +86,9 @@ std::int32_t clsQRCode::PlaceCodewords(const std::uint8_t* symbolMatrix, std::in
         const std::ptrdiff_t cellStep = std::ptrdiff_t{step} * size;
         if (bitCount - i >= 2 * size) {
             for (std::int32_t k = 0; k < size; ++k, function += functionStep, cell += cellStep) {
-                if (function[0] == kFree && function[1] == kFree) {  // the usual case
+                std::uint16_t both;
+                std::memcpy(&both, function, 2);
+                if (both == 0) {  // the usual case: both cells free
                     cell[1] = bits[i];
                     cell[0] = bits[i + 1];
                     i += 2;
