@@ -1,6 +1,7 @@
 // The module matrix: function patterns, codeword placement, masking, and the BCH-protected
 // format and version information.
 
+#include <array>
 #include <cstring>
 
 #include "encoder/clsQRCode.h"
@@ -129,7 +130,7 @@ void XorBytes(std::uint8_t* target, const std::uint8_t* source, std::int32_t n) 
 }
 
 // Whether mask pattern mask inverts the module in column x, row y.
-bool MaskInverts(std::int32_t mask, std::int32_t x, std::int32_t y) {
+constexpr bool MaskInverts(std::int32_t mask, std::int32_t x, std::int32_t y) {
     switch (mask) {
         case 0:
             return (y + x) % 2 == 0;
@@ -150,22 +151,34 @@ bool MaskInverts(std::int32_t mask, std::int32_t x, std::int32_t y) {
     }
 }
 
+// Every pattern repeats after 6 columns (2, 3 or 6) and after 12 rows (1, 2, 3, 4 or 6):
+// kMaskUnit[mask][y][x] for x < 6, y < 12 holds the whole of it.
+constexpr auto kMaskUnit = [] {
+    std::array<std::array<std::array<std::uint8_t, 6>, 12>, 8> unit{};
+    for (int mask = 0; mask < 8; ++mask)
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 6; ++x) unit[mask][y][x] = MaskInverts(mask, x, y) ? 1 : 0;
+    return unit;
+}();
+
 }  // namespace
 
 std::int32_t clsQRCode::ApplyMask(std::uint8_t* dataMatrix, std::int32_t size,
                                   std::int32_t mask) const {
     if (mask < 0 || mask > 7) mask = 0;
     if (dataMatrix == nullptr || size <= 0) return mask;
-    // Every pattern repeats after 6 columns (2, 3 or 6) and after 12 rows (1, 2, 3, 4 or 6),
-    // so 12 pattern rows of one strip of columns serve the whole matrix, a row at a time.
+    // 12 pattern rows of one strip of columns serve the whole matrix, a row at a time. A row
+    // is its 6-column unit repeated, written 8 bytes at a time from 24 bytes (4 units).
     constexpr std::int32_t kRows = 12, kStrip = 180;  // kStrip: a multiple of 6, >= 177
-    std::uint8_t pattern[kRows][kStrip];
+    std::uint8_t pattern[kRows][kStrip + 4];          // room to end on a whole word
     const std::int32_t patternRows = size < kRows ? size : kRows;
     const std::int32_t strip = size < kStrip ? size : kStrip;
     for (std::int32_t y = 0; y < patternRows; ++y) {
-        std::uint8_t* row = pattern[y];
-        for (std::int32_t x = 0; x < strip; ++x)
-            row[x] = x < 6 ? (MaskInverts(mask, x, y) ? 1 : 0) : row[x - 6];
+        std::uint8_t units[24];
+        for (std::int32_t k = 0; k < 24; k += 6)
+            std::memcpy(units + k, kMaskUnit[mask][y].data(), 6);
+        for (std::int32_t x = 0, k = 0; x < strip; x += 8, k = (k + 8) % 24)
+            std::memcpy(pattern[y] + x, units + k, 8);
     }
     for (std::int32_t y = 0; y < size; ++y) {
         const std::uint8_t* inverts = pattern[y % kRows];
