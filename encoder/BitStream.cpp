@@ -264,9 +264,11 @@ LastRow Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, 
         if (charClass == 1 && SteadyDigits(prev, c)) {
             // Settled: it stays so while digits follow and the numeric segment has room.
             std::int32_t n = prev[1].cost, run = prev[1].runLength;
+            // Row i + t needs run + t below the limit.
+            const std::int32_t room = c.maxCount[1] - run;
+            const std::int32_t last = count - i < room ? count : i + room;
             std::int32_t end = i + 1;
-            while (end < count && kCharClass[data[end]] == 1 && run + (end - i) < c.maxCount[1])
-                ++end;
+            while (end < last && kCharClass[data[end]] == 1) ++end;
             if constexpr (!kKeepTable) {
                 // Only the last two rows are read again: the ones before just move n on.
                 for (; i < end - 2; ++i, ++run) n += ContinuingCost(clsQRCode::ModeNumeric, run);

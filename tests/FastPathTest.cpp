@@ -363,14 +363,15 @@ std::vector<std::pair<int, int>> SegmentsOf(const std::vector<std::uint8_t>& bit
 
 TEST(FastPath, SegmentationAsThePlainSearch) {
     const clsQRCode qr;
-    std::vector<std::uint8_t> bits(clsQRCode::BitBufferSize);
+    // Larger than the encoder's buffer, so that even the longest runs here are written.
+    std::vector<std::uint8_t> bits(1 << 17);
     std::vector<std::vector<std::uint8_t>> inputs;
     for (int count : {1, 2, 3, 4, 9, 30, 200, 1200, 2500})
         for (std::uint32_t seed = 1; seed <= 8; ++seed)
             inputs.push_back(MixedBytes(seed * 131 + count, count));
     // Long runs that reach the segment limits of the first class, and digits next to letters.
     inputs.push_back(std::vector<std::uint8_t>(1030, '7'));
-    for (int length : {1022, 1023, 1024, 4095, 4096, 4097}) {  // digit runs at the limits
+    for (int length : {1022, 1023, 1024, 4095, 4096, 4097, 16383, 16384}) {  // at the limits
         std::vector<std::uint8_t> d = MixedBytes(length, 37);
         for (int k = 0; k < length; ++k) d.push_back(static_cast<std::uint8_t>('0' + k % 10));
         const auto tail = MixedBytes(length + 1, 23);
@@ -401,7 +402,7 @@ TEST(FastPath, SegmentationAsThePlainSearch) {
             for (bool kanji : {true, false}) {
                 const Segmentation expected = ReferenceSegmentation(data, version, kanji);
                 const int count = static_cast<int>(data.size());
-                const int length = qr.BuildBitStream(bits.data(), clsQRCode::BitBufferSize,
+                const int length = qr.BuildBitStream(bits.data(), static_cast<int>(bits.size()),
                                                      data.data(), count, version, false, kanji);
                 ASSERT_EQ(length, expected.bits + 4) << count << " " << version;
                 ASSERT_EQ(SegmentsOf(bits, length, version), expected.segments)
