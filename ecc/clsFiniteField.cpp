@@ -53,30 +53,6 @@ void clsFiniteField::BuildTables(std::int32_t g) {
     }
 }
 
-std::int32_t clsFiniteField::Add(std::int32_t a, std::int32_t b) const {
-    if (IsPowerOfTwoSize()) return a ^ b;
-    const std::int32_t s = a + b;
-    return s >= FieldSize ? s - FieldSize : s;
-}
-
-std::int32_t clsFiniteField::Subtract(std::int32_t a, std::int32_t b) const {
-    if (IsPowerOfTwoSize()) return a ^ b;
-    const std::int32_t d = a - b;
-    return d < 0 ? d + FieldSize : d;
-}
-
-std::int32_t clsFiniteField::Negate(std::int32_t a) const {
-    if (IsPowerOfTwoSize()) return a;
-    return a == 0 ? 0 : FieldSize - a;
-}
-
-std::int32_t clsFiniteField::Multiply(std::int32_t a, std::int32_t b) const {
-    if (a == 0 || b == 0) return 0;
-    std::int32_t s = LogTable[a] + LogTable[b];
-    if (s >= FieldSize - 1) s -= FieldSize - 1;
-    return ExpTable[s];
-}
-
 std::int32_t clsFiniteField::Divide(std::int32_t a, std::int32_t b) const {
     if (a == 0 || b == 0) return 0;
     std::int32_t d = LogTable[a] - LogTable[b];

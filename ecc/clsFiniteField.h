@@ -19,15 +19,32 @@ class clsFiniteField {
     std::int32_t GetPolynomial() const { return Polynomial; }
     std::int32_t GetGenerator() const { return Generator; }
 
-    // Operands must be elements 0..q-1; they are not checked.
-    std::int32_t Add(std::int32_t a, std::int32_t b) const;
-    std::int32_t Subtract(std::int32_t a, std::int32_t b) const;
-    std::int32_t Negate(std::int32_t a) const;
-    std::int32_t Multiply(std::int32_t a, std::int32_t b) const;  // through the tables
-    std::int32_t Divide(std::int32_t a, std::int32_t b) const;    // 0 when either is 0
-    std::int32_t Inverse(std::int32_t a) const;                   // 0 for 0
-    std::int32_t Log(std::int32_t a) const;                       // LogTable as stored
-    std::int32_t Exp(std::int32_t n) const;                       // any integer exponent
+    // Operands must be elements 0..q-1; they are not checked. The four operations of the
+    // Reed-Solomon loops are defined here so that callers can inline them.
+    std::int32_t Add(std::int32_t a, std::int32_t b) const {
+        if (IsPowerOfTwoSize()) return a ^ b;
+        const std::int32_t s = a + b;
+        return s >= FieldSize ? s - FieldSize : s;
+    }
+    std::int32_t Subtract(std::int32_t a, std::int32_t b) const {
+        if (IsPowerOfTwoSize()) return a ^ b;
+        const std::int32_t d = a - b;
+        return d < 0 ? d + FieldSize : d;
+    }
+    std::int32_t Negate(std::int32_t a) const {
+        if (IsPowerOfTwoSize()) return a;
+        return a == 0 ? 0 : FieldSize - a;
+    }
+    std::int32_t Multiply(std::int32_t a, std::int32_t b) const {  // through the tables
+        if (a == 0 || b == 0) return 0;
+        std::int32_t s = LogTable[a] + LogTable[b];
+        if (s >= FieldSize - 1) s -= FieldSize - 1;
+        return ExpTable[s];
+    }
+    std::int32_t Divide(std::int32_t a, std::int32_t b) const;  // 0 when either is 0
+    std::int32_t Inverse(std::int32_t a) const;                 // 0 for 0
+    std::int32_t Log(std::int32_t a) const;                     // LogTable as stored
+    std::int32_t Exp(std::int32_t n) const;                     // any integer exponent
 
     // Without the tables. Divide/InverseDirect compute only in prime fields and q = 2.
     std::int32_t MultiplyDirect(std::int32_t a, std::int32_t b) const;

@@ -16,6 +16,8 @@ bool clsReedSolomon::Init(std::int32_t dataLength, std::int32_t parityLength,
     // 0 has no powers to be roots; an element outside the field would read past its tables.
     if (p <= 0 || p >= Field->GetFieldSize()) return false;
 
+    // Entries above the last degree are still 0: only those up to it need clearing.
+    const std::int32_t usedBefore = ParityLength;
     DataLength = dataLength;
     ParityLength = parityLength;
     Primitive = p;
@@ -30,7 +32,7 @@ bool clsReedSolomon::Init(std::int32_t dataLength, std::int32_t parityLength,
     }
     std::int32_t r = Field->Negate(a);
 
-    std::fill(std::begin(GeneratorPoly), std::end(GeneratorPoly), 0);
+    std::fill(GeneratorPoly, GeneratorPoly + std::max(usedBefore, parityLength) + 1, 0);
     GeneratorPoly[0] = r;
     GeneratorPoly[1] = 1;
     for (std::int32_t i = 2; i <= parityLength; ++i) {
@@ -41,13 +43,94 @@ bool clsReedSolomon::Init(std::int32_t dataLength, std::int32_t parityLength,
                 Field->Add(GeneratorPoly[j - 1], Field->Multiply(GeneratorPoly[j], r));
         GeneratorPoly[0] = Field->Multiply(GeneratorPoly[0], r);
     }
+    ResetProductRows();
     return true;
+}
+
+void clsReedSolomon::ResetProductRows() {
+    RowsField = nullptr;
+    const std::int32_t q = Field->GetFieldSize(), n = ParityLength;
+    // Only GF(2^m) up to 256 elements, where products are linear in a: (a xor b) * g is
+    // a * g xor b * g.
+    if (q < 2 || q > 256 || (q & (q - 1)) != 0 || n > MaxRowLength) return;
+    std::fill(std::begin(RowReady), std::end(RowReady), false);
+    // Rows 0 and 1 are 0 and g itself; row 2a is row a times the element x (2), byte by
+    // byte: shift each byte left and reduce where it reached q.
+    std::fill(std::begin(ProductRows[0]), std::end(ProductRows[0]), 0);
+    std::fill(std::begin(ProductRows[1]), std::end(ProductRows[1]), 0);
+    for (std::int32_t j = 0; j < n; ++j) {
+        const std::int32_t at = 32 - n + j;
+        ProductRows[1][at / 8] |= static_cast<std::uint64_t>(GeneratorPoly[j]) << (8 * (at % 8));
+    }
+    RowReady[0] = RowReady[1] = true;
+    constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
+    const std::uint64_t keep = kEachByte * static_cast<std::uint64_t>((q - 1) & ~1);
+    const std::uint64_t reduce = static_cast<std::uint64_t>(Field->GetPolynomial() & (q - 1));
+    std::int32_t topBit = 0;  // log2(q) - 1: the bit that a doubling moves out
+    while ((2 << topBit) < q) ++topBit;
+    for (std::int32_t a = 2; a < q; a *= 2) {
+        for (std::int32_t w = 0; w < 4; ++w) {
+            const std::uint64_t half = ProductRows[a / 2][w];
+            ProductRows[a][w] = ((half << 1) & keep) ^ (((half >> topBit) & kEachByte) * reduce);
+        }
+        RowReady[a] = true;
+    }
+    RowsField = Field.get();
+    RowsFieldSize = q;
+    RowsPolynomial = Field->GetPolynomial();
+    RowsGenerator = Field->GetGenerator();
+}
+
+const std::uint64_t* clsReedSolomon::ProductRow(std::int32_t a) const {
+    std::uint64_t* row = ProductRows[a];
+    if (!RowReady[a]) {
+        // The single-bit rows are ready; a * g is the exclusive or of them over a's bits.
+        for (std::int32_t w = 0; w < 4; ++w) row[w] = 0;
+        for (std::int32_t bits = a; bits != 0; bits &= bits - 1)
+            for (std::int32_t w = 0; w < 4; ++w) row[w] ^= ProductRows[bits & -bits][w];
+        RowReady[a] = true;
+    }
+    return row;
+}
+
+bool clsReedSolomon::RowsMatchField() const {
+    return RowsField != nullptr && RowsField == Field.get() &&
+           RowsFieldSize == Field->GetFieldSize() && RowsPolynomial == Field->GetPolynomial() &&
+           RowsGenerator == Field->GetGenerator();
 }
 
 void clsReedSolomon::EncodeBlock(std::int32_t* block) const {
     const std::int32_t k = DataLength, n = ParityLength;
     if (!Field || k <= 0 || n <= 0 || block == nullptr) return;
-    std::int32_t work[MaxBlockLength] = {};
+    if (RowsMatchField()) {
+        // Every data symbol an element (the rows hold only those): no bit at or above q.
+        std::int32_t any = 0;
+        for (std::int32_t i = n; i < n + k; ++i) any |= block[i];
+        if (static_cast<std::uint32_t>(any) < static_cast<std::uint32_t>(RowsFieldSize)) {
+            // The same division, one data symbol at a time from the highest: the remainder
+            // R (coefficient j at byte 32 - n + j of r0..r3) becomes x * R + d * x^n reduced
+            // by g, that is R shifted up one byte with lead = d + R[n-1] dropped off the top,
+            // plus lead * g(x) without its x^n term. Subtraction is exclusive or here.
+            std::uint64_t r0 = 0, r1 = 0, r2 = 0, r3 = 0;
+            for (std::int32_t i = n + k - 1; i >= n; --i) {
+                const std::int32_t lead = block[i] ^ static_cast<std::int32_t>(r3 >> 56);
+                const std::uint64_t* row = RowReady[lead] ? ProductRows[lead] : ProductRow(lead);
+                r3 = ((r3 << 8) | (r2 >> 56)) ^ row[3];
+                r2 = ((r2 << 8) | (r1 >> 56)) ^ row[2];
+                r1 = ((r1 << 8) | (r0 >> 56)) ^ row[1];
+                r0 = (r0 << 8) ^ row[0];
+            }
+            const std::uint64_t r[4] = {r0, r1, r2, r3};
+            for (std::int32_t j = 0; j < n; ++j) {  // negation changes nothing in GF(2^m)
+                const std::int32_t at = 32 - n + j;
+                block[j] = static_cast<std::int32_t>((r[at / 8] >> (8 * (at % 8))) & 0xFF);
+            }
+            return;
+        }
+    }
+    // Only entries 0..n+k-1 are used: the remainder's n start at 0, the data are copied.
+    std::int32_t work[MaxBlockLength];
+    std::fill(work, work + n, 0);
     std::copy(block + n, block + n + k, work + n);
     // Long division by g(x), highest power first; work[n + i] is never read again.
     for (std::int32_t i = k - 1; i >= 0; --i) {

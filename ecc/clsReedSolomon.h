@@ -16,6 +16,9 @@
 class clsReedSolomon {
   public:
     static constexpr std::int32_t MaxBlockLength = 1024;
+    // Shapes up to this many parity symbols over fields of at most 256 elements get the
+    // product rows below (QR Code needs at most 30).
+    static constexpr std::int32_t MaxRowLength = 32;
 
     // Returns false, changing nothing, for k <= 0, n <= 0, k + n > 1024 or firstRoot < 0;
     // also when there is no field (neither given nor stored) or no primitive element.
@@ -39,10 +42,29 @@ class clsReedSolomon {
     std::int32_t GetGeneratorCoefficient(std::int32_t index) const;
 
   private:
+    // Sets up the product rows for the current generator when the field allows it.
+    void ResetProductRows();
+    bool RowsMatchField() const;
+    // Row a of the products, made on first use.
+    const std::uint64_t* ProductRow(std::int32_t a) const;
+
     std::shared_ptr<clsFiniteField> Field;
     std::int32_t DataLength = 0;
     std::int32_t ParityLength = 0;
     std::int32_t Primitive = 0;
     std::int32_t FirstRoot = 0;
     std::int32_t GeneratorPoly[MaxBlockLength] = {};
+
+    // Row a holds the products a * GeneratorPoly[j], j = 0..n-1, one byte each, packed into
+    // four 64-bit words with coefficient j at byte 32 - n + j (the highest at byte 31, the
+    // bytes below 32 - n zero). The remainder of a block is then kept in four words the same
+    // way, and one step of the division is a shift by one byte and four exclusive ors, with
+    // no multiplication left in the loop. A row is made the first time its lead occurs
+    // (RowReady) and kept until the next Init. Valid only for the field as it was at Init
+    // (RowsField and its size, polynomial and generator); otherwise EncodeBlock multiplies
+    // through the field.
+    mutable std::uint64_t ProductRows[256][4] = {};
+    mutable bool RowReady[256] = {};
+    const clsFiniteField* RowsField = nullptr;
+    std::int32_t RowsFieldSize = 0, RowsPolynomial = 0, RowsGenerator = 0;
 };

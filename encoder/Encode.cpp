@@ -1,8 +1,11 @@
 // The encoding driver: version choice, terminator and padding, error-correction blocks,
 // interleaving, and the matrix steps through to the picture.
 
+#include <cstring>
+#include <memory>
 #include <vector>
 
+#include "encoder/BitPack.h"
 #include "encoder/clsQRCode.h"
 #include "render/mdlVexmora.h"
 
@@ -18,13 +21,24 @@ constexpr std::int32_t kClassLast[3] = {9, 26, 40};
 constexpr std::int32_t kMaxFittingCount = 23648 / 3;
 
 void WriteByte(std::uint8_t* bits, std::int32_t codeword, std::int32_t value) {
-    for (std::int32_t k = 0; k < 8; ++k) bits[8 * codeword + k] = (value >> (7 - k)) & 1;
+    bitpack::SpreadByte(bits + 8 * codeword, static_cast<std::uint8_t>(value));
 }
 
-std::int32_t ReadByte(const std::uint8_t* bits, std::int32_t codeword) {
-    std::int32_t value = 0;
-    for (std::int32_t k = 0; k < 8; ++k) value = (value << 1) | bits[8 * codeword + k];
-    return value;
+// One row of the merge: a free cell (0) takes the masked data module, a function cell keeps
+// its own code; then every cell is reduced to its lowest bit. Eight cells at a time: a byte's
+// top bit in nonZero is set exactly when the cell is not 0.
+void MergeRow(std::uint8_t* cells, const std::uint8_t* masked, std::int32_t n) {
+    constexpr std::uint64_t kLow = 0x0101010101010101ull, kHigh7 = 0x7F7F7F7F7F7F7F7Full;
+    std::int32_t x = 0;
+    for (; x + 8 <= n; x += 8) {
+        std::uint64_t cell, data;
+        std::memcpy(&cell, cells + x, 8);
+        std::memcpy(&data, masked + x, 8);
+        const std::uint64_t nonZero = (((cell & kHigh7) + kHigh7) | cell) >> 7 & kLow;
+        const std::uint64_t merged = (cell & kLow) | (data & ~nonZero & kLow);
+        std::memcpy(cells + x, &merged, 8);
+    }
+    for (; x < n; ++x) cells[x] = (cells[x] == 0 ? masked[x] : cells[x]) & 1;
 }
 
 }  // namespace
@@ -37,7 +51,8 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     if (count > 0 && data == nullptr) return nullptr;
     if (count > kMaxFittingCount) return nullptr;
 
-    std::vector<std::uint8_t> bitBuffer(BitBufferSize);
+    // Bit buffers of the full size, not cleared: every entry that is read is written first.
+    std::unique_ptr<std::uint8_t[]> bitBuffer(new std::uint8_t[BitBufferSize]);
 
     // Version: fixed, or the smallest whose data capacity holds the stream without its
     // terminator (the terminator may be cut short or left out).
@@ -45,8 +60,12 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     if (version >= 1 && version <= 40) {
         v = version;
     } else {
+        // A class whose largest capacity is below the bound cannot hold the data: its
+        // measuring pass would find nothing, so it is left out.
+        const std::int32_t atLeast = GetStreamBitsAtLeast(data, count);
         for (std::int32_t c = 0; c < 3 && v == 0; ++c) {
-            const std::int32_t n = BuildBitStream(bitBuffer.data(), BitBufferSize, data, count,
+            if (atLeast > 8 * GetDataCodewordCount(kClassLast[c], level)) continue;
+            const std::int32_t n = BuildBitStream(bitBuffer.get(), BitBufferSize, data, count,
                                                   kClassFirst[c], true, kanjiAllowed);
             for (std::int32_t candidate = kClassFirst[c]; candidate <= kClassLast[c]; ++candidate) {
                 if (8 * GetDataCodewordCount(candidate, level) >= n - 4) {
@@ -59,7 +78,7 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     }
 
     const std::int32_t n =
-        BuildBitStream(bitBuffer.data(), BitBufferSize, data, count, v, false, kanjiAllowed);
+        BuildBitStream(bitBuffer.get(), BitBufferSize, data, count, v, false, kanjiAllowed);
     const std::int32_t total = GetTotalCodewordCount(v);               // T
     const std::int32_t blocks = GetEcBlockCount(v, level);             // B
     const std::int32_t ecPerBlock = GetEcCodewordsPerBlock(v, level);  // E
@@ -67,10 +86,11 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     if (n - 4 > 8 * dataCodewords) return nullptr;
 
     // Terminator cut at the capacity, or zero bits to the codeword boundary and then the pad
-    // codewords 0xEC, 0x11 alternately (the buffer is already zero).
+    // codewords 0xEC, 0x11 alternately.
     if (n <= 8 * dataCodewords) {
+        std::memset(bitBuffer.get() + n, 0, static_cast<std::size_t>((8 - n % 8) % 8));
         for (std::int32_t c = (n + 7) / 8, pad = 0; c < dataCodewords; ++c, pad ^= 1)
-            WriteByte(bitBuffer.data(), c, pad == 0 ? 0xEC : 0x11);
+            WriteByte(bitBuffer.get(), c, pad == 0 ? 0xEC : 0x11);
     }
 
     // Blocks: S short blocks of L-1 data codewords, then long ones of L. Data codewords are
@@ -81,21 +101,21 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     if (!RsEncoder) RsEncoder = std::make_unique<clsReedSolomon>();
     RsEncoder->Init(longLength, ecPerBlock, GaloisField, 0, 0);
 
-    std::vector<std::uint8_t> codewordBits(BitBufferSize);
+    std::unique_ptr<std::uint8_t[]> codewordBits(new std::uint8_t[BitBufferSize]);
     std::int32_t block[BlockBufferSize];
     for (std::int32_t b = 0, next = 0; b < blocks; ++b) {
         const std::int32_t length = b < shortBlocks ? longLength - 1 : longLength;
         block[ecPerBlock + longLength - 1] = 0;  // a short block's leading zero coefficient
         for (std::int32_t j = 0; j < length; ++j, ++next) {
-            const std::int32_t value = ReadByte(bitBuffer.data(), next);
+            const std::uint8_t* bits = bitBuffer.get() + 8 * next;
             const std::int32_t position =
                 j < longLength - 1 ? j * blocks + b : (longLength - 1) * blocks + (b - shortBlocks);
-            WriteByte(codewordBits.data(), position, value);
-            block[ecPerBlock + length - 1 - j] = value;
+            std::memcpy(codewordBits.get() + 8 * position, bits, 8);  // the same 8 bits
+            block[ecPerBlock + length - 1 - j] = bitpack::PackByte(bits);
         }
         RsEncoder->EncodeBlock(block);
         for (std::int32_t k = 0; k < ecPerBlock; ++k)
-            WriteByte(codewordBits.data(), dataCodewords + k * blocks + b,
+            WriteByte(codewordBits.get(), dataCodewords + k * blocks + b,
                       block[ecPerBlock - 1 - k]);
     }
 
@@ -106,14 +126,13 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     std::vector<std::uint8_t> symbol(static_cast<std::size_t>(stride) * stride);
     std::vector<std::uint8_t> dataMatrix(static_cast<std::size_t>(size) * size);
     DrawFunctionPatterns(symbol.data(), stride, v);
-    PlaceCodewords(symbol.data(), stride, dataMatrix.data(), size, codewordBits.data(), 8 * total);
+    PlaceCodewords(symbol.data(), stride, dataMatrix.data(), size, codewordBits.get(), 8 * total);
     const std::int32_t applied = ApplyMask(dataMatrix.data(), size, mask);
+    // Merge: free cells take the masked data, function cells keep their colour (2 = light).
     for (std::int32_t y = 0; y < size; ++y) {
-        for (std::int32_t x = 0; x < size; ++x) {
-            std::uint8_t& cell = symbol[y * stride + x];
-            const std::uint8_t w = cell == 0 ? dataMatrix[y * size + x] : cell;
-            cell = w & 1;
-        }
+        std::uint8_t* cells = symbol.data() + static_cast<std::size_t>(y) * stride;
+        const std::uint8_t* masked = dataMatrix.data() + static_cast<std::size_t>(y) * size;
+        MergeRow(cells, masked, size);
     }
     WriteVersionInformation(symbol.data(), stride, v);
     WriteFormatInformation(symbol.data(), stride, size, level, applied);

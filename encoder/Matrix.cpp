@@ -1,6 +1,9 @@
 // The module matrix: function patterns, codeword placement, masking, and the BCH-protected
 // format and version information.
 
+#include <array>
+#include <cstring>
+
 #include "encoder/clsQRCode.h"
 
 namespace {
@@ -74,61 +77,115 @@ std::int32_t clsQRCode::PlaceCodewords(const std::uint8_t* symbolMatrix, std::in
                                        const std::uint8_t* bits, std::int32_t bitCount) const {
     std::int32_t i = 0;
     if (symbolMatrix == nullptr || dataMatrix == nullptr || bits == nullptr) return 0;
-    auto visit = [&](std::int32_t x, std::int32_t y) {
-        if (i < bitCount && symbolMatrix[y * stride + x] == kFree)
-            dataMatrix[y * size + x] = bits[i++];
+    // Walks the pair with left column c, rows first .. first + (size - 1) * step; within a
+    // row the right cell comes first. A pair holds at most 2N bits, so while that many remain
+    // the per-cell count check is left out.
+    auto walk = [&](std::int32_t c, std::int32_t first, std::int32_t step) {
+        const std::uint8_t* function = symbolMatrix + static_cast<std::size_t>(first) * stride + c;
+        std::uint8_t* cell = dataMatrix + static_cast<std::size_t>(first) * size + c;
+        const std::ptrdiff_t functionStep = std::ptrdiff_t{step} * stride;
+        const std::ptrdiff_t cellStep = std::ptrdiff_t{step} * size;
+        if (bitCount - i >= 2 * size) {
+            for (std::int32_t k = 0; k < size; ++k, function += functionStep, cell += cellStep) {
+                std::uint16_t both;
+                std::memcpy(&both, function, 2);
+                if (both == 0) {  // the usual case: both cells free
+                    cell[1] = bits[i];
+                    cell[0] = bits[i + 1];
+                    i += 2;
+                    continue;
+                }
+                if (function[1] == kFree) cell[1] = bits[i++];
+                if (function[0] == kFree) cell[0] = bits[i++];
+            }
+        } else {
+            for (std::int32_t k = 0; k < size; ++k, function += functionStep, cell += cellStep) {
+                if (i < bitCount && function[1] == kFree) cell[1] = bits[i++];
+                if (i < bitCount && function[0] == kFree) cell[0] = bits[i++];
+            }
+        }
     };
     // Two-module columns from the right, upward then downward, skipping the timing column 6.
     for (std::int32_t x = size; x >= 5 && i < bitCount;) {
-        std::int32_t c = x - 2 < 6 ? x - 3 : x - 2;
-        for (std::int32_t y = size - 1; y >= 0; --y) {
-            visit(c + 1, y);
-            visit(c, y);
-        }
+        walk(x - 2 < 6 ? x - 3 : x - 2, size - 1, -1);
         x -= 4;
-        c = x < 6 ? x - 1 : x;
-        for (std::int32_t y = 0; y < size; ++y) {
-            visit(c + 1, y);
-            visit(c, y);
-        }
+        walk(x < 6 ? x - 1 : x, 0, 1);
     }
     return i;
 }
 
+namespace {
+
+// target[0..n-1] ^= source[0..n-1], eight bytes at a time.
+void XorBytes(std::uint8_t* target, const std::uint8_t* source, std::int32_t n) {
+    std::int32_t x = 0;
+    for (; x + 8 <= n; x += 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, target + x, 8);
+        std::memcpy(&b, source + x, 8);
+        a ^= b;
+        std::memcpy(target + x, &a, 8);
+    }
+    for (; x < n; ++x) target[x] ^= source[x];
+}
+
+// Whether mask pattern mask inverts the module in column x, row y.
+constexpr bool MaskInverts(std::int32_t mask, std::int32_t x, std::int32_t y) {
+    switch (mask) {
+        case 0:
+            return (y + x) % 2 == 0;
+        case 1:
+            return y % 2 == 0;
+        case 2:
+            return x % 3 == 0;
+        case 3:
+            return (y + x) % 3 == 0;
+        case 4:
+            return (y / 2 + x / 3) % 2 == 0;
+        case 5:
+            return (y * x) % 2 + (y * x) % 3 == 0;
+        case 6:
+            return ((y * x) % 2 + (y * x) % 3) % 2 == 0;
+        default:
+            return ((y + x) % 2 + (y * x) % 3) % 2 == 0;
+    }
+}
+
+// Every pattern repeats after 6 columns (2, 3 or 6) and after 12 rows (1, 2, 3, 4 or 6):
+// kMaskUnit[mask][y][x] for x < 6, y < 12 holds the whole of it.
+constexpr auto kMaskUnit = [] {
+    std::array<std::array<std::array<std::uint8_t, 6>, 12>, 8> unit{};
+    for (int mask = 0; mask < 8; ++mask)
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 6; ++x) unit[mask][y][x] = MaskInverts(mask, x, y) ? 1 : 0;
+    return unit;
+}();
+
+}  // namespace
+
 std::int32_t clsQRCode::ApplyMask(std::uint8_t* dataMatrix, std::int32_t size,
                                   std::int32_t mask) const {
     if (mask < 0 || mask > 7) mask = 0;
-    if (dataMatrix == nullptr) return mask;
+    if (dataMatrix == nullptr || size <= 0) return mask;
+    // 12 pattern rows of one strip of columns serve the whole matrix, a row at a time. A row
+    // is its 6-column unit repeated, written 8 bytes at a time from 24 bytes (4 units).
+    constexpr std::int32_t kRows = 12, kStrip = 180;  // kStrip: a multiple of 6, >= 177
+    std::uint8_t pattern[kRows][kStrip + 4];          // room to end on a whole word
+    const std::int32_t patternRows = size < kRows ? size : kRows;
+    const std::int32_t strip = size < kStrip ? size : kStrip;
+    for (std::int32_t y = 0; y < patternRows; ++y) {
+        std::uint8_t units[24];
+        for (std::int32_t k = 0; k < 24; k += 6)
+            std::memcpy(units + k, kMaskUnit[mask][y].data(), 6);
+        for (std::int32_t x = 0, k = 0; x < strip; x += 8, k = (k + 8) % 24)
+            std::memcpy(pattern[y] + x, units + k, 8);
+    }
     for (std::int32_t y = 0; y < size; ++y) {
-        for (std::int32_t x = 0; x < size; ++x) {
-            bool invert;
-            switch (mask) {
-                case 0:
-                    invert = (y + x) % 2 == 0;
-                    break;
-                case 1:
-                    invert = y % 2 == 0;
-                    break;
-                case 2:
-                    invert = x % 3 == 0;
-                    break;
-                case 3:
-                    invert = (y + x) % 3 == 0;
-                    break;
-                case 4:
-                    invert = (y / 2 + x / 3) % 2 == 0;
-                    break;
-                case 5:
-                    invert = (y * x) % 2 + (y * x) % 3 == 0;
-                    break;
-                case 6:
-                    invert = ((y * x) % 2 + (y * x) % 3) % 2 == 0;
-                    break;
-                default:
-                    invert = ((y + x) % 2 + (y * x) % 3) % 2 == 0;
-                    break;
-            }
-            if (invert) dataMatrix[y * size + x] ^= 1;
+        const std::uint8_t* inverts = pattern[y % kRows];
+        std::uint8_t* row = dataMatrix + static_cast<std::size_t>(y) * size;
+        for (std::int32_t x0 = 0; x0 < size; x0 += kStrip) {
+            const std::int32_t n = size - x0 < kStrip ? size - x0 : kStrip;
+            XorBytes(row + x0, inverts, n);
         }
     }
     return mask;

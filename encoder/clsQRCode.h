@@ -67,6 +67,9 @@ class clsQRCode {
     static std::int32_t GetCharClass(std::uint8_t byte);          // 1 digit, 2 alnum, 0 other
     static std::int32_t GetAlphanumericValue(std::uint8_t byte);  // 0..44
     static bool IsKanjiPair(std::uint8_t first, std::uint8_t second);
+    // A lower bound on the stream's length without terminator, for any count-width class:
+    // 10/3 bits per digit, 11/2 per other alphanumeric character, 13/2 per other byte.
+    static std::int32_t GetStreamBitsAtLeast(const std::uint8_t* data, std::int32_t count);
 
     // Returns the stream's length in bits (segments and the 4-bit terminator); only the
     // version's count-width class (1-9, 10-26, 27-40) matters. Writing mode (measureOnly

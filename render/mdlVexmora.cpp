@@ -5,12 +5,18 @@
 
 namespace mdlVexmora {
 
-std::array<std::uint32_t, 256> SymbolPalette() {
+namespace {
+constexpr std::array<std::uint32_t, 256> kSymbolPalette = [] {
     std::array<std::uint32_t, 256> palette{};  // 3..255 black
     palette[0] = 0xFFFFFF;
     palette[1] = 0x000000;
     palette[2] = 0x808080;
     return palette;
+}();
+}  // namespace
+
+std::array<std::uint32_t, 256> SymbolPalette() {
+    return kSymbolPalette;
 }
 
 std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t width,
@@ -27,7 +33,7 @@ std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t
     if (bitmap == nullptr) return nullptr;
     bitmap->width = static_cast<std::int32_t>(canvasWidth);
     bitmap->height = static_cast<std::int32_t>(canvasHeight);
-    bitmap->palette = SymbolPalette();
+    bitmap->palette = kSymbolPalette;
     bitmap->indices.assign(static_cast<std::size_t>(canvasWidth * canvasHeight), 0);  // white
     for (std::int32_t y = 0; y < height; ++y) {
         std::memcpy(bitmap->indices.data() + (top + y) * canvasWidth + left,

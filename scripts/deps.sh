@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
     libzxing-dev                                # independent decoder for round trips
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
+    libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
     qt6-base-dev libgl-dev                      # the window and the command line
     qt6-webengine-dev                           # the window's web panel (optional at build time)
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
