@@ -427,3 +427,52 @@ std::int32_t clsQRCode::BuildBitStream(std::uint8_t* bitBuffer, std::int32_t buf
     put(0, kTerminator);
     return position;
 }
+
+std::vector<clsQRCode::EncodeReport::Segment> clsQRCode::ReadSegments(const std::uint8_t* bits,
+                                                                      std::int32_t dataBits,
+                                                                      std::int32_t version) const {
+    static constexpr std::int32_t kWidths[3][4] = {
+        {8, 10, 9, 8}, {16, 12, 11, 10}, {16, 14, 13, 12}};
+    const std::int32_t* width = kWidths[version < 10 ? 0 : version <= 26 ? 1 : 2];
+    auto read = [&](std::int32_t& position, std::int32_t count) {
+        std::int32_t value = 0;
+        for (std::int32_t k = 0; k < count; ++k) value = value << 1 | bits[position++];
+        return value;
+    };
+    std::vector<EncodeReport::Segment> segments;
+    for (std::int32_t position = 0; bits != nullptr && position + 4 <= dataBits;) {
+        Mode mode;
+        switch (read(position, 4)) {
+            case 0b0001:
+                mode = ModeNumeric;
+                break;
+            case 0b0010:
+                mode = ModeAlphanumeric;
+                break;
+            case 0b1000:
+                mode = ModeKanji;
+                break;
+            default:
+                mode = ModeByte;
+                break;
+        }
+        if (position + width[mode] > dataBits) break;
+        const std::int32_t length = read(position, width[mode]);
+        segments.push_back({mode, length});
+        switch (mode) {
+            case ModeNumeric:
+                position += 10 * (length / 3) + (length % 3 == 0 ? 0 : 1 + 3 * (length % 3));
+                break;
+            case ModeAlphanumeric:
+                position += 11 * (length / 2) + 6 * (length % 2);
+                break;
+            case ModeKanji:
+                position += 13 * length;
+                break;
+            default:
+                position += 8 * length;
+                break;
+        }
+    }
+    return segments;
+}

@@ -45,7 +45,8 @@ void MergeRow(std::uint8_t* cells, const std::uint8_t* masked, std::int32_t n) {
 
 std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_t count,
                                            std::int32_t version, std::int32_t level,
-                                           std::int32_t mask, bool kanjiAllowed) {
+                                           std::int32_t mask, bool kanjiAllowed,
+                                           EncodeReport* report) {
     if (level < 1 || level > 4) level = 2;
     if (version < 0) return nullptr;
     if (count > 0 && data == nullptr) return nullptr;
@@ -84,6 +85,13 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     const std::int32_t ecPerBlock = GetEcCodewordsPerBlock(v, level);  // E
     const std::int32_t dataCodewords = total - blocks * ecPerBlock;    // D
     if (n - 4 > 8 * dataCodewords) return nullptr;
+    if (report) {
+        report->version = v;
+        report->level = level;
+        report->segments = ReadSegments(bitBuffer.get(), n - 4, v);
+        report->dataBits = n - 4;
+        report->capacityBits = 8 * dataCodewords;
+    }
 
     // Terminator cut at the capacity, or zero bits to the codeword boundary and then the pad
     // codewords 0xEC, 0x11 alternately.
@@ -128,6 +136,7 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     DrawFunctionPatterns(symbol.data(), stride, v);
     PlaceCodewords(symbol.data(), stride, dataMatrix.data(), size, codewordBits.get(), 8 * total);
     const std::int32_t applied = ApplyMask(dataMatrix.data(), size, mask);
+    if (report) report->mask = applied;
     // Merge: free cells take the masked data, function cells keep their colour (2 = light).
     for (std::int32_t y = 0; y < size; ++y) {
         std::uint8_t* cells = symbol.data() + static_cast<std::size_t>(y) * stride;

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "ecc/clsFiniteField.h"
 #include "ecc/clsReedSolomon.h"
@@ -38,6 +39,20 @@ class clsQRCode {
         std::int32_t runLength;  // characters in the last segment up to here
     };
 
+    // What Encode made, for callers that show it; filling it changes no picture.
+    struct EncodeReport {
+        struct Segment {
+            Mode mode;
+            std::int32_t length;  // characters: digits, alphanumerics, bytes or Kanji pairs
+        };
+        std::int32_t version = 0;  // 1..40
+        std::int32_t level = 0;    // 1 L .. 4 H, after normalisation
+        std::int32_t mask = 0;     // the pattern applied, 0..7
+        std::vector<Segment> segments;
+        std::int32_t dataBits = 0;      // the segments' bits, terminator excluded
+        std::int32_t capacityBits = 0;  // 8 x data codewords of version and level
+    };
+
     // Builds the tables and sets up the GF(256) field.
     clsQRCode();
 
@@ -46,10 +61,10 @@ class clsQRCode {
     // is M. mask: 0..7, anything else is pattern 0. kanjiAllowed: pass true only when the
     // bytes are Shift JIS text; false keeps every byte out of Kanji mode.
     // Returns an (N+8) x (N+8) picture (one pixel per module, 4-module quiet zone), or
-    // nullptr when the data do not fit.
+    // nullptr when the data do not fit. With a picture, *report (when given) tells what it is.
     std::shared_ptr<Picture> Encode(const std::uint8_t* data, std::int32_t count,
                                     std::int32_t version, std::int32_t level, std::int32_t mask,
-                                    bool kanjiAllowed = true);
+                                    bool kanjiAllowed = true, EncodeReport* report = nullptr);
 
     // ---- Geometry (any version number; -1..-4 are the Micro sizes M1..M4, others give 0).
     std::int32_t GetSymbolSize(std::int32_t version) const;
@@ -79,6 +94,11 @@ class clsQRCode {
     std::int32_t BuildBitStream(std::uint8_t* bitBuffer, std::int32_t bufferSize,
                                 const std::uint8_t* data, std::int32_t count, std::int32_t version,
                                 bool measureOnly, bool kanjiAllowed = true) const;
+
+    // The segments of a stream that BuildBitStream wrote at version, read back from its mode
+    // indicators and counts; dataBits is the stream's length without the terminator.
+    std::vector<EncodeReport::Segment> ReadSegments(const std::uint8_t* bits, std::int32_t dataBits,
+                                                    std::int32_t version) const;
 
     // ---- Matrix steps. Matrices have the given stride (row length) and at least N rows.
     // Writes the function patterns and reserved areas of version 1..40 into an all-zero
