@@ -273,10 +273,11 @@ LastRow Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, 
                 // Only the last two rows are read again: the ones before just move n on.
                 for (; i < end - 2; ++i, ++run) n += ContinuingCost(clsQRCode::ModeNumeric, run);
             }
-            for (; i < end; ++run) {
+            while (i < end) {  // nextRow() moves i on
                 SteadyDigitRow(here, n, run, c);
                 n += ContinuingCost(clsQRCode::ModeNumeric, run);
                 nextRow();
+                ++run;
             }
             lead = 0;  // a digit is never a Kanji lead byte
             continue;
