@@ -59,8 +59,11 @@ int RunOne(const CliOptions& options) {
     QString error;
     if (!WriteFileAtomically(options.output, file.bytes, &error))
         return Fail(kInputOutput, QStringLiteral("cannot write %1: %2").arg(options.output, error));
-    if (options.info && file.info)
+    // The English line first and unchanged, for scripts; then the window's report.
+    if (options.info && file.info) {
         std::printf("%s\n", FormatSymbolInfo(*file.info).toLocal8Bit().constData());
+        for (const QString& line : file.report) std::printf("%s\n", line.toUtf8().constData());
+    }
     return kOk;
 }
 

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include "common/SymbolImage.h"
+#include "common/SymbolReport.h"
 #include "common/TextBytes.h"
 
 namespace qrdesk::cli {
@@ -36,12 +37,6 @@ QString DoesNotFit(const clsQRCode& encoder, const QByteArray& bytes, const Symb
 
 }  // namespace
 
-QByteArray PictureFile(const Picture& picture, int size, ImageFormat format) {
-    const QImage unscaled = PictureToImage(picture);
-    return EncodeImage(size == 0 ? unscaled : StretchImage(unscaled, size, size),
-                       FormatName(format));
-}
-
 SymbolFile MakeSymbolFile(clsQRCode& encoder, const QByteArray& utf8, const CliOptions& options,
                           ImageFormat format, bool describe) {
     QStringDecoder decoder(QStringDecoder::Utf8);
@@ -55,7 +50,10 @@ SymbolFile MakeSymbolFile(clsQRCode& encoder, const QByteArray& utf8, const CliO
 
     const SymbolOptions symbol = options.Symbol();
     const bool kanji = options.Kanji();
-    const auto picture = EncodeBytes(encoder, *bytes, symbol, kanji);
+    const EncodedSymbol encoded =
+        describe ? EncodeSymbol(encoder, *bytes, symbol, kanji)
+                 : EncodedSymbol{EncodeBytes(encoder, *bytes, symbol, kanji), {}};
+    const std::shared_ptr<Picture>& picture = encoded.picture;
     if (!picture) return Failure(kDoesNotFit, DoesNotFit(encoder, *bytes, symbol, kanji));
 
     const int size = options.unscaled ? 0 : options.size;
@@ -68,12 +66,18 @@ SymbolFile MakeSymbolFile(clsQRCode& encoder, const QByteArray& utf8, const CliO
                            .arg(picture->Width()));
 
     SymbolFile result;
-    result.bytes = PictureFile(*picture, size, format);
+    const QImage unscaled = PictureToImage(*picture);
+    const QImage image = size == 0 ? unscaled : StretchImage(unscaled, size, size);
+    result.bytes = EncodeImage(image, FormatName(format));
     if (result.bytes.isEmpty())
         return Failure(
             kInputOutput,
             QStringLiteral("the image could not be encoded as %1").arg(FormatName(format)));
-    if (describe) result.info = DescribeSymbol(encoder, *bytes, symbol, kanji, *picture);
+    if (describe && encoded.info) {
+        result.info = encoded.info;
+        result.report = ReportLines(CheckSymbol(*encoded.info, *bytes, unscaled, image), text,
+                                    options.encoding);
+    }
     return result;
 }
 

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "cli/Options.h"
@@ -17,14 +18,13 @@ struct SymbolFile {
     QString error;     // one line naming the cause when code is not kOk
     QByteArray bytes;  // the file's contents when code is kOk
     std::optional<SymbolInfo> info;
+    QStringList report;  // with describe: the symbol report on the file's own picture
 };
 
-// The file of a picture: stretched to size x size (or unscaled when size is 0) and encoded
-// in format, through the same common functions as the window's save command.
-QByteArray PictureFile(const Picture& picture, int size, ImageFormat format);
-
 // Decodes utf8 strictly (a leading byte-order mark is dropped), converts it to the options'
-// encoding, encodes it and renders the file. With describe, also fills info.
+// encoding, encodes it and renders the file: stretched to the options' size (or unscaled) and
+// encoded in format, through the same common functions as the window's save command. With
+// describe, also fills info and report (the file's picture read back).
 SymbolFile MakeSymbolFile(clsQRCode& encoder, const QByteArray& utf8, const CliOptions& options,
                           ImageFormat format, bool describe);
 

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
-    libzxing-dev                                # independent decoder for round trips
+    libzxing-dev                                # read-back check (common/), round trips in tests
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
     qt6-base-dev libgl-dev                      # the window and the command line

@@ -145,19 +145,31 @@ TEST(CliRun, WritesTheWindowsFileByteForByteAndItDecodes) {
     }
 }
 
-TEST(CliRun, InfoPrintsOneLine) {
+TEST(CliRun, InfoPrintsTheLineForScriptsThenTheReport) {
     QTemporaryDir dir;
     // The standard's example: HELLO WORLD at 1-Q is one alphanumeric segment of 74 bits in
     // 13 data codewords.
     CliRun run = RunCliProcess({"--info", "--level", "Q", "HELLO WORLD"}, dir.path());
     EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "version 1, level Q, mask 0, segments alphanumeric 11, bits 74 of 104\n");
+    EXPECT_EQ(run.out, QByteArray("version 1, level Q, mask 0, segments alphanumeric 11, bits 74 "
+                                  "of 104\n"
+                                  "1-Q · 掩码 0 · 字母数字 11 · 数据 74 / 104 位 · 可识别\n"));
     run = RunCliProcess({"--info", "--mask", "5", "--symbol-version", "3", "abc0123456789012"},
                         dir.path());
     EXPECT_EQ(run.code, 0);
     // byte 3 = 4+8+24, numeric 13 = 4+10+40+4: 94 bits; 3-M holds 44 codewords.
-    EXPECT_EQ(run.out,
-              "version 3, level M, mask 5, segments byte 3 + numeric 13, bits 94 of 352\n");
+    EXPECT_EQ(
+        run.out,
+        QByteArray("version 3, level M, mask 5, segments byte 3 + numeric 13, bits 94 of 352\n"
+                   "3-M · 掩码 5 · 字节 3 · 数字 13 · 数据 94 / 352 位 · 可识别\n"));
+    // Version 40 stretched to 200 pixels has modules of about one pixel: the file does not
+    // read, and the report names the size that does.
+    run = RunCliProcess({"--info", "--symbol-version", "40", "--size", "200", "abc"}, dir.path());
+    EXPECT_EQ(run.code, 0);
+    const QList<QByteArray> lines = run.out.split('\n');
+    ASSERT_EQ(lines.size(), 4) << run.out.toStdString();
+    EXPECT_TRUE(lines[1].endsWith("200 像素无法识别")) << run.out.toStdString();
+    EXPECT_TRUE(lines[2].contains("“中图”（400 像素）")) << run.out.toStdString();
 }
 
 TEST(CliRun, ExitCodesAndMessages) {

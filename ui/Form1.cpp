@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/SymbolImage.h"
+#include "common/SymbolReport.h"
 #include "common/TextBytes.h"
 #include "ui/Dialogbox.h"
 #include "ui_Form1.h"
@@ -34,7 +35,9 @@ const char* const kSaveTitle = "保存二维码文件";
 const char* const kSaveFilter = "位图文件(*.bmp)|*.bmp";
 const char* const kSaveFolder = "D:\\";
 constexpr int kSaveFlags = Dialogbox::OverwritePrompt | Dialogbox::HideReadOnly;
-constexpr int kSizes[] = {200, 400, 600};  // Picture1's edge for each size option
+// The status line: two lines of report under the drawing area.
+constexpr int kStatusLines = 2;
+constexpr int kStatusPadding = 3;
 }  // namespace
 
 Form1::Form1(const ProgramOptions& options, QWidget* parent)
@@ -52,6 +55,21 @@ Form1::Form1(const ProgramOptions& options, QWidget* parent)
     ui_->Image1->lower();
     ui_->Picture1->setBackgroundRole(QPalette::Base);
     ui_->Picture1->setForegroundRole(QPalette::Text);
+
+    // The status line hangs below the drawing area, which keeps its size: the window grows
+    // by the line's height only.
+    StatusBar1 = new QLabel(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setFrameShape(QFrame::StyledPanel);
+    StatusBar1->setFrameShadow(QFrame::Sunken);
+    StatusBar1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    StatusBar1->setMargin(kStatusPadding);
+    StatusBar1->setTextFormat(Qt::PlainText);
+    StatusBar1->setFocusPolicy(Qt::NoFocus);
+    const int statusHeight = kStatusLines * StatusBar1->fontMetrics().lineSpacing() +
+                             2 * (kStatusPadding + StatusBar1->frameWidth());
+    StatusBar1->setGeometry(0, height(), width(), statusHeight);
+    resize(width(), height() + statusHeight);
 
     ShowMessage = [this](const QString& text) { Dialogbox::MessageBox(this, text); };
     AskYesNo = [this](const QString& question) { return Dialogbox::AskYesNo(this, question); };
@@ -123,9 +141,17 @@ void Form1::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+QSize Form1::DrawingAreaSize() const {
+    return {width(), height() - StatusBar1->height()};
+}
+
 void Form1::Form_Resize() {
-    const int w = width();
-    const int h = height() - 56;
+    const QSize area = DrawingAreaSize();
+    StatusBar1->setGeometry(0, area.height(), area.width(), StatusBar1->height());
+    ShowStatus(statusLines_);  // shortened anew to the line's width
+
+    const int w = area.width();
+    const int h = area.height() - 56;
     const int m = w <= h ? w : h;
     // A drawing area too small for the image leaves it where it was.
     if (m - 16 < 0) return;
@@ -153,18 +179,34 @@ void Form1::Command1_Click() {
         cmb1_[0]->currentIndex(), cmb1_[1]->currentIndex(), cmb1_[2]->currentIndex());
 
     if (!encoder_) encoder_ = std::make_unique<clsQRCode>();
-    const auto picture =
-        EncodeBytes(*encoder_, *bytes, symbol, KanjiAllowed(encoding, options_.ansiCodePage));
-    if (!picture) {
+    const EncodedSymbol encoded =
+        EncodeSymbol(*encoder_, *bytes, symbol, KanjiAllowed(encoding, options_.ansiCodePage));
+    if (!encoded.picture) {
         // Leave nothing that a later save could write under this text's name.
         ui_->Image1->ClearPicture();
         ui_->Picture1->ClearPicture();
+        ShowStatus({});
         ShowMessage(kTooLong);
         return;
     }
-    ui_->Image1->SetPicture(PictureToImage(*picture));
+    ui_->Image1->SetPicture(PictureToImage(*encoded.picture));
     ui_->Picture1->SetPicture(
         StretchImage(ui_->Image1->Picture(), ui_->Picture1->width(), ui_->Picture1->height()));
+    // Read back the very picture a save would write; a few milliseconds even at 600 pixels.
+    ShowStatus(encoded.info ? ReportLines(CheckSymbol(*encoded.info, *bytes, ui_->Image1->Picture(),
+                                                      ui_->Picture1->Picture()),
+                                          ui_->Text1->toPlainText(), encoding)
+                            : QStringList{});
+}
+
+void Form1::ShowStatus(const QStringList& lines) {
+    statusLines_ = lines;
+    const QFontMetrics metrics = StatusBar1->fontMetrics();
+    const int room = StatusBar1->contentsRect().width() - 2 * StatusBar1->margin();
+    QStringList shown;
+    for (const QString& line : lines) shown << metrics.elidedText(line, Qt::ElideRight, room);
+    StatusBar1->setText(shown.join('\n'));
+    StatusBar1->setToolTip(shown == lines ? QString() : lines.join('\n'));
 }
 
 QString Form1::BitmapPath(const QString& chosenPath) {
@@ -204,7 +246,7 @@ void Form1::Image1_Click() {
 void Form1::Option1_Click(int index) {
     if (index < 0 || index > 2) return;
     // Only the box changes; its picture keeps its size until the next generation.
-    ui_->Picture1->resize(kSizes[index], kSizes[index]);
+    ui_->Picture1->resize(kSizeOptionPixels[index], kSizeOptionPixels[index]);
 }
 
 void Form1::Text1_Change() {

@@ -1,8 +1,10 @@
 #pragma once
 // The main window: the symbol display, the settings frame with its four lists, three size
-// options, text box and two commands, and the web panel.
+// options, text box and two commands, and the web panel; below that drawing area, a status
+// line with the report on the last generated symbol.
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -13,6 +15,7 @@
 #include "ui/ProgramOptions.h"
 
 class QComboBox;
+class QLabel;
 class QRadioButton;
 
 namespace Ui {
@@ -36,6 +39,11 @@ class Form1 : public QWidget {
 
     const QString& IsCreate() const { return TavroIsCreate; }
     const clsQRCode* Encoder() const { return encoder_.get(); }
+    // The window's size without the status line: the area the controls and the resize rule
+    // work in (824 x 613 when the window opens).
+    QSize DrawingAreaSize() const;
+    // The report's lines as last shown, before any shortening to the line's width.
+    const QStringList& StatusLines() const { return statusLines_; }
 
     // The save command's path: the chosen file name (not its folders) in lower case, with
     // ".bmp" appended unless it already ends so.
@@ -54,10 +62,13 @@ class Form1 : public QWidget {
     void Text1_Change();
     void Text1_GotFocus();
     void CreateWebPanel();
+    void ShowStatus(const QStringList& lines);
 
     std::unique_ptr<Ui::Form1> ui_;
     std::array<QComboBox*, 4> cmb1_{};
     std::array<QRadioButton*, 3> Option1_{};
+    QLabel* StatusBar1 = nullptr;
+    QStringList statusLines_;
     ProgramOptions options_;
 
     QString TavroEwmTxt;

@@ -34,7 +34,13 @@ TEST_F(WindowTest, ControlsHaveTheirPlacesCaptionsAndTooltips) {
         {"Command1", "Frame1", {8, 336, 89, 38}, "生成二维码", nullptr},
         {"Command2", "Frame1", {104, 336, 97, 38}, "保存图片", nullptr},
     };
-    EXPECT_EQ(window->size(), QSize(824, 613));
+    // The drawing area keeps its size; the window grows by the status line below it only.
+    EXPECT_EQ(window->DrawingAreaSize(), QSize(824, 613));
+    QWidget* status = Find("StatusBar1");
+    ASSERT_TRUE(status);
+    EXPECT_GT(status->height(), 0);
+    EXPECT_EQ(window->size(), QSize(824, 613 + status->height()));
+    EXPECT_EQ(status->geometry(), QRect(0, 613, 824, status->height()));
     EXPECT_EQ(window->windowTitle(), "qrdesk");
     for (const Control& c : controls) {
         QWidget* widget = Find(c.name);
@@ -118,10 +124,14 @@ TEST_F(WindowTest, ResizePlacesImage1UnlessTooSmall) {
         {{500, 500}, {8, 64, 428, 428}},
         {{15, 500}, {8, 64, 428, 428}},  // too narrow: left where it was
     };
+    const int status = Find("StatusBar1")->height();
     for (const Case& c : cases) {
-        window->resize(c.area);
-        ASSERT_EQ(window->size(), c.area);
+        window->resize(c.area + QSize(0, status));
+        ASSERT_EQ(window->DrawingAreaSize(), c.area);
         EXPECT_EQ(Image1()->geometry(), c.image1) << c.area.width() << "x" << c.area.height();
+        // The status line stays under the drawing area, across the window's width.
+        EXPECT_EQ(Find("StatusBar1")->geometry(),
+                  QRect(0, c.area.height(), c.area.width(), status));
     }
     // Nothing else moves.
     EXPECT_EQ(Picture1()->geometry(), QRect(8, 8, 600, 600));
