@@ -39,7 +39,9 @@ QString DoesNotFit(const clsQRCode& encoder, const QByteArray& bytes, const Symb
 
 SymbolFile MakeSymbolFile(clsQRCode& encoder, const QByteArray& utf8, const CliOptions& options,
                           ImageFormat format, bool describe) {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // Stateless: a sequence cut off at the end is an error too, not state kept for more
+    // input that never comes (which dropped it silently).
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(utf8);
     if (decoder.hasError()) return Failure(kInputOutput, "the text is not valid UTF-8");
     if (text.isEmpty()) return Failure(kUsage, "the text is empty");

@@ -65,8 +65,14 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     };
     if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     // Check every step: a buffered write that fails on a full disk would otherwise only
-    // show at the end, and commit() alone is not trusted to report it.
-    if (file.write(bytes) != bytes.size()) return fail(file.errorString());
+    // show at the end, and commit() alone is not trusted to report it. A short write is
+    // continued: only the next call reports the cause (a full disk), which the message
+    // should name rather than "Unknown error".
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) return fail(file.errorString());
+        done += n;
+    }
     if (!file.flush() || file.error() != QFileDevice::NoError) return fail(file.errorString());
     if (!file.commit()) {
         if (error) *error = file.errorString();

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -27,6 +28,9 @@ class Converter {
 
 // Above the Unicode range: iconv refuses it, so a lone surrogate becomes "?" too.
 constexpr char32_t kUnconvertible = 0xFFFFFFFF;
+
+// Code points handed to iconv per call (see TextToBytes).
+constexpr std::size_t kCharactersPerCall = 64;
 
 // Qt writes "?" for a lone surrogate; the platform's UTF-8 converter writes U+FFFD.
 QByteArray ToUtf8(const QString& text) {
@@ -90,10 +94,16 @@ std::optional<QByteArray> TextToBytes(const QString& text, TextEncoding encoding
     std::size_t inLeft = input.size() * sizeof(char32_t);
     char buffer[4096];
     while (inLeft > 0) {
+        // A few characters per call: after an unconvertible character glibc converts the
+        // call's whole input again up to it, which made a long text full of such
+        // characters take seconds (a million of them: 10 s).
+        std::size_t given = std::min(inLeft, kCharactersPerCall * sizeof(char32_t));
+        const std::size_t before = given;
         char* outPtr = buffer;
         std::size_t outLeft = sizeof buffer;
-        const std::size_t rc = iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
+        const std::size_t rc = iconv(converter.get(), &in, &given, &outPtr, &outLeft);
         out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
+        inLeft -= before - given;
         if (rc != static_cast<std::size_t>(-1)) continue;
         if (errno == E2BIG) continue;
         // Not representable (or not a character): the default character, then go on.

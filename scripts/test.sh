@@ -6,7 +6,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+times=()
+stage_start=$SECONDS
+stage_end() {  # records how long the stage that just ended took
+    times+=("$1: $((SECONDS - stage_start)) s")
+    stage_start=$SECONDS
+}
+trap 'printf "== stage times\n"; printf "   %s\n" "${times[@]}"' EXIT
+
 scripts/deps.sh
+stage_end "dependencies"
 
 build=${BUILD_DIR:-build/ci}
 jobs=$(nproc)
@@ -14,15 +23,21 @@ jobs=$(nproc)
 echo "== normal build and tests"
 cmake -S . -B "$build/normal" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQRDESK_WERROR=ON
 cmake --build "$build/normal" -j "$jobs"
+stage_end "normal build"
 ctest --test-dir "$build/normal" --output-on-failure -j "$jobs"
+stage_end "normal tests"
 
 if [ "${FUZZ_SECONDS:-60}" -gt 0 ]; then
     echo "== fuzzing, ${FUZZ_SECONDS:-60} s per target"
     FUZZ_BUILD_DIR="$build/fuzz" scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+    stage_end "fuzz build and runs"
 fi
 
 echo "== sanitizer build and tests"
 cmake -S . -B "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DQRDESK_WERROR=ON -DQRDESK_SANITIZE=ON
 cmake --build "$build/sanitize" -j "$jobs"
+stage_end "sanitizer build"
+# Third-party leaks are suppressed per test through CTest's environment (tests/lsan.supp).
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
     ctest --test-dir "$build/sanitize" --output-on-failure -j "$jobs"
+stage_end "sanitizer tests"

@@ -59,6 +59,38 @@ TEST(TextBytes, UnknownCodePageIsAnError) {
     EXPECT_TRUE(qrdesk::IsCodePageSupported("GBK"));
 }
 
+// Long texts are converted a few characters per iconv call (one call for the whole text made
+// each unconvertible character cost a pass over the rest). Every character keeps its own
+// bytes, wherever the calls split the text: a two-byte character, an unconvertible one or a
+// surrogate pair at any position.
+TEST(TextBytes, LongMixedTextKeepsEveryCharacter) {
+    struct Piece {
+        QString text;
+        QByteArray gbk;
+    };
+    const Piece pieces[] = {
+        {"a", "a"},
+        {QString::fromUtf8("码"), Hex("c2eb")},
+        {QString::fromUtf8("ก"), "?"},            // Thai: not in GBK
+        {QString::fromUcs4(U"\U0001F600"), "?"},  // a surrogate pair
+        {QString(QChar(0xDC00)), "?"},            // a lone surrogate
+        {QString(QChar(0)), QByteArray(1, '\0')},
+    };
+    for (int stride = 1; stride <= 7; ++stride) {
+        QString text;
+        QByteArray expected;
+        for (int i = 0; i < 3000; ++i) {
+            const Piece& p = pieces[(i * stride + i / 5) % std::size(pieces)];
+            text += p.text;
+            expected += p.gbk;
+        }
+        const auto bytes = qrdesk::TextToBytes(text, TextEncoding::Ansi, "GBK");
+        ASSERT_TRUE(bytes);
+        EXPECT_EQ(bytes->size(), expected.size()) << stride;
+        EXPECT_TRUE(*bytes == expected) << stride;
+    }
+}
+
 TEST(TextBytes, KanjiOnlyForShiftJisAnsiText) {
     struct Case {
         TextEncoding encoding;

@@ -204,6 +204,7 @@ TEST_F(SaveTest, FullDiskKeepsTheExistingFileAndLeavesNoPartialOne) {
         Click("Command2");
         ASSERT_EQ(messages.size(), 1u) << chosen;
         EXPECT_TRUE(messages[0].contains(Path("small/"))) << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].endsWith("No space left on device")) << messages[0].toStdString();
         EXPECT_EQ(ReadFile(Path("small/keep.bmp")), old) << chosen;
         EXPECT_EQ(Entries(Path("small")), QStringList{"keep.bmp"}) << chosen;
     }
