@@ -52,9 +52,7 @@ SymbolFile MakeSymbolFile(clsQRCode& encoder, const QByteArray& utf8, const CliO
 
     const SymbolOptions symbol = options.Symbol();
     const bool kanji = options.Kanji();
-    const EncodedSymbol encoded =
-        describe ? EncodeSymbol(encoder, *bytes, symbol, kanji)
-                 : EncodedSymbol{EncodeBytes(encoder, *bytes, symbol, kanji), {}};
+    const EncodedSymbol encoded = EncodeSymbol(encoder, *bytes, symbol, kanji);
     const std::shared_ptr<Picture>& picture = encoded.picture;
     if (!picture) return Failure(kDoesNotFit, DoesNotFit(encoder, *bytes, symbol, kanji));
 

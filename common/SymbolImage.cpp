@@ -13,11 +13,12 @@ SymbolOptions OptionsFromIndexes(int versionIndex, int levelIndex, int maskIndex
 }
 
 std::shared_ptr<Picture> EncodeBytes(clsQRCode& encoder, const QByteArray& bytes,
-                                     const SymbolOptions& options, bool kanjiAllowed) {
+                                     const SymbolOptions& options, bool kanjiAllowed,
+                                     clsQRCode::EncodeReport* report) {
     if (bytes.size() > INT32_MAX) return nullptr;
     return encoder.Encode(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                           static_cast<std::int32_t>(bytes.size()), options.version, options.level,
-                          options.mask, kanjiAllowed);
+                          options.mask, kanjiAllowed, report);
 }
 
 QImage PictureToImage(const Picture& picture) {

@@ -20,9 +20,11 @@ struct SymbolOptions {
 };
 SymbolOptions OptionsFromIndexes(int versionIndex, int levelIndex, int maskIndex);
 
-// Encodes bytes with the options; null when they do not fit.
+// Encodes bytes with the options; null when they do not fit. With a picture, *report (when
+// given) tells what the encoder made.
 std::shared_ptr<Picture> EncodeBytes(clsQRCode& encoder, const QByteArray& bytes,
-                                     const SymbolOptions& options, bool kanjiAllowed);
+                                     const SymbolOptions& options, bool kanjiAllowed,
+                                     clsQRCode::EncodeReport* report = nullptr);
 
 // The picture, pixel for pixel, as a 32-bit RGB image.
 QImage PictureToImage(const Picture& picture);

@@ -1,7 +1,6 @@
 #pragma once
 // What a finished symbol holds: version, level, mask, the segments the encoder chose and
-// the data bits used of the capacity. Worked out from the encoder's public operations (the
-// bit stream it writes, its capacity tables), so it always tells what Encode did.
+// the data bits used of the capacity, as the encoder reports them.
 
 #include <QByteArray>
 #include <QString>
@@ -38,11 +37,8 @@ std::int32_t VersionFromPictureSize(std::int32_t pixels);
 std::optional<std::int32_t> MeasureDataBits(const clsQRCode& encoder, const QByteArray& bytes,
                                             std::int32_t version, bool kanjiAllowed);
 
-// Describes the symbol that Encode made as picture from bytes with options and kanjiAllowed.
-// nullopt when the picture is not one of these bytes' symbols.
-std::optional<SymbolInfo> DescribeSymbol(const clsQRCode& encoder, const QByteArray& bytes,
-                                         const SymbolOptions& options, bool kanjiAllowed,
-                                         const Picture& picture);
+// The encoder's report of a symbol it made.
+SymbolInfo ToSymbolInfo(const clsQRCode::EncodeReport& report);
 
 // "numeric", "alphanumeric", "byte", "kanji".
 const char* ModeName(clsQRCode::Mode mode);

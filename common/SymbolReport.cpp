@@ -47,8 +47,9 @@ const char* SizeOptionName(int pixels) {
 EncodedSymbol EncodeSymbol(clsQRCode& encoder, const QByteArray& bytes,
                            const SymbolOptions& options, bool kanjiAllowed) {
     EncodedSymbol out;
-    out.picture = EncodeBytes(encoder, bytes, options, kanjiAllowed);
-    if (out.picture) out.info = DescribeSymbol(encoder, bytes, options, kanjiAllowed, *out.picture);
+    clsQRCode::EncodeReport report;
+    out.picture = EncodeBytes(encoder, bytes, options, kanjiAllowed, &report);
+    if (out.picture) out.info = ToSymbolInfo(report);
     return out;
 }
 

@@ -15,6 +15,7 @@
 #include "cli/BatchWrite.h"
 #include "cli/Options.h"
 #include "common/SymbolInfo.h"
+#include "common/SymbolReport.h"
 #include "common/TextBytes.h"
 #include "tests/CliTestSupport.h"
 
@@ -220,9 +221,9 @@ TEST(SymbolInfo, DescribesSegmentsBitsAndCapacity) {
         const auto options = qrdesk::OptionsFromIndexes(c.versionIndex, c.levelIndex, c.maskIndex);
         const bool kanji = qrdesk::KanjiAllowed(encoding, codePage);
         clsQRCode encoder;
-        const auto picture = qrdesk::EncodeBytes(encoder, *bytes, options, kanji);
-        ASSERT_TRUE(picture);
-        const auto info = qrdesk::DescribeSymbol(encoder, *bytes, options, kanji, *picture);
+        const auto encoded = qrdesk::EncodeSymbol(encoder, *bytes, options, kanji);
+        ASSERT_TRUE(encoded.picture);
+        const auto& info = encoded.info;
         ASSERT_TRUE(info) << c.text.toStdString();
         EXPECT_EQ(info->version, c.version) << c.text.toStdString();
         EXPECT_EQ(info->level, c.level) << c.text.toStdString();
