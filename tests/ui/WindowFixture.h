@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -96,6 +98,23 @@ class WindowTest : public ::testing::Test {
 };
 
 // The bytes zxing-cpp reads from an image (any scale of a pure symbol); empty when none.
+// Files the save tests read, prepare and list.
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+inline QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
 inline QByteArray DecodeImage(const QImage& image) {
     const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
     std::vector<std::uint8_t> lum(static_cast<std::size_t>(grey.width()) * grey.height());
