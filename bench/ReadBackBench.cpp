@@ -1,0 +1,44 @@
+// What the status line's read-back costs after each generate: the symbol encoded, stretched
+// to the size the save command writes, and decoded again with zxing-cpp.
+
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+
+#include "common/SymbolImage.h"
+#include "common/SymbolReport.h"
+
+namespace {
+
+// state.range(0): version; state.range(1): edge in pixels of the saved picture.
+void BM_ReadBack(benchmark::State& state) {
+    const auto version = static_cast<std::int32_t>(state.range(0));
+    const int size = static_cast<int>(state.range(1));
+    clsQRCode encoder;
+    const QByteArray bytes =
+        version < 5 ? QByteArray("HELLO WORLD")
+                    : "https://example.org/qrdesk/status-line?v=" + QByteArray::number(version);
+    const auto symbol = qrdesk::EncodeSymbol(encoder, bytes, {version, 2, 0}, false);
+    if (!symbol.picture || !symbol.info) {
+        state.SkipWithError("no symbol");
+        return;
+    }
+    const QImage unscaled = qrdesk::PictureToImage(*symbol.picture);
+    const QImage saved = qrdesk::StretchImage(unscaled, size, size);
+    for (auto _ : state) {
+        const auto report = qrdesk::CheckSymbol(*symbol.info, bytes, unscaled, saved);
+        benchmark::DoNotOptimize(report.readBack);
+    }
+}
+BENCHMARK(BM_ReadBack)
+    ->ArgNames({"version", "pixels"})
+    ->Args({1, 600})
+    ->Args({10, 600})
+    ->Args({40, 600})
+    ->Args({40, 400})
+    ->Args({40, 200})  // does not read: the larger sizes are tried too
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
