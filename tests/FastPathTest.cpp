@@ -13,6 +13,7 @@
 #include "ecc/clsFiniteField.h"
 #include "ecc/clsReedSolomon.h"
 #include "encoder/clsQRCode.h"
+#include "tests/TestSupport.h"
 
 namespace {
 
@@ -190,27 +191,6 @@ TEST(FastPath, AutomaticVersionIsTheSmallestThatHolds) {
     }
 }
 
-bool Inverts(int mask, int x, int y) {  // the standard's conditions, i = row y, j = column x
-    switch (mask) {
-        case 0:
-            return (y + x) % 2 == 0;
-        case 1:
-            return y % 2 == 0;
-        case 2:
-            return x % 3 == 0;
-        case 3:
-            return (y + x) % 3 == 0;
-        case 4:
-            return (y / 2 + x / 3) % 2 == 0;
-        case 5:
-            return (y * x) % 2 + (y * x) % 3 == 0;
-        case 6:
-            return ((y * x) % 2 + (y * x) % 3) % 2 == 0;
-        default:
-            return ((y + x) % 2 + (y * x) % 3) % 2 == 0;
-    }
-}
-
 TEST(FastPath, MaskPatternsCellByCell) {
     const clsQRCode qr;
     for (int size : {1, 2, 5, 6, 7, 11, 12, 13, 21, 57, 177, 181, 361}) {
@@ -222,7 +202,8 @@ TEST(FastPath, MaskPatternsCellByCell) {
             ASSERT_EQ(qr.ApplyMask(matrix.data(), size, mask), used);
             for (int y = 0; y < size; ++y)
                 for (int x = 0; x < size; ++x)
-                    ASSERT_EQ(matrix[y * size + x], before[y * size + x] ^ Inverts(used, x, y))
+                    ASSERT_EQ(matrix[y * size + x],
+                              before[y * size + x] ^ qrtest::MaskInverts(used, y, x))
                         << size << " " << mask << " " << x << " " << y;
         }
     }
