@@ -3,10 +3,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QByteArray>
+#include <string>
 
-#include "common/SymbolImage.h"
-#include "common/SymbolReport.h"
+#include "common/Image.h"
+#include "common/ReadBack.h"
+#include "common/Report.h"
+#include "common/Symbol.h"
 
 namespace {
 
@@ -15,19 +17,19 @@ void BM_ReadBack(benchmark::State& state) {
     const auto version = static_cast<std::int32_t>(state.range(0));
     const int size = static_cast<int>(state.range(1));
     clsQRCode encoder;
-    const QByteArray bytes =
-        version < 5 ? QByteArray("HELLO WORLD")
-                    : "https://example.org/qrdesk/status-line?v=" + QByteArray::number(version);
-    const auto symbol = qrdesk::EncodeSymbol(encoder, bytes, {version, 2, 0}, false);
-    if (!symbol.picture || !symbol.info) {
+    const std::string bytes = version < 5 ? std::string("HELLO WORLD")
+                                          : "https://example.org/qrdesk/status-line?v=" +
+                                                std::to_string(version);
+    const auto symbol = qrdesk::EncodeSymbol(encoder, bytes, {version, 2, 0, false});
+    if (!symbol.picture) {
         state.SkipWithError("no symbol");
         return;
     }
-    const QImage unscaled = qrdesk::PictureToImage(*symbol.picture);
-    const QImage saved = qrdesk::StretchImage(unscaled, size, size);
+    const qrdesk::Image unscaled = qrdesk::FromPicture(*symbol.picture);
+    const qrdesk::Image saved = qrdesk::Stretch(unscaled, size, size);
     for (auto _ : state) {
-        const auto report = qrdesk::CheckSymbol(*symbol.info, bytes, unscaled, saved);
-        benchmark::DoNotOptimize(report.readBack);
+        const auto check = qrdesk::CheckSymbol(bytes, unscaled, saved, qrdesk::kSizeOptionPixels);
+        benchmark::DoNotOptimize(check.readBack);
     }
 }
 BENCHMARK(BM_ReadBack)

@@ -4,9 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -18,13 +15,12 @@
 #include <thread>
 #include <vector>
 
-#include "cli/BatchWrite.h"
 #include "cli/Generate.h"
-#include "common/SymbolImage.h"
+#include "common/FileWrite.h"
 
 namespace qrdesk::cli {
 
-bool LineReader::Next(QByteArray& line, bool& tooLong) {
+bool LineReader::Next(std::string& line, bool& tooLong) {
     line.clear();
     tooLong = false;
     bool started = false;
@@ -35,8 +31,8 @@ bool LineReader::Next(QByteArray& line, bool& tooLong) {
             const char* newline = static_cast<const char*>(std::memchr(from, '\n', end_ - begin_));
             const std::size_t length = newline ? newline - from : end_ - begin_;
             // Keep at most one byte past the limit: enough to know the line is too long.
-            const qsizetype room = kMaxLineBytes + 1 - line.size();
-            line.append(from, std::min<qsizetype>(room, static_cast<qsizetype>(length)));
+            const std::size_t room = kMaxLineBytes + 1 - line.size();
+            line.append(from, std::min(room, length));
             if (line.size() > kMaxLineBytes) tooLong = true;
             begin_ += length + (newline ? 1 : 0);
             consumed_ += static_cast<std::int64_t>(length + (newline ? 1 : 0));
@@ -61,7 +57,7 @@ namespace {
 
 struct Job {
     std::int64_t line;
-    QByteArray text;
+    std::string text;
 };
 
 // A bounded queue: the reader waits while the workers are behind, so memory stays flat.
@@ -110,21 +106,21 @@ class Reporter {
         ++summary_.written;
         MaybeDraw();
     }
-    void Failed(std::int64_t line, int code, const QString& reason) {
+    void Failed(std::int64_t line, int code, const std::string& reason) {
         std::lock_guard lock(mutex_);
         ++summary_.failed;
         summary_.code = std::max(summary_.code, code);
         ClearBar();
         std::fprintf(err_, "qrdesk-cli: line %lld: %s\n", static_cast<long long>(line),
-                     reason.toLocal8Bit().constData());
+                     reason.c_str());
         MaybeDraw();
     }
     // An error of the whole batch (the input could not be read).
-    void Error(int code, const QString& message) {
+    void Error(int code, const std::string& message) {
         std::lock_guard lock(mutex_);
         summary_.code = std::max(summary_.code, code);
         ClearBar();
-        std::fprintf(err_, "qrdesk-cli: %s\n", message.toLocal8Bit().constData());
+        std::fprintf(err_, "qrdesk-cli: %s\n", message.c_str());
     }
     void Consumed(std::int64_t bytes) { consumed_.store(bytes, std::memory_order_relaxed); }
 
@@ -187,21 +183,49 @@ class Reporter {
     BatchSummary summary_;
 };
 
-QString Reason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
 }
 
-void Work(const CliOptions& options, const QDir& outDir, JobQueue& queue, Reporter& reporter) {
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Makes the folder and those above it that are missing.
+bool MakeFolders(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (!IsFolder(part) && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) return IsFolder(path);
+    }
+}
+
+// name in folder, with the folder's trailing slashes left out.
+std::string InFolder(std::string folder, const std::string& name) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder == "/" ? folder + name : folder + "/" + name;
+}
+
+// The template with every "{line}" replaced by the line number.
+std::string FileName(const std::string& nameTemplate, std::int64_t line) {
+    std::string name = nameTemplate;
+    const std::string number = std::to_string(line);
+    for (std::size_t at = name.find("{line}"); at != std::string::npos;
+         at = name.find("{line}", at + number.size()))
+        name.replace(at, 6, number);
+    return name;
+}
+
+void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter) {
     clsQRCode encoder;  // one per thread: Encode keeps working state in its instance
     Job job;
     while (queue.Pop(job)) {
-        const QString name = QString(options.nameTemplate)
-                                 .replace(QLatin1String("{line}"), QString::number(job.line));
-        const QString path = outDir.filePath(name);
+        const std::string path = InFolder(options.outDir, FileName(options.nameTemplate, job.line));
         // Early refusal saves the work; the atomic link below is what guarantees it.
-        if (!options.force && QFileInfo::exists(path)) {
-            reporter.Failed(job.line, kInputOutput,
-                            QStringLiteral("%1 exists (--force replaces it)").arg(path));
+        if (!options.force && Exists(path)) {
+            reporter.Failed(job.line, kInputOutput, path + " exists (--force replaces it)");
             continue;
         }
         const SymbolFile file =
@@ -210,17 +234,15 @@ void Work(const CliOptions& options, const QDir& outDir, JobQueue& queue, Report
             reporter.Failed(job.line, file.code, file.error);
             continue;
         }
-        QString error;
+        std::string error;
         switch (WriteBatchFile(path, file.bytes, options.force, &error)) {
             case WriteResult::Written:
                 break;
             case WriteResult::Exists:
-                reporter.Failed(job.line, kInputOutput,
-                                QStringLiteral("%1 exists (--force replaces it)").arg(path));
+                reporter.Failed(job.line, kInputOutput, path + " exists (--force replaces it)");
                 continue;
             case WriteResult::Failed:
-                reporter.Failed(job.line, kInputOutput,
-                                QStringLiteral("cannot write %1: %2").arg(path, error));
+                reporter.Failed(job.line, kInputOutput, "cannot write " + path + ": " + error);
                 continue;
         }
         reporter.Written();
@@ -230,26 +252,26 @@ void Work(const CliOptions& options, const QDir& outDir, JobQueue& queue, Report
 }  // namespace
 
 BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) {
-    auto fail = [&](const QString& message) {
-        std::fprintf(err, "qrdesk-cli: %s\n", message.toLocal8Bit().constData());
+    auto fail = [&](const std::string& message) {
+        std::fprintf(err, "qrdesk-cli: %s\n", message.c_str());
         BatchSummary summary;
         summary.code = kInputOutput;
         return summary;
     };
 
-    const bool fromStdin = options.batchFile == QLatin1String("-");
-    const QString inputName = fromStdin ? QStringLiteral("standard input") : options.batchFile;
+    const bool fromStdin = options.batchFile == "-";
+    const std::string inputName = fromStdin ? "standard input" : options.batchFile;
     int fd = STDIN_FILENO;
     if (!fromStdin) {
-        fd = ::open(QFile::encodeName(options.batchFile).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return fail(QStringLiteral("cannot read %1: %2").arg(inputName, Reason(errno)));
+        fd = ::open(options.batchFile.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return fail("cannot read " + inputName + ": " + ErrnoReason(errno));
     }
     struct stat st {};
     std::int64_t inputSize = 0;
     if (::fstat(fd, &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             if (!fromStdin) ::close(fd);
-            return fail(QStringLiteral("cannot read %1: it is a folder").arg(inputName));
+            return fail("cannot read " + inputName + ": it is a folder");
         }
         if (S_ISREG(st.st_mode)) inputSize = st.st_size;
     }
@@ -261,12 +283,10 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
         }
     } closer{fd, !fromStdin};
 
-    const QFileInfo dirInfo(options.outDir);
-    if (dirInfo.exists() && !dirInfo.isDir())
-        return fail(QStringLiteral("--out-dir %1 is not a folder").arg(options.outDir));
-    if (!dirInfo.exists() && !QDir().mkpath(options.outDir))
-        return fail(QStringLiteral("cannot make the folder %1").arg(options.outDir));
-    const QDir outDir(options.outDir);
+    if (Exists(options.outDir) && !IsFolder(options.outDir))
+        return fail("--out-dir " + options.outDir + " is not a folder");
+    if (!Exists(options.outDir) && !MakeFolders(options.outDir))
+        return fail("cannot make the folder " + options.outDir);
 
     const int workers = options.jobs > 0
                             ? options.jobs
@@ -275,11 +295,10 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
     Reporter reporter(err, progress, inputSize);
     std::vector<std::thread> threads;
     for (int i = 0; i < workers; ++i)
-        threads.emplace_back(Work, std::cref(options), std::cref(outDir), std::ref(queue),
-                             std::ref(reporter));
+        threads.emplace_back(Work, std::cref(options), std::ref(queue), std::ref(reporter));
 
     LineReader reader(fd);
-    QByteArray line;
+    std::string line;
     bool tooLong = false;
     std::int64_t number = 0, empty = 0;
     while (reader.Next(line, tooLong)) {
@@ -287,13 +306,12 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
         reporter.Consumed(reader.Consumed());
         if (tooLong) {
             reporter.Failed(number, kDoesNotFit,
-                            QStringLiteral("the line has more than %1 bytes, more than any "
-                                           "symbol holds")
-                                .arg(kMaxLineBytes));
+                            "the line has more than " + std::to_string(kMaxLineBytes) +
+                                " bytes, more than any symbol holds");
             continue;
         }
-        if (line.endsWith('\r')) line.chop(1);
-        if (line.isEmpty()) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) {
             ++empty;
             continue;
         }
@@ -301,16 +319,15 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
     }
     if (reader.Error() != 0)
         reporter.Error(kInputOutput,
-                       QStringLiteral("cannot read %1: %2").arg(inputName, Reason(reader.Error())));
+                       "cannot read " + inputName + ": " + ErrnoReason(reader.Error()));
     queue.Close();
     for (std::thread& t : threads) t.join();
 
     // The files were not synced one by one; once they are on disk the batch is done.
-    const int dirFd =
-        ::open(QFile::encodeName(options.outDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(options.outDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0 || ::syncfs(dirFd) != 0)
-        reporter.Error(kInputOutput, QStringLiteral("cannot sync the files in %1 to disk: %2")
-                                         .arg(options.outDir, Reason(errno)));
+        reporter.Error(kInputOutput, "cannot sync the files in " + options.outDir +
+                                         " to disk: " + ErrnoReason(errno));
     if (dirFd >= 0) ::close(dirFd);
     return reporter.Finish(number, empty);
 }

@@ -1,27 +1,28 @@
 #include "cli/Cli.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "cli/Batch.h"
+#include "cli/Describe.h"
 #include "cli/Generate.h"
 #include "cli/Options.h"
-#include "common/SymbolImage.h"
+#include "common/FileWrite.h"
 
 namespace qrdesk::cli {
 namespace {
 
-int Fail(int code, const QString& message) {
-    std::fprintf(stderr, "qrdesk-cli: %s\n", message.toLocal8Bit().constData());
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "qrdesk-cli: %s\n", message.c_str());
     return code;
 }
 
 // Reads standard input whole, up to one byte past kMaxStdinBytes; errno on failure.
-int ReadStdin(QByteArray& text) {
+int ReadStdin(std::string& text) {
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
@@ -30,22 +31,20 @@ int ReadStdin(QByteArray& text) {
             return errno;
         }
         if (n == 0) return 0;
-        text.append(buffer, n);
-        if (static_cast<std::size_t>(text.size()) > kMaxStdinBytes) return 0;
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (text.size() > kMaxStdinBytes) return 0;
     }
 }
 
 int RunOne(const CliOptions& options) {
-    QByteArray text = options.text;
+    std::string text = options.text;
     if (options.textFromStdin) {
         if (const int error = ReadStdin(text); error != 0)
-            return Fail(kInputOutput, QStringLiteral("cannot read standard input: %1")
-                                          .arg(QString::fromLocal8Bit(std::strerror(error))));
-        if (static_cast<std::size_t>(text.size()) > kMaxStdinBytes)
-            return Fail(kDoesNotFit,
-                        QStringLiteral("the data do not fit: standard input holds more than %1 "
-                                       "bytes, more than any symbol holds")
-                            .arg(kMaxStdinBytes));
+            return Fail(kInputOutput, "cannot read standard input: " + ErrnoReason(error));
+        if (text.size() > kMaxStdinBytes)
+            return Fail(kDoesNotFit, "the data do not fit: standard input holds more than " +
+                                         std::to_string(kMaxStdinBytes) +
+                                         " bytes, more than any symbol holds");
     }
 
     clsQRCode encoder;
@@ -53,16 +52,16 @@ int RunOne(const CliOptions& options) {
         MakeSymbolFile(encoder, text, options, options.outputFormat, options.info);
     if (file.code != kOk) return Fail(file.code, file.error);
 
-    if (QFileInfo(options.output).isDir())
-        return Fail(kInputOutput,
-                    QStringLiteral("cannot write %1: it is a folder").arg(options.output));
-    QString error;
+    struct stat st {};
+    if (::stat(options.output.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return Fail(kInputOutput, "cannot write " + options.output + ": it is a folder");
+    std::string error;
     if (!WriteFileAtomically(options.output, file.bytes, &error))
-        return Fail(kInputOutput, QStringLiteral("cannot write %1: %2").arg(options.output, error));
+        return Fail(kInputOutput, "cannot write " + options.output + ": " + error);
     // The English line first and unchanged, for scripts; then the window's report.
     if (options.info && file.info) {
-        std::printf("%s\n", FormatSymbolInfo(*file.info).toLocal8Bit().constData());
-        for (const QString& line : file.report) std::printf("%s\n", line.toUtf8().constData());
+        std::printf("%s\n", FormatSymbolInfo(*file.info).c_str());
+        for (const std::string& line : file.report) std::printf("%s\n", line.c_str());
     }
     return kOk;
 }
@@ -74,11 +73,11 @@ int RunCli(const std::vector<std::string>& args) {
     if (!parsed.options) return Fail(kUsage, parsed.error);
     const CliOptions& options = *parsed.options;
     if (options.help) {
-        std::fputs(HelpText().toLocal8Bit().constData(), stdout);
+        std::fputs(HelpText().c_str(), stdout);
         return kOk;
     }
     if (options.showVersion) {
-        std::printf("%s\n", VersionText().toLocal8Bit().constData());
+        std::printf("%s\n", VersionText().c_str());
         return kOk;
     }
     if (options.batch) return RunBatch(options, stderr, ::isatty(STDERR_FILENO) == 1).code;

@@ -1,8 +1,8 @@
 #include "cli/Options.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <functional>
 #include <map>
 
@@ -13,66 +13,78 @@
 namespace qrdesk::cli {
 namespace {
 
-QString Quoted(const std::string& value) {
-    return QStringLiteral("\"%1\"").arg(QString::fromUtf8(value));
+std::string Quoted(const std::string& value) {
+    return "\"" + value + "\"";
 }
 
-// A whole decimal number in [low, high]; nullopt otherwise.
+// A whole decimal number in [low, high]; nullopt otherwise. Blanks around it are allowed, a
+// leading "+" is not.
 std::optional<int> ParseNumber(const std::string& value, int low, int high) {
-    bool ok = false;
-    const int number = QByteArray::fromStdString(value).toInt(&ok, 10);
-    if (!ok || value.empty() || value[0] == '+' || number < low || number > high)
+    const std::size_t first = value.find_first_not_of(" \t\n\v\f\r");
+    if (first == std::string::npos || value[0] == '+') return std::nullopt;
+    const std::size_t last = value.find_last_not_of(" \t\n\v\f\r");
+    const std::string digits = value.substr(first, last - first + 1);
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(digits.c_str(), &end, 10);
+    if (errno != 0 || end != digits.c_str() + digits.size() || number < low || number > high)
         return std::nullopt;
-    return number;
+    return static_cast<int>(number);
+}
+
+bool EndsWithNoCase(const std::string& text, const char* suffix) {
+    const std::size_t n = std::char_traits<char>::length(suffix);
+    if (text.size() < n) return false;
+    for (std::size_t k = 0; k < n; ++k)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + k])) != suffix[k])
+            return false;
+    return true;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
 }
 
 }  // namespace
 
-std::optional<ImageFormat> FormatFromName(const QString& name) {
-    if (name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive) && name.size() > 4)
-        return ImageFormat::Bmp;
-    if (name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) && name.size() > 4)
-        return ImageFormat::Png;
+std::optional<ImageFormat> FormatFromName(const std::string& name) {
+    if (name.size() <= 4) return std::nullopt;
+    if (EndsWithNoCase(name, ".bmp")) return ImageFormat::Bmp;
+    if (EndsWithNoCase(name, ".png")) return ImageFormat::Png;
     return std::nullopt;
-}
-
-const char* FormatName(ImageFormat format) {
-    return format == ImageFormat::Png ? "PNG" : "BMP";
 }
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
     CliOptions o;
     ParseResult result;
-    auto fail = [&](const QString& message) {
+    auto fail = [&](const std::string& message) {
         result.error = message;
         return result;
     };
 
     // Options that take a value; each returns an error message, empty when the value is good.
-    using Setter = std::function<QString(const std::string&)>;
+    using Setter = std::function<std::string(const std::string&)>;
     const std::map<std::string, Setter> valued = {
         {"-o",
          [&](const std::string& v) {
-             o.output = QFile::decodeName(QByteArray::fromStdString(v));
+             o.output = v;
              o.outputGiven = true;
              const auto format = FormatFromName(o.output);
-             if (!format)
-                 return QStringLiteral("-o %1: the file name must end in .bmp or .png")
-                     .arg(Quoted(v));
+             if (!format) return "-o " + Quoted(v) + ": the file name must end in .bmp or .png";
              o.outputFormat = *format;
-             return QString();
+             return std::string();
          }},
         {"--symbol-version",
          [&](const std::string& v) {
              if (v == "auto") {
-                 o.versionIndex = 0;
+                 o.symbol.version = 0;
              } else if (const auto n = ParseNumber(v, 1, 40)) {
-                 o.versionIndex = *n;
+                 o.symbol.version = *n;
              } else {
-                 return QStringLiteral("--symbol-version must be auto or 1 to 40, not %1")
-                     .arg(Quoted(v));
+                 return "--symbol-version must be auto or 1 to 40, not " + Quoted(v);
              }
-             return QString();
+             return std::string();
          }},
         {"--level",
          [&](const std::string& v) {
@@ -80,88 +92,81 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
              const auto at = v.size() == 1 ? levels.find(static_cast<char>(
                                                  std::toupper(static_cast<unsigned char>(v[0]))))
                                            : std::string::npos;
-             if (at == std::string::npos)
-                 return QStringLiteral("--level must be L, M, Q or H, not %1").arg(Quoted(v));
-             o.levelIndex = static_cast<int>(at);
-             return QString();
+             if (at == std::string::npos) return "--level must be L, M, Q or H, not " + Quoted(v);
+             o.symbol.level = static_cast<std::int32_t>(at) + 1;
+             return std::string();
          }},
         {"--mask",
          [&](const std::string& v) {
              if (v == "auto") {
-                 o.maskIndex = 0;
+                 o.symbol.mask = -1;
              } else if (const auto n = ParseNumber(v, 0, 7)) {
-                 o.maskIndex = *n + 1;
+                 o.symbol.mask = *n;
              } else {
-                 return QStringLiteral("--mask must be auto or 0 to 7, not %1").arg(Quoted(v));
+                 return "--mask must be auto or 0 to 7, not " + Quoted(v);
              }
-             return QString();
+             return std::string();
          }},
         {"--encoding",
          [&](const std::string& v) {
-             const QString name = QString::fromUtf8(v).toLower();
+             const std::string name = Lower(v);
              if (name == "utf-8" || name == "utf8") {
                  o.encoding = TextEncoding::Utf8;
              } else if (name == "ansi") {
                  o.encoding = TextEncoding::Ansi;
              } else {
-                 return QStringLiteral("--encoding must be utf-8 or ansi, not %1").arg(Quoted(v));
+                 return "--encoding must be utf-8 or ansi, not " + Quoted(v);
              }
-             return QString();
+             return std::string();
          }},
         {"--ansi-codepage",
          [&](const std::string& v) {
-             o.codePage = QString::fromUtf8(v);
+             o.codePage = v;
              if (!IsCodePageSupported(o.codePage))
-                 return QStringLiteral("unknown code page %1 (iconv cannot convert to it)")
-                     .arg(Quoted(v));
-             return QString();
+                 return "unknown code page " + Quoted(v) + " (iconv cannot convert to it)";
+             return std::string();
          }},
         {"--size",
          [&](const std::string& v) {
              const auto n = ParseNumber(v, kMinSymbolPixels, kMaxSize);
              if (!n)
-                 return QStringLiteral(
-                            "--size must be a number of pixels from %1 (the smallest symbol with "
-                            "its quiet zone) to %2, not %3")
-                     .arg(kMinSymbolPixels)
-                     .arg(kMaxSize)
-                     .arg(Quoted(v));
+                 return "--size must be a number of pixels from " +
+                        std::to_string(kMinSymbolPixels) +
+                        " (the smallest symbol with its quiet zone) to " +
+                        std::to_string(kMaxSize) + ", not " + Quoted(v);
              o.size = *n;
              o.sizeGiven = true;
-             return QString();
+             return std::string();
          }},
         {"--batch",
          [&](const std::string& v) {
              o.batch = true;
-             o.batchFile = QFile::decodeName(QByteArray::fromStdString(v));
-             return QString();
+             o.batchFile = v;
+             return std::string();
          }},
         {"--out-dir",
          [&](const std::string& v) {
-             o.outDir = QFile::decodeName(QByteArray::fromStdString(v));
-             return v.empty() ? QStringLiteral("--out-dir needs a folder") : QString();
+             o.outDir = v;
+             return v.empty() ? std::string("--out-dir needs a folder") : std::string();
          }},
         {"--name",
          [&](const std::string& v) {
-             o.nameTemplate = QFile::decodeName(QByteArray::fromStdString(v));
-             if (!o.nameTemplate.contains(QLatin1String("{line}")))
-                 return QStringLiteral("--name %1 must contain {line}").arg(Quoted(v));
-             if (o.nameTemplate.contains('/'))
-                 return QStringLiteral("--name %1 must be a file name without a folder")
-                     .arg(Quoted(v));
-             const auto format = FormatFromName(o.nameTemplate);
-             if (!format)
-                 return QStringLiteral("--name %1: the file name must end in .bmp or .png")
-                     .arg(Quoted(v));
+             o.nameTemplate = v;
+             if (v.find("{line}") == std::string::npos)
+                 return "--name " + Quoted(v) + " must contain {line}";
+             if (v.find('/') != std::string::npos)
+                 return "--name " + Quoted(v) + " must be a file name without a folder";
+             const auto format = FormatFromName(v);
+             if (!format) return "--name " + Quoted(v) + ": the file name must end in .bmp or .png";
              o.nameFormat = *format;
-             return QString();
+             return std::string();
          }},
         {"--jobs",
          [&](const std::string& v) {
              const auto n = ParseNumber(v, 1, 256);
-             if (!n) return QStringLiteral("--jobs must be 1 to 256, not %1").arg(Quoted(v));
+             if (!n) return "--jobs must be 1 to 256, not " + Quoted(v);
              o.jobs = *n;
-             return QString();
+             return std::string();
          }},
     };
     const std::map<std::string, bool*> flags = {
@@ -197,31 +202,28 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             }
             if (name == "--output") name = "-o";
             if (const auto flag = flags.find(name); flag != flags.end()) {
-                if (value)
-                    return fail(QStringLiteral("option %1 takes no value").arg(name.c_str()));
+                if (value) return fail("option " + name + " takes no value");
                 *flag->second = true;
                 given.push_back(name);
                 continue;
             }
             const auto setter = valued.find(name);
             if (setter == valued.end())
-                return fail(QStringLiteral("unknown option %1; try --help").arg(Quoted(arg)));
+                return fail("unknown option " + Quoted(arg) + "; try --help");
             if (!value) {
-                if (i + 1 >= args.size())
-                    return fail(QStringLiteral("option %1 needs a value").arg(name.c_str()));
+                if (i + 1 >= args.size()) return fail("option " + name + " needs a value");
                 value = args[++i];
             }
-            if (const QString error = setter->second(*value); !error.isEmpty()) return fail(error);
+            if (const std::string error = setter->second(*value); !error.empty()) return fail(error);
             given.push_back(name);
             continue;
         }
         if (o.haveText)
-            return fail(QStringLiteral("unexpected argument %1: give one TEXT (quote a text "
-                                       "with spaces)")
-                            .arg(Quoted(arg)));
+            return fail("unexpected argument " + Quoted(arg) +
+                        ": give one TEXT (quote a text with spaces)");
         o.haveText = true;
         o.textFromStdin = arg == "-";
-        if (!o.textFromStdin) o.text = QByteArray::fromStdString(arg);
+        if (!o.textFromStdin) o.text = arg;
     }
 
     auto has = [&](const char* name) {
@@ -232,23 +234,24 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         if (o.haveText) return fail("--batch takes its texts from the file, not from TEXT");
         if (has("-o")) return fail("-o is for one symbol; --batch writes to --out-dir");
         if (o.info) return fail("--info is for one symbol, not --batch");
-        if (o.outDir.isEmpty()) return fail("--batch needs --out-dir DIR");
+        if (o.outDir.empty()) return fail("--batch needs --out-dir DIR");
     } else {
         for (const char* name : {"--out-dir", "--name", "--force", "--jobs"})
-            if (has(name)) return fail(QStringLiteral("%1 needs --batch FILE").arg(name));
+            if (has(name)) return fail(std::string(name) + " needs --batch FILE");
         if (!o.haveText)
             return fail("missing TEXT (or - to read it from standard input); try --help");
     }
+    o.symbol.kanjiAllowed = KanjiAllowed(o.encoding, o.codePage);
     result.options = o;
     return result;
 }
 
-QString VersionText() {
-    return QStringLiteral("qrdesk-cli %1").arg(QRDESK_VERSION);
+std::string VersionText() {
+    return std::string("qrdesk-cli ") + QRDESK_VERSION;
 }
 
-QString HelpText() {
-    return QStringLiteral(R"(Usage: qrdesk-cli [OPTIONS] TEXT
+std::string HelpText() {
+    std::string text = R"(Usage: qrdesk-cli [OPTIONS] TEXT
        qrdesk-cli [OPTIONS] -                      (the text from standard input)
        qrdesk-cli [OPTIONS] --batch FILE --out-dir DIR
 
@@ -272,7 +275,7 @@ Options:
                             only for a Shift JIS code page (SHIFT_JIS, CP932, ...)
   --size PIXELS             side of the picture, stretched without smoothing (default 600;
                             the window offers 200, 400, 600); at least the symbol's own
-                            size, modules + 8, and at most %1
+                            size, modules + 8, and at most @MAX@
   --unscaled                one pixel per module with the 4-module quiet zone (the picture
                             the window copies to the clipboard)
   --info                    print one line: version, level, mask, segments, bits used of
@@ -292,8 +295,9 @@ Batch (one symbol per line of FILE, "-" for standard input; a final \r is droppe
 
 Exit codes: 0 success, 1 the data does not fit, 2 usage error, 3 input or output error.
 A batch with failed lines exits with the highest code among them.
-)")
-        .arg(kMaxSize);
+)";
+    text.replace(text.find("@MAX@"), 5, std::to_string(kMaxSize));
+    return text;
 }
 
 }  // namespace qrdesk::cli

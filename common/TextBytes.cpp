@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <vector>
 
@@ -12,8 +13,8 @@ namespace {
 // Owns an iconv descriptor from UTF-32LE to a code page.
 class Converter {
   public:
-    explicit Converter(const QString& codePage)
-        : cd_(iconv_open(codePage.toLatin1().constData(), "UTF-32LE")) {}
+    explicit Converter(const std::string& codePage)
+        : cd_(iconv_open(codePage.c_str(), "UTF-32LE")) {}
     ~Converter() {
         if (ok()) iconv_close(cd_);
     }
@@ -28,68 +29,91 @@ class Converter {
 
 // Above the Unicode range: iconv refuses it, so a lone surrogate becomes "?" too.
 constexpr char32_t kUnconvertible = 0xFFFFFFFF;
+constexpr char32_t kReplacement = 0xFFFD;
 
 // Code points handed to iconv per call (see TextToBytes).
 constexpr std::size_t kCharactersPerCall = 64;
 
-// Qt writes "?" for a lone surrogate; the platform's UTF-8 converter writes U+FFFD.
-QByteArray ToUtf8(const QString& text) {
-    QString fixed;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+bool IsHigh(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLow(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The code points of UTF-16 text; a lone surrogate becomes lone.
+std::vector<char32_t> CodePoints(std::u16string_view text, char32_t lone) {
+    std::vector<char32_t> out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
+            out.push_back(0x10000 + ((char32_t{c} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
-        } else if (c.isSurrogate()) {
-            if (fixed.isNull()) fixed = text;
-            fixed[i] = QChar::ReplacementCharacter;
+        } else {
+            out.push_back(IsHigh(c) || IsLow(c) ? lone : char32_t{c});
         }
     }
-    return (fixed.isNull() ? text : fixed).toUtf8();
+    return out;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string Normalised(const std::string& codePage) {
+    std::string name;
+    for (const char c : codePage)
+        if (c != ' ' && c != '\t') name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
 }
 
 }  // namespace
 
-TextEncoding EncodingFromIndex(int index) {
-    return index == 1 ? TextEncoding::Utf8 : TextEncoding::Ansi;
+bool IsCodePageSupported(const std::string& codePage) {
+    return !codePage.empty() && Converter(codePage).ok();
 }
 
-bool IsCodePageSupported(const QString& codePage) {
-    return !codePage.isEmpty() && Converter(codePage).ok();
-}
-
-bool IsShiftJisCodePage(const QString& codePage) {
-    const QString name = codePage.trimmed().toUpper();
+bool IsShiftJisCodePage(const std::string& codePage) {
+    const std::string name = Normalised(codePage);
     return name == "SHIFT_JIS" || name == "SHIFT-JIS" || name == "CP932" || name == "SJIS" ||
            name == "WINDOWS-31J" || name == "MS_KANJI";
 }
 
-bool KanjiAllowed(TextEncoding encoding, const QString& codePage) {
+bool KanjiAllowed(TextEncoding encoding, const std::string& codePage) {
     return encoding == TextEncoding::Ansi && IsShiftJisCodePage(codePage);
 }
 
-std::optional<QByteArray> TextToBytes(const QString& text, TextEncoding encoding,
-                                      const QString& codePage, QString* error) {
-    if (encoding == TextEncoding::Utf8) return ToUtf8(text);
+std::optional<std::string> TextToBytes(std::u16string_view text, TextEncoding encoding,
+                                       const std::string& codePage, std::string* error) {
+    if (encoding == TextEncoding::Utf8) {
+        std::string out;
+        out.reserve(text.size());
+        for (const char32_t c : CodePoints(text, kReplacement)) AppendUtf8(out, c);
+        return out;
+    }
 
     Converter converter(codePage);
-    if (codePage.isEmpty() || !converter.ok()) {
-        if (error) *error = QStringLiteral("unknown code page \"%1\"").arg(codePage);
+    if (codePage.empty() || !converter.ok()) {
+        if (error) *error = "unknown code page \"" + codePage + "\"";
         return std::nullopt;
     }
-    // Code points, lone surrogates marked so that they come out as "?".
-    std::vector<char32_t> input;
-    input.reserve(static_cast<std::size_t>(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            input.push_back(QChar::surrogateToUcs4(c, text.at(i + 1)));
-            ++i;
-        } else {
-            input.push_back(c.isSurrogate() ? kUnconvertible : char32_t{c.unicode()});
-        }
-    }
-
-    QByteArray out;
+    std::vector<char32_t> input = CodePoints(text, kUnconvertible);
+    std::string out;
     char* in = reinterpret_cast<char*>(input.data());
     std::size_t inLeft = input.size() * sizeof(char32_t);
     char buffer[4096];
@@ -102,12 +126,12 @@ std::optional<QByteArray> TextToBytes(const QString& text, TextEncoding encoding
         char* outPtr = buffer;
         std::size_t outLeft = sizeof buffer;
         const std::size_t rc = iconv(converter.get(), &in, &given, &outPtr, &outLeft);
-        out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
         inLeft -= before - given;
         if (rc != static_cast<std::size_t>(-1)) continue;
         if (errno == E2BIG) continue;
         // Not representable (or not a character): the default character, then go on.
-        out.append('?');
+        out += '?';
         in += sizeof(char32_t);
         inLeft -= sizeof(char32_t);
     }
@@ -115,7 +139,45 @@ std::optional<QByteArray> TextToBytes(const QString& text, TextEncoding encoding
     char* outPtr = buffer;
     std::size_t outLeft = sizeof buffer;
     iconv(converter.get(), nullptr, nullptr, &outPtr, &outLeft);
-    out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
+    out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+    return out;
+}
+
+std::optional<std::u16string> DecodeUtf8(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        std::size_t length;
+        char32_t c, least;
+        if (b < 0x80) {
+            out += static_cast<char16_t>(b);
+            ++i;
+            continue;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            length = 2, c = b & 0x1F, least = 0x80;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3, c = b & 0x0F, least = 0x800;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4, c = b & 0x07, least = 0x10000;
+        } else {
+            return std::nullopt;
+        }
+        if (i + length > bytes.size()) return std::nullopt;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto t = static_cast<unsigned char>(bytes[i + k]);
+            if ((t & 0xC0) != 0x80) return std::nullopt;
+            c = c << 6 | (t & 0x3F);
+        }
+        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += length;
+    }
     return out;
 }
 

@@ -5,16 +5,15 @@
 #include <memory>
 #include <vector>
 
-#include "encoder/BitPack.h"
-#include "encoder/clsQRCode.h"
+#include "BitPack.h"
+#include "ModeFacts.h"
+#include "Segmentation.h"
 #include "render/mdlVexmora.h"
 
 namespace {
 
-// First and last version of each count-width class: the stream's length depends on the
-// version only through its class, so one measurement serves a whole class.
-constexpr std::int32_t kClassFirst[3] = {1, 10, 27};
-constexpr std::int32_t kClassLast[3] = {9, 26, 40};
+using modefacts::kClassFirst;
+using modefacts::kClassLast;
 
 // Every byte costs more than 3 bits in any mode (3 digits take 10 bits), and no symbol
 // holds more than 23,648 data bits, so longer data can never fit.
@@ -47,29 +46,34 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
                                            std::int32_t version, std::int32_t level,
                                            std::int32_t mask, bool kanjiAllowed,
                                            EncodeReport* report) {
-    if (level < 1 || level > 4) level = 2;
-    if (version < 0) return nullptr;
+    return Encode(data, count, EncodeOptions{version, level, mask, kanjiAllowed}, report);
+}
+
+std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_t count,
+                                           const EncodeOptions& options, EncodeReport* report) {
+    const std::int32_t level = options.level >= 1 && options.level <= 4 ? options.level : 2;
+    const bool kanjiAllowed = options.kanjiAllowed;
+    if (options.version < 0) return nullptr;
     if (count > 0 && data == nullptr) return nullptr;
     if (count > kMaxFittingCount) return nullptr;
-
-    // Bit buffers of the full size, not cleared: every entry that is read is written first.
-    std::unique_ptr<std::uint8_t[]> bitBuffer(new std::uint8_t[BitBufferSize]);
+    if (count < 0) count = 0;
 
     // Version: fixed, or the smallest whose data capacity holds the stream without its
     // terminator (the terminator may be cut short or left out).
     std::int32_t v = 0;
-    if (version >= 1 && version <= 40) {
-        v = version;
+    if (options.version >= 1 && options.version <= 40) {
+        v = options.version;
     } else {
         // A class whose largest capacity is below the bound cannot hold the data: its
         // measuring pass would find nothing, so it is left out.
         const std::int32_t atLeast = GetStreamBitsAtLeast(data, count);
-        for (std::int32_t c = 0; c < 3 && v == 0; ++c) {
+        for (std::int32_t c = 0; c < modefacts::kClassCount && v == 0; ++c) {
             if (atLeast > 8 * GetDataCodewordCount(kClassLast[c], level)) continue;
-            const std::int32_t n = BuildBitStream(bitBuffer.get(), BitBufferSize, data, count,
-                                                  kClassFirst[c], true, kanjiAllowed);
+            const std::int32_t bits =
+                count == 0 ? 0
+                           : segmentation::MeasureBits(data, count, kClassFirst[c], kanjiAllowed);
             for (std::int32_t candidate = kClassFirst[c]; candidate <= kClassLast[c]; ++candidate) {
-                if (8 * GetDataCodewordCount(candidate, level) >= n - 4) {
+                if (8 * GetDataCodewordCount(candidate, level) >= bits) {
                     v = candidate;
                     break;
                 }
@@ -78,18 +82,29 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
         if (v == 0) return nullptr;
     }
 
-    const std::int32_t n =
-        BuildBitStream(bitBuffer.get(), BitBufferSize, data, count, v, false, kanjiAllowed);
+    std::vector<segmentation::Segment> segments;
+    const std::int32_t dataBits =
+        count == 0 ? 0
+                   : segmentation::ChooseSegments(data, count, v, kanjiAllowed, segments);
     const std::int32_t total = GetTotalCodewordCount(v);               // T
     const std::int32_t blocks = GetEcBlockCount(v, level);             // B
     const std::int32_t ecPerBlock = GetEcCodewordsPerBlock(v, level);  // E
     const std::int32_t dataCodewords = total - blocks * ecPerBlock;    // D
-    if (n - 4 > 8 * dataCodewords) return nullptr;
+    if (dataBits > 8 * dataCodewords) return nullptr;
+
+    // Bit buffers of the full size, not cleared: every entry that is read is written first.
+    // The stream fits the capacity, so it fits the buffer with its terminator.
+    std::unique_ptr<std::uint8_t[]> bitBuffer(new std::uint8_t[BitBufferSize]);
+    segmentation::WriteSegments(bitBuffer.get(), 0, dataBits, data, segments, v);
+    const std::int32_t n = dataBits + modefacts::kTerminatorBits;
+    for (std::int32_t k = dataBits; k < n; ++k) bitBuffer[k] = 0;
     if (report) {
         report->version = v;
         report->level = level;
-        report->segments = ReadSegments(bitBuffer.get(), n - 4, v);
-        report->dataBits = n - 4;
+        report->segments.clear();
+        for (const segmentation::Segment& s : segments)
+            report->segments.push_back({s.mode, s.characters});
+        report->dataBits = dataBits;
         report->capacityBits = 8 * dataCodewords;
     }
 
@@ -135,7 +150,7 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     std::vector<std::uint8_t> dataMatrix(static_cast<std::size_t>(size) * size);
     DrawFunctionPatterns(symbol.data(), stride, v);
     PlaceCodewords(symbol.data(), stride, dataMatrix.data(), size, codewordBits.get(), 8 * total);
-    const std::int32_t applied = ApplyMask(dataMatrix.data(), size, mask);
+    const std::int32_t applied = ApplyMask(dataMatrix.data(), size, options.mask);
     if (report) report->mask = applied;
     // Merge: free cells take the masked data, function cells keep their colour (2 = light).
     for (std::int32_t y = 0; y < size; ++y) {

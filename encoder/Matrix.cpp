@@ -7,8 +7,64 @@
 #include "encoder/clsQRCode.h"
 
 namespace {
+
 constexpr std::uint8_t kFree = 0, kDark = 1, kLight = 2;
-}
+
+// ISO/IEC 18004 Annex E, Table E.1: the row and column coordinates of the alignment-pattern
+// centres of versions 2 to 40 (version 1 has none), ended by 0.
+constexpr std::uint8_t kAlignmentCentres[41][8] = {
+    {},
+    {},
+    {6, 18},
+    {6, 22},
+    {6, 26},
+    {6, 30},
+    {6, 34},
+    {6, 22, 38},
+    {6, 24, 42},
+    {6, 26, 46},
+    {6, 28, 50},
+    {6, 30, 54},
+    {6, 32, 58},
+    {6, 34, 62},
+    {6, 26, 46, 66},
+    {6, 26, 48, 70},
+    {6, 26, 50, 74},
+    {6, 30, 54, 78},
+    {6, 30, 56, 82},
+    {6, 30, 58, 86},
+    {6, 34, 62, 90},
+    {6, 28, 50, 72, 94},
+    {6, 26, 50, 74, 98},
+    {6, 30, 54, 78, 102},
+    {6, 28, 54, 80, 106},
+    {6, 32, 58, 84, 110},
+    {6, 30, 58, 86, 114},
+    {6, 34, 62, 90, 118},
+    {6, 26, 50, 74, 98, 122},
+    {6, 30, 54, 78, 102, 126},
+    {6, 26, 52, 78, 104, 130},
+    {6, 30, 56, 82, 108, 134},
+    {6, 34, 60, 86, 112, 138},
+    {6, 30, 58, 86, 114, 142},
+    {6, 34, 62, 90, 118, 146},
+    {6, 30, 54, 78, 102, 126, 150},
+    {6, 24, 50, 76, 102, 128, 154},
+    {6, 28, 54, 80, 106, 132, 158},
+    {6, 32, 58, 84, 110, 136, 162},
+    {6, 26, 54, 82, 110, 138, 166},
+    {6, 30, 58, 86, 114, 142, 170},
+};
+
+// The generator polynomials of the standard's two BCH codes, top term included: the (15, 5)
+// code of the format information, x^10 + x^8 + x^5 + x^4 + x^2 + x + 1, and the (18, 6) code
+// of the version information, x^12 + x^11 + x^10 + x^9 + x^8 + x^5 + x^2 + 1.
+constexpr std::int32_t kFormatGenerator = 0b101'0011'0111;         // 0x537
+constexpr std::int32_t kVersionGenerator = 0b1'1111'0010'0101;     // 0x1F25
+// The format information is XORed with this pattern, so that no format word is all zero.
+constexpr std::int32_t kFormatMaskPattern = 0b101'0100'0001'0010;  // 0x5412
+
+}  // namespace
 
 void clsQRCode::DrawFunctionPatterns(std::uint8_t* m, std::int32_t stride,
                                      std::int32_t version) const {
@@ -51,23 +107,19 @@ void clsQRCode::DrawFunctionPatterns(std::uint8_t* m, std::int32_t stride,
         at(i, 6) = value;
         at(6, i) = value;
     }
-    // Alignment patterns at every pair of coordinates N-7, N-7-s, ... (>= 18), plus each
-    // such coordinate paired with 6; the three pairs under the finders are never drawn.
-    if (version >= 2) {
-        const std::int32_t step = AlignmentStep[version - 1];
-        auto draw = [&](std::int32_t cx, std::int32_t cy) {
+    // Alignment patterns at every pair of centre coordinates, but for the three pairs that
+    // fall on the finder patterns.
+    const std::uint8_t* centres = kAlignmentCentres[version];
+    auto nearEdge = [&](std::int32_t c) { return c == 6 || c == n - 7; };
+    for (const std::uint8_t* cy = centres; *cy != 0; ++cy) {
+        for (const std::uint8_t* cx = centres; *cx != 0; ++cx) {
+            // (6, 6), (N-7, 6) and (6, N-7): each of these corners holds a finder pattern.
+            if ((*cx == 6 || *cy == 6) && nearEdge(*cx) && nearEdge(*cy)) continue;
             for (std::int32_t dy = -2; dy <= 2; ++dy)
                 for (std::int32_t dx = -2; dx <= 2; ++dx) {
-                    const bool dark =
-                        dx == 2 || dx == -2 || dy == 2 || dy == -2 || (dx == 0 && dy == 0);
-                    at(cx + dx, cy + dy) = dark ? kDark : kLight;
+                    const bool ring = dx == 2 || dx == -2 || dy == 2 || dy == -2;
+                    at(*cx + dx, *cy + dy) = ring || (dx == 0 && dy == 0) ? kDark : kLight;
                 }
-        };
-        for (std::int32_t cy = n - 7; cy >= 18; cy -= step)
-            for (std::int32_t cx = n - 7; cx >= 18; cx -= step) draw(cx, cy);
-        for (std::int32_t c = n - 7 - step; c >= 18; c -= step) {
-            draw(c, 6);
-            draw(6, c);
         }
     }
 }
@@ -205,7 +257,8 @@ void clsQRCode::WriteVersionInformation(std::uint8_t* m, std::int32_t stride,
                                         std::int32_t version) const {
     if (m == nullptr || version < 7 || version > 40) return;
     const std::int32_t n = GetSymbolSize(version);
-    const std::int32_t word = version * 4096 + GetBchRemainder(version, 7973, 4096, 12);
+    const std::int32_t word =
+        version << 12 | GetBchRemainder(version, kVersionGenerator, 1 << 12, 12);
     for (std::int32_t j = 0; j <= 5; ++j) {
         for (std::int32_t i = 0; i <= 2; ++i) {
             const std::uint8_t bit = (word & PowerOfTwo[3 * j + i]) ? 1 : 0;
@@ -221,7 +274,8 @@ void clsQRCode::WriteFormatInformation(std::uint8_t* m, std::int32_t stride, std
     if (level < 1 || level > 4) level = 2;
     if (mask < 0 || mask > 7) mask = 0;
     const std::int32_t data = (((level - 1) ^ 1) << 3) | mask;  // L 01, M 00, Q 11, H 10
-    const std::int32_t word = (data * 1024 + GetBchRemainder(data, 1335, 1024, 10)) ^ 0x5412;
+    const std::int32_t word =
+        (data << 10 | GetBchRemainder(data, kFormatGenerator, 1 << 10, 10)) ^ kFormatMaskPattern;
     // Bit k's two positions; the first copy skips the timing modules (6, 8) and (8, 6).
     static constexpr std::int8_t kFirst[15][2] = {{8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4},
                                                   {8, 5}, {8, 7}, {8, 8}, {7, 8}, {5, 8},

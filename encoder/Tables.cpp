@@ -39,24 +39,6 @@ bool ValidVersionLevel(std::int32_t version, std::int32_t level) {
 clsQRCode::clsQRCode() : GaloisField(std::make_shared<clsFiniteField>()) {
     GaloisField->Init(256, 285, 2);  // x^8 + x^4 + x^3 + x^2 + 1, primitive element 2
 
-    // Distance between adjacent alignment-pattern coordinates, counted from N-7 towards the
-    // top-left; with 6 and N-7 these give the coordinates of the standard's Annex E.
-    for (std::int32_t v = 1; v <= 40; ++v) {
-        std::int32_t step;
-        if (v <= 6)
-            step = 255;  // only the coordinate N-7
-        else if (v <= 13)
-            step = 2 * v + 2;
-        else if (v <= 20)
-            step = 2 * ((2 * v + 4) / 3);
-        else if (v <= 27)
-            step = (v + 2) & ~1;
-        else if (v <= 34)
-            step = 2 * (v / 3) + 6;
-        else
-            step = 2 * (v / 3) + 2;
-        AlignmentStep[v - 1] = static_cast<std::uint8_t>(step);
-    }
     for (std::int32_t v = 0; v < 40; ++v) {
         for (std::int32_t l = 0; l < 4; ++l) {
             EcBlockCount[4 * v + l] = kBlocks[v][l];

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "encoder/clsQRCode.h"
-#include "fuzz/FuzzInput.h"
-#include "tests/ReferenceSegmentation.h"
+#include "FuzzInput.h"
+#include "support/ReferenceSegmentation.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "encoder/clsQRCode.h"
-#include "fuzz/FuzzInput.h"
+#include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static clsQRCode encoder;  // reused across calls, as the window reuses its one

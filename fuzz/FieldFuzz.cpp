@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "ecc/clsFiniteField.h"
-#include "fuzz/FuzzInput.h"
+#include "FuzzInput.h"
 
 namespace {
 bool IsPrime(std::int32_t q) {

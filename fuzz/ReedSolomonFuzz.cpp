@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ecc/clsReedSolomon.h"
-#include "fuzz/FuzzInput.h"
+#include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const auto gf256 = [] {

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
@@ -10,10 +11,14 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "common/SymbolImage.h"
-#include "common/SymbolReport.h"
+#include "common/FileWrite.h"
+#include "common/QtImage.h"
+#include "common/ReadBack.h"
+#include "common/Report.h"
+#include "common/Symbol.h"
 #include "common/TextBytes.h"
 #include "ui/Dialogbox.h"
+#include "ui/WindowVocabulary.h"
 #include "ui_Form1.h"
 
 #ifdef QRDESK_HAVE_WEBENGINE
@@ -168,35 +173,41 @@ void Form1::Command1_Click() {
         if (list->currentIndex() < 0) return;
 
     const TextEncoding encoding = EncodingFromIndex(cmb1_[3]->currentIndex());
-    QString error;
-    const auto bytes =
-        TextToBytes(ui_->Text1->toPlainText(), encoding, options_.ansiCodePage, &error);
+    const std::string codePage = options_.ansiCodePage.toStdString();
+    const QString text = ui_->Text1->toPlainText();
+    std::string error;
+    const auto bytes = TextToBytes(text.toStdU16String(), encoding, codePage, &error);
     if (!bytes) {
-        ShowMessage(error);
+        ShowMessage(QString::fromStdString(error));
         return;
     }
-    const SymbolOptions symbol = OptionsFromIndexes(
+    clsQRCode::EncodeOptions symbol = OptionsFromIndexes(
         cmb1_[0]->currentIndex(), cmb1_[1]->currentIndex(), cmb1_[2]->currentIndex());
+    symbol.kanjiAllowed = KanjiAllowed(encoding, codePage);
 
     if (!encoder_) encoder_ = std::make_unique<clsQRCode>();
-    const EncodedSymbol encoded =
-        EncodeSymbol(*encoder_, *bytes, symbol, KanjiAllowed(encoding, options_.ansiCodePage));
+    const Symbol encoded = EncodeSymbol(*encoder_, *bytes, symbol);
     if (!encoded.picture) {
         // Leave nothing that a later save could write under this text's name.
         ui_->Image1->ClearPicture();
         ui_->Picture1->ClearPicture();
+        saved_ = {};
         ShowStatus({});
         ShowMessage(kTooLong);
         return;
     }
-    ui_->Image1->SetPicture(PictureToImage(*encoded.picture));
-    ui_->Picture1->SetPicture(
-        StretchImage(ui_->Image1->Picture(), ui_->Picture1->width(), ui_->Picture1->height()));
+    const Image unscaled = FromPicture(*encoded.picture);
+    saved_ = Stretch(unscaled, ui_->Picture1->width(), ui_->Picture1->height());
+    ui_->Image1->SetPicture(ToQImage(unscaled));
+    ui_->Picture1->SetPicture(ToQImage(saved_));
     // Read back the very picture a save would write; a few milliseconds even at 600 pixels.
-    ShowStatus(encoded.info ? ReportLines(CheckSymbol(*encoded.info, *bytes, ui_->Image1->Picture(),
-                                                      ui_->Picture1->Picture()),
-                                          ui_->Text1->toPlainText(), encoding)
-                            : QStringList{});
+    const auto typed = TextToBytes(text.toStdU16String(), TextEncoding::Utf8, codePage);
+    QStringList lines;
+    for (const std::string& line :
+         ReportLines(encoded.report, CheckSymbol(*bytes, unscaled, saved_, kSizeOptionPixels),
+                     typed.value_or(std::string()), encoding))
+        lines << QString::fromStdString(line);
+    ShowStatus(lines);
 }
 
 void Form1::ShowStatus(const QStringList& lines) {
@@ -217,7 +228,7 @@ QString Form1::BitmapPath(const QString& chosenPath) {
 }
 
 void Form1::Command2_Click() {
-    if (TavroIsCreate != "ok" || ui_->Picture1->Picture().isNull()) {
+    if (TavroIsCreate != "ok" || saved_.Empty()) {
         ShowMessage(kNothingToSave);
         return;
     }
@@ -229,10 +240,10 @@ void Form1::Command2_Click() {
     if (path != chosen && QFileInfo::exists(path) &&
         !AskYesNo(QStringLiteral("%1 已存在。\n要替换它吗？").arg(QDir::toNativeSeparators(path))))
         return;
-    QString reason;
-    if (!SaveImage(ui_->Picture1->Picture(), path, "BMP", &reason))
-        ShowMessage(
-            QStringLiteral("无法保存文件 %1\n%2").arg(QDir::toNativeSeparators(path), reason));
+    std::string reason;
+    if (!WriteFileAtomically(QFile::encodeName(path).toStdString(), EncodeBmp(saved_), &reason))
+        ShowMessage(QStringLiteral("无法保存文件 %1\n%2")
+                        .arg(QDir::toNativeSeparators(path), QString::fromStdString(reason)));
 }
 
 void Form1::Image1_Click() {

@@ -37,7 +37,7 @@ std::optional<ProgramOptions> ReadProgramOptions(const QCommandLineParser& parse
     options.webHost = parser.value(kWebHostOption).trimmed();
     options.ansiCodePage = parser.value(kCodePageOption).trimmed();
     options.plainWebPanel = parser.isSet(kPlainPanelOption);
-    if (!IsCodePageSupported(options.ansiCodePage)) {
+    if (!IsCodePageSupported(options.ansiCodePage.toStdString())) {
         if (error) *error = QStringLiteral("unknown code page \"%1\"").arg(options.ansiCodePage);
         return std::nullopt;
     }

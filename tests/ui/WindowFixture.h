@@ -18,7 +18,7 @@
 #include <ostream>
 #include <vector>
 
-#include "tests/ZxingDecode.h"
+#include "support/ZxingDecode.h"
 #include "ui/Controls.h"
 #include "ui/Form1.h"
 

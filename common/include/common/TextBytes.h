@@ -1,0 +1,39 @@
+#pragma once
+// Text to the bytes a symbol carries: UTF-8, or a legacy "ANSI" code page through iconv, as
+// the window and the command line both convert it. Text is UTF-16 (the window's own form),
+// lone surrogates included; bytes are a std::string.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qrdesk {
+
+enum class TextEncoding { Ansi, Utf8 };
+
+// The default legacy code page (Simplified Chinese).
+inline constexpr const char* kDefaultAnsiCodePage = "GBK";
+
+// True when iconv can convert to codePage.
+bool IsCodePageSupported(const std::string& codePage);
+
+// True for the Shift JIS code pages (SHIFT_JIS, SHIFT-JIS, CP932, SJIS, WINDOWS-31J, MS_KANJI,
+// any case, blanks around ignored): the only text whose byte pairs readers decode correctly
+// in Kanji mode.
+bool IsShiftJisCodePage(const std::string& codePage);
+
+// Whether the encoder may put byte pairs into Kanji mode for text converted so.
+bool KanjiAllowed(TextEncoding encoding, const std::string& codePage);
+
+// Converts text. UTF-8: every lone surrogate becomes U+FFFD, as the platform's converter
+// writes it. ANSI: iconv to codePage, every character the code page cannot represent (a lone
+// surrogate included) becoming "?". nullopt, with *error set, only when the code page is
+// unknown.
+std::optional<std::string> TextToBytes(std::u16string_view text, TextEncoding encoding,
+                                       const std::string& codePage, std::string* error = nullptr);
+
+// Strict UTF-8 to UTF-16: nullopt for anything that is not UTF-8 (a sequence cut off at the
+// end, an overlong form, a surrogate, a code point above U+10FFFF).
+std::optional<std::u16string> DecodeUtf8(std::string_view bytes);
+
+}  // namespace qrdesk

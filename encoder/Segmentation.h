@@ -1,0 +1,38 @@
+#pragma once
+// The data bit stream in two halves: the search for the cheapest split of the data into
+// segments (Segmentation.cpp), and the writer of the segments it chose (BitStream.cpp).
+
+#include <cstdint>
+#include <vector>
+
+#include "encoder/clsQRCode.h"
+
+namespace segmentation {
+
+// One segment of the chosen split: its mode, its first byte and its characters (a Kanji
+// character is two bytes, every other character one).
+struct Segment {
+    clsQRCode::Mode mode;
+    std::int32_t start;
+    std::int32_t characters;
+};
+
+// Bits of the cheapest stream for count > 0 bytes at the count-width class of version,
+// without the terminator. Keeps two rows of the search, not its table.
+std::int32_t MeasureBits(const std::uint8_t* data, std::int32_t count, std::int32_t version,
+                         bool kanjiAllowed);
+
+// The same search with its table kept; segments receives the cheapest stream's segments in
+// data order (a segment never holds more characters than its count field can say). Returns
+// what MeasureBits returns. Throws std::bad_alloc when the table cannot be had.
+std::int32_t ChooseSegments(const std::uint8_t* data, std::int32_t count, std::int32_t version,
+                            bool kanjiAllowed, std::vector<Segment>& segments);
+
+// Writes the segments' mode indicators, counts and data bits from bits[position] on, at the
+// count-width class of version, and returns the position after them. end is that position,
+// as the search counted it: no entry at or past it is touched.
+std::int32_t WriteSegments(std::uint8_t* bits, std::int32_t position, std::int32_t end,
+                           const std::uint8_t* data, const std::vector<Segment>& segments,
+                           std::int32_t version);
+
+}  // namespace segmentation

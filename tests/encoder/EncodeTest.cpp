@@ -1,0 +1,357 @@
+// The encoding driver: version choice, padding, blocks and interleaving, option handling and
+// failure paths. Finished symbols are taken apart again with the readers of TestSupport.h and
+// their codewords compared with what the standard prescribes for the same data.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "encoder/clsQRCode.h"
+#include "support/TestSupport.h"
+#include "support/ZxingDecode.h"
+
+using qrtest::Bytes;
+using qrtest::FromHex;
+using qrtest::FromText;
+
+namespace {
+
+std::shared_ptr<Picture> Encode(clsQRCode& qr, const Bytes& data, int version, int level,
+                                int mask = 0, bool kanjiAllowed = true) {
+    return qr.Encode(data.data(), static_cast<std::int32_t>(data.size()), version, level, mask,
+                     kanjiAllowed);
+}
+
+bool SamePicture(const Picture& a, const Picture& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return true;
+}
+
+int VersionOf(const Picture& picture) {
+    return (picture.Width() - 8 - 17) / 4;
+}
+
+// Reads the symbol back and checks every codeword: the data codewords are the stream of the
+// data finished with terminator and pad codewords, split over the blocks round-robin, and
+// each block's error-correction codewords are its Reed-Solomon parity.
+void ExpectCodewords(const clsQRCode& qr, const Picture& picture, const Bytes& data, int level,
+                     int mask, bool kanjiAllowed = true) {
+    const qrtest::Symbol symbol = qrtest::ReadSymbol(picture);
+    const int v = symbol.version;
+    const int blocks = qr.GetEcBlockCount(v, level), ec = qr.GetEcCodewordsPerBlock(v, level);
+    const int dataCodewords = qr.GetDataCodewordCount(v, level);
+    const Bytes codewords = qrtest::ReadCodewords(qr, symbol, mask);
+    ASSERT_EQ(static_cast<int>(codewords.size()), dataCodewords + blocks * ec);
+
+    const auto stream = qrtest::BuildBoth(qr, data, v, kanjiAllowed);
+    const Bytes expectedData = qrtest::FinishDataCodewords(stream.bits, dataCodewords);
+    const qrtest::Blocks split = qrtest::Deinterleave(codewords, blocks, ec);
+    Bytes joined;
+    auto field = std::make_shared<clsFiniteField>();
+    field->Init(256, 285, 2);
+    for (int b = 0; b < blocks; ++b) {
+        joined.insert(joined.end(), split.data[b].begin(), split.data[b].end());
+        clsReedSolomon rs;
+        const int k = static_cast<int>(split.data[b].size());
+        ASSERT_TRUE(rs.Init(k, ec, field, 0, 0));
+        std::vector<std::int32_t> block(static_cast<std::size_t>(k + ec), 0);
+        for (int i = 0; i < k; ++i)
+            block[static_cast<std::size_t>(ec + k - 1 - i)] = split.data[b][i];
+        rs.EncodeBlock(block.data());
+        for (int m = 0; m < ec; ++m)
+            ASSERT_EQ(split.ec[b][m], block[static_cast<std::size_t>(ec - 1 - m)])
+                << "v" << v << " level " << level << " block " << b << " EC codeword " << m;
+    }
+    EXPECT_EQ(joined, expectedData) << "v" << v << " level " << level;
+}
+
+}  // namespace
+
+TEST(Encode, WorkedBlockExampleVersionFiveQ) {
+    clsQRCode qr;
+    EXPECT_EQ(qr.GetTotalCodewordCount(5), 134);
+    EXPECT_EQ(qr.GetEcBlockCount(5, 3), 4);
+    EXPECT_EQ(qr.GetEcCodewordsPerBlock(5, 3), 18);
+    EXPECT_EQ(qr.GetDataCodewordCount(5, 3), 62);
+    const Bytes data = qrtest::MakeContent(qrtest::Content::Mixed, 50, 5);
+    const auto picture = Encode(qr, data, 5, 3, 3);
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(VersionOf(*picture), 5);
+    const Bytes codewords = qrtest::ReadCodewords(qr, qrtest::ReadSymbol(*picture), 3);
+    const auto split = qrtest::Deinterleave(codewords, 4, 18);
+    // Blocks 0 and 1 hold 15 data codewords, 2 and 3 hold 16 (their 16th at positions 60
+    // and 61); read that way, the data are the finished stream and each block's parity fits.
+    const std::size_t lengths[] = {15, 15, 16, 16};
+    for (int b = 0; b < 4; ++b) EXPECT_EQ(split.data[b].size(), lengths[b]);
+    ExpectCodewords(qr, *picture, data, 3, 3);
+    const auto decoded = DecodePicture(*picture);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->bytes, data);
+    EXPECT_EQ(decoded->ecLevel, "Q");
+}
+
+TEST(Encode, CodewordsOfEveryVersionAndLevel) {
+    clsQRCode qr;  // one encoder throughout: its Reed-Solomon set-up changes every call
+    for (int v = 1; v <= 40; ++v)
+        for (int level = 1; level <= 4; ++level) {
+            SCOPED_TRACE("v" + std::to_string(v) + " level " + "LMQH"[level - 1]);
+            const auto kind = static_cast<qrtest::Content>((v + level) % 4);
+            const Bytes pool = qrtest::MakeContent(kind, 8u * 3000, v * 4 + level);
+            // Full, one short of full (terminator cut or partly padded), and half full.
+            const std::size_t full = qrtest::LargestFittingLength(qr, pool, v, level);
+            std::size_t length = (v % 3 == 0) ? full : (v % 3 == 1 ? full - 1 : full / 2);
+            // A lone Kanji lead byte can cost more than the whole pair did.
+            while (!qrtest::Fits(qr, pool, length, v, level)) --length;
+            const Bytes data(pool.begin(), pool.begin() + static_cast<std::ptrdiff_t>(length));
+            const int mask = (v + level) % 8;
+            const auto picture = Encode(qr, data, v, level, mask);
+            ASSERT_TRUE(picture);
+            ASSERT_EQ(VersionOf(*picture), v);
+            ExpectCodewords(qr, *picture, data, level, mask);
+        }
+}
+
+TEST(Encode, PaddingAfterASingleDigit) {
+    clsQRCode qr;
+    // 22 stream bits in 19 codewords: 0001 0000000001 0001 0000, two zero bits, 16 pads.
+    const auto picture = Encode(qr, FromText("1"), 1, 1, 0);
+    ASSERT_TRUE(picture);
+    const Bytes codewords = qrtest::ReadCodewords(qr, qrtest::ReadSymbol(*picture), 0);
+    const Bytes expected = FromHex("10 04 40 EC 11 EC 11 EC 11 EC 11 EC 11 EC 11 EC 11 EC 11");
+    EXPECT_EQ(Bytes(codewords.begin(), codewords.begin() + 19), expected);
+    ExpectCodewords(qr, *picture, FromText("1"), 1, 0);
+}
+
+TEST(Encode, EmptyDataIsATerminatorInVersionOne) {
+    clsQRCode qr;
+    const auto picture = qr.Encode(nullptr, 0, 0, 2, 0);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->Width(), 29);
+    const Bytes codewords = qrtest::ReadCodewords(qr, qrtest::ReadSymbol(*picture), 0);
+    const Bytes expected = FromHex("00 EC 11 EC 11 EC 11 EC 11 EC 11 EC 11 EC 11 EC");
+    EXPECT_EQ(Bytes(codewords.begin(), codewords.begin() + 16), expected);
+    ExpectCodewords(qr, *picture, Bytes{}, 2, 0);
+}
+
+TEST(Encode, StreamExactlyAtCapacity) {
+    clsQRCode qr;
+    // 34 digits at 1-M: 4 + 10 + 11 x 10 + 4 = 128 bits, the 16 data codewords exactly.
+    const Bytes digits = qrtest::MakeContent(qrtest::Content::Numeric, 35, 1);
+    const Bytes fits(digits.begin(), digits.begin() + 34);
+    const auto stream = qrtest::BuildBoth(qr, fits, 1);
+    ASSERT_EQ(stream.written - 4, 8 * 16);
+    const auto picture = Encode(qr, fits, 1, 2, 6);
+    ASSERT_TRUE(picture);
+    const Bytes codewords = qrtest::ReadCodewords(qr, qrtest::ReadSymbol(*picture), 6);
+    // No terminator and no padding: the data codewords are the stream's first 128 bits.
+    const std::vector<std::uint8_t> body(stream.bits.begin(), stream.bits.begin() + 128);
+    EXPECT_EQ(Bytes(codewords.begin(), codewords.begin() + 16),
+              qrtest::FinishDataCodewords(body, 16));
+    ExpectCodewords(qr, *picture, fits, 2, 6);
+    const auto decoded = DecodePicture(*picture);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->bytes, fits);
+
+    // One digit more (131 bits) does not fit version 1; the automatic choice moves to 2.
+    EXPECT_EQ(Encode(qr, digits, 1, 2), nullptr);
+    const auto larger = Encode(qr, digits, 0, 2);
+    ASSERT_TRUE(larger);
+    EXPECT_EQ(VersionOf(*larger), 2);
+}
+
+TEST(Encode, VersionOptions) {
+    clsQRCode qr;
+    const Bytes data = FromText("VERSION OPTIONS 0123456789 and some text");
+    const auto automatic = Encode(qr, data, 0, 3, 2);
+    ASSERT_TRUE(automatic);
+    const int v = VersionOf(*automatic);
+    // The automatic choice is the smallest version that holds the data.
+    EXPECT_TRUE(qrtest::Fits(qr, data, data.size(), v, 3));
+    EXPECT_FALSE(v > 1 && qrtest::Fits(qr, data, data.size(), v - 1, 3));
+    for (int option : {41, 1000}) {
+        const auto other = Encode(qr, data, option, 3, 2);
+        ASSERT_TRUE(other) << option;
+        EXPECT_TRUE(SamePicture(*other, *automatic)) << option;
+    }
+    const auto fixed = Encode(qr, data, v, 3, 2);
+    ASSERT_TRUE(fixed);
+    EXPECT_TRUE(SamePicture(*fixed, *automatic));
+    for (int option : {-1, -4, -1000}) EXPECT_EQ(Encode(qr, data, option, 3, 2), nullptr) << option;
+}
+
+TEST(Encode, CallsDoNotInfluenceEachOther) {
+    clsQRCode qr;
+    const Bytes small = FromText("first"),
+                large = qrtest::MakeContent(qrtest::Content::Mixed, 900, 4);
+    const auto before = Encode(qr, small, 0, 4, 3);
+    ASSERT_TRUE(Encode(qr, large, 0, 1, 6));
+    ASSERT_EQ(Encode(qr, Bytes(5000, 'x'), 0, 1), nullptr);
+    const auto after = Encode(qr, small, 0, 4, 3);
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(after);
+    EXPECT_TRUE(SamePicture(*before, *after));
+    clsQRCode fresh;
+    EXPECT_TRUE(SamePicture(*Encode(fresh, small, 0, 4, 3), *after));
+}
+
+TEST(Encode, LevelsOutsideTheRangeMeanM) {
+    clsQRCode qr;
+    const Bytes data = FromText("level fallback");
+    const auto m = Encode(qr, data, 0, 2, 4);
+    ASSERT_TRUE(m);
+    for (int level : {0, 5, -1, 99}) {
+        const auto other = Encode(qr, data, 0, level, 4);
+        ASSERT_TRUE(other) << level;
+        EXPECT_TRUE(SamePicture(*other, *m)) << level;
+    }
+    const auto decoded = DecodePicture(*m);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->ecLevel, "M");
+}
+
+TEST(Encode, MasksOutsideTheRangeMeanPatternZero) {
+    clsQRCode qr;
+    const Bytes data = FromText("mask fallback");
+    const auto zero = Encode(qr, data, 2, 1, 0);
+    ASSERT_TRUE(zero);
+    for (int mask : {-1, 8, 255}) {
+        const auto other = Encode(qr, data, 2, 1, mask);
+        ASSERT_TRUE(other);
+        EXPECT_TRUE(SamePicture(*other, *zero)) << mask;
+    }
+}
+
+TEST(Encode, FunctionModulesDoNotDependOnTheMask) {
+    clsQRCode qr;
+    const Bytes data = qrtest::MakeContent(qrtest::Content::Mixed, 120, 9);
+    const int version = 7, n = 45, stride = n + 3;
+    std::vector<std::uint8_t> function(static_cast<std::size_t>(stride) * stride, 0);
+    qr.DrawFunctionPatterns(function.data(), stride, version);
+    const auto first = qrtest::ReadSymbol(*Encode(qr, data, version, 2, 0));
+    for (int mask = 1; mask < 8; ++mask) {
+        const auto other = qrtest::ReadSymbol(*Encode(qr, data, version, 2, mask));
+        int dataDifferences = 0;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                const bool isFormat =
+                    (y == 8 && (x <= 8 || x >= n - 8)) || (x == 8 && (y <= 8 || y >= n - 8));
+                const std::uint8_t kind = function[static_cast<std::size_t>(y) * stride + x];
+                if (kind == 0) {
+                    dataDifferences += first.At(x, y) != other.At(x, y);
+                } else if (!isFormat) {
+                    ASSERT_EQ(first.At(x, y), other.At(x, y)) << mask << ": " << x << "," << y;
+                }
+            }
+        EXPECT_GT(dataDifferences, 0) << mask;
+    }
+}
+
+TEST(Encode, FormatInformationInTheFinishedSymbol) {
+    clsQRCode qr;
+    const struct {
+        int level, mask;
+        const char* word;
+    } cases[] = {{2, 0, "101010000010010"},
+                 {1, 0, "111011111000100"},
+                 {4, 7, "000100000111011"},
+                 {3, 0, "011010101011111"},
+                 {2, -1, "101010000010010"}};  // automatic mask: pattern 0
+    for (const auto& c : cases) {
+        const auto symbol = qrtest::ReadSymbol(*Encode(qr, FromText("FORMAT"), 1, c.level, c.mask));
+        std::string word;
+        for (int x : {0, 1, 2, 3, 4, 5, 7}) word += static_cast<char>('0' + symbol.At(x, 8));
+        for (int y : {8, 7, 5, 4, 3, 2, 1, 0}) word += static_cast<char>('0' + symbol.At(8, y));
+        EXPECT_EQ(word, c.word) << "level " << c.level << " mask " << c.mask;
+        EXPECT_EQ(symbol.At(8, symbol.size - 8), 1);
+    }
+}
+
+TEST(Encode, VersionInformationInTheFinishedSymbol) {
+    clsQRCode qr;
+    const struct { int version, word; } cases[] = {{7, 0x07C94}, {40, 0x28C69}};
+    for (const auto& c : cases) {
+        const auto symbol = qrtest::ReadSymbol(*Encode(qr, FromText("VERSION"), c.version, 1, 5));
+        const int n = symbol.size;
+        int bottomLeft = 0, topRight = 0;
+        for (int k = 17; k >= 0; --k) {
+            bottomLeft = bottomLeft << 1 | symbol.At(k / 3, n - 11 + k % 3);
+            topRight = topRight << 1 | symbol.At(n - 11 + k % 3, k / 3);
+        }
+        EXPECT_EQ(bottomLeft, c.word) << c.version;
+        EXPECT_EQ(topRight, c.word) << c.version;
+    }
+}
+
+TEST(Encode, CapacityOfVersionFortyL) {
+    clsQRCode qr;
+    Bytes kanji;
+    for (int i = 0; i < 1818; ++i) kanji.insert(kanji.end(), {0x93, 0x5F});
+    // Largest contents of the standard's capacity table for 40-L, and one character more.
+    const struct {
+        const char* name;
+        Bytes data;
+        std::size_t fits;
+    } cases[] = {
+        {"numeric", qrtest::MakeContent(qrtest::Content::Numeric, 7090, 3), 7089},
+        {"alphanumeric", Bytes(4297, 'Z'), 4296},
+        {"byte", Bytes(2954, 'z'), 2953},
+        {"kanji", kanji, 2 * 1817},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes largest(c.data.begin(), c.data.begin() + static_cast<std::ptrdiff_t>(c.fits));
+        for (int version : {40, 0}) {
+            const auto picture = Encode(qr, largest, version, 1, 1);
+            ASSERT_TRUE(picture);
+            EXPECT_EQ(VersionOf(*picture), 40);
+            EXPECT_EQ(Encode(qr, c.data, version, 1, 1), nullptr);
+        }
+        const auto decoded = DecodePicture(*Encode(qr, largest, 40, 1, 1));
+        ASSERT_TRUE(decoded);
+        EXPECT_EQ(decoded->bytes, largest);
+    }
+    // Only level L holds that much.
+    EXPECT_EQ(Encode(qr, Bytes(2953, 'z'), 0, 2), nullptr);
+}
+
+TEST(Encode, OversizedInputGivesNoPictureWithoutOverrun) {
+    clsQRCode qr;
+    const struct {
+        const char* name;
+        Bytes data;
+    } cases[] = {
+        {"40000 bytes", Bytes(40000, 'b')},
+        {"200000 bytes", Bytes(200000, 0xFF)},
+        {"40000 digits", Bytes(40000, '5')},
+        {"7000 bytes, stream longer than the bit buffer", Bytes(7000, 'b')},
+        {"7800 digits", Bytes(7800, '5')},
+    };
+    for (const auto& c : cases)
+        for (int version : {40, 1, 0}) {
+            EXPECT_EQ(Encode(qr, c.data, version, 1), nullptr) << c.name << " version " << version;
+        }
+    // The encoder is still fine afterwards.
+    const auto picture = Encode(qr, FromText("after"), 0, 1);
+    ASSERT_TRUE(picture);
+    ExpectCodewords(qr, *picture, FromText("after"), 1, 0);
+}
+
+TEST(Encode, KanjiCanBeKeptOutOfTheSymbol) {
+    clsQRCode qr;
+    const Bytes sjis = FromHex("93 5F E4 AA 93 FA 96 7B 8C EA");
+    const auto withKanji = Encode(qr, sjis, 1, 2, 0, true);
+    const auto without = Encode(qr, sjis, 1, 2, 0, false);
+    ASSERT_TRUE(withKanji);
+    ASSERT_TRUE(without);
+    EXPECT_FALSE(SamePicture(*withKanji, *without));
+    ExpectCodewords(qr, *withKanji, sjis, 2, 0, true);
+    ExpectCodewords(qr, *without, sjis, 2, 0, false);
+    const Bytes codewords = qrtest::ReadCodewords(qr, qrtest::ReadSymbol(*without), 0);
+    EXPECT_EQ(codewords[0] >> 4, 0b0100);  // a byte segment first
+    EXPECT_EQ(qrtest::ReadCodewords(qr, qrtest::ReadSymbol(*withKanji), 0)[0] >> 4, 0b1000);
+}
