@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <iostream>
 
-#include "support/CliTestSupport.h"
+#include "support/qt/CliTestSupport.h"
 
 namespace {
 

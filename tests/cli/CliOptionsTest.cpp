@@ -17,7 +17,7 @@
 #include "common/SymbolInfo.h"
 #include "common/SymbolReport.h"
 #include "common/TextBytes.h"
-#include "support/CliTestSupport.h"
+#include "support/qt/CliTestSupport.h"
 
 using qrdesk::cli::ImageFormat;
 using qrdesk::cli::ParseArguments;

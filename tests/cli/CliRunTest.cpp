@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "common/TextBytes.h"
-#include "support/CliTestSupport.h"
+#include "support/qt/CliTestSupport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "support/CliTestSupport.h"
+#include "support/qt/CliTestSupport.h"
 
 #include <QFile>
 #include <QImage>
