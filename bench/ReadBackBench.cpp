@@ -17,9 +17,9 @@ void BM_ReadBack(benchmark::State& state) {
     const auto version = static_cast<std::int32_t>(state.range(0));
     const int size = static_cast<int>(state.range(1));
     clsQRCode encoder;
-    const std::string bytes = version < 5 ? std::string("HELLO WORLD")
-                                          : "https://example.org/qrdesk/status-line?v=" +
-                                                std::to_string(version);
+    const std::string bytes =
+        version < 5 ? std::string("HELLO WORLD")
+                    : "https://example.org/qrdesk/status-line?v=" + std::to_string(version);
     const auto symbol = qrdesk::EncodeSymbol(encoder, bytes, {version, 2, 0, false});
     if (!symbol.picture) {
         state.SkipWithError("no symbol");

@@ -47,8 +47,8 @@ std::string DoesNotFit(const clsQRCode& encoder, std::string_view bytes,
     if (!bits) return "the data do not fit: " + count + " bytes are more than any symbol holds";
     return "the data do not fit " +
            (fixed ? "version " + std::to_string(version) : std::string("any version")) +
-           " at level " + LevelName(level) + ": " + count + " bytes need " +
-           std::to_string(*bits) + " bits, " + (fixed ? "it" : "version 40") + " holds " +
+           " at level " + LevelName(level) + ": " + count + " bytes need " + std::to_string(*bits) +
+           " bits, " + (fixed ? "it" : "version 40") + " holds " +
            std::to_string(8 * encoder.GetDataCodewordCount(version, level));
 }
 

@@ -54,9 +54,9 @@ SymbolFile MakeSymbolFile(clsQRCode& encoder, std::string_view utf8, const CliOp
     if (describe) {
         result.info = symbol.report;
         const std::string typed(utf8);
-        result.report = ReportLines(symbol.report,
-                                    CheckSymbol(*bytes, unscaled, image, kSizeOptionPixels), typed,
-                                    options.encoding);
+        result.report =
+            ReportLines(symbol.report, CheckSymbol(*bytes, unscaled, image, kSizeOptionPixels),
+                        typed, options.encoding);
     }
     return result;
 }

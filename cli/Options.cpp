@@ -214,7 +214,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 if (i + 1 >= args.size()) return fail("option " + name + " needs a value");
                 value = args[++i];
             }
-            if (const std::string error = setter->second(*value); !error.empty()) return fail(error);
+            if (const std::string error = setter->second(*value); !error.empty())
+                return fail(error);
             given.push_back(name);
             continue;
         }

@@ -128,8 +128,7 @@ WriteResult WriteBatchFile(const std::string& path, std::string_view bytes, bool
         if (::rename(temporary.c_str(), path.c_str()) == 0) return WriteResult::Written;
         moveError = errno;
     } else {
-        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) ==
-            0)
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
             return WriteResult::Written;
         moveError = errno;
         // No such rename here: a hard link refuses an existing name just as atomically.

@@ -15,7 +15,7 @@ bool Printable(char32_t c) {
         (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB))
         return false;
     if ((c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000) return false;  // private use
-    return (c & 0xFFFE) != 0xFFFE;                                     // noncharacters
+    return (c & 0xFFFE) != 0xFFFE;                                   // noncharacters
 }
 
 // The reader's text on one line and at most kQuotedUnits long.
@@ -29,7 +29,8 @@ std::string Quote(std::string_view text) {
             continue;
         }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && i + 1 < kQuotedUnits) {
-            const char32_t full = 0x10000 + ((char32_t{c} - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            const char32_t full =
+                0x10000 + ((char32_t{c} - 0xD800) << 10) + (units[i + 1] - 0xDC00);
             if (Printable(full)) {
                 line += c;
                 line += units[++i];
@@ -97,8 +98,8 @@ std::vector<std::string> ReportLines(const clsQRCode::EncodeReport& symbol,
                               ? "注意：常见扫码器读出的文字为空，与输入的文本不同"
                               : "注意：常见扫码器将显示“" + Quote(read.readerText) +
                                     "”，与输入的文本不同";
-                warning += encoding == TextEncoding::Ansi ? "；请将文本编码改为“UTF-8”后重新生成。"
-                                                          : "。";
+                warning +=
+                    encoding == TextEncoding::Ansi ? "；请将文本编码改为“UTF-8”后重新生成。" : "。";
             }
             break;
         case ReadBackVerdict::Unreadable:

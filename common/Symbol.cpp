@@ -9,9 +9,9 @@ Symbol EncodeSymbol(clsQRCode& encoder, std::string_view bytes,
     Symbol symbol;
     if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return symbol;
-    symbol.picture = encoder.Encode(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                    static_cast<std::int32_t>(bytes.size()), options,
-                                    &symbol.report);
+    symbol.picture =
+        encoder.Encode(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                       static_cast<std::int32_t>(bytes.size()), options, &symbol.report);
     return symbol;
 }
 

@@ -78,7 +78,8 @@ void AppendUtf8(std::string& out, char32_t c) {
 std::string Normalised(const std::string& codePage) {
     std::string name;
     for (const char c : codePage)
-        if (c != ' ' && c != '\t') name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c != ' ' && c != '\t')
+            name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return name;
 }
 

@@ -92,6 +92,20 @@ std::int32_t WriteSegments(std::uint8_t* bits, std::int32_t position, std::int32
     return out.Position();
 }
 
+std::int32_t WriteEci(std::uint8_t* bits, std::int32_t designator) {
+    if (designator == 0) return 0;
+    const std::int32_t width = modefacts::EciDesignatorBits(designator);
+    // The length prefix (0, 10 or 110) sits above the designator's own bits.
+    const std::int32_t prefix = width == 8 ? 0 : width == 16 ? 0b10 << 14 : 0b110 << 21;
+    std::int32_t position = 0;
+    auto put = [&](std::int32_t value, std::int32_t count) {
+        for (std::int32_t k = count - 1; k >= 0; --k) bits[position++] = (value >> k) & 1;
+    };
+    put(modefacts::kEciIndicator, modefacts::kIndicatorBits);
+    put(prefix | designator, width);
+    return position;
+}
+
 }  // namespace segmentation
 
 std::int32_t clsQRCode::BuildBitStream(std::uint8_t* bitBuffer, std::int32_t bufferSize,

@@ -52,8 +52,11 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
 std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_t count,
                                            const EncodeOptions& options, EncodeReport* report) {
     const std::int32_t level = options.level >= 1 && options.level <= 4 ? options.level : 2;
-    const bool kanjiAllowed = options.kanjiAllowed;
-    if (options.version < 0) return nullptr;
+    if (options.version < 0 || options.eci < 0 || options.eci > MaxEci) return nullptr;
+    // Under another character set's ECI a reader takes a Kanji segment for Shift JIS all the
+    // same, and none shows it as written.
+    const bool kanjiAllowed = options.kanjiAllowed && (options.eci == 0 || options.eci == 20);
+    const std::int32_t eciBits = modefacts::EciHeaderBits(options.eci);
     if (count > 0 && data == nullptr) return nullptr;
     if (count > kMaxFittingCount) return nullptr;
     if (count < 0) count = 0;
@@ -70,8 +73,9 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
         for (std::int32_t c = 0; c < modefacts::kClassCount && v == 0; ++c) {
             if (atLeast > 8 * GetDataCodewordCount(kClassLast[c], level)) continue;
             const std::int32_t bits =
-                count == 0 ? 0
-                           : segmentation::MeasureBits(data, count, kClassFirst[c], kanjiAllowed);
+                eciBits +
+                (count == 0 ? 0
+                            : segmentation::MeasureBits(data, count, kClassFirst[c], kanjiAllowed));
             for (std::int32_t candidate = kClassFirst[c]; candidate <= kClassLast[c]; ++candidate) {
                 if (8 * GetDataCodewordCount(candidate, level) >= bits) {
                     v = candidate;
@@ -84,8 +88,8 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
 
     std::vector<segmentation::Segment> segments;
     const std::int32_t dataBits =
-        count == 0 ? 0
-                   : segmentation::ChooseSegments(data, count, v, kanjiAllowed, segments);
+        eciBits +
+        (count == 0 ? 0 : segmentation::ChooseSegments(data, count, v, kanjiAllowed, segments));
     const std::int32_t total = GetTotalCodewordCount(v);               // T
     const std::int32_t blocks = GetEcBlockCount(v, level);             // B
     const std::int32_t ecPerBlock = GetEcCodewordsPerBlock(v, level);  // E
@@ -95,13 +99,15 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
     // Bit buffers of the full size, not cleared: every entry that is read is written first.
     // The stream fits the capacity, so it fits the buffer with its terminator.
     std::unique_ptr<std::uint8_t[]> bitBuffer(new std::uint8_t[BitBufferSize]);
-    segmentation::WriteSegments(bitBuffer.get(), 0, dataBits, data, segments, v);
+    const std::int32_t eciEnd = segmentation::WriteEci(bitBuffer.get(), options.eci);
+    segmentation::WriteSegments(bitBuffer.get(), eciEnd, dataBits, data, segments, v);
     const std::int32_t n = dataBits + modefacts::kTerminatorBits;
     for (std::int32_t k = dataBits; k < n; ++k) bitBuffer[k] = 0;
     if (report) {
         report->version = v;
         report->level = level;
         report->segments.clear();
+        if (options.eci != 0) report->segments.push_back({ModeEci, options.eci});
         for (const segmentation::Segment& s : segments)
             report->segments.push_back({s.mode, s.characters});
         report->dataBits = dataBits;

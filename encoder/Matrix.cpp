@@ -59,8 +59,8 @@ constexpr std::uint8_t kAlignmentCentres[41][8] = {
 // The generator polynomials of the standard's two BCH codes, top term included: the (15, 5)
 // code of the format information, x^10 + x^8 + x^5 + x^4 + x^2 + x + 1, and the (18, 6) code
 // of the version information, x^12 + x^11 + x^10 + x^9 + x^8 + x^5 + x^2 + 1.
-constexpr std::int32_t kFormatGenerator = 0b101'0011'0111;         // 0x537
-constexpr std::int32_t kVersionGenerator = 0b1'1111'0010'0101;     // 0x1F25
+constexpr std::int32_t kFormatGenerator = 0b101'0011'0111;      // 0x537
+constexpr std::int32_t kVersionGenerator = 0b1'1111'0010'0101;  // 0x1F25
 // The format information is XORed with this pattern, so that no format word is all zero.
 constexpr std::int32_t kFormatMaskPattern = 0b101'0100'0001'0010;  // 0x5412
 

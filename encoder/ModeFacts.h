@@ -66,6 +66,17 @@ constexpr std::int32_t DataBits(std::int32_t mode, std::int32_t count) {
     }
 }
 
+// The ECI designator segment: its indicator, then the designator in 8, 16 or 24 bits, the
+// first bits of which say the length (0, 10 or 110).
+inline constexpr std::int32_t kEciIndicator = 0b0111;
+constexpr std::int32_t EciDesignatorBits(std::int32_t designator) {
+    return designator < 128 ? 8 : designator < 16384 ? 16 : 24;
+}
+// The whole segment's bits; 0 for designator 0, which means no segment.
+constexpr std::int32_t EciHeaderBits(std::int32_t designator) {
+    return designator == 0 ? 0 : kIndicatorBits + EciDesignatorBits(designator);
+}
+
 // The 45 characters of alphanumeric mode in value order.
 inline constexpr char kAlphanumericCharset[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
 

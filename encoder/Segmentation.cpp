@@ -57,6 +57,24 @@ bool KanjiPair(std::uint8_t first, std::uint8_t second) {
     return lead != 0 && second >= 0x40 && (lead == 1 || second <= 0xBF);
 }
 
+// Shift JIS: a lead byte (0x81-0x9F, 0xE0-0xFC) and a trail byte (0x40-0x7E, 0x80-0xFC) make
+// one two-byte character; every other byte is a character of its own (a lead byte without a
+// valid trail byte too). Only a whole character may become a Kanji pair: a pair across two
+// characters would be read back as other text, or not at all.
+constexpr auto kSjisByte = [] {
+    std::array<std::uint8_t, 256> table{};  // bit 0: lead byte, bit 1: trail byte
+    for (int b = 0x81; b <= 0x9F; ++b) table[b] |= 1;
+    for (int b = 0xE0; b <= 0xFC; ++b) table[b] |= 1;
+    for (int b = 0x40; b <= 0xFC; ++b)
+        if (b != 0x7F) table[b] |= 2;
+    return table;
+}();
+
+// Whether byte i is the trail byte of a two-byte character, given whether byte i-1 was.
+bool TrailByte(const std::uint8_t* data, std::int32_t i, bool previousWasTrail) {
+    return !previousWasTrail && (kSjisByte[data[i - 1]] & 1) && (kSjisByte[data[i]] & 2);
+}
+
 // Costs of one count-width class.
 struct CostModel {
     std::int32_t open[4];      // header and first character of a segment
@@ -101,7 +119,8 @@ template <std::int32_t m>
 Cell BestCell(const Cell* p, const RowMinima& min, const CostModel& c) {
     const Cell& same = p[m];
     const bool continues = same.runLength < c.maxCount[m];
-    const std::int32_t own = same.cost + (continues ? ContinuingBits(m, same.runLength) : c.open[m]);
+    const std::int32_t own =
+        same.cost + (continues ? ContinuingBits(m, same.runLength) : c.open[m]);
     const std::int32_t otherMode = m != min.mode1 ? min.mode1 : min.mode2;
     const std::int32_t other = (m != min.mode1 ? min.min1 : min.min2) + c.open[m];
     if (own < other || (own == other && m < otherMode))
@@ -138,9 +157,8 @@ void FillFirstRow(Cell* here, std::int32_t charClass, const CostModel& c) {
             const bool continues = run < c.maxCount[1];
             const std::int32_t own = n + (continues ? (run % 3 == 0 ? 4 : 3) : c.open[1]);
             const std::int32_t other = (b <= a ? b : a) + c.open[1];
-            here[1] = own < other || (own == other && b > a)
-                          ? Cell{1, own, continues ? run + 1 : 1}
-                          : Cell{b <= a ? 0 : 2, other, 1};
+            here[1] = own < other || (own == other && b > a) ? Cell{1, own, continues ? run + 1 : 1}
+                                                             : Cell{b <= a ? 0 : 2, other, 1};
         } else {
             here[1] = kInfeasibleCell;
         }
@@ -228,8 +246,7 @@ void Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, con
             Cell* table, Cell* last) {
     Rows<kKeepTable> rows(table);
     FillFirstRow(rows.First(), kCharClass[data[0]], c);
-    // A Kanji pair needs a lead byte first: only then is the second byte looked at.
-    std::uint8_t lead = kanjiAllowed ? kKanjiLead[data[0]] : 0;
+    bool trail = false;  // byte i-1 (here byte 0) is the trail byte of a two-byte character
     std::int32_t i = 1;
     while (i < count) {
         const std::int32_t charClass = kCharClass[data[i]];
@@ -243,19 +260,18 @@ void Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, con
             while (end < stop && kCharClass[data[end]] == 1) ++end;
             if constexpr (!kKeepTable) {
                 // Only the last two rows are read again: the ones before just move n on.
-                for (; i < end - 2; ++i, ++run)
-                    n += ContinuingBits(clsQRCode::ModeNumeric, run);
+                for (; i < end - 2; ++i, ++run) n += ContinuingBits(clsQRCode::ModeNumeric, run);
             }
             for (; i < end; ++i, ++run) {
                 SteadyDigitRow(rows.Here(), n, run, c);
                 n += ContinuingBits(clsQRCode::ModeNumeric, run);
                 rows.Advance();
             }
-            lead = 0;  // a digit is never a Kanji lead byte
+            trail = false;  // a digit is a character of its own
             continue;
         }
-        const bool kanji = lead != 0 && KanjiPair(data[i - 1], data[i]);
-        lead = kanjiAllowed ? kKanjiLead[data[i]] : 0;
+        trail = kanjiAllowed && TrailByte(data, i, trail);
+        const bool kanji = trail && KanjiPair(data[i - 1], data[i]);
         FillRow(rows.Here(), rows.Prev(), i >= 2 ? rows.Prev2() : nullptr, charClass, kanji, c);
         rows.Advance();
         ++i;

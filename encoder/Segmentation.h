@@ -35,4 +35,8 @@ std::int32_t WriteSegments(std::uint8_t* bits, std::int32_t position, std::int32
                            const std::uint8_t* data, const std::vector<Segment>& segments,
                            std::int32_t version);
 
+// Writes the ECI designator segment for designator (1..999999) at bits[0..] and returns the
+// position after it; writes nothing and returns 0 for designator 0.
+std::int32_t WriteEci(std::uint8_t* bits, std::int32_t designator);
+
 }  // namespace segmentation

@@ -32,6 +32,10 @@ class clsQRCode {
 
     // Mode numbers; they also fix the order of every tie-break in the segmentation.
     enum Mode : std::int32_t { ModeByte = 0, ModeNumeric = 1, ModeAlphanumeric = 2, ModeKanji = 3 };
+    // Not a data mode: the ECI designator segment, which only reports name.
+    static constexpr Mode ModeEci = static_cast<Mode>(4);
+    // The largest ECI designator (six decimal digits).
+    static constexpr std::int32_t MaxEci = 999999;
 
     // One cell of the segmentation table: the cheapest stream found for bytes 0..i whose
     // last segment is in this cell's mode and ends at byte i.
@@ -44,19 +48,25 @@ class clsQRCode {
     // What to make. version: negative gives no picture, 0 or above 40 the smallest version
     // that holds the data, 1..40 that version. level: 1..4, anything else is M. mask: 0..7,
     // anything else is pattern 0. kanjiAllowed: true only when the bytes are Shift JIS text;
-    // false keeps every byte out of Kanji mode.
+    // false keeps every byte out of Kanji mode; a Kanji character is always a whole Shift JIS
+    // character, never two bytes across a character boundary. eci: 0 writes no ECI header,
+    // 1..MaxEci writes that designator before the data (and, unless it is 20, Shift JIS,
+    // keeps the data out of Kanji mode); any other value gives no picture.
     struct EncodeOptions {
         std::int32_t version = 0;
         std::int32_t level = 2;
         std::int32_t mask = -1;
         bool kanjiAllowed = true;
+        std::int32_t eci = 0;
     };
 
     // What Encode made, for callers that show it; filling it changes no picture.
     struct EncodeReport {
         struct Segment {
             Mode mode;
-            std::int32_t length;  // characters: digits, alphanumerics, bytes or Kanji pairs
+            // characters: digits, alphanumerics, bytes or Kanji pairs; the designator for
+            // ModeEci, which comes first when there is one
+            std::int32_t length;
         };
         std::int32_t version = 0;  // 1..40
         std::int32_t level = 0;    // 1 L .. 4 H, after normalisation
