@@ -48,8 +48,8 @@ int RunOne(const CliOptions& options) {
     }
 
     clsQRCode encoder;
-    const SymbolFile file =
-        MakeSymbolFile(encoder, text, options, options.outputFormat, options.info);
+    const SymbolFile file = MakeSymbolFile(encoder, text, options, options.outputFormat,
+                                           options.info != InfoFormat::None);
     if (file.code != kOk) return Fail(file.code, file.error);
 
     struct stat st {};
@@ -58,8 +58,10 @@ int RunOne(const CliOptions& options) {
     std::string error;
     if (!WriteFileAtomically(options.output, file.bytes, &error))
         return Fail(kInputOutput, "cannot write " + options.output + ": " + error);
-    // The English line first and unchanged, for scripts; then the window's report.
-    if (options.info && file.info) {
+    // The description line first and unchanged, for scripts; then the readers' verdicts.
+    if (options.info == InfoFormat::Json && file.info) {
+        std::printf("%s\n", InfoJson(*file.info, file.eci, file.pixels, file.readBack).c_str());
+    } else if (options.info == InfoFormat::Text && file.info) {
         std::printf("%s\n", FormatSymbolInfo(*file.info).c_str());
         for (const std::string& line : file.report) std::printf("%s\n", line.c_str());
     }

@@ -1,12 +1,48 @@
 #include "cli/Describe.h"
 
+#include <cstdio>
+
 #include "common/Symbol.h"
+#include "common/TextBytes.h"
 
 namespace qrdesk::cli {
 namespace {
 
 // No symbol holds more than 23,648 data bits and every byte costs more than 3 bits.
 constexpr std::size_t kMaxFittingCount = 23648 / 3;
+
+// A JSON string: quotes, backslashes and control characters escaped; bytes that are not
+// UTF-8 become U+FFFD, so that the output is always valid JSON.
+std::string JsonString(std::string_view text) {
+    std::string valid;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t length = 1;
+        while (i + length <= text.size() && length <= 4 &&
+               !DecodeUtf8(text.substr(i, length)).has_value())
+            ++length;
+        if (i + length > text.size() || length > 4) {
+            valid += "\xEF\xBF\xBD";
+            continue;
+        }
+        valid += text.substr(i, length);
+        i += length - 1;
+    }
+    std::string out = "\"";
+    for (const char c : valid) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
 
 }  // namespace
 
@@ -50,6 +86,53 @@ std::string DoesNotFit(const clsQRCode& encoder, std::string_view bytes,
            " at level " + LevelName(level) + ": " + count + " bytes need " + std::to_string(*bits) +
            " bits, " + (fixed ? "it" : "version 40") + " holds " +
            std::to_string(8 * encoder.GetDataCodewordCount(version, level));
+}
+
+std::vector<std::string> ReaderLines(const SymbolCheck& check, const Advice& advice) {
+    std::vector<std::string> lines;
+    for (const ReaderResult& reader : check.readBack.readers) {
+        const std::string name = reader.name;
+        if (!reader.read)
+            lines.push_back(name + ": cannot read the " + std::to_string(check.size) +
+                            "-pixel picture");
+        else if (reader.textAsTyped)
+            lines.push_back(name + ": reads the text as typed");
+        else
+            lines.push_back(name + ": shows " + JsonString(reader.text));
+    }
+    if (advice.size != 0)
+        lines.push_back("advice: at --size " + std::to_string(advice.size) +
+                        " both readers read it");
+    else if (!check.readBack.AllRead() && advice.triedUpTo != 0)
+        lines.push_back("advice: no --size up to " + std::to_string(advice.triedUpTo) +
+                        " reads in both readers either");
+    else if (!advice.options.empty())
+        lines.push_back("advice: with " + advice.options + " both readers show the text as typed");
+    return lines;
+}
+
+std::string InfoJson(const clsQRCode::EncodeReport& report, std::int32_t eci, int pixels,
+                     const ReadBack& readBack) {
+    auto boolean = [](bool value) { return value ? "true" : "false"; };
+    std::string json = "{\"version\":" + std::to_string(report.version) + ",\"level\":\"" +
+                       LevelName(report.level) + "\",\"mask\":" + std::to_string(report.mask) +
+                       ",\"eci\":" + std::to_string(eci) + ",\"segments\":[";
+    for (std::size_t k = 0; k < report.segments.size(); ++k) {
+        const auto& s = report.segments[k];
+        json += std::string(k ? "," : "") + "{\"mode\":\"" + ModeName(s.mode) +
+                "\",\"count\":" + std::to_string(s.length) + "}";
+    }
+    json += "],\"dataBits\":" + std::to_string(report.dataBits) +
+            ",\"capacityBits\":" + std::to_string(report.capacityBits) +
+            ",\"pixels\":" + std::to_string(pixels) + ",\"readers\":[";
+    for (std::size_t k = 0; k < readBack.readers.size(); ++k) {
+        const ReaderResult& r = readBack.readers[k];
+        json += std::string(k ? "," : "") + "{\"name\":\"" + r.name +
+                "\",\"read\":" + boolean(r.read) + ",\"bytesExact\":" + boolean(r.bytesExact) +
+                ",\"textAsTyped\":" + boolean(r.textAsTyped) + ",\"text\":" + JsonString(r.text) +
+                "}";
+    }
+    return json + "]}";
 }
 
 }  // namespace qrdesk::cli

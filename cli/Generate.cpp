@@ -1,10 +1,11 @@
 #include "cli/Generate.h"
 
+#include <vector>
+
 #include "cli/Describe.h"
 #include "common/Image.h"
 #include "common/QtImage.h"
 #include "common/ReadBack.h"
-#include "common/Report.h"
 #include "common/Symbol.h"
 #include "common/TextBytes.h"
 
@@ -16,6 +17,37 @@ SymbolFile Failure(int code, std::string error) {
     result.code = code;
     result.error = std::move(error);
     return result;
+}
+
+// Sizes to try when a reader cannot read the picture: whole pixels per module, from the
+// first at least as large as the picture on.
+std::vector<int> LargerSizes(int side, int modulesWithQuietZone) {
+    std::vector<int> sizes;
+    for (int k = (side + modulesWithQuietZone - 1) / modulesWithQuietZone;
+         sizes.size() < 4 && k * modulesWithQuietZone <= kMaxSize; ++k)
+        if (k * modulesWithQuietZone > side) sizes.push_back(k * modulesWithQuietZone);
+    return sizes;
+}
+
+// The options that make both readers show the text as typed, when some reader shows other
+// text: --eci auto where it writes a designator, else UTF-8 with it; "" when neither helps.
+std::string EciAdvice(clsQRCode& encoder, const std::u16string& text, std::string_view typed,
+                      const CliOptions& options, int size) {
+    const std::string bytes =
+        TextToBytes(text, options.encoding, options.codePage).value_or(std::string());
+    clsQRCode::EncodeOptions symbol = options.symbol;
+    CliOptions automatic = options;
+    automatic.eciChoice = EciChoice::Auto;
+    symbol.eci = ResolveEci(automatic, bytes);
+    if (options.eciChoice != EciChoice::Auto && symbol.eci != 0 &&
+        ReadsAsTyped(encoder, bytes, typed, symbol, size))
+        return "--eci auto";
+    if (options.encoding == TextEncoding::Ansi) {
+        symbol.kanjiAllowed = false;
+        symbol.eci = IsPlainAscii(typed) ? 0 : kUtf8Eci;
+        if (ReadsAsTyped(encoder, typed, typed, symbol, size)) return "--encoding utf-8 --eci auto";
+    }
+    return {};
 }
 
 }  // namespace
@@ -33,8 +65,10 @@ SymbolFile MakeSymbolFile(clsQRCode& encoder, std::string_view utf8, const CliOp
     const auto bytes = TextToBytes(*text, options.encoding, options.codePage, &error);
     if (!bytes) return Failure(kUsage, error);
 
-    const Symbol symbol = EncodeSymbol(encoder, *bytes, options.symbol);
-    if (!symbol.picture) return Failure(kDoesNotFit, DoesNotFit(encoder, *bytes, options.symbol));
+    clsQRCode::EncodeOptions symbolOptions = options.symbol;
+    symbolOptions.eci = ResolveEci(options, *bytes);
+    const Symbol symbol = EncodeSymbol(encoder, *bytes, symbolOptions);
+    if (!symbol.picture) return Failure(kDoesNotFit, DoesNotFit(encoder, *bytes, symbolOptions));
 
     const int size = options.unscaled ? 0 : options.size;
     const int width = symbol.picture->Width();
@@ -52,11 +86,20 @@ SymbolFile MakeSymbolFile(clsQRCode& encoder, std::string_view utf8, const CliOp
         return Failure(kInputOutput, std::string("the image could not be encoded as ") +
                                          (format == ImageFormat::Png ? "PNG" : "BMP"));
     if (describe) {
-        result.info = symbol.report;
         const std::string typed(utf8);
-        result.report =
-            ReportLines(symbol.report, CheckSymbol(*bytes, unscaled, image, kSizeOptionPixels),
-                        typed, options.encoding);
+        const std::vector<int> sizes = LargerSizes(image.width, width);
+        const SymbolCheck check = CheckSymbol(*bytes, typed, unscaled, image, sizes);
+        Advice advice;
+        advice.size = check.readableSize;
+        if (!check.readBack.AllRead() && advice.size == 0 && !sizes.empty())
+            advice.triedUpTo = sizes.back();
+        if (check.readBack.AllRead() && !check.readBack.AllAsTyped())
+            advice.options = EciAdvice(encoder, *text, typed, options, image.width);
+        result.info = symbol.report;
+        result.eci = symbolOptions.eci;
+        result.pixels = image.width;
+        result.readBack = check.readBack;
+        result.report = ReaderLines(check, advice);
     }
     return result;
 }

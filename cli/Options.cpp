@@ -161,6 +161,22 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
              o.nameFormat = *format;
              return std::string();
          }},
+        {"--eci",
+         [&](const std::string& v) {
+             const std::string name = Lower(v);
+             if (name == "auto") {
+                 o.eciChoice = EciChoice::Auto;
+             } else if (name == "off") {
+                 o.eciChoice = EciChoice::Off;
+             } else if (const auto n = ParseNumber(v, 1, clsQRCode::MaxEci)) {
+                 o.eciChoice = EciChoice::Given;
+                 o.symbol.eci = *n;
+             } else {
+                 return "--eci must be auto, off or a designator from 1 to 999999, not " +
+                        Quoted(v);
+             }
+             return std::string();
+         }},
         {"--jobs",
          [&](const std::string& v) {
              const auto n = ParseNumber(v, 1, 256);
@@ -171,7 +187,6 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     };
     const std::map<std::string, bool*> flags = {
         {"--unscaled", &o.unscaled},
-        {"--info", &o.info},
         {"--force", &o.force},
     };
 
@@ -201,6 +216,18 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 value = arg.substr(eq + 1);
             }
             if (name == "--output") name = "-o";
+            if (name == "--info") {
+                // "--info", "--info=json", or "--info json" (the word json right after it).
+                const std::string format = value ? Lower(*value)
+                                           : i + 1 < args.size() && Lower(args[i + 1]) == "json"
+                                               ? Lower(args[++i])
+                                               : "text";
+                if (format != "text" && format != "json")
+                    return fail("--info takes json or nothing, not " + Quoted(*value));
+                o.info = format == "json" ? InfoFormat::Json : InfoFormat::Text;
+                given.push_back(name);
+                continue;
+            }
             if (const auto flag = flags.find(name); flag != flags.end()) {
                 if (value) return fail("option " + name + " takes no value");
                 *flag->second = true;
@@ -234,7 +261,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     if (o.batch) {
         if (o.haveText) return fail("--batch takes its texts from the file, not from TEXT");
         if (has("-o")) return fail("-o is for one symbol; --batch writes to --out-dir");
-        if (o.info) return fail("--info is for one symbol, not --batch");
+        if (o.info != InfoFormat::None) return fail("--info is for one symbol, not --batch");
         if (o.outDir.empty()) return fail("--batch needs --out-dir DIR");
     } else {
         for (const char* name : {"--out-dir", "--name", "--force", "--jobs"})
@@ -245,6 +272,19 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     o.symbol.kanjiAllowed = KanjiAllowed(o.encoding, o.codePage);
     result.options = o;
     return result;
+}
+
+std::int32_t ResolveEci(const CliOptions& options, std::string_view bytes) {
+    switch (options.eciChoice) {
+        case EciChoice::Given:
+            return options.symbol.eci;
+        case EciChoice::Auto:
+            if (IsPlainAscii(bytes)) return 0;
+            return options.encoding == TextEncoding::Utf8 ? kUtf8Eci
+                                                          : EciOfCodePage(options.codePage);
+        default:
+            return 0;
+    }
 }
 
 std::string VersionText() {
@@ -279,8 +319,12 @@ Options:
                             size, modules + 8, and at most @MAX@
   --unscaled                one pixel per module with the 4-module quiet zone (the picture
                             the window copies to the clipboard)
-  --info                    print one line: version, level, mask, segments, bits used of
-                            the capacity (data bits without the terminator)
+  --eci auto|off|N          an ECI header naming the character set (default off): auto
+                            writes 26 (UTF-8) or the code page's designator for text that
+                            is not plain ASCII; some shop scanners print the header as text
+  --info [json]             print version, level, mask, segments and bits used of the
+                            capacity (data bits without the terminator), then what zxing-cpp
+                            and zbar read from the file; json: one JSON object instead
   -h, --help                this text
   --version                 the program's version
 

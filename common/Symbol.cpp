@@ -23,6 +23,8 @@ const char* ModeName(clsQRCode::Mode mode) {
             return "alphanumeric";
         case clsQRCode::ModeKanji:
             return "kanji";
+        case clsQRCode::ModeEci:
+            return "eci";
         default:
             return "byte";
     }

@@ -75,11 +75,13 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
+// The name in upper case without the blanks around it.
 std::string Normalised(const std::string& codePage) {
-    std::string name;
-    for (const char c : codePage)
-        if (c != ' ' && c != '\t')
-            name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::size_t first = codePage.find_first_not_of(" \t\n\v\f\r");
+    if (first == std::string::npos) return {};
+    const std::size_t last = codePage.find_last_not_of(" \t\n\v\f\r");
+    std::string name = codePage.substr(first, last - first + 1);
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return name;
 }
 
@@ -93,6 +95,40 @@ bool IsShiftJisCodePage(const std::string& codePage) {
     const std::string name = Normalised(codePage);
     return name == "SHIFT_JIS" || name == "SHIFT-JIS" || name == "CP932" || name == "SJIS" ||
            name == "WINDOWS-31J" || name == "MS_KANJI";
+}
+
+std::int32_t EciOfCodePage(const std::string& codePage) {
+    std::string name;
+    for (const char c : Normalised(codePage))
+        if (c != '-' && c != '_') name += c;
+    struct Entry {
+        const char* name;
+        std::int32_t eci;
+    };
+    // Measured with both readers: each of these shows text of its code page as written when
+    // the symbol carries the designator.
+    static constexpr Entry kTable[] = {
+        {"ISO88591", 3},   {"LATIN1", 3},     {"ISO88592", 4},    {"LATIN2", 4},
+        {"ISO88593", 5},   {"LATIN3", 5},     {"ISO88594", 6},    {"LATIN4", 6},
+        {"ISO88595", 7},   {"CYRILLIC", 7},   {"ISO88596", 8},    {"ARABIC", 8},
+        {"ISO88597", 9},   {"GREEK", 9},      {"ISO88598", 10},   {"HEBREW", 10},
+        {"ISO88599", 11},  {"LATIN5", 11},    {"ISO885910", 12},  {"LATIN6", 12},
+        {"ISO885911", 13}, {"ISO885913", 15}, {"LATIN7", 15},     {"ISO885914", 16},
+        {"LATIN8", 16},    {"ISO885915", 17}, {"LATIN9", 17},     {"ISO885916", 18},
+        {"LATIN10", 18},   {"CP437", 2},      {"IBM437", 2},      {"SHIFTJIS", 20},
+        {"SJIS", 20},      {"CP932", 20},     {"WINDOWS31J", 20}, {"MSKANJI", 20},
+        {"BIG5", 28},      {"CP950", 28},     {"ASCII", 27},      {"USASCII", 27},
+        {"UTF8", 26},
+    };
+    for (const Entry& e : kTable)
+        if (name == e.name) return e.eci;
+    return 0;
+}
+
+bool IsPlainAscii(std::string_view bytes) {
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
 }
 
 bool KanjiAllowed(TextEncoding encoding, const std::string& codePage) {

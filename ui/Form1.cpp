@@ -9,15 +9,16 @@
 #include <QIcon>
 #include <QLabel>
 #include <QRadioButton>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 #include "common/FileWrite.h"
 #include "common/QtImage.h"
 #include "common/ReadBack.h"
-#include "common/Report.h"
 #include "common/Symbol.h"
 #include "common/TextBytes.h"
 #include "ui/Dialogbox.h"
+#include "ui/StatusText.h"
 #include "ui/WindowVocabulary.h"
 #include "ui_Form1.h"
 
@@ -40,8 +41,8 @@ const char* const kSaveTitle = "保存二维码文件";
 const char* const kSaveFilter = "位图文件(*.bmp)|*.bmp";
 const char* const kSaveFolder = "D:\\";
 constexpr int kSaveFlags = Dialogbox::OverwritePrompt | Dialogbox::HideReadOnly;
-// The status line: two lines of report under the drawing area.
-constexpr int kStatusLines = 2;
+// The status line: three lines of report under the drawing area.
+constexpr int kStatusLines = 3;
 constexpr int kStatusPadding = 3;
 }  // namespace
 
@@ -136,9 +137,18 @@ void Form1::Form_Load() {
     cmb1_[2]->addItem("Automatic");
     for (int m = 0; m <= 7; ++m) cmb1_[2]->addItem(QString::number(m));
     cmb1_[2]->setCurrentIndex(0);
-    cmb1_[3]->addItem("ANSI");
-    cmb1_[3]->addItem("UTF-8");
+    for (const char* item : kEncodingItems) cmb1_[3]->addItem(item);
     cmb1_[3]->setCurrentIndex(1);
+    // "ANSI + ECI" only where the code page has a designator that both readers honour.
+    if (EciFromIndex(kAnsiEciItem, options_.ansiCodePage.toStdString()) == 0) {
+        if (auto* model = qobject_cast<QStandardItemModel*>(cmb1_[3]->model()))
+            model->item(kAnsiEciItem)->setEnabled(false);
+        cmb1_[3]->setItemData(kAnsiEciItem,
+                              QStringLiteral("%1 has no ECI designator that both zxing-cpp and "
+                                             "zbar honour")
+                                  .arg(options_.ansiCodePage),
+                              Qt::ToolTipRole);
+    }
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
@@ -172,7 +182,8 @@ void Form1::Command1_Click() {
     for (const QComboBox* list : cmb1_)
         if (list->currentIndex() < 0) return;
 
-    const TextEncoding encoding = EncodingFromIndex(cmb1_[3]->currentIndex());
+    const int encodingIndex = cmb1_[3]->currentIndex();
+    const TextEncoding encoding = EncodingFromIndex(encodingIndex);
     const std::string codePage = options_.ansiCodePage.toStdString();
     const QString text = ui_->Text1->toPlainText();
     std::string error;
@@ -184,6 +195,7 @@ void Form1::Command1_Click() {
     clsQRCode::EncodeOptions symbol = OptionsFromIndexes(
         cmb1_[0]->currentIndex(), cmb1_[1]->currentIndex(), cmb1_[2]->currentIndex());
     symbol.kanjiAllowed = KanjiAllowed(encoding, codePage);
+    symbol.eci = EciFromIndex(encodingIndex, codePage);
 
     if (!encoder_) encoder_ = std::make_unique<clsQRCode>();
     const Symbol encoded = EncodeSymbol(*encoder_, *bytes, symbol);
@@ -200,14 +212,20 @@ void Form1::Command1_Click() {
     saved_ = Stretch(unscaled, ui_->Picture1->width(), ui_->Picture1->height());
     ui_->Image1->SetPicture(ToQImage(unscaled));
     ui_->Picture1->SetPicture(ToQImage(saved_));
-    // Read back the very picture a save would write; a few milliseconds even at 600 pixels.
-    const auto typed = TextToBytes(text.toStdU16String(), TextEncoding::Utf8, codePage);
-    QStringList lines;
-    for (const std::string& line :
-         ReportLines(encoded.report, CheckSymbol(*bytes, unscaled, saved_, kSizeOptionPixels),
-                     typed.value_or(std::string()), encoding))
-        lines << QString::fromStdString(line);
-    ShowStatus(lines);
+    // Read back the very picture a save would write, with both readers: a few milliseconds.
+    const std::string typed =
+        TextToBytes(text.toStdU16String(), TextEncoding::Utf8, codePage).value_or("");
+    const SymbolCheck check = CheckSymbol(*bytes, typed, unscaled, saved_, kSizeOptionPixels);
+    StatusAdvice advice;
+    advice.size = check.readableSize;
+    if (check.readBack.AllRead() && !check.readBack.AllAsTyped() && encodingIndex != kUtf8EciItem) {
+        // Advise "UTF-8 + ECI" only when it is seen to help.
+        clsQRCode::EncodeOptions utf8 = symbol;
+        utf8.kanjiAllowed = false;
+        utf8.eci = kUtf8Eci;
+        advice.utf8Eci = ReadsAsTyped(*encoder_, typed, typed, utf8, saved_.width);
+    }
+    ShowStatus(qrdesk::StatusLines(encoded.report, check, advice));
 }
 
 void Form1::ShowStatus(const QStringList& lines) {

@@ -1,7 +1,5 @@
 #include "ui/WindowVocabulary.h"
 
-#include <cstdint>
-
 namespace qrdesk {
 
 clsQRCode::EncodeOptions OptionsFromIndexes(int versionIndex, int levelIndex, int maskIndex) {
@@ -13,7 +11,26 @@ clsQRCode::EncodeOptions OptionsFromIndexes(int versionIndex, int levelIndex, in
 }
 
 TextEncoding EncodingFromIndex(int index) {
-    return index == 1 ? TextEncoding::Utf8 : TextEncoding::Ansi;
+    return index == 1 || index == kUtf8EciItem ? TextEncoding::Utf8 : TextEncoding::Ansi;
+}
+
+std::int32_t EciFromIndex(int index, const std::string& codePage) {
+    if (index == kUtf8EciItem) return kUtf8Eci;
+    if (index == kAnsiEciItem) return EciOfCodePage(codePage);
+    return 0;
+}
+
+const char* SizeOptionName(int pixels) {
+    switch (pixels) {
+        case 200:
+            return "小图";
+        case 400:
+            return "中图";
+        case 600:
+            return "大图";
+        default:
+            return nullptr;
+    }
 }
 
 }  // namespace qrdesk

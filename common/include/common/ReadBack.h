@@ -1,43 +1,58 @@
 #pragma once
-// Reads a symbol image back with zxing-cpp, as a scanner would read the saved file, and says
-// whether it gives the encoded bytes; then, when it does not, which larger size would.
+// Reads a symbol image back as scanners would read the saved file, with two independent
+// readers: zxing-cpp (phone apps and many libraries) and zbar (most Linux scanning programs).
+// Each is asked for the bytes it finds and for the text it would show, and both are
+// compared with what was encoded and what was typed.
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "common/Image.h"
+#include "encoder/clsQRCode.h"
 
 namespace qrdesk {
 
-enum class ReadBackVerdict {
-    Readable,    // decoded, and the bytes are the encoded bytes
-    Unreadable,  // no QR Code found in the image
-    Mismatch,    // a QR Code was read but its bytes differ
+struct ReaderResult {
+    const char* name = "";     // "zxing-cpp" or "zbar"
+    bool read = false;         // a QR Code was found and decoded
+    std::string bytes;         // the payload as read, before any text decoding
+    std::string text;          // the text the reader shows, UTF-8
+    bool bytesExact = false;   // bytes are the encoded bytes
+    bool textAsTyped = false;  // text is the typed text
 };
 
 struct ReadBack {
-    ReadBackVerdict verdict = ReadBackVerdict::Unreadable;
-    std::string bytes;       // the payload as read, before any text decoding
-    std::string readerText;  // the reader's text interpretation of those bytes, UTF-8
+    std::array<ReaderResult, 2> readers;  // zxing-cpp, zbar
+
+    // Every reader read the symbol and shows exactly what was typed.
+    bool AllAsTyped() const;
+    // Every reader read the symbol (whatever it shows).
+    bool AllRead() const;
 };
 
-// Decodes image looking for a QR Code only: first as a pure symbol (straight, quiet zone
-// around it, as the window draws it), then with the general detector, and compares the
-// payload with encoded.
-ReadBack ReadBackImage(const Image& image, std::string_view encoded);
+// Decodes image, looking for a QR Code only, with each reader; encoded is the symbol's
+// payload and typed the text as UTF-8.
+ReadBack ReadBackImage(const Image& image, std::string_view encoded, std::string_view typed);
 
 struct SymbolCheck {
     int size = 0;  // edge in pixels of the picture read back (the one that is saved)
     ReadBack readBack;
-    // When that picture does not read: the first of the larger sizes offered whose stretched
-    // picture reads back as the encoded bytes; 0 when none does.
+    // When some reader cannot read that picture: the first of the larger sizes offered whose
+    // stretched picture both readers read; 0 when none does.
     int readableSize = 0;
 };
 
-// Reads saved (the picture that is written) back against bytes; when it does not read,
-// stretches unscaled (one pixel per module) to each of sizes larger than saved in turn.
-SymbolCheck CheckSymbol(std::string_view bytes, const Image& unscaled, const Image& saved,
-                        std::span<const int> sizes);
+// Reads saved (the picture that is written) back; when a reader cannot read it, stretches
+// unscaled (one pixel per module) to each of sizes larger than saved in turn.
+SymbolCheck CheckSymbol(std::string_view encoded, std::string_view typed, const Image& unscaled,
+                        const Image& saved, std::span<const int> sizes);
+
+// Whether the symbol of bytes made with options, stretched to size pixels, reads in every
+// reader as typed: the test behind any advice to change a setting, so that advice is only
+// ever given when it is true.
+bool ReadsAsTyped(clsQRCode& encoder, std::string_view bytes, std::string_view typed,
+                  const clsQRCode::EncodeOptions& options, int size);
 
 }  // namespace qrdesk

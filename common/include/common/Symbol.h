@@ -19,7 +19,7 @@ struct Symbol {
 Symbol EncodeSymbol(clsQRCode& encoder, std::string_view bytes,
                     const clsQRCode::EncodeOptions& options);
 
-// "numeric", "alphanumeric", "byte", "kanji".
+// "numeric", "alphanumeric", "byte", "kanji", "eci".
 const char* ModeName(clsQRCode::Mode mode);
 // "L", "M", "Q", "H" for 1..4; "M" for anything else, as the encoder reads it.
 const char* LevelName(std::int32_t level);

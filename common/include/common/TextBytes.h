@@ -3,6 +3,7 @@
 // the window and the command line both convert it. Text is UTF-16 (the window's own form),
 // lone surrogates included; bytes are a std::string.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,19 @@ bool IsCodePageSupported(const std::string& codePage);
 // any case, blanks around ignored): the only text whose byte pairs readers decode correctly
 // in Kanji mode.
 bool IsShiftJisCodePage(const std::string& codePage);
+
+// The ECI designator of UTF-8.
+inline constexpr std::int32_t kUtf8Eci = 26;
+
+// The ECI designator for text in codePage that zxing-cpp and zbar both honour (each shows
+// such text as written): the ISO-8859 parts (3-18), CP437 (2), Shift JIS (20), Big5 (28),
+// US-ASCII (27) and UTF-8 (26). 0 for a code page without one: GBK and GB18030, EUC-KR, the
+// Windows code pages 1250-1256 have designators that zbar does not honour. Names as iconv
+// takes them, any case, "-" and "_" ignored.
+std::int32_t EciOfCodePage(const std::string& codePage);
+
+// Whether every byte is below 0x80: such text reads the same in every character set.
+bool IsPlainAscii(std::string_view bytes);
 
 // Whether the encoder may put byte pairs into Kanji mode for text converted so.
 bool KanjiAllowed(TextEncoding encoding, const std::string& codePage);

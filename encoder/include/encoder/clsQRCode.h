@@ -31,9 +31,14 @@ class clsQRCode {
     static constexpr std::int32_t InfeasibleCost = 0x70000000;
 
     // Mode numbers; they also fix the order of every tie-break in the segmentation.
-    enum Mode : std::int32_t { ModeByte = 0, ModeNumeric = 1, ModeAlphanumeric = 2, ModeKanji = 3 };
-    // Not a data mode: the ECI designator segment, which only reports name.
-    static constexpr Mode ModeEci = static_cast<Mode>(4);
+    // ModeEci is no data mode: the ECI designator segment, which reports name.
+    enum Mode : std::int32_t {
+        ModeByte = 0,
+        ModeNumeric = 1,
+        ModeAlphanumeric = 2,
+        ModeKanji = 3,
+        ModeEci = 4
+    };
     // The largest ECI designator (six decimal digits).
     static constexpr std::int32_t MaxEci = 999999;
 

@@ -1,0 +1,34 @@
+#pragma once
+// The status line after each generation, in the window's language: what the symbol holds,
+// what each reader makes of the picture that a save writes, and advice when it helps.
+
+#include <QString>
+#include <QStringList>
+
+#include "common/ReadBack.h"
+#include "encoder/clsQRCode.h"
+
+namespace qrdesk {
+
+// Advice that was tried and found true: a size option whose picture both readers read, or
+// the "UTF-8 + ECI" item, with which both show the text as typed.
+struct StatusAdvice {
+    int size = 0;
+    bool utf8Eci = false;
+};
+
+// Up to three lines, for example
+//   "3-M · 掩码 0 · 字节 27 · 数字 5 · 数据 259 / 352 位"
+//   "zxing-cpp：读取正确 · zbar：显示为“https://example.org/莠ｧ?id=12345”"
+//   "建议：将文本编码改为“UTF-8 + ECI”后重新生成。"
+// The third comes only with advice, or to say that no larger size reads either.
+QStringList StatusLines(const clsQRCode::EncodeReport& symbol, const SymbolCheck& check,
+                        const StatusAdvice& advice);
+
+// "数字", "字母数字", "字节", "汉字", "ECI".
+QString ModeCaption(clsQRCode::Mode mode);
+
+// A reader's text on one line and at most 40 characters long, for quoting.
+QString QuoteReaderText(const QString& text);
+
+}  // namespace qrdesk
