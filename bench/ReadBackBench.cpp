@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/Image.h"
-#include "common/ReadBack.h"
+#include "readback/ReadBack.h"
 #include "common/Report.h"
 #include "common/Symbol.h"
 

@@ -1,6 +1,8 @@
 #include "cli/Batch.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,8 +11,8 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -19,44 +21,12 @@
 #include "common/FileWrite.h"
 
 namespace qrdesk::cli {
-
-bool LineReader::Next(std::string& line, bool& tooLong) {
-    line.clear();
-    tooLong = false;
-    bool started = false;
-    for (;;) {
-        if (begin_ < end_) {
-            started = true;
-            const char* from = buffer_ + begin_;
-            const char* newline = static_cast<const char*>(std::memchr(from, '\n', end_ - begin_));
-            const std::size_t length = newline ? newline - from : end_ - begin_;
-            // Keep at most one byte past the limit: enough to know the line is too long.
-            const std::size_t room = kMaxLineBytes + 1 - line.size();
-            line.append(from, std::min(room, length));
-            if (line.size() > kMaxLineBytes) tooLong = true;
-            begin_ += length + (newline ? 1 : 0);
-            consumed_ += static_cast<std::int64_t>(length + (newline ? 1 : 0));
-            if (newline) return true;
-            continue;
-        }
-        if (eof_) return started;
-        ssize_t n;
-        do n = ::read(fd_, buffer_, sizeof buffer_);
-        while (n < 0 && errno == EINTR);
-        if (n < 0) {
-            error_ = errno;
-            return false;
-        }
-        begin_ = 0;
-        end_ = static_cast<std::size_t>(n);
-        eof_ = n == 0;
-    }
-}
-
 namespace {
 
 struct Job {
-    std::int64_t line;
+    std::int64_t sequence;  // the order messages are printed in
+    std::int64_t line;      // line or record number, from 1
+    std::string name;       // the CSV record's file name; empty for lines
     std::string text;
 };
 
@@ -64,11 +34,14 @@ struct Job {
 class JobQueue {
   public:
     explicit JobQueue(std::size_t capacity) : capacity_(capacity) {}
-    void Push(Job job) {
+    // False when the queue was closed meanwhile (the job is not taken).
+    bool Push(Job job) {
         std::unique_lock lock(mutex_);
-        notFull_.wait(lock, [&] { return jobs_.size() < capacity_; });
+        notFull_.wait(lock, [&] { return jobs_.size() < capacity_ || closed_; });
+        if (closed_) return false;
         jobs_.push_back(std::move(job));
         notEmpty_.notify_one();
+        return true;
     }
     // Waits for a job; false when the queue is closed and empty.
     bool Pop(Job& job) {
@@ -80,10 +53,13 @@ class JobQueue {
         notFull_.notify_one();
         return true;
     }
-    void Close() {
+    // No more jobs; with drop, the waiting ones are dropped too.
+    void Close(bool drop) {
         std::lock_guard lock(mutex_);
         closed_ = true;
+        if (drop) jobs_.clear();
         notEmpty_.notify_all();
+        notFull_.notify_all();
     }
 
   private:
@@ -94,28 +70,42 @@ class JobQueue {
     bool closed_ = false;
 };
 
-// Counts results and writes failures and the progress bar to err, one thread at a time.
+const char* Plural(std::int64_t n, const char* one, const char* many) {
+    return n == 1 ? one : many;
+}
+
+// Counts results and writes failures in line order, the progress bar and the summary to err,
+// one thread at a time.
 class Reporter {
   public:
     using Clock = std::chrono::steady_clock;
+    enum class Outcome { Written, Failed, Existing };
+
     Reporter(std::FILE* err, bool progress, std::int64_t inputSize)
         : err_(err), progress_(progress), inputSize_(inputSize), start_(Clock::now()) {}
 
-    void Written() {
+    // The result of the job with this sequence number; message (for a failure) is printed
+    // once every job before it has reported.
+    void Done(std::int64_t sequence, Outcome outcome, int code = kOk, std::string message = {}) {
         std::lock_guard lock(mutex_);
-        ++summary_.written;
+        switch (outcome) {
+            case Outcome::Written:
+                ++summary_.written;
+                break;
+            case Outcome::Existing:
+                ++summary_.existing;
+                break;
+            case Outcome::Failed:
+                ++summary_.failed;
+                summary_.code = std::max(summary_.code, code);
+                break;
+        }
+        pending_[sequence] = std::move(message);
+        Flush(false);
         MaybeDraw();
     }
-    void Failed(std::int64_t line, int code, const std::string& reason) {
-        std::lock_guard lock(mutex_);
-        ++summary_.failed;
-        summary_.code = std::max(summary_.code, code);
-        ClearBar();
-        std::fprintf(err_, "qrdesk-cli: line %lld: %s\n", static_cast<long long>(line),
-                     reason.c_str());
-        MaybeDraw();
-    }
-    // An error of the whole batch (the input could not be read).
+    // An error of the whole batch, printed at once (the input cannot be read, the disk is
+    // full).
     void Error(int code, const std::string& message) {
         std::lock_guard lock(mutex_);
         summary_.code = std::max(summary_.code, code);
@@ -124,24 +114,47 @@ class Reporter {
     }
     void Consumed(std::int64_t bytes) { consumed_.store(bytes, std::memory_order_relaxed); }
 
-    BatchSummary Finish(std::int64_t lines, std::int64_t empty) {
+    BatchSummary Finish(BatchSummary counts) {
         std::lock_guard lock(mutex_);
+        Flush(true);
         ClearBar();
-        summary_.lines = lines;
-        summary_.empty = empty;
+        counts.written = summary_.written;
+        counts.failed = summary_.failed;
+        counts.existing = summary_.existing;
+        counts.code = std::max(counts.code, summary_.code);
         const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-        std::fprintf(err_,
-                     "qrdesk-cli: %lld written, %lld failed, %lld empty lines skipped, %lld "
-                     "lines in %.2f s (%.0f symbols/s)\n",
-                     static_cast<long long>(summary_.written),
-                     static_cast<long long>(summary_.failed), static_cast<long long>(empty),
-                     static_cast<long long>(lines), seconds,
-                     seconds > 0 ? static_cast<double>(summary_.written) / seconds : 0.0);
+        std::string line = std::string(counts.signal ? "interrupted: " : "") +
+                           std::to_string(counts.written) + " written, " +
+                           std::to_string(counts.failed) + " failed, " +
+                           std::to_string(counts.empty) +
+                           Plural(counts.empty, " empty line", " empty lines") + " skipped";
+        if (counts.existing > 0)
+            line += ", " + std::to_string(counts.existing) +
+                    Plural(counts.existing, " existing file", " existing files") + " left alone";
+        if (counts.otherShards > 0)
+            line += ", " + std::to_string(counts.otherShards) + " for other shards";
+        line += ", " + std::to_string(counts.lines) + Plural(counts.lines, " line", " lines");
+        char rate[64];
+        std::snprintf(rate, sizeof rate, " in %.2f s (%.0f symbols/s)", seconds,
+                      seconds > 0 ? static_cast<double>(counts.written) / seconds : 0.0);
+        std::fprintf(err_, "qrdesk-cli: %s%s\n", line.c_str(), rate);
         std::fflush(err_);
-        return summary_;
+        return counts;
     }
 
   private:
+    // Prints the waiting messages that are next in order (with all, every one left).
+    void Flush(bool all) {
+        while (!pending_.empty() && (all || pending_.begin()->first == next_)) {
+            const auto first = pending_.begin();
+            if (!first->second.empty()) {
+                ClearBar();
+                std::fprintf(err_, "qrdesk-cli: %s\n", first->second.c_str());
+            }
+            next_ = first->first + 1;
+            pending_.erase(first);
+        }
+    }
     void ClearBar() {
         if (progress_ && barShown_) std::fputs("\r\033[K", err_);
         barShown_ = false;
@@ -181,6 +194,15 @@ class Reporter {
     Clock::time_point lastDraw_{};
     bool barShown_ = false;
     BatchSummary summary_;
+    std::map<std::int64_t, std::string> pending_;
+    std::int64_t next_ = 0;
+};
+
+// What stops a batch before its input ends: a signal, or a file system that takes no more.
+struct Stop {
+    std::atomic<bool> now{false};
+    std::atomic<int> signal{0};
+    std::atomic<bool> diskFull{false};
 };
 
 bool Exists(const std::string& path) {
@@ -208,48 +230,128 @@ std::string InFolder(std::string folder, const std::string& name) {
     return folder == "/" ? folder + name : folder + "/" + name;
 }
 
-// The template with every "{line}" replaced by the line number.
-std::string FileName(const std::string& nameTemplate, std::int64_t line) {
-    std::string name = nameTemplate;
-    const std::string number = std::to_string(line);
-    for (std::size_t at = name.find("{line}"); at != std::string::npos;
-         at = name.find("{line}", at + number.size()))
-        name.replace(at, 6, number);
-    return name;
+// A CSV record's file name: a plain name of its own folder.
+std::string CheckName(const std::string& name) {
+    if (name.empty()) return "the record has no file name";
+    const bool control = std::any_of(name.begin(), name.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (name == "." || name == ".." || name.find('/') != std::string::npos || control)
+        return "\"" + name + "\" is not a plain file name";
+    return {};
 }
 
-void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter) {
+void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& stop) {
     clsQRCode encoder;  // one per thread: Encode keeps working state in its instance
     Job job;
     while (queue.Pop(job)) {
-        const std::string path = InFolder(options.outDir, FileName(options.nameTemplate, job.line));
-        // Early refusal saves the work; the atomic link below is what guarantees it.
+        if (stop.now.load()) break;
+        auto fail = [&](int code, const std::string& reason) {
+            reporter.Done(job.sequence, Reporter::Outcome::Failed, code,
+                          "line " + std::to_string(job.line) + ": " + reason);
+        };
+        const std::string name =
+            job.name.empty() ? BatchFileName(options.nameTemplate, job.line) : job.name;
+        OutputType type = options.type;
+        if (!job.name.empty() && !options.typeGiven) {
+            const auto fromName = TypeFromName(name);
+            if (!fromName) {
+                fail(kUsage, "\"" + name + "\" must end in .png, .bmp, .svg or .txt (or give -t)");
+                continue;
+            }
+            type = *fromName;
+        }
+        const std::string path = InFolder(options.outDir, name);
+        // Early refusal saves the work; the atomic move below is what guarantees it.
         if (!options.force && Exists(path)) {
-            reporter.Failed(job.line, kInputOutput, path + " exists (--force replaces it)");
+            if (options.skipExisting)
+                reporter.Done(job.sequence, Reporter::Outcome::Existing);
+            else
+                fail(kInputOutput, path + " exists (--force replaces it)");
             continue;
         }
-        const SymbolFile file =
-            MakeSymbolFile(encoder, job.text, options, options.nameFormat, false);
+        const SymbolFile file = MakeSymbolFile(encoder, job.text, options, type, false);
         if (file.code != kOk) {
-            reporter.Failed(job.line, file.code, file.error);
+            fail(file.code, file.error);
             continue;
         }
         std::string error;
-        switch (WriteBatchFile(path, file.bytes, options.force, &error)) {
+        int errorNumber = 0;
+        switch (WriteBatchFile(path, file.bytes, options.force, &error, &errorNumber, &stop.now)) {
             case WriteResult::Written:
+                reporter.Done(job.sequence, Reporter::Outcome::Written);
                 break;
+            case WriteResult::Cancelled:
+                return;
             case WriteResult::Exists:
-                reporter.Failed(job.line, kInputOutput, path + " exists (--force replaces it)");
-                continue;
+                if (options.skipExisting)
+                    reporter.Done(job.sequence, Reporter::Outcome::Existing);
+                else
+                    fail(kInputOutput, path + " exists (--force replaces it)");
+                break;
             case WriteResult::Failed:
-                reporter.Failed(job.line, kInputOutput, "cannot write " + path + ": " + error);
-                continue;
+                if (IsFileSystemFull(errorNumber)) {
+                    // One message for the batch, not one for every line that follows.
+                    if (!stop.diskFull.exchange(true)) {
+                        reporter.Error(kInputOutput,
+                                       "cannot write " + path + ": " + error + "; the batch stops");
+                        stop.now.store(true);
+                        queue.Close(true);
+                    }
+                    return;
+                }
+                fail(kInputOutput, "cannot write " + path + ": " + error);
+                break;
         }
-        reporter.Written();
     }
 }
 
+// Waits for SIGINT or SIGTERM (blocked in every thread of the batch) and stops the batch; a
+// SIGUSR2 from the batch itself ends the wait when the batch is done.
+void WatchSignals(Stop& stop, JobQueue& queue, pthread_t reader) {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGUSR2);
+    int signal = 0;
+    while (sigwait(&set, &signal) != 0) {
+    }
+    if (signal == SIGUSR2) return;
+    stop.signal.store(signal);
+    stop.now.store(true);
+    queue.Close(true);
+    pthread_kill(reader, SIGUSR1);  // out of a read that waits for input
+}
+
+void NoAction(int) {}
+
 }  // namespace
+
+std::string BatchFileName(const std::string& nameTemplate, std::int64_t line) {
+    std::string name;
+    const std::string number = std::to_string(line);
+    for (std::size_t at = 0; at < nameTemplate.size();) {
+        const std::size_t open = nameTemplate.find("{line", at);
+        const std::size_t close =
+            open == std::string::npos ? std::string::npos : nameTemplate.find('}', open);
+        if (close == std::string::npos) {
+            name += nameTemplate.substr(at);
+            break;
+        }
+        name += nameTemplate.substr(at, open - at);
+        const std::string field = nameTemplate.substr(open, close - open + 1);
+        if (field == "{line}") {
+            name += number;
+        } else if (field.starts_with("{line:0")) {
+            const std::size_t width = std::stoul(field.substr(7));
+            name += std::string(width > number.size() ? width - number.size() : 0, '0') + number;
+        } else {
+            name += field;
+        }
+        at = close + 1;
+    }
+    return name;
+}
 
 BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) {
     auto fail = [&](const std::string& message) {
@@ -266,15 +368,6 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
         fd = ::open(options.batchFile.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) return fail("cannot read " + inputName + ": " + ErrnoReason(errno));
     }
-    struct stat st {};
-    std::int64_t inputSize = 0;
-    if (::fstat(fd, &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            if (!fromStdin) ::close(fd);
-            return fail("cannot read " + inputName + ": it is a folder");
-        }
-        if (S_ISREG(st.st_mode)) inputSize = st.st_size;
-    }
     struct Closer {
         int fd;
         bool owned;
@@ -282,54 +375,122 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
             if (owned) ::close(fd);
         }
     } closer{fd, !fromStdin};
-
+    struct stat st {};
+    std::int64_t inputSize = 0;
+    if (::fstat(fd, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return fail("cannot read " + inputName + ": it is a folder");
+        if (S_ISREG(st.st_mode)) inputSize = st.st_size;
+    }
     if (Exists(options.outDir) && !IsFolder(options.outDir))
         return fail("--out-dir " + options.outDir + " is not a folder");
     if (!Exists(options.outDir) && !MakeFolders(options.outDir))
         return fail("cannot make the folder " + options.outDir);
+    // Files a killed run had in flight.
+    RemoveStaleTemporaries(options.outDir);
+
+    // SIGINT and SIGTERM go to the watcher only; SIGUSR1 interrupts the reader's read.
+    sigset_t blocked, previous;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGINT);
+    sigaddset(&blocked, SIGTERM);
+    sigaddset(&blocked, SIGUSR2);
+    pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+    struct sigaction wake {
+    }, previousWake{};
+    wake.sa_handler = NoAction;  // no SA_RESTART: the read returns EINTR
+    sigaction(SIGUSR1, &wake, &previousWake);
 
     const int workers = options.jobs > 0
                             ? options.jobs
                             : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     JobQueue queue(static_cast<std::size_t>(workers) * 16);
     Reporter reporter(err, progress, inputSize);
+    Stop stop;
+    std::thread watcher(WatchSignals, std::ref(stop), std::ref(queue), pthread_self());
     std::vector<std::thread> threads;
     for (int i = 0; i < workers; ++i)
-        threads.emplace_back(Work, std::cref(options), std::ref(queue), std::ref(reporter));
+        threads.emplace_back(Work, std::cref(options), std::ref(queue), std::ref(reporter),
+                             std::ref(stop));
 
-    LineReader reader(fd);
-    std::string line;
-    bool tooLong = false;
-    std::int64_t number = 0, empty = 0;
-    while (reader.Next(line, tooLong)) {
-        ++number;
-        reporter.Consumed(reader.Consumed());
+    BatchSummary counts;
+    std::int64_t sequence = 0;
+    auto take = [&](std::int64_t number, std::string name, std::string text, bool tooLong) {
+        if (number % options.shardCount != options.shardIndex) {
+            ++counts.otherShards;
+            return;
+        }
         if (tooLong) {
-            reporter.Failed(number, kDoesNotFit,
-                            "the line has more than " + std::to_string(kMaxLineBytes) +
-                                " bytes, more than any symbol holds");
-            continue;
+            reporter.Done(sequence++, Reporter::Outcome::Failed, kDoesNotFit,
+                          "line " + std::to_string(number) + ": it has more than " +
+                              std::to_string(kMaxLineBytes) + " bytes, more than any symbol holds");
+            return;
         }
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) {
-            ++empty;
-            continue;
+        if (text.empty()) {
+            ++counts.empty;
+            return;
         }
-        queue.Push({number, line});
+        queue.Push({sequence++, number, std::move(name), std::move(text)});
+    };
+    int readError = 0;
+    if (options.batchFormat == BatchFormat::Lines) {
+        LineReader reader(fd, &stop.now);
+        std::string line;
+        bool tooLong = false;
+        while (!stop.now.load() && reader.Next(line, tooLong)) {
+            reporter.Consumed(reader.Consumed());
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            take(++counts.lines, {}, std::move(line), tooLong);
+        }
+        readError = reader.Error();
+    } else {
+        CsvReader reader(fd, &stop.now);
+        std::vector<std::string> fields;
+        bool tooLong = false, malformed = false, first = true;
+        while (!stop.now.load() && reader.Next(fields, tooLong, malformed)) {
+            reporter.Consumed(reader.Consumed());
+            const bool header =
+                first && fields.size() == 2 && fields[0] == "name" && fields[1] == "text";
+            first = false;
+            if (header) continue;
+            const std::int64_t number = ++counts.lines;
+            if (fields.size() == 1 && fields[0].empty()) {
+                ++counts.empty;
+                continue;
+            }
+            std::string problem = malformed            ? "the record is not well-formed CSV"
+                                  : fields.size() != 2 ? "a record has two fields, name and text"
+                                                       : CheckName(fields[0]);
+            if (!problem.empty() && number % options.shardCount == options.shardIndex) {
+                reporter.Done(sequence++, Reporter::Outcome::Failed, kUsage,
+                              "line " + std::to_string(number) + ": " + problem);
+                continue;
+            }
+            if (problem.empty()) take(number, fields[0], std::move(fields[1]), tooLong);
+        }
+        readError = reader.Error();
     }
-    if (reader.Error() != 0)
-        reporter.Error(kInputOutput,
-                       "cannot read " + inputName + ": " + ErrnoReason(reader.Error()));
-    queue.Close();
+    if (readError != 0 && !stop.now.load())
+        reporter.Error(kInputOutput, "cannot read " + inputName + ": " + ErrnoReason(readError));
+    queue.Close(stop.now.load());
     for (std::thread& t : threads) t.join();
+    pthread_kill(watcher.native_handle(), SIGUSR2);
+    watcher.join();
+    sigaction(SIGUSR1, &previousWake, nullptr);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 
     // The files were not synced one by one; once they are on disk the batch is done.
-    const int dirFd = ::open(options.outDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0 || ::syncfs(dirFd) != 0)
-        reporter.Error(kInputOutput, "cannot sync the files in " + options.outDir +
-                                         " to disk: " + ErrnoReason(errno));
-    if (dirFd >= 0) ::close(dirFd);
-    return reporter.Finish(number, empty);
+    if (!stop.diskFull.load()) {
+        const int dirFd = ::open(options.outDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd < 0 || ::syncfs(dirFd) != 0)
+            reporter.Error(kInputOutput, "cannot sync the files in " + options.outDir +
+                                             " to disk: " + ErrnoReason(errno));
+        if (dirFd >= 0) ::close(dirFd);
+    }
+    counts.signal = stop.signal.load();
+    counts.diskFull = stop.diskFull.load();
+    BatchSummary summary = reporter.Finish(counts);
+    if (summary.signal != 0) summary.code = 128 + summary.signal;
+    return summary;
 }
 
 }  // namespace qrdesk::cli

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "cli/Describe.h"
+#include "cli/Output.h"
+#include "cli/Readers.h"
 #include "common/Image.h"
-#include "common/QtImage.h"
-#include "common/ReadBack.h"
 #include "common/Symbol.h"
 #include "common/TextBytes.h"
 
@@ -31,8 +31,8 @@ std::vector<int> LargerSizes(int side, int modulesWithQuietZone) {
 
 // The options that make both readers show the text as typed, when some reader shows other
 // text: --eci auto where it writes a designator, else UTF-8 with it; "" when neither helps.
-std::string EciAdvice(clsQRCode& encoder, const std::u16string& text, std::string_view typed,
-                      const CliOptions& options, int size) {
+std::string EciAdvice(const ReadBackModule& readers, clsQRCode& encoder, const std::u16string& text,
+                      std::string_view typed, const CliOptions& options, int size) {
     const std::string bytes =
         TextToBytes(text, options.encoding, options.codePage).value_or(std::string());
     clsQRCode::EncodeOptions symbol = options.symbol;
@@ -40,12 +40,13 @@ std::string EciAdvice(clsQRCode& encoder, const std::u16string& text, std::strin
     automatic.eciChoice = EciChoice::Auto;
     symbol.eci = ResolveEci(automatic, bytes);
     if (options.eciChoice != EciChoice::Auto && symbol.eci != 0 &&
-        ReadsAsTyped(encoder, bytes, typed, symbol, size))
+        readers.readsAsTyped(encoder, bytes, typed, symbol, size))
         return "--eci auto";
     if (options.encoding == TextEncoding::Ansi) {
         symbol.kanjiAllowed = false;
         symbol.eci = IsPlainAscii(typed) ? 0 : kUtf8Eci;
-        if (ReadsAsTyped(encoder, typed, typed, symbol, size)) return "--encoding utf-8 --eci auto";
+        if (readers.readsAsTyped(encoder, typed, typed, symbol, size))
+            return "--encoding utf-8 --eci auto";
     }
     return {};
 }
@@ -53,7 +54,7 @@ std::string EciAdvice(clsQRCode& encoder, const std::u16string& text, std::strin
 }  // namespace
 
 SymbolFile MakeSymbolFile(clsQRCode& encoder, std::string_view utf8, const CliOptions& options,
-                          ImageFormat format, bool describe) {
+                          OutputType type, bool describe) {
     if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);  // a byte-order mark
     // A sequence cut off at the end is an error too, not state kept for more input that
     // never comes (which dropped it silently).
@@ -70,37 +71,35 @@ SymbolFile MakeSymbolFile(clsQRCode& encoder, std::string_view utf8, const CliOp
     const Symbol symbol = EncodeSymbol(encoder, *bytes, symbolOptions);
     if (!symbol.picture) return Failure(kDoesNotFit, DoesNotFit(encoder, *bytes, symbolOptions));
 
-    const int size = options.unscaled ? 0 : options.size;
-    const int width = symbol.picture->Width();
-    if (size != 0 && size < width)
-        return Failure(kUsage, "--size " + std::to_string(size) +
-                                   " is smaller than the symbol: version " +
-                                   std::to_string(VersionFromPictureSize(width)) +
-                                   " needs at least " + std::to_string(width) + " pixels");
-
-    SymbolFile result;
-    const Image unscaled = FromPicture(*symbol.picture);
-    const Image image = size == 0 ? unscaled : Stretch(unscaled, size, size);
-    result.bytes = format == ImageFormat::Png ? EncodePng(image) : EncodeBmp(image);
-    if (result.bytes.empty())
-        return Failure(kInputOutput, std::string("the image could not be encoded as ") +
-                                         (format == ImageFormat::Png ? "PNG" : "BMP"));
-    if (describe) {
-        const std::string typed(utf8);
-        const std::vector<int> sizes = LargerSizes(image.width, width);
-        const SymbolCheck check = CheckSymbol(*bytes, typed, unscaled, image, sizes);
-        Advice advice;
-        advice.size = check.readableSize;
-        if (!check.readBack.AllRead() && advice.size == 0 && !sizes.empty())
-            advice.triedUpTo = sizes.back();
-        if (check.readBack.AllRead() && !check.readBack.AllAsTyped())
-            advice.options = EciAdvice(encoder, *text, typed, options, image.width);
-        result.info = symbol.report;
-        result.eci = symbolOptions.eci;
-        result.pixels = image.width;
-        result.readBack = check.readBack;
-        result.report = ReaderLines(check, advice);
+    Output output = RenderOutput(*symbol.picture, options, type);
+    if (!output.error.empty()) {
+        const bool tooSmall = output.error.find("smaller") != std::string::npos;
+        return Failure(tooSmall || options.scale > 0 ? kUsage : kInputOutput, output.error);
     }
+    SymbolFile result;
+    result.bytes = std::move(output.bytes);
+    if (!describe) return result;
+
+    result.info = symbol.report;
+    result.eci = symbolOptions.eci;
+    result.pixels = output.seen.width;
+    const ReadBackModule* readers = LoadReadBack(&error);
+    if (!readers) return Failure(kInputOutput, error);
+    const std::string typed(utf8);
+    // Larger sizes are offered only where the picture is stretched.
+    const std::vector<int> sizes = options.scale > 0 || IsTerminalType(type)
+                                       ? std::vector<int>{}
+                                       : LargerSizes(output.seen.width, output.unscaled.width);
+    const SymbolCheck check =
+        readers->checkSymbol(*bytes, typed, output.unscaled, output.seen, sizes);
+    Advice advice;
+    advice.size = check.readableSize;
+    if (!check.readBack.AllRead() && advice.size == 0 && !sizes.empty())
+        advice.triedUpTo = sizes.back();
+    if (check.readBack.AllRead() && !check.readBack.AllAsTyped())
+        advice.options = EciAdvice(*readers, encoder, *text, typed, options, output.seen.width);
+    result.readBack = check.readBack;
+    result.report = ReaderLines(check, advice);
     return result;
 }
 

@@ -1,10 +1,36 @@
 #include "common/Image.h"
 
+#include <spng.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
 namespace qrdesk {
 namespace {
 
 void PutLe(std::string& out, std::uint32_t value, int bytes) {
     for (int k = 0; k < bytes; ++k) out += static_cast<char>(value >> (8 * k) & 0xFF);
+}
+
+std::uint32_t PixelsPerMetre(int dpi) {
+    return static_cast<std::uint32_t>(std::lround(dpi / 0.0254));
+}
+
+// "#RRGGBB" of a colour.
+std::string Hex(std::uint32_t colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%06X", colour & 0xFFFFFF);
+    return text;
+}
+
+// The opacity attribute value of a colour, with three decimals.
+std::string Opacity(std::uint32_t colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%.3f", (colour >> 24) / 255.0);
+    return text;
 }
 
 }  // namespace
@@ -13,11 +39,48 @@ Image FromPicture(const Picture& picture) {
     Image image;
     image.width = picture.Width();
     image.height = picture.Height();
-    image.palette = picture.Palette();
+    for (int i = 0; i < 256; ++i) image.palette[i] = 0xFF000000u | picture.Palette()[i];
     image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
     for (std::int32_t y = 0; y < image.height; ++y)
         std::copy(picture.Row(y), picture.Row(y) + image.width,
                   image.pixels.begin() + static_cast<std::ptrdiff_t>(y) * image.width);
+    return image;
+}
+
+Modules ModulesOf(const Picture& picture) {
+    Modules modules;
+    const std::int32_t size = picture.Width() - 8;
+    if (size < 21 || picture.Height() != picture.Width()) return modules;
+    modules.size = size;
+    modules.dark.resize(static_cast<std::size_t>(size) * size);
+    const auto& palette = picture.Palette();
+    for (std::int32_t y = 0; y < size; ++y) {
+        const std::uint8_t* row = picture.Row(4 + y) + 4;
+        for (std::int32_t x = 0; x < size; ++x)
+            modules.dark[static_cast<std::size_t>(y) * size + x] =
+                (palette[row[x]] & 0xFFFFFF) == 0;
+    }
+    return modules;
+}
+
+Image Render(const Modules& modules, std::int32_t margin, std::int32_t scale,
+             const Colours& colours) {
+    Image image;
+    if (modules.size <= 0 || margin < 0 || scale < 1) return image;
+    const std::int32_t side = (modules.size + 2 * margin) * scale;
+    image.width = image.height = side;
+    image.palette[0] = colours.light;
+    image.palette[1] = colours.dark;
+    image.pixels.assign(static_cast<std::size_t>(side) * side, 0);
+    for (std::int32_t y = 0; y < modules.size; ++y) {
+        std::uint8_t* first = image.pixels.data() +
+                              static_cast<std::size_t>((margin + y) * scale) * side +
+                              static_cast<std::size_t>(margin) * scale;
+        for (std::int32_t x = 0; x < modules.size; ++x)
+            if (modules.Dark(x, y)) std::fill_n(first + x * scale, scale, std::uint8_t{1});
+        for (std::int32_t k = 1; k < scale; ++k)
+            std::copy_n(first, modules.size * scale, first + static_cast<std::size_t>(k) * side);
+    }
     return image;
 }
 
@@ -31,11 +94,17 @@ Image Stretch(const Image& source, std::int32_t width, std::int32_t height) {
     std::vector<std::int32_t> column(static_cast<std::size_t>(width));
     for (std::int32_t x = 0; x < width; ++x)
         column[x] = static_cast<std::int32_t>(std::int64_t{x} * source.width / width);
+    std::int64_t previousRow = -1;
     for (std::int32_t y = 0; y < height; ++y) {
-        const std::uint8_t* in =
-            source.pixels.data() +
-            static_cast<std::size_t>(std::int64_t{y} * source.height / height) * source.width;
+        const std::int64_t sourceRow = std::int64_t{y} * source.height / height;
         std::uint8_t* out = target.pixels.data() + static_cast<std::size_t>(y) * width;
+        if (sourceRow == previousRow) {  // enlarged: the row above, once more
+            std::copy_n(out - width, width, out);
+            continue;
+        }
+        previousRow = sourceRow;
+        const std::uint8_t* in =
+            source.pixels.data() + static_cast<std::size_t>(sourceRow) * source.width;
         for (std::int32_t x = 0; x < width; ++x) out[x] = in[column[x]];
     }
     return target;
@@ -53,10 +122,10 @@ std::vector<std::uint8_t> Luminance(const Image& image) {
     return out;
 }
 
-std::string EncodeBmp(const Image& image) {
+std::string EncodeBmp(const Image& image, int dpi) {
     if (image.Empty()) return {};
     constexpr std::uint32_t kHeaders = 14 + 40;
-    constexpr std::uint32_t kPixelsPerMetre = 3937;  // 100 dots per inch
+    const std::uint32_t pixelsPerMetre = dpi > 0 ? PixelsPerMetre(dpi) : 3937;
     const std::uint32_t rowBytes = (3 * static_cast<std::uint32_t>(image.width) + 3) & ~3u;
     const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(image.height);
     std::string out;
@@ -72,21 +141,125 @@ std::string EncodeBmp(const Image& image) {
     PutLe(out, 24, 2);                                        // bits per pixel
     PutLe(out, 0, 4);                                         // no compression
     PutLe(out, imageBytes, 4);
-    PutLe(out, kPixelsPerMetre, 4);
-    PutLe(out, kPixelsPerMetre, 4);
-    PutLe(out, 0, 4);  // colours used
-    PutLe(out, 0, 4);  // important colours
-    std::string row(rowBytes, '\0');
-    for (std::int32_t y = image.height - 1; y >= 0; --y) {
+    PutLe(out, pixelsPerMetre, 4);
+    PutLe(out, pixelsPerMetre, 4);
+    PutLe(out, 0, 4);                   // colours used
+    PutLe(out, 0, 4);                   // important colours
+    out.resize(kHeaders + imageBytes);  // the padding bytes stay 0
+    char* row = out.data() + kHeaders;
+    const std::uint8_t* previous = nullptr;
+    for (std::int32_t y = image.height - 1; y >= 0; --y, row += rowBytes) {
         const std::uint8_t* in = image.pixels.data() + static_cast<std::size_t>(y) * image.width;
+        if (previous && std::equal(in, in + image.width, previous)) {  // a repeated row
+            std::copy_n(row - rowBytes, rowBytes, row);
+            continue;
+        }
+        previous = in;
         for (std::int32_t x = 0; x < image.width; ++x) {
             const std::uint32_t c = image.palette[in[x]];
             row[3 * x] = static_cast<char>(c & 0xFF);  // blue, green, red
             row[3 * x + 1] = static_cast<char>(c >> 8 & 0xFF);
             row[3 * x + 2] = static_cast<char>(c >> 16 & 0xFF);
         }
-        out += row;
     }
+    return out;
+}
+
+std::string EncodePng(const Image& image, int dpi) {
+    if (image.Empty()) return {};
+    bool twoColours = true;
+    for (const std::uint8_t p : image.pixels) twoColours = twoColours && p <= 1;
+    const int bitDepth = twoColours ? 1 : 8;
+    const std::size_t rowBytes =
+        twoColours ? (static_cast<std::size_t>(image.width) + 7) / 8 : image.width;
+    std::vector<std::uint8_t> rows(rowBytes * image.height, 0);
+    for (std::int32_t y = 0; y < image.height; ++y) {
+        const std::uint8_t* in = image.pixels.data() + static_cast<std::size_t>(y) * image.width;
+        std::uint8_t* out = rows.data() + rowBytes * y;
+        if (!twoColours) {
+            std::copy_n(in, image.width, out);
+            continue;
+        }
+        for (std::int32_t x = 0; x < image.width; ++x)
+            out[x / 8] |= static_cast<std::uint8_t>(in[x] << (7 - x % 8));
+    }
+
+    const std::unique_ptr<spng_ctx, void (*)(spng_ctx*)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
+                                                             spng_ctx_free);
+    if (!ctx) return {};
+    spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    // zlib's window need not be larger than the image: a small symbol then costs kilobytes
+    // of set-up, not the default quarter megabyte.
+    int windowBits = 9;
+    while (windowBits < 15 && (std::size_t{1} << windowBits) < rows.size() + image.height)
+        ++windowBits;
+    spng_set_option(ctx.get(), SPNG_IMG_WINDOW_BITS, windowBits);
+    spng_set_option(ctx.get(), SPNG_IMG_MEM_LEVEL, windowBits < 15 ? 4 : 8);
+    spng_ihdr ihdr{};
+    ihdr.width = static_cast<std::uint32_t>(image.width);
+    ihdr.height = static_cast<std::uint32_t>(image.height);
+    ihdr.bit_depth = static_cast<std::uint8_t>(bitDepth);
+    ihdr.color_type = SPNG_COLOR_TYPE_INDEXED;
+    spng_plte plte{};
+    spng_trns trns{};
+    plte.n_entries = twoColours ? 2 : 256;
+    bool translucent = false;
+    for (std::uint32_t i = 0; i < plte.n_entries; ++i) {
+        const std::uint32_t c = image.palette[i];
+        plte.entries[i] = {static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
+                           static_cast<std::uint8_t>(c), 0};
+        trns.type3_alpha[i] = static_cast<std::uint8_t>(c >> 24);
+        translucent = translucent || (c >> 24) != 0xFF;
+    }
+    trns.n_type3_entries = plte.n_entries;
+    int error = spng_set_ihdr(ctx.get(), &ihdr);
+    if (error == 0) error = spng_set_plte(ctx.get(), &plte);
+    if (error == 0 && translucent) error = spng_set_trns(ctx.get(), &trns);
+    if (error == 0 && dpi > 0) {
+        spng_phys phys{PixelsPerMetre(dpi), PixelsPerMetre(dpi), 1};  // 1: per metre
+        error = spng_set_phys(ctx.get(), &phys);
+    }
+    if (error == 0)
+        error = spng_encode_image(ctx.get(), rows.data(), rows.size(), SPNG_FMT_PNG,
+                                  SPNG_ENCODE_FINALIZE);
+    if (error != 0) return {};
+    std::size_t length = 0;
+    void* png = spng_get_png_buffer(ctx.get(), &length, &error);
+    if (png == nullptr || error != 0) return {};
+    std::string out(static_cast<const char*>(png), length);
+    std::free(png);
+    return out;
+}
+
+std::string EncodeSvg(const Modules& modules, std::int32_t margin, std::int32_t side,
+                      const Colours& colours) {
+    if (modules.size <= 0 || margin < 0 || side < 1) return {};
+    const std::string box = std::to_string(modules.size + 2 * margin);
+    std::string out =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" viewBox=\"0 0 " +
+        box + " " + box + "\" width=\"" + std::to_string(side) + "\" height=\"" +
+        std::to_string(side) + "\" shape-rendering=\"crispEdges\">\n";
+    out += "<rect width=\"" + box + "\" height=\"" + box + "\" fill=\"" + Hex(colours.light) + "\"";
+    if ((colours.light >> 24) != 0xFF) out += " fill-opacity=\"" + Opacity(colours.light) + "\"";
+    out += "/>\n<path fill=\"" + Hex(colours.dark) + "\"";
+    if ((colours.dark >> 24) != 0xFF) out += " fill-opacity=\"" + Opacity(colours.dark) + "\"";
+    out += " d=\"";
+    // Each run of dark modules in a row as one rectangle: M x,y h run v1 h -run z.
+    for (std::int32_t y = 0; y < modules.size; ++y) {
+        for (std::int32_t x = 0; x < modules.size;) {
+            if (!modules.Dark(x, y)) {
+                ++x;
+                continue;
+            }
+            std::int32_t run = 1;
+            while (x + run < modules.size && modules.Dark(x + run, y)) ++run;
+            out += "M" + std::to_string(margin + x) + "," + std::to_string(margin + y) + "h" +
+                   std::to_string(run) + "v1h-" + std::to_string(run) + "z";
+            x += run;
+        }
+    }
+    out += "\"/>\n</svg>\n";
     return out;
 }
 

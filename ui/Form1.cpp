@@ -13,11 +13,11 @@
 #include <QVBoxLayout>
 
 #include "common/FileWrite.h"
-#include "common/QtImage.h"
-#include "common/ReadBack.h"
 #include "common/Symbol.h"
 #include "common/TextBytes.h"
+#include "readback/ReadBack.h"
 #include "ui/Dialogbox.h"
+#include "ui/QtImage.h"
 #include "ui/StatusText.h"
 #include "ui/WindowVocabulary.h"
 #include "ui_Form1.h"

@@ -6,8 +6,8 @@
 
 namespace qrdesk::cli {
 
-// Standard input holds at most this much text for one symbol; more cannot fit.
-constexpr std::size_t kMaxStdinBytes = 1024 * 1024;
+// A text file or standard input holds at most this much for one symbol; more cannot fit.
+constexpr std::size_t kMaxTextBytes = 1024 * 1024;
 
 // Runs qrdesk-cli with the arguments after the program name, on the process's standard
 // streams. Returns the exit code.

@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "common/ReadBack.h"
 #include "encoder/clsQRCode.h"
+#include "readback/ReadBack.h"
 
 namespace qrdesk::cli {
 

@@ -1,5 +1,5 @@
 #pragma once
-// One symbol from a text to the bytes of its image file, as the window makes it.
+// One symbol from a text to the bytes of its file, as the window makes it.
 
 #include <optional>
 #include <string>
@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cli/Options.h"
-#include "common/ReadBack.h"
 #include "encoder/clsQRCode.h"
+#include "readback/ReadBack.h"
 
 namespace qrdesk::cli {
 
@@ -16,8 +16,8 @@ struct SymbolFile {
     int code = kOk;
     std::string error;  // one line naming the cause when code is not kOk
     std::string bytes;  // the file's contents when code is kOk
-    // With describe: what the symbol holds, the designator written, the picture's side, what
-    // the readers make of the file's own picture, and the report lines on it.
+    // With describe: what the symbol holds, the designator written, the side of the picture
+    // read back, what the readers make of it, and the report lines.
     std::optional<clsQRCode::EncodeReport> info;
     std::int32_t eci = 0;
     int pixels = 0;
@@ -26,10 +26,9 @@ struct SymbolFile {
 };
 
 // Decodes utf8 strictly (a leading byte-order mark is dropped), converts it to the options'
-// encoding, encodes it and renders the file: stretched to the options' size (or unscaled) and
-// encoded in format, through the same common functions as the window's save command. With
-// describe, also reads the file's picture back and fills what --info prints.
+// encoding, encodes it and renders it as type. With describe, also reads the output's
+// picture back with both readers and fills what --info prints.
 SymbolFile MakeSymbolFile(clsQRCode& encoder, std::string_view utf8, const CliOptions& options,
-                          ImageFormat format, bool describe);
+                          OutputType type, bool describe);
 
 }  // namespace qrdesk::cli

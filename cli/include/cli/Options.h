@@ -1,20 +1,25 @@
 #pragma once
 // The command line of qrdesk-cli: its options, their parsing and the help text.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/Image.h"
 #include "common/TextBytes.h"
 #include "encoder/clsQRCode.h"
 
 namespace qrdesk::cli {
 
-// Conventional exit codes; a batch exits with the highest code among its failed lines.
+// Conventional exit codes; a batch exits with the highest code among its failed lines, and
+// an interrupted one with 128 + the signal's number.
 enum ExitCode : int { kOk = 0, kDoesNotFit = 1, kUsage = 2, kInputOutput = 3 };
 
-enum class ImageFormat { Bmp, Png };
+// What is written: image files, or text for a terminal (UTF-8 half blocks, ANSI colours,
+// plain ASCII).
+enum class OutputType { Png, Bmp, Svg, Utf8, Ansi, Ascii };
 
 // --eci: none, chosen by the text (UTF-8's or the code page's designator for text that is
 // not plain ASCII), or the designator given.
@@ -23,22 +28,28 @@ enum class EciChoice { Off, Auto, Given };
 // --info: nothing, lines of text, or one JSON object.
 enum class InfoFormat { None, Text, Json };
 
-// The largest --size: a 10,000-pixel square is 300 MB as BMP already.
+// --batch-format: one text a line, or CSV records "name,text".
+enum class BatchFormat { Lines, Csv };
+
+// The largest picture side: a 10,000-pixel square is 300 MB as BMP already.
 constexpr int kMaxSize = 10000;
 // The smallest symbol, version 1: 21 modules and the 4-module quiet zone on each side.
 constexpr int kMinSymbolPixels = 29;
+// The quiet zone the standard asks for, in modules.
+constexpr int kStandardMargin = 4;
 
 struct CliOptions {
     bool help = false;
     bool showVersion = false;
 
-    // One symbol: the TEXT argument's bytes, or standard input ("-").
-    bool haveText = false;
-    bool textFromStdin = false;
-    std::string text;
-    std::string output = "qrcode.bmp";
-    ImageFormat outputFormat = ImageFormat::Bmp;
+    // One symbol: the TEXT argument, a file (-r) or standard input.
+    enum class Source { Argument, File, Stdin } source = Source::Argument;
+    std::string text;                   // the argument's bytes
+    std::string textFile;               // -r FILE
+    std::string output = "qrcode.bmp";  // "-" is standard output
     bool outputGiven = false;
+    OutputType type = OutputType::Bmp;
+    bool typeGiven = false;
 
     // The encoder's options as given (version 0 automatic, level 2 M, mask -1 automatic);
     // kanjiAllowed follows the encoding and code page, eci follows eciChoice once the text's
@@ -48,19 +59,29 @@ struct CliOptions {
     TextEncoding encoding = TextEncoding::Utf8;
     std::string codePage = kDefaultAnsiCodePage;
 
+    // Geometry: whole pixels per module (scale > 0), or the picture stretched to size.
+    int scale = 0;
     int size = 600;
     bool sizeGiven = false;
-    bool unscaled = false;
+    int margin = kStandardMargin;
+    int dpi = 0;
+    Colours colours;
     InfoFormat info = InfoFormat::None;
 
     // Batch.
     bool batch = false;
     std::string batchFile;  // "-" reads the lines from standard input
+    BatchFormat batchFormat = BatchFormat::Lines;
     std::string outDir;
     std::string nameTemplate = "qr-{line}.bmp";
-    ImageFormat nameFormat = ImageFormat::Bmp;
+    bool nameGiven = false;
     bool force = false;
+    bool skipExisting = false;
     int jobs = 0;  // 0: one worker per core
+    int shardIndex = 0, shardCount = 1;
+
+    // Warnings to print once the options are known good (a thin quiet zone, poor contrast).
+    std::vector<std::string> warnings;
 };
 
 struct ParseResult {
@@ -68,16 +89,21 @@ struct ParseResult {
     std::string error;                  // one line naming the cause otherwise
 };
 
-// Parses the arguments after the program name. Every option takes "--name value" or
-// "--name=value"; "--" ends the options; "-" alone is the TEXT read from standard input.
-ParseResult ParseArguments(const std::vector<std::string>& args);
+// Parses the arguments after the program name. Long options take "--name value" or
+// "--name=value", short ones "-n value" or "-nvalue"; "--" ends the options; "-" alone is the
+// text read from standard input. stdinIsTerminal decides whether a missing TEXT is read from
+// standard input or is an error.
+ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTerminal = true);
 
 // The designator --eci asks for with the text's bytes: the given one; with auto, UTF-8's or
 // the code page's for bytes that are not plain ASCII (0 where the code page has none); 0 off.
 std::int32_t ResolveEci(const CliOptions& options, std::string_view bytes);
 
-// The image format for a file name's extension (.bmp or .png, any case); nullopt otherwise.
-std::optional<ImageFormat> FormatFromName(const std::string& name);
+// The output type for a file name's extension (.png, .bmp, .svg, .txt for UTF-8 text, any
+// case); nullopt otherwise.
+std::optional<OutputType> TypeFromName(const std::string& name);
+const char* TypeName(OutputType type);  // "PNG", "BMP", "SVG", "UTF-8 text"...
+bool IsTerminalType(OutputType type);
 
 std::string HelpText();
 std::string VersionText();

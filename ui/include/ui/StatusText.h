@@ -5,8 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "common/ReadBack.h"
 #include "encoder/clsQRCode.h"
+#include "readback/ReadBack.h"
 
 namespace qrdesk {
 

@@ -27,9 +27,17 @@ struct ReadBack {
     std::array<ReaderResult, 2> readers;  // zxing-cpp, zbar
 
     // Every reader read the symbol and shows exactly what was typed.
-    bool AllAsTyped() const;
+    bool AllAsTyped() const {
+        for (const ReaderResult& r : readers)
+            if (!r.read || !r.textAsTyped) return false;
+        return true;
+    }
     // Every reader read the symbol (whatever it shows).
-    bool AllRead() const;
+    bool AllRead() const {
+        for (const ReaderResult& r : readers)
+            if (!r.read) return false;
+        return true;
+    }
 };
 
 // Decodes image, looking for a QR Code only, with each reader; encoded is the symbol's

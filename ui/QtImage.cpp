@@ -1,7 +1,4 @@
-#include "common/QtImage.h"
-
-#include <QBuffer>
-#include <QByteArray>
+#include "ui/QtImage.h"
 
 namespace qrdesk {
 
@@ -14,15 +11,6 @@ QImage ToQImage(const Image& image) {
         for (std::int32_t x = 0; x < image.width; ++x) row[x] = 0xFF000000u | image.palette[in[x]];
     }
     return out;
-}
-
-std::string EncodePng(const Image& image) {
-    const QImage qimage = ToQImage(image);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (qimage.isNull() || !qimage.save(&buffer, "PNG")) return {};
-    return bytes.toStdString();
 }
 
 }  // namespace qrdesk

@@ -1,4 +1,4 @@
-#include "common/ReadBack.h"
+#include "readback/ReadBack.h"
 
 // zbar first: zxing-cpp defines a macro that one of zbar's C++ headers uses as a name.
 #include <zbar.h>
@@ -73,18 +73,6 @@ void ReadWithZbar(const Image& image, ReaderResult& out) {
 }
 
 }  // namespace
-
-bool ReadBack::AllAsTyped() const {
-    for (const ReaderResult& r : readers)
-        if (!r.read || !r.textAsTyped) return false;
-    return true;
-}
-
-bool ReadBack::AllRead() const {
-    for (const ReaderResult& r : readers)
-        if (!r.read) return false;
-    return true;
-}
 
 ReadBack ReadBackImage(const Image& image, std::string_view encoded, std::string_view typed) {
     ReadBack out;
