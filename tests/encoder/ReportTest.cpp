@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "encoder/clsQRCode.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -74,9 +75,17 @@ TEST(EncodeReport, SegmentsAndBitsOfKnownStreams) {
         const std::int32_t n = encoder.BuildBitStream(bits.data(), clsQRCode::BitBufferSize,
                                                       c.data.data(), count, 9, false, c.kanji);
         EXPECT_EQ(n, c.bitCount);
+        const auto parsed =
+            qrtest::ParseStream(std::vector<std::uint8_t>(bits.begin(), bits.begin() + n), 9);
+        ASSERT_TRUE(parsed.ok);
         Segments written;
-        for (const auto& s : encoder.ReadSegments(bits.data(), n - 4, 9))
-            written.emplace_back(s.mode, s.length);
+        for (const auto& s : parsed.segments) {
+            const auto mode = s.indicator == 1   ? clsQRCode::ModeNumeric
+                              : s.indicator == 2 ? clsQRCode::ModeAlphanumeric
+                              : s.indicator == 8 ? clsQRCode::ModeKanji
+                                                 : clsQRCode::ModeByte;
+            written.emplace_back(mode, s.count);
+        }
         EXPECT_EQ(written, c.segments);
     }
 }
