@@ -6,15 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "ecc/clsReedSolomon.h"
 #include "FuzzInput.h"
+#include "ecc/clsReedSolomon.h"
+#include "support/Codewords.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const auto gf256 = [] {
-        auto field = std::make_shared<clsFiniteField>();
-        field->Init(256, 285, 2);
-        return field;
-    }();
+    static const auto gf256 = qrtest::Gf256();
     FuzzInput in(data, size);
     const std::int32_t k = in.Range(-1, 1030), n = in.Range(-1, 260);
     const std::int32_t primitive = in.Range(0, 300), firstRoot = in.Range(-1, 300);

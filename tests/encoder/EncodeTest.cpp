@@ -1,6 +1,6 @@
 // The encoding driver: version choice, padding, blocks and interleaving, option handling and
-// failure paths. Finished symbols are taken apart again with the readers of TestSupport.h and
-// their codewords compared with what the standard prescribes for the same data.
+// failure paths. Finished symbols are taken apart again with the support library's readers
+// and their codewords compared with what the standard prescribes for the same data.
 
 #include <gtest/gtest.h>
 
@@ -9,32 +9,21 @@
 #include <vector>
 
 #include "encoder/clsQRCode.h"
-#include "support/TestSupport.h"
+#include "support/Codewords.h"
+#include "support/Content.h"
+#include "support/KnownAnswers.h"
+#include "support/StreamReader.h"
+#include "support/SymbolReader.h"
 #include "support/ZxingDecode.h"
 
 using qrtest::Bytes;
+using qrtest::Encode;
 using qrtest::FromHex;
 using qrtest::FromText;
+using qrtest::SamePicture;
+using qrtest::VersionOf;
 
 namespace {
-
-std::shared_ptr<Picture> Encode(clsQRCode& qr, const Bytes& data, int version, int level,
-                                int mask = 0, bool kanjiAllowed = true) {
-    return qr.Encode(data.data(), static_cast<std::int32_t>(data.size()), version, level, mask,
-                     kanjiAllowed);
-}
-
-bool SamePicture(const Picture& a, const Picture& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
-    return true;
-}
-
-int VersionOf(const Picture& picture) {
-    return (picture.Width() - 8 - 17) / 4;
-}
 
 // Reads the symbol back and checks every codeword: the data codewords are the stream of the
 // data finished with terminator and pad codewords, split over the blocks round-robin, and
@@ -52,19 +41,14 @@ void ExpectCodewords(const clsQRCode& qr, const Picture& picture, const Bytes& d
     const Bytes expectedData = qrtest::FinishDataCodewords(stream.bits, dataCodewords);
     const qrtest::Blocks split = qrtest::Deinterleave(codewords, blocks, ec);
     Bytes joined;
-    auto field = std::make_shared<clsFiniteField>();
-    field->Init(256, 285, 2);
+    const auto field = qrtest::Gf256();
     for (int b = 0; b < blocks; ++b) {
         joined.insert(joined.end(), split.data[b].begin(), split.data[b].end());
         clsReedSolomon rs;
-        const int k = static_cast<int>(split.data[b].size());
-        ASSERT_TRUE(rs.Init(k, ec, field, 0, 0));
-        std::vector<std::int32_t> block(static_cast<std::size_t>(k + ec), 0);
-        for (int i = 0; i < k; ++i)
-            block[static_cast<std::size_t>(ec + k - 1 - i)] = split.data[b][i];
-        rs.EncodeBlock(block.data());
+        ASSERT_TRUE(rs.Init(static_cast<int>(split.data[b].size()), ec, field, 0, 0));
+        const auto parity = qrtest::Parity(rs, split.data[b]);
         for (int m = 0; m < ec; ++m)
-            ASSERT_EQ(split.ec[b][m], block[static_cast<std::size_t>(ec - 1 - m)])
+            ASSERT_EQ(split.ec[b][m], parity[m])
                 << "v" << v << " level " << level << " block " << b << " EC codeword " << m;
     }
     EXPECT_EQ(joined, expectedData) << "v" << v << " level " << level;
@@ -73,11 +57,7 @@ void ExpectCodewords(const clsQRCode& qr, const Picture& picture, const Bytes& d
 }  // namespace
 
 TEST(Encode, WorkedBlockExampleVersionFiveQ) {
-    clsQRCode qr;
-    EXPECT_EQ(qr.GetTotalCodewordCount(5), 134);
-    EXPECT_EQ(qr.GetEcBlockCount(5, 3), 4);
-    EXPECT_EQ(qr.GetEcCodewordsPerBlock(5, 3), 18);
-    EXPECT_EQ(qr.GetDataCodewordCount(5, 3), 62);
+    clsQRCode qr;  // 5-Q: 134 codewords in 4 blocks of 18 EC codewords each (see Geometry)
     const Bytes data = qrtest::MakeContent(qrtest::Content::Mixed, 50, 5);
     const auto picture = Encode(qr, data, 5, 3, 3);
     ASSERT_TRUE(picture);
@@ -184,6 +164,29 @@ TEST(Encode, VersionOptions) {
     for (int option : {-1, -4, -1000}) EXPECT_EQ(Encode(qr, data, option, 3, 2), nullptr) << option;
 }
 
+// The automatic choice skips count-width classes that cannot hold the data: it must still be
+// the smallest fixed version that does.
+TEST(Encode, AutomaticVersionIsTheSmallestThatHolds) {
+    clsQRCode qr;
+    for (int count : {10, 150, 400, 900, 1300, 2000}) {
+        for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+            const auto data = qrtest::MakeContent(qrtest::Content::Mixed, count, seed * 31 + count);
+            for (int level = 1; level <= 4; ++level) {
+                const auto automatic = Encode(qr, data, 0, level, 0);
+                int smallest = 0;
+                for (int v = 1; v <= 40 && smallest == 0; ++v)
+                    if (Encode(qr, data, v, level, 0)) smallest = v;
+                if (smallest == 0) {
+                    EXPECT_FALSE(automatic) << count << " " << level;
+                    continue;
+                }
+                ASSERT_TRUE(automatic) << count << " " << level;
+                EXPECT_EQ(VersionOf(*automatic), smallest) << count << " " << level;
+            }
+        }
+    }
+}
+
 TEST(Encode, CallsDoNotInfluenceEachOther) {
     clsQRCode qr;
     const Bytes small = FromText("first"),
@@ -253,70 +256,49 @@ TEST(Encode, FunctionModulesDoNotDependOnTheMask) {
 
 TEST(Encode, FormatInformationInTheFinishedSymbol) {
     clsQRCode qr;
-    const struct {
-        int level, mask;
-        const char* word;
-    } cases[] = {{2, 0, "101010000010010"},
-                 {1, 0, "111011111000100"},
-                 {4, 7, "000100000111011"},
-                 {3, 0, "011010101011111"},
-                 {2, -1, "101010000010010"}};  // automatic mask: pattern 0
-    for (const auto& c : cases) {
-        const auto symbol = qrtest::ReadSymbol(*Encode(qr, FromText("FORMAT"), 1, c.level, c.mask));
-        std::string word;
-        for (int x : {0, 1, 2, 3, 4, 5, 7}) word += static_cast<char>('0' + symbol.At(x, 8));
-        for (int y : {8, 7, 5, 4, 3, 2, 1, 0}) word += static_cast<char>('0' + symbol.At(8, y));
-        EXPECT_EQ(word, c.word) << "level " << c.level << " mask " << c.mask;
-        EXPECT_EQ(symbol.At(8, symbol.size - 8), 1);
-    }
+    for (int level = 1; level <= 4; ++level)
+        for (int mask = -1; mask < 8; ++mask) {
+            const auto symbol = qrtest::ReadSymbol(*Encode(qr, FromText("FORMAT"), 1, level, mask));
+            // The automatic mask is pattern 0.
+            EXPECT_EQ(qrtest::ReadFormatWord(symbol, symbol.size, 0),
+                      qrtest::kFormatWords[level - 1][mask < 0 ? 0 : mask])
+                << "level " << level << " mask " << mask;
+            EXPECT_EQ(symbol.At(8, symbol.size - 8), 1);
+        }
 }
 
 TEST(Encode, VersionInformationInTheFinishedSymbol) {
     clsQRCode qr;
-    const struct { int version, word; } cases[] = {{7, 0x07C94}, {40, 0x28C69}};
-    for (const auto& c : cases) {
-        const auto symbol = qrtest::ReadSymbol(*Encode(qr, FromText("VERSION"), c.version, 1, 5));
-        const int n = symbol.size;
-        int bottomLeft = 0, topRight = 0;
-        for (int k = 17; k >= 0; --k) {
-            bottomLeft = bottomLeft << 1 | symbol.At(k / 3, n - 11 + k % 3);
-            topRight = topRight << 1 | symbol.At(n - 11 + k % 3, k / 3);
-        }
-        EXPECT_EQ(bottomLeft, c.word) << c.version;
-        EXPECT_EQ(topRight, c.word) << c.version;
+    for (int version : {7, 40}) {
+        const auto symbol = qrtest::ReadSymbol(*Encode(qr, FromText("VERSION"), version, 1, 5));
+        EXPECT_EQ(qrtest::ReadVersionWord(symbol, symbol.size, false),
+                  qrtest::VersionWord(version));
+        EXPECT_EQ(qrtest::ReadVersionWord(symbol, symbol.size, true), qrtest::VersionWord(version));
     }
 }
 
 TEST(Encode, CapacityOfVersionFortyL) {
     clsQRCode qr;
-    Bytes kanji;
-    for (int i = 0; i < 1818; ++i) kanji.insert(kanji.end(), {0x93, 0x5F});
     // Largest contents of the standard's capacity table for 40-L, and one character more.
-    const struct {
-        const char* name;
-        Bytes data;
-        std::size_t fits;
-    } cases[] = {
-        {"numeric", qrtest::MakeContent(qrtest::Content::Numeric, 7090, 3), 7089},
-        {"alphanumeric", Bytes(4297, 'Z'), 4296},
-        {"byte", Bytes(2954, 'z'), 2953},
-        {"kanji", kanji, 2 * 1817},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Bytes largest(c.data.begin(), c.data.begin() + static_cast<std::ptrdiff_t>(c.fits));
+    for (const auto& [mode, characters] : qrtest::kCapacity40L) {
+        SCOPED_TRACE(mode);
+        const bool kanji = mode == clsQRCode::ModeKanji;
+        const std::size_t fits = (kanji ? 2 : 1) * characters;
+        const Bytes data =
+            qrtest::MakeContent(qrtest::ContentOfMode(mode), fits + (kanji ? 2 : 1), characters);
+        const Bytes largest(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(fits));
         for (int version : {40, 0}) {
             const auto picture = Encode(qr, largest, version, 1, 1);
             ASSERT_TRUE(picture);
             EXPECT_EQ(VersionOf(*picture), 40);
-            EXPECT_EQ(Encode(qr, c.data, version, 1, 1), nullptr);
+            EXPECT_EQ(Encode(qr, data, version, 1, 1), nullptr);
         }
         const auto decoded = DecodePicture(*Encode(qr, largest, 40, 1, 1));
         ASSERT_TRUE(decoded);
         EXPECT_EQ(decoded->bytes, largest);
+        // Only level L holds that much.
+        EXPECT_EQ(Encode(qr, largest, 0, 2), nullptr);
     }
-    // Only level L holds that much.
-    EXPECT_EQ(Encode(qr, Bytes(2953, 'z'), 0, 2), nullptr);
 }
 
 TEST(Encode, OversizedInputGivesNoPictureWithoutOverrun) {

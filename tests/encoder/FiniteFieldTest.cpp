@@ -6,6 +6,7 @@
 #include <set>
 
 #include "ecc/clsFiniteField.h"
+#include "support/Codewords.h"
 
 namespace {
 
@@ -20,71 +21,65 @@ int ReferenceGf256Multiply(int a, int b) {
     return product;
 }
 
-clsFiniteField Gf256() {
-    clsFiniteField field;
-    EXPECT_TRUE(field.Init(256, 285, 2));
-    return field;
-}
-
 }  // namespace
 
 TEST(FiniteField, Gf256KnownTableEntries) {
-    const clsFiniteField field = Gf256();
-    EXPECT_EQ(field.GetFieldSize(), 256);
-    EXPECT_EQ(field.GetPolynomial(), 285);
-    EXPECT_EQ(field.GetGenerator(), 2);
+    const auto field = qrtest::Gf256();
+    EXPECT_EQ(field->GetFieldSize(), 256);
+    EXPECT_EQ(field->GetPolynomial(), 285);
+    EXPECT_EQ(field->GetGenerator(), 2);
     const int expected[] = {1, 2, 4, 8, 16, 32, 64, 128, 29, 58};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(field.Exp(i), expected[i]) << "i = " << i;
-    EXPECT_EQ(field.Exp(254), 142);
-    EXPECT_EQ(field.Exp(-1), 142);
-    EXPECT_EQ(field.Exp(255), 1);
-    EXPECT_EQ(field.Log(0), 0);
-    EXPECT_EQ(field.Log(1), 0);
-    EXPECT_EQ(field.Log(2), 1);
-    EXPECT_EQ(field.Log(3), 25);
-    EXPECT_EQ(field.Log(255), 175);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(field->Exp(i), expected[i]) << "i = " << i;
+    EXPECT_EQ(field->Exp(254), 142);
+    EXPECT_EQ(field->Exp(-1), 142);
+    EXPECT_EQ(field->Exp(255), 1);
+    EXPECT_EQ(field->Log(0), 0);
+    EXPECT_EQ(field->Log(1), 0);
+    EXPECT_EQ(field->Log(2), 1);
+    EXPECT_EQ(field->Log(3), 25);
+    EXPECT_EQ(field->Log(255), 175);
     // The last table entry, ExpTable[q-1] = 1, is what Inverse(1) reads.
-    EXPECT_EQ(field.Inverse(1), 1);
+    EXPECT_EQ(field->Inverse(1), 1);
 }
 
 TEST(FiniteField, Gf256PowersRunThroughEveryNonzeroElementOnce) {
-    const clsFiniteField field = Gf256();
+    const auto field = qrtest::Gf256();
     std::set<int> seen;
     for (int i = 0; i < 255; ++i) {
-        const int e = field.Exp(i);
+        const int e = field->Exp(i);
         ASSERT_GE(e, 1);
         ASSERT_LE(e, 255);
         seen.insert(e);
-        EXPECT_EQ(field.Log(e), i);
+        EXPECT_EQ(field->Log(e), i);
     }
     EXPECT_EQ(seen.size(), 255u);
 }
 
 TEST(FiniteField, Gf256MultiplyAgreesWithDirectAndReferenceForAllPairs) {
-    const clsFiniteField field = Gf256();
+    const auto field = qrtest::Gf256();
     for (int a = 0; a < 256; ++a) {
         for (int b = 0; b < 256; ++b) {
             const int reference = ReferenceGf256Multiply(a, b);
-            ASSERT_EQ(field.Multiply(a, b), reference) << a << " * " << b;
-            ASSERT_EQ(field.MultiplyDirect(a, b), reference) << a << " * " << b;
+            ASSERT_EQ(field->Multiply(a, b), reference) << a << " * " << b;
+            ASSERT_EQ(field->MultiplyDirect(a, b), reference) << a << " * " << b;
         }
     }
 }
 
 TEST(FiniteField, Gf256ArithmeticIdentities) {
-    const clsFiniteField field = Gf256();
-    EXPECT_EQ(field.Multiply(128, 2), 29);
+    const auto field = qrtest::Gf256();
+    EXPECT_EQ(field->Multiply(128, 2), 29);
     for (int a = 0; a < 256; ++a) {
-        EXPECT_EQ(field.Multiply(a, 0), 0);
-        EXPECT_EQ(field.Add(a, a), 0);
-        EXPECT_EQ(field.Subtract(a, 0x5A), a ^ 0x5A);
-        EXPECT_EQ(field.Negate(a), a);
-        EXPECT_EQ(field.Divide(a, 0), 0);
+        EXPECT_EQ(field->Multiply(a, 0), 0);
+        EXPECT_EQ(field->Add(a, a), 0);
+        EXPECT_EQ(field->Subtract(a, 0x5A), a ^ 0x5A);
+        EXPECT_EQ(field->Negate(a), a);
+        EXPECT_EQ(field->Divide(a, 0), 0);
         if (a == 0) continue;
-        EXPECT_EQ(field.Multiply(a, field.Inverse(a)), 1) << a;
-        for (int b = 1; b < 256; b += 17) EXPECT_EQ(field.Divide(field.Multiply(a, b), b), a);
+        EXPECT_EQ(field->Multiply(a, field->Inverse(a)), 1) << a;
+        for (int b = 1; b < 256; b += 17) EXPECT_EQ(field->Divide(field->Multiply(a, b), b), a);
     }
-    EXPECT_EQ(field.Inverse(0), 0);
+    EXPECT_EQ(field->Inverse(0), 0);
 }
 
 TEST(FiniteField, PrimitiveElementSearch) {
@@ -92,10 +87,10 @@ TEST(FiniteField, PrimitiveElementSearch) {
     ASSERT_TRUE(searched.Init(256, 285, 0));
     EXPECT_EQ(searched.GetGenerator(), 2);
     EXPECT_EQ(searched.FindPrimitiveElement(), 2);
-    const clsFiniteField given = Gf256();
+    const auto given = qrtest::Gf256();
     for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(searched.Exp(i), given.Exp(i));
-        EXPECT_EQ(searched.Log(i), given.Log(i));
+        EXPECT_EQ(searched.Exp(i), given->Exp(i));
+        EXPECT_EQ(searched.Log(i), given->Log(i));
     }
 }
 

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "encoder/clsQRCode.h"
-#include "support/TestSupport.h"
+#include "support/KnownAnswers.h"
+#include "support/SymbolReader.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ struct Matrix {
     std::uint8_t& operator()(int x, int y) {
         return cells[static_cast<std::size_t>(y) * stride + x];
     }
+    int At(int x, int y) const { return cells[static_cast<std::size_t>(y) * stride + x]; }
 };
 
 Matrix FunctionPatterns(const clsQRCode& qr, int version) {
@@ -30,23 +32,6 @@ Matrix FunctionPatterns(const clsQRCode& qr, int version) {
     return m;
 }
 
-// ISO/IEC 18004 Annex E: row/column coordinates of the alignment pattern centres.
-// clang-format off
-const std::vector<std::vector<int>> kAlignmentCoordinates = {
-    {}, {6, 18}, {6, 22}, {6, 26}, {6, 30}, {6, 34},
-    {6, 22, 38}, {6, 24, 42}, {6, 26, 46}, {6, 28, 50}, {6, 30, 54}, {6, 32, 58}, {6, 34, 62},
-    {6, 26, 46, 66}, {6, 26, 48, 70}, {6, 26, 50, 74}, {6, 30, 54, 78}, {6, 30, 56, 82},
-    {6, 30, 58, 86}, {6, 34, 62, 90},
-    {6, 28, 50, 72, 94}, {6, 26, 50, 74, 98}, {6, 30, 54, 78, 102}, {6, 28, 54, 80, 106},
-    {6, 32, 58, 84, 110}, {6, 30, 58, 86, 114}, {6, 34, 62, 90, 118},
-    {6, 26, 50, 74, 98, 122}, {6, 30, 54, 78, 102, 126}, {6, 26, 52, 78, 104, 130},
-    {6, 30, 56, 82, 108, 134}, {6, 34, 60, 86, 112, 138}, {6, 30, 58, 86, 114, 142},
-    {6, 34, 62, 90, 118, 146},
-    {6, 30, 54, 78, 102, 126, 150}, {6, 24, 50, 76, 102, 128, 154}, {6, 28, 54, 80, 106, 132, 158},
-    {6, 32, 58, 84, 110, 136, 162}, {6, 26, 54, 82, 110, 138, 166}, {6, 30, 58, 86, 114, 142, 170},
-};
-// clang-format on
-
 bool IsAlignmentPatternAt(Matrix& m, int cx, int cy) {
     for (int dy = -2; dy <= 2; ++dy)
         for (int dx = -2; dx <= 2; ++dx) {
@@ -54,15 +39,6 @@ bool IsAlignmentPatternAt(Matrix& m, int cx, int cy) {
             if (m(cx + dx, cy + dy) != (dark ? 1 : 2)) return false;
         }
     return true;
-}
-
-// Positions of format bit 14 - i (most significant first) in both copies, for size n.
-std::pair<std::pair<int, int>, std::pair<int, int>> FormatBitCells(int i, int n) {
-    static const std::pair<int, int> first[15] = {{0, 8}, {1, 8}, {2, 8}, {3, 8}, {4, 8},
-                                                  {5, 8}, {7, 8}, {8, 8}, {8, 7}, {8, 5},
-                                                  {8, 4}, {8, 3}, {8, 2}, {8, 1}, {8, 0}};
-    const std::pair<int, int> second = i < 7 ? std::pair{8, n - 1 - i} : std::pair{n - 15 + i, 8};
-    return {first[i], second};
 }
 
 // Remainder of a polynomial over GF(2) (bit k = coefficient of x^k).
@@ -134,7 +110,10 @@ TEST(FunctionPatterns, AlignmentCentresForEveryVersion) {
     for (int version = 1; version <= 40; ++version) {
         SCOPED_TRACE(version);
         Matrix m = FunctionPatterns(qr, version);
-        const auto& coords = kAlignmentCoordinates[version - 1];
+        const auto coords = qrtest::AlignmentCentres(version);
+        if (version >= 2) {
+            EXPECT_EQ(static_cast<int>(coords.size()), qr.GetAlignmentCoordinateCount(version));
+        }
         const int last = coords.empty() ? 0 : coords.back();
         int drawn = 0;
         for (int cy : coords)
@@ -145,6 +124,9 @@ TEST(FunctionPatterns, AlignmentCentresForEveryVersion) {
                 EXPECT_TRUE(IsAlignmentPatternAt(m, cx, cy)) << cx << "," << cy;
                 ++drawn;
             }
+        // Every pair of coordinates but the three on the finders.
+        const int a = static_cast<int>(coords.size());
+        EXPECT_EQ(drawn, a == 0 ? 0 : a * a - 3);
         EXPECT_EQ(drawn, qr.GetAlignmentPatternCount(version));
     }
     // The examples spelled out: version 2 has one, version 7 six.
@@ -228,16 +210,23 @@ TEST(Placement, EveryFreeCellTakesABitInTheStandardOrder) {
             for (int x = 0; x < n; ++x)
                 ASSERT_EQ(data[static_cast<std::size_t>(y) * n + x], m(x, y) == 0 ? 1 : 0)
                     << x << "," << y;
-        // A pseudo-random bit pattern lands where the standard's walk puts it.
-        std::vector<std::uint8_t> bits(static_cast<std::size_t>(modules));
-        for (std::size_t i = 0; i < bits.size(); ++i) bits[i] = (i * 7 + i / 5) % 3 == 0;
-        std::fill(data.begin(), data.end(), 0);
-        qr.PlaceCodewords(m.cells.data(), m.stride, data.data(), n, bits.data(), modules);
+        // A pseudo-random bit pattern lands where the standard's walk puts it, whether it
+        // fills every free cell, the codewords only, a third of them or one bit.
         const auto order = qrtest::PlacementOrder(qr, version);
         ASSERT_EQ(static_cast<int>(order.size()), modules);
-        for (std::size_t i = 0; i < order.size(); ++i)
-            ASSERT_EQ(data[static_cast<std::size_t>(order[i].second) * n + order[i].first], bits[i])
-                << "bit " << i;
+        std::vector<std::uint8_t> bits(static_cast<std::size_t>(modules));
+        for (std::size_t i = 0; i < bits.size(); ++i) bits[i] = (i * 7 + i / 5) % 3 == 0;
+        const int codewordBits = 8 * qr.GetTotalCodewordCount(version);
+        for (int bitCount : {modules, codewordBits, codewordBits / 3, 1}) {
+            std::vector<std::uint8_t> expected(static_cast<std::size_t>(n) * n, 0);
+            for (int i = 0; i < bitCount; ++i)
+                expected[static_cast<std::size_t>(order[i].second) * n + order[i].first] = bits[i];
+            std::fill(data.begin(), data.end(), 0);
+            EXPECT_EQ(
+                qr.PlaceCodewords(m.cells.data(), m.stride, data.data(), n, bits.data(), bitCount),
+                bitCount);
+            ASSERT_EQ(data, expected) << bitCount << " bits";
+        }
     }
 }
 
@@ -268,13 +257,25 @@ TEST(Mask, PatternExamples) {
     EXPECT_EQ(p5(3, 2), 1);
     EXPECT_EQ(p5(1, 1), 0);
     EXPECT_EQ(p5(2, 2), 0);
-    // Every pattern against the standard's conditions.
-    for (int mask = 0; mask < 8; ++mask) {
-        const auto p = masked(mask);
-        for (int y = 0; y < n; ++y)
-            for (int x = 0; x < n; ++x)
-                ASSERT_EQ(p(x, y), qrtest::MaskInverts(mask, y, x) ? 1 : 0)
-                    << "mask " << mask << " at " << x << "," << y;
+}
+
+// Every pattern, cell by cell, against its tile: on matrices of many sizes (the pattern rows
+// are made in strips), with arbitrary contents, and with out-of-range patterns meaning 0.
+TEST(Mask, PatternsAreTheirTilesRepeated) {
+    const clsQRCode qr;
+    for (int size : {1, 2, 5, 6, 7, 11, 12, 13, 21, 57, 177, 181, 361}) {
+        for (int mask = -1; mask <= 8; ++mask) {
+            std::vector<std::uint8_t> matrix(static_cast<std::size_t>(size) * size);
+            for (std::size_t i = 0; i < matrix.size(); ++i) matrix[i] = (i * 7919 >> 3) & 1;
+            const auto before = matrix;
+            const int used = mask < 0 || mask > 7 ? 0 : mask;
+            ASSERT_EQ(qr.ApplyMask(matrix.data(), size, mask), used);
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    ASSERT_EQ(matrix[y * size + x],
+                              before[y * size + x] ^ qrtest::MaskInverts(used, y, x))
+                        << size << " " << mask << " " << x << " " << y;
+        }
     }
 }
 
@@ -307,30 +308,19 @@ TEST(Mask, OutOfRangeMeansPatternZeroAndTwiceIsIdentity) {
 
 TEST(FormatInformation, KnownWordsInBothCopies) {
     const clsQRCode qr;
-    const struct {
-        int level, mask;
-        const char* word;
-    } cases[] = {{2, 0, "101010000010010"},
-                 {1, 0, "111011111000100"},
-                 {4, 7, "000100000111011"},
-                 {3, 0, "011010101011111"}};
     for (int version : {1, 7, 40})
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string("v") + std::to_string(version) + " " + c.word);
-            Matrix m = FunctionPatterns(qr, version);
-            qr.WriteFormatInformation(m.cells.data(), m.stride, m.size, c.level, c.mask);
-            std::string first, second;
-            for (int i = 0; i < 15; ++i) {
-                const auto [a, b] = FormatBitCells(i, m.size);
-                first += static_cast<char>('0' + m(a.first, a.second));
-                second += static_cast<char>('0' + m(b.first, b.second));
+        for (int level = 1; level <= 4; ++level)
+            for (int mask = 0; mask < 8; ++mask) {
+                const std::string word = qrtest::kFormatWords[level - 1][mask];
+                SCOPED_TRACE("v" + std::to_string(version) + " " + word);
+                Matrix m = FunctionPatterns(qr, version);
+                qr.WriteFormatInformation(m.cells.data(), m.stride, m.size, level, mask);
+                EXPECT_EQ(qrtest::ReadFormatWord(m, m.size, 0), word);
+                EXPECT_EQ(qrtest::ReadFormatWord(m, m.size, 1), word);
+                EXPECT_EQ(m(8, m.size - 8), 1);  // the dark module stays
+                EXPECT_EQ(m(6, 8), 1);           // timing untouched
+                EXPECT_EQ(m(8, 6), 1);
             }
-            EXPECT_EQ(first, c.word);
-            EXPECT_EQ(second, c.word);
-            EXPECT_EQ(m(8, m.size - 8), 1);  // the dark module stays
-            EXPECT_EQ(m(6, 8), 1);           // timing untouched
-            EXPECT_EQ(m(8, 6), 1);
-        }
 }
 
 TEST(FormatInformation, EveryWordIsAValidBchCodeword) {
@@ -339,11 +329,7 @@ TEST(FormatInformation, EveryWordIsAValidBchCodeword) {
         for (int mask = 0; mask < 8; ++mask) {
             Matrix m = FunctionPatterns(qr, 1);
             qr.WriteFormatInformation(m.cells.data(), m.stride, m.size, level, mask);
-            int word = 0;
-            for (int i = 0; i < 15; ++i) {
-                const auto cell = FormatBitCells(i, m.size).first;
-                word = word << 1 | m(cell.first, cell.second);
-            }
+            const int word = std::stoi(qrtest::ReadFormatWord(m, m.size, 0), nullptr, 2);
             const int unmasked = word ^ 0x5412;
             const int levelBits[] = {1, 0, 3, 2};  // L, M, Q, H
             EXPECT_EQ(unmasked >> 10, levelBits[level - 1] << 3 | mask);
@@ -357,21 +343,11 @@ TEST(VersionInformation, KnownWordsAtTheirCells) {
         SCOPED_TRACE(version);
         Matrix m = FunctionPatterns(qr, version);
         qr.WriteVersionInformation(m.cells.data(), m.stride, version);
-        const int n = m.size;
-        int bottomLeft = 0, topRight = 0;
-        for (int k = 17; k >= 0; --k) {
-            bottomLeft = bottomLeft << 1 | m(k / 3, n - 11 + k % 3);
-            topRight = topRight << 1 | m(n - 11 + k % 3, k / 3);
-        }
-        EXPECT_EQ(bottomLeft, topRight);
+        const int bottomLeft = qrtest::ReadVersionWord(m, m.size, false);
+        EXPECT_EQ(qrtest::ReadVersionWord(m, m.size, true), bottomLeft);
+        EXPECT_EQ(bottomLeft, qrtest::VersionWord(version));
         EXPECT_EQ(bottomLeft >> 12, version);
         EXPECT_EQ(PolyMod(bottomLeft, 0x1F25), 0);
-        if (version == 7) {
-            EXPECT_EQ(bottomLeft, 0x07C94);
-        }
-        if (version == 40) {
-            EXPECT_EQ(bottomLeft, 0x28C69);
-        }
     }
     for (int version : {1, 6}) {
         Matrix before = FunctionPatterns(qr, version), after = FunctionPatterns(qr, version);

@@ -1,4 +1,6 @@
-// Reed-Solomon over GF(256) with the generator polynomials of ISO/IEC 18004.
+// Reed-Solomon over GF(256) with the generator polynomials of ISO/IEC 18004, and the parity
+// of the product rows against long division through the field's own Multiply, over other
+// fields and shapes too.
 
 #include <gtest/gtest.h>
 
@@ -7,23 +9,33 @@
 #include <vector>
 
 #include "ecc/clsReedSolomon.h"
+#include "support/Codewords.h"
+#include "support/KnownAnswers.h"
+
+using qrtest::Gf256;
+using qrtest::Parity;
 
 namespace {
 
-std::shared_ptr<clsFiniteField> Gf256() {
+std::shared_ptr<clsFiniteField> Field(std::int32_t size, std::int32_t polynomial) {
     auto field = std::make_shared<clsFiniteField>();
-    EXPECT_TRUE(field->Init(256, 285, 2));
+    EXPECT_TRUE(field->Init(size, polynomial, 0));
     return field;
 }
 
-// Parity of the data (first codeword first) for n parity symbols, in transmission order.
-std::vector<int> Parity(clsReedSolomon& rs, const std::vector<int>& data, int n) {
-    const int k = static_cast<int>(data.size());
-    std::vector<int> block(static_cast<std::size_t>(n + k), 0);
-    for (int i = 0; i < k; ++i) block[static_cast<std::size_t>(n + k - 1 - i)] = data[i];
-    rs.EncodeBlock(block.data());
-    std::vector<int> parity;
-    for (int m = 0; m < n; ++m) parity.push_back(block[static_cast<std::size_t>(n - 1 - m)]);
+// Parity of block[n..n+k-1] by schoolbook long division through the field.
+std::vector<std::int32_t> ReferenceParity(const clsFiniteField& f, const clsReedSolomon& rs,
+                                          const std::vector<std::int32_t>& block) {
+    const std::int32_t k = rs.GetDataLength(), n = rs.GetParityLength();
+    std::vector<std::int32_t> work(block.begin(), block.begin() + n + k);
+    std::fill(work.begin(), work.begin() + n, 0);
+    for (std::int32_t i = k - 1; i >= 0; --i) {
+        const std::int32_t lead = work[n + i];
+        for (std::int32_t j = 0; j < n; ++j)
+            work[i + j] = f.Subtract(work[i + j], f.Multiply(lead, rs.GetGeneratorCoefficient(j)));
+    }
+    std::vector<std::int32_t> parity(n);
+    for (std::int32_t j = 0; j < n; ++j) parity[j] = f.Negate(work[j]);
     return parity;
 }
 
@@ -32,8 +44,8 @@ std::vector<int> Parity(clsReedSolomon& rs, const std::vector<int>& data, int n)
 TEST(ReedSolomon, GeneratorPolynomialWithSevenParitySymbols) {
     clsReedSolomon rs;
     ASSERT_TRUE(rs.Init(19, 7, Gf256(), 0, 0));
-    const int expected[] = {117, 68, 11, 164, 154, 122, 127, 1};
-    for (int t = 0; t < 8; ++t) EXPECT_EQ(rs.GetGeneratorCoefficient(t), expected[t]) << "x^" << t;
+    for (int t = 0; t < 8; ++t)
+        EXPECT_EQ(rs.GetGeneratorCoefficient(t), qrtest::kGenerator7[t]) << "x^" << t;
     EXPECT_EQ(rs.GetGeneratorCoefficient(8), 0);
 }
 
@@ -41,10 +53,9 @@ TEST(ReedSolomon, GeneratorPolynomialWithTenParitySymbols) {
     auto field = Gf256();
     clsReedSolomon rs;
     ASSERT_TRUE(rs.Init(16, 10, field, 0, 0));
-    // Exponents of alpha from x^10 down to x^0.
-    const int exponents[] = {0, 251, 67, 46, 61, 118, 70, 64, 94, 32, 45};
     for (int i = 0; i <= 10; ++i)
-        EXPECT_EQ(rs.GetGeneratorCoefficient(10 - i), field->Exp(exponents[i])) << "x^" << 10 - i;
+        EXPECT_EQ(rs.GetGeneratorCoefficient(10 - i), field->Exp(qrtest::kGenerator10Exponents[i]))
+            << "x^" << 10 - i;
     EXPECT_EQ(rs.GetPrimitive(), 2);
     EXPECT_EQ(rs.GetFirstRoot(), 0);
     EXPECT_EQ(rs.GetDataLength(), 16);
@@ -54,16 +65,13 @@ TEST(ReedSolomon, GeneratorPolynomialWithTenParitySymbols) {
 TEST(ReedSolomon, KnownBlockOfSixteenDataCodewords) {
     clsReedSolomon rs;
     ASSERT_TRUE(rs.Init(16, 10, Gf256(), 0, 0));
-    const std::vector<int> data = {0x10, 0x20, 0x0C, 0x56, 0x61, 0x80, 0xEC, 0x11,
-                                   0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11};
-    const std::vector<int> expected = {0xA5, 0x24, 0xD4, 0xC1, 0xED, 0x36, 0xC7, 0x87, 0x2C, 0x55};
-    EXPECT_EQ(Parity(rs, data, 10), expected);
+    EXPECT_EQ(Parity(rs, qrtest::kParityExampleData), qrtest::kParityExampleParity);
 }
 
 TEST(ReedSolomon, ZeroDataGivesZeroParity) {
     clsReedSolomon rs;
     ASSERT_TRUE(rs.Init(30, 24, Gf256(), 0, 0));
-    EXPECT_EQ(Parity(rs, std::vector<int>(30, 0), 24), std::vector<int>(24, 0));
+    EXPECT_EQ(Parity(rs, std::vector<int>(30, 0)), std::vector<int>(24, 0));
 }
 
 TEST(ReedSolomon, CodewordsVanishAtEveryRootOfTheGenerator) {
@@ -76,7 +84,7 @@ TEST(ReedSolomon, CodewordsVanishAtEveryRootOfTheGenerator) {
         ASSERT_TRUE(rs.Init(k, n, field, 0, 0));
         std::vector<int> data(static_cast<std::size_t>(k));
         for (int& d : data) d = static_cast<int>(random() % 256);
-        const std::vector<int> parity = Parity(rs, data, n);
+        const std::vector<int> parity = Parity(rs, data);
         std::vector<int> codeword = data;  // highest power first
         codeword.insert(codeword.end(), parity.begin(), parity.end());
         for (int root = 0; root < n; ++root) {
@@ -97,22 +105,20 @@ TEST(ReedSolomon, ShortBlockWithLeadingZeroEqualsTheShorterShape) {
     clsReedSolomon longShape, shortShape;
     ASSERT_TRUE(longShape.Init(16, 18, field, 0, 0));
     ASSERT_TRUE(shortShape.Init(15, 18, field, 0, 0));
-    EXPECT_EQ(Parity(longShape, padded, 18), Parity(shortShape, shortData, 18));
+    EXPECT_EQ(Parity(longShape, padded), Parity(shortShape, shortData));
 }
 
 TEST(ReedSolomon, EncodeBlockTouchesOnlyTheParityEntries) {
     clsReedSolomon rs;
     ASSERT_TRUE(rs.Init(16, 10, Gf256(), 0, 0));
-    const std::vector<int> data = {0x10, 0x20, 0x0C, 0x56, 0x61, 0x80, 0xEC, 0x11,
-                                   0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11};
+    const auto& data = qrtest::kParityExampleData;
     std::vector<int> block(40, -7);  // entries 26.. lie beyond the block
     for (int i = 0; i < 16; ++i) block[static_cast<std::size_t>(25 - i)] = data[i];
     for (int j = 0; j < 10; ++j) block[static_cast<std::size_t>(j)] = 0x99;  // stale parity
     const std::vector<int> before = block;
     rs.EncodeBlock(block.data());
     for (std::size_t i = 10; i < block.size(); ++i) EXPECT_EQ(block[i], before[i]) << i;
-    EXPECT_EQ(block[9], 0xA5);
-    EXPECT_EQ(block[0], 0x55);
+    for (int m = 0; m < 10; ++m) EXPECT_EQ(block[9 - m], qrtest::kParityExampleParity[m]) << m;
 }
 
 TEST(ReedSolomon, PrimitiveAndFirstRootChooseTheRoots) {
@@ -159,7 +165,74 @@ TEST(ReedSolomon, FieldIsRequiredOnceAndThenReused) {
     ASSERT_TRUE(rs.Init(19, 7, field, 0, 0));
     ASSERT_TRUE(rs.Init(16, 10, nullptr, 0, 0));
     EXPECT_EQ(rs.GetField(), field);
-    const std::vector<int> data = {0x10, 0x20, 0x0C, 0x56, 0x61, 0x80, 0xEC, 0x11,
-                                   0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11};
-    EXPECT_EQ(Parity(rs, data, 10).front(), 0xA5);
+    EXPECT_EQ(Parity(rs, qrtest::kParityExampleData), qrtest::kParityExampleParity);
+}
+
+TEST(ReedSolomon, ProductRowsAgreeWithFieldArithmetic) {
+    struct Shape {
+        std::int32_t size, polynomial, k, n;
+    };
+    const Shape shapes[] = {
+        {256, 285, 16, 10},  {256, 285, 118, 30},  {256, 285, 1, 1},
+        {256, 285, 200, 32},  // the most parity symbols the rows take
+        {256, 285, 40, 33},  {256, 285, 200, 64},  {256, 285, 50, 65},  // plain path
+        {256, 301, 40, 20},  {16, 19, 11, 4},      {2, 0, 7, 3},
+        {7, 0, 5, 3},        {1024, 1033, 30, 12},
+    };
+    std::uint32_t seed = 7;
+    for (const Shape& s : shapes) {
+        const auto field = Field(s.size, s.polynomial);
+        clsReedSolomon rs;
+        ASSERT_TRUE(rs.Init(s.k, s.n, field, 0, 0)) << s.size << " " << s.k << " " << s.n;
+        for (int trial = 0; trial < 20; ++trial) {
+            std::vector<std::int32_t> block(s.n + s.k);
+            for (auto& v : block) {
+                seed = seed * 1664525u + 1013904223u;
+                v = static_cast<std::int32_t>((seed >> 8) % s.size);
+            }
+            if (trial == 0) std::fill(block.begin(), block.end(), 0);
+            const auto expected = ReferenceParity(*field, rs, block);
+            rs.EncodeBlock(block.data());
+            for (std::int32_t j = 0; j < s.n; ++j)
+                ASSERT_EQ(block[j], expected[j]) << s.size << " " << s.k << " " << s.n;
+        }
+    }
+}
+
+TEST(ReedSolomon, ShorterGeneratorLeavesZerosAbove) {
+    // Init clears only up to the larger of the old and new degree; the rest must be 0.
+    clsReedSolomon rs;
+    const auto field = Gf256();
+    ASSERT_TRUE(rs.Init(50, 30, field, 0, 0));
+    ASSERT_TRUE(rs.Init(16, 7, field, 0, 0));
+    for (int j = 0; j < 8; ++j) EXPECT_EQ(rs.GetGeneratorCoefficient(j), qrtest::kGenerator7[j]);
+    for (int j = 8; j < clsReedSolomon::MaxBlockLength; ++j)
+        ASSERT_EQ(rs.GetGeneratorCoefficient(j), 0) << j;
+    EXPECT_FALSE(rs.Init(0, 40, field, 0, 0));  // a failed Init changes nothing
+    for (int j = 8; j < clsReedSolomon::MaxBlockLength; ++j)
+        ASSERT_EQ(rs.GetGeneratorCoefficient(j), 0) << j;
+}
+
+TEST(ReedSolomon, FollowsAFieldChangedAfterInit) {
+    // Rows made for one field must not be used once the field is replaced or set up anew.
+    auto field = Field(256, 285);
+    clsReedSolomon rs;
+    ASSERT_TRUE(rs.Init(20, 8, field, 0, 0));
+    std::vector<std::int32_t> block(28);
+    for (int i = 0; i < 28; ++i) block[i] = (i * 37 + 11) % 16;
+    rs.EncodeBlock(block.data());  // makes rows for GF(256)
+
+    auto other = Field(16, 19);
+    rs.SetField(other);
+    auto expected = ReferenceParity(*other, rs, block);
+    auto copy = block;
+    rs.EncodeBlock(copy.data());
+    EXPECT_EQ(std::vector<std::int32_t>(copy.begin(), copy.begin() + 8), expected);
+
+    rs.SetField(field);
+    ASSERT_TRUE(field->Init(256, 301, 0));  // same object, another field
+    expected = ReferenceParity(*field, rs, block);
+    copy = block;
+    rs.EncodeBlock(copy.data());
+    EXPECT_EQ(std::vector<std::int32_t>(copy.begin(), copy.begin() + 8), expected);
 }

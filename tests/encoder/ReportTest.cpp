@@ -1,32 +1,24 @@
-// Encode's report of what it made: the segments the search chose (known answers from the
-// standard's cost rules), the version, level and mask actually used, and the bits used of
-// the capacity; asking for it changes no picture.
+// Encode's report of what it made: the segments the search chose (the standard's stream
+// examples), the version, level and mask actually used, and the bits used of the capacity;
+// asking for it changes no picture.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "ModeFacts.h"
 #include "encoder/clsQRCode.h"
+#include "support/KnownAnswers.h"
+#include "support/StreamReader.h"
+#include "support/SymbolReader.h"
 
 namespace {
 
 using Report = clsQRCode::EncodeReport;
-using Segments = std::vector<std::pair<clsQRCode::Mode, std::int32_t>>;
 
-std::vector<std::uint8_t> Bytes(const std::string& text) {
-    return {text.begin(), text.end()};
-}
-
-std::vector<std::uint8_t> Hex(const std::string& hex) {
-    std::vector<std::uint8_t> out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        out.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return out;
-}
-
-Segments Of(const Report& report) {
-    Segments out;
+qrtest::Layout Of(const Report& report) {
+    qrtest::Layout out;
     for (const auto& s : report.segments) out.emplace_back(s.mode, s.length);
     return out;
 }
@@ -34,66 +26,44 @@ Segments Of(const Report& report) {
 }  // namespace
 
 TEST(EncodeReport, SegmentsAndBitsOfKnownStreams) {
-    using M = clsQRCode::Mode;
-    struct Case {
-        std::vector<std::uint8_t> data;
-        bool kanji;
-        Segments segments;
-        std::int32_t bitCount;  // at versions 1-9, terminator included
-    };
-    const Case cases[] = {
-        {Bytes("01234567"), true, {{M::ModeNumeric, 8}}, 45},
-        {Bytes("AC-42"), true, {{M::ModeAlphanumeric, 5}}, 45},
-        {Bytes("hello"), true, {{M::ModeByte, 5}}, 56},
-        {Bytes("a111"), true, {{M::ModeByte, 4}}, 48},
-        {Bytes("abc1234"), true, {{M::ModeByte, 3}, {M::ModeNumeric, 4}}, 68},
-        {Bytes("123456789012a"), true, {{M::ModeNumeric, 12}, {M::ModeByte, 1}}, 78},
-        {Hex("935fe4aa"), true, {{M::ModeKanji, 2}}, 42},
-        {Hex("e4ba8ce7bbb4e7a081e7949fe68890e599a8"),
-         true,
-         {{M::ModeByte, 6}, {M::ModeKanji, 6}},
-         154},
-        {Hex("e4ba8ce7bbb4e7a081e7949fe68890e599a8"),
-         false,
-         {{M::ModeByte, 18}},
-         4 + 4 + 8 + 18 * 8},
-        {std::vector<std::uint8_t>(180, 'a'), true, {{M::ModeByte, 180}}, 4 + 8 + 180 * 8 + 4},
-        {{}, true, {}, 4},
-    };
     clsQRCode encoder;
-    std::vector<std::uint8_t> bits(clsQRCode::BitBufferSize);
-    for (const Case& c : cases) {
-        const auto count = static_cast<std::int32_t>(c.data.size());
-        SCOPED_TRACE(count);
+    for (const auto& e : qrtest::StreamExamples()) {
+        SCOPED_TRACE(e.name);
+        // The last version of the example's count-width class, at level L, holds the most.
+        const int cls = modefacts::CountWidthClass(e.version);
+        const int version = modefacts::kClassLast[cls];
+        if (e.bitCount - modefacts::kTerminatorBits > 8 * qrtest::kDataCodewords[version - 1][0])
+            continue;
         Report report;
-        // Version 9 keeps every case in the first count-width class.
-        ASSERT_TRUE(encoder.Encode(c.data.data(), count, 9, 2, 3, c.kanji, &report));
-        EXPECT_EQ(Of(report), c.segments);
-        EXPECT_EQ(report.dataBits, c.bitCount - 4);
+        clsQRCode::EncodeOptions options;
+        options.version = version;
+        options.level = 1;
+        options.mask = 3;
+        options.kanjiAllowed = e.kanjiAllowed;
+        const auto count = static_cast<std::int32_t>(e.data.size());
+        ASSERT_TRUE(encoder.Encode(e.data.data(), count, options, &report));
+        EXPECT_EQ(Of(report), e.segments);
+        EXPECT_EQ(report.dataBits, e.bitCount - modefacts::kTerminatorBits);
         // The same segments as the stream BuildBitStream writes.
-        const std::int32_t n = encoder.BuildBitStream(bits.data(), clsQRCode::BitBufferSize,
-                                                      c.data.data(), count, 9, false, c.kanji);
-        EXPECT_EQ(n, c.bitCount);
-        Segments written;
-        for (const auto& s : encoder.ReadSegments(bits.data(), n - 4, 9))
-            written.emplace_back(s.mode, s.length);
-        EXPECT_EQ(written, c.segments);
+        const auto stream = qrtest::BuildBoth(encoder, e.data, version, e.kanjiAllowed);
+        EXPECT_EQ(stream.written, e.bitCount);
+        EXPECT_EQ(qrtest::LayoutOf(qrtest::ParseStream(stream.bits, version)), e.segments);
     }
 }
 
 TEST(EncodeReport, TellsTheOptionsActuallyUsed) {
     struct Case {
         std::int32_t version, level, mask;
-        std::int32_t reportedVersion, reportedLevel, reportedMask, capacityBits;
+        std::int32_t reportedVersion, reportedLevel, reportedMask;
     };
     const Case cases[] = {
-        {0, 2, -1, 1, 2, 0, 8 * 16},  // automatic version, automatic mask = pattern 0
-        {41, 0, 8, 1, 2, 0, 8 * 16},  // out-of-range options normalised
-        {5, 3, 7, 5, 3, 7, 8 * 62},   // 5-Q: 62 data codewords
-        {40, 1, 4, 40, 1, 4, 8 * 2956},
+        {0, 2, -1, 1, 2, 0},  // automatic version, automatic mask = pattern 0
+        {41, 0, 8, 1, 2, 0},  // out-of-range options normalised
+        {5, 3, 7, 5, 3, 7},
+        {40, 1, 4, 40, 1, 4},
     };
     clsQRCode encoder;
-    const auto data = Bytes("HELLO WORLD");
+    const auto data = qrtest::FromText("HELLO WORLD");
     for (const Case& c : cases) {
         Report report;
         const auto withReport =
@@ -103,16 +73,13 @@ TEST(EncodeReport, TellsTheOptionsActuallyUsed) {
         EXPECT_EQ(report.version, c.reportedVersion);
         EXPECT_EQ(report.level, c.reportedLevel);
         EXPECT_EQ(report.mask, c.reportedMask);
-        EXPECT_EQ(report.capacityBits, c.capacityBits);
-        // 11 alphanumerics: 61 data bits after a 4-bit indicator and a 9/11/13-bit count.
-        const std::int32_t countBits = c.reportedVersion < 10   ? 9
-                                       : c.reportedVersion < 27 ? 11
-                                                                : 13;
-        EXPECT_EQ(report.dataBits, 4 + countBits + 61);
-        ASSERT_EQ(withReport->Width(), without->Width());
-        for (std::int32_t y = 0; y < without->Height(); ++y)
-            for (std::int32_t x = 0; x < without->Width(); ++x)
-                ASSERT_EQ(withReport->Pixel(x, y), without->Pixel(x, y));
+        EXPECT_EQ(report.capacityBits,
+                  8 * qrtest::kDataCodewords[c.reportedVersion - 1][c.reportedLevel - 1]);
+        // 11 alphanumerics: 61 data bits after the mode indicator and the count.
+        EXPECT_EQ(report.dataBits,
+                  modefacts::kIndicatorBits +
+                      modefacts::CountWidth(clsQRCode::ModeAlphanumeric, c.reportedVersion) + 61);
+        EXPECT_TRUE(qrtest::SamePicture(*withReport, *without));
     }
 }
 

@@ -8,26 +8,21 @@
 #include <tuple>
 
 #include "encoder/clsQRCode.h"
-#include "support/TestSupport.h"
+#include "support/Content.h"
+#include "support/StreamReader.h"
+#include "support/SymbolReader.h"
 #include "support/ZxingDecode.h"
 
 using qrtest::Bytes;
 using qrtest::Content;
+using qrtest::Encode;
 using qrtest::FromHex;
 using qrtest::FromText;
+using qrtest::VersionOf;
 
 namespace {
 
 const char* const kLevelNames[] = {"", "L", "M", "Q", "H"};
-
-std::shared_ptr<Picture> Encode(clsQRCode& qr, const Bytes& data, int version, int level,
-                                int mask) {
-    return qr.Encode(data.data(), static_cast<std::int32_t>(data.size()), version, level, mask);
-}
-
-int VersionOf(const Picture& picture) {
-    return (picture.Width() - 8 - 17) / 4;
-}
 
 // The content pool for a kind, long enough that no symbol holds all of it.
 const Bytes& Pool(Content kind) {
