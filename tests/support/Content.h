@@ -41,14 +41,16 @@ inline Bytes MakeContent(Content kind, std::size_t length, std::uint32_t seed) {
         return static_cast<std::uint8_t>(set[next() % set.size()]);
     };
     Bytes out;
-    // A Kanji pair; withEdges draws leads from the whole Kanji range, whose last lead 0xEB
+    // A Shift JIS character in the Kanji range: a lead byte and a trail byte (0x40-0x7E,
+    // 0x80-0xFC). withEdges draws leads from the whole Kanji range, whose last lead 0xEB
     // takes only some of the trail bytes drawn.
     auto pushKanji = [&](bool withEdges) {
         const std::uint32_t r = next();
         const std::uint32_t leads = withEdges ? 0x0C : 0x0B;
         out.push_back(
             static_cast<std::uint8_t>((r & 1) ? 0x81 + (r >> 1) % 0x1F : 0xE0 + (r >> 1) % leads));
-        out.push_back(static_cast<std::uint8_t>(0x40 + (r >> 8) % 0xBD));
+        const std::uint32_t trail = 0x40 + (r >> 8) % 0xBC;
+        out.push_back(static_cast<std::uint8_t>(trail < 0x7F ? trail : trail + 1));
     };
     const Bytes& small = kSmallAlphabets[next() % std::size(kSmallAlphabets)];
     while (out.size() < length) {

@@ -12,6 +12,25 @@
 
 namespace reference {
 
+// Which bytes end a two-byte Shift JIS character: the text walked character by character
+// from its start, a lead byte (0x81-0x9F, 0xE0-0xFC) taking the next byte when that is a
+// trail byte (0x40-0x7E, 0x80-0xFC). Only such a whole character may be a Kanji pair.
+inline std::vector<bool> ShiftJisPairEnds(const std::uint8_t* data, std::int32_t count) {
+    std::vector<bool> ends(static_cast<std::size_t>(count), false);
+    for (std::int32_t i = 0; i + 1 < count;) {
+        const std::uint8_t lead = data[i], trail = data[i + 1];
+        const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+        const bool isTrail = trail >= 0x40 && trail <= 0xFC && trail != 0x7F;
+        if (isLead && isTrail) {
+            ends[i + 1] = true;
+            i += 2;
+        } else {
+            i += 1;
+        }
+    }
+    return ends;
+}
+
 // The stream (terminator included), one bit per entry.
 inline std::vector<std::uint8_t> BitStream(const std::uint8_t* data, std::int32_t count,
                                            std::int32_t version, bool kanjiAllowed) {
@@ -33,11 +52,12 @@ inline std::vector<std::uint8_t> BitStream(const std::uint8_t* data, std::int32_
         auto at = [&](std::int32_t i, std::int32_t m) -> Cell& {
             return table[i * kModeCount + m];
         };
+        const std::vector<bool> pairEnds = ShiftJisPairEnds(data, count);
         for (std::int32_t i = 0; i < count; ++i) {
             const std::int32_t cls = clsQRCode::GetCharClass(data[i]);
             const bool ok[kModeCount] = {
                 true, cls == 1, cls != 0,
-                kanjiAllowed && i >= 1 && clsQRCode::IsKanjiPair(data[i - 1], data[i])};
+                kanjiAllowed && pairEnds[i] && clsQRCode::IsKanjiPair(data[i - 1], data[i])};
             for (std::int32_t m = 0; m < kModeCount; ++m) {
                 if (!ok[m]) {
                     at(i, m) = {0, clsQRCode::InfeasibleCost, 0};
