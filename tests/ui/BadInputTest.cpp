@@ -1,9 +1,6 @@
 // What a new user may throw at the window: a huge paste, text at a symbol's capacity and one
 // byte past it, awkward characters, and save paths that are odd, too long or unwritable.
 
-#include <sys/mount.h>
-#include <unistd.h>
-
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +9,8 @@
 #include <iostream>
 
 #include "WindowFixture.h"
+#include "support/qt/Hex.h"
+#include "support/qt/ScratchDisk.h"
 
 namespace {
 
@@ -64,7 +63,7 @@ TEST_F(BadInputTest, MillionCharacterPasteIsRefusedPromptlyAndKept) {
         messages.clear();
         PasteAndGenerate("after");
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(DecodeImage(Picture1()->Picture()), QByteArray("after"));
+        EXPECT_EQ(DecodedBytes(DecodeImage(Picture1()->Picture())), QByteArray("after"));
     }
 }
 
@@ -121,11 +120,12 @@ TEST_F(BadInputTest, TextAtCapacityFitsAndOneBytePastDoesNot) {
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(Image1()->Picture().width(), 4 * c.version + 17 + 8);
         // GBK: 二 B6FE, 维 CEAC, 码 C2EB.
-        const QByteArray bytes = c.encodingIndex == 1
-                                     ? c.text.toUtf8()
-                                     : QByteArray::fromHex("b6feceacc2ebb6feceacb6feceacc2eb61");
+        const QByteArray bytes =
+            c.encodingIndex == 1
+                ? c.text.toUtf8()
+                : QByteArray::fromStdString(HexBytes("b6feceacc2ebb6feceacb6feceacc2eb61"));
         if (QString(c.codePage) == "GBK") {
-            EXPECT_EQ(DecodeImage(Image1()->Picture()), bytes);
+            EXPECT_EQ(DecodedBytes(DecodeImage(Image1()->Picture())), bytes);
         }
     }
 }
@@ -163,7 +163,7 @@ TEST_F(BadInputTest, AwkwardCharactersBecomeThePlatformsBytesAndDecode) {
         PasteAndGenerate(c.text);
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(Text1()->toPlainText(), c.text);  // the box keeps what was pasted
-        EXPECT_EQ(DecodeImage(Picture1()->Picture()), QByteArray::fromHex(c.hex));
+        EXPECT_EQ(DecodedBytes(DecodeImage(Picture1()->Picture())).toHex(), c.hex);
     }
 }
 
@@ -177,7 +177,7 @@ TEST_F(BadInputTest, SavesToOddPathsOrSaysWhyNot) {
     const QString folder300 = QString(120, 'd');
     const QString name300 = QString(300 - base.size() - folder300.size() - 1 - 4, 'n');
     ASSERT_GT(name300.size(), 0);
-    WriteFile(base + "afile", "x");
+    ASSERT_TRUE(WriteFile(base + "afile", "x"));
     struct Case {
         const char* name;
         QString folder;   // made before saving, relative to base
@@ -221,7 +221,7 @@ TEST_F(BadInputTest, SavesToOddPathsOrSaysWhyNot) {
         ASSERT_TRUE(bmp.startsWith("BM")) << (base + c.written).size();
         QImage image;
         ASSERT_TRUE(image.loadFromData(bmp, "BMP"));
-        EXPECT_EQ(DecodeImage(image), QByteArray("odd paths"));
+        EXPECT_EQ(DecodedBytes(DecodeImage(image)), QByteArray("odd paths"));
         // No temporary file left beside it.
         EXPECT_EQ(Entries(QFileInfo(base + c.written).path()).size(), 1);
     }
@@ -230,42 +230,14 @@ TEST_F(BadInputTest, SavesToOddPathsOrSaysWhyNot) {
 // A folder that cannot be written: as root the permission bits do not stop a write, so a
 // small tmpfs remounted read-only stands in; other users get a folder without write
 // permission.
-class ReadOnlyFolder {
-  public:
-    explicit ReadOnlyFolder(const QString& folder) : folder_(folder.toStdString()) {
-        if (geteuid() != 0) return;
-        mounted_ = mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=1m,mode=0755") == 0;
-    }
-    // Makes it read-only after its contents are in place; false when that is impossible.
-    bool Seal() {
-        if (geteuid() != 0)
-            return QFile::setPermissions(QString::fromStdString(folder_),
-                                         QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        return mounted_ && mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY,
-                                 "size=1m,mode=0755") == 0;
-    }
-    ~ReadOnlyFolder() {
-        if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
-        QFile::setPermissions(QString::fromStdString(folder_), QFileDevice::ReadOwner |
-                                                                   QFileDevice::WriteOwner |
-                                                                   QFileDevice::ExeOwner);
-    }
-    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
-    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
-
-  private:
-    std::string folder_;
-    bool mounted_ = false;
-};
-
 TEST_F(BadInputTest, ReadOnlyFolderKeepsTheExistingFileAndTells) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString folder = dir.filePath("ro");
     ASSERT_TRUE(QDir().mkpath(folder));
-    ReadOnlyFolder readOnly(folder);
-    WriteFile(folder + "/keep.bmp", "old contents");
-    if (!readOnly.Seal()) GTEST_SKIP() << "cannot make a read-only folder here";
+    ScratchDisk disk(folder, "size=1m,mode=0755");
+    ASSERT_TRUE(WriteFile(folder + "/keep.bmp", "old contents"));
+    if (!disk.MakeReadOnly()) GTEST_SKIP() << "cannot make a read-only folder here";
     Generate("abc");
     for (const char* chosen : {"keep", "keep.bmp", "new"}) {
         SCOPED_TRACE(chosen);
