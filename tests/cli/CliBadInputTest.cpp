@@ -3,48 +3,21 @@
 // unwritable output paths and an unreadable input file.
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <iostream>
 
-#include "support/qt/CliTestSupport.h"
+#include "support/qt/CliProcess.h"
+#include "support/qt/Files.h"
+#include "support/qt/ImageDecode.h"
+#include "support/qt/QtPrinters.h"
+#include "support/qt/ScratchDisk.h"
 
 namespace {
-
-void WriteText(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(contents), contents.size());
-}
-
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
-
-// Runs qrdesk-cli as an unprivileged user (root ignores permission bits): through setpriv
-// when this is root, directly otherwise. code -1 when it cannot be started so.
-CliRun RunUnprivileged(const QStringList& args, const QString& dir) {
-    if (geteuid() != 0) return RunCliProcess(args, dir);
-    QProcess process;
-    process.setWorkingDirectory(dir);
-    process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
-                                         QStringLiteral(QRDESK_CLI_PATH)} +
-                                 args);
-    CliRun run;
-    if (!process.waitForStarted(10000) || !process.waitForFinished(120000)) return run;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return run;
-}
 
 // A folder everybody may enter and read, for the unprivileged runs.
 QString OpenFolder(const QTemporaryDir& dir, const char* name) {
@@ -55,28 +28,6 @@ QString OpenFolder(const QTemporaryDir& dir, const char* name) {
                                           QFileDevice::ExeOther);
     return path;
 }
-
-// A small tmpfs (root only), unmounted at the end.
-class SmallDisk {
-  public:
-    SmallDisk(const QString& folder, const char* options) : folder_(folder.toStdString()) {
-        mounted_ = geteuid() == 0 && mount("tmpfs", folder_.c_str(), "tmpfs", 0, options) == 0;
-    }
-    bool MakeReadOnly(const char* options) {
-        return mounted_ &&
-               mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, options) == 0;
-    }
-    ~SmallDisk() {
-        if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    bool mounted() const { return mounted_; }
-
-  private:
-    std::string folder_;
-    bool mounted_ = false;
-};
 
 // Exit 1 and the reason when the text does not fit; the version chosen otherwise.
 TEST(CliBadInput, TextAtCapacityFitsAndOneBytePastDoesNot) {
@@ -129,7 +80,7 @@ TEST(CliBadInput, TextAtCapacityFitsAndOneBytePastDoesNot) {
         const auto decoded = DecodeFile(ReadFile(dir.filePath("qrcode.bmp")));
         if (c.version < 40) {  // 600 pixels are too few for version 40's 185 modules
             ASSERT_TRUE(decoded);
-            EXPECT_EQ(DecodedBytes(*decoded), c.text);
+            EXPECT_EQ(DecodedBytes(decoded), c.text);
         }
     }
 }
@@ -172,7 +123,7 @@ TEST(CliBadInput, AwkwardCharactersBecomeThePlatformsBytes) {
         }
         const auto decoded = DecodeFile(ReadFile(dir.filePath("qrcode.bmp")));
         ASSERT_TRUE(decoded);
-        EXPECT_EQ(DecodedBytes(*decoded).toHex(), QByteArray(c.hexOrReason));
+        EXPECT_EQ(DecodedBytes(decoded).toHex(), QByteArray(c.hexOrReason));
     }
 }
 
@@ -192,7 +143,7 @@ TEST(CliBadInput, MillionCharactersAreRefusedPromptly) {
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("qrcode.bmp")));
 
     // In a batch only that line fails; the lines around it are written.
-    WriteText(dir.filePath("lines.txt"), "first\n" + million + "\nlast\n");
+    ASSERT_TRUE(WriteFile(dir.filePath("lines.txt"), "first\n" + million + "\nlast\n"));
     const CliRun batch = RunCliProcess({"--batch", "lines.txt", "--out-dir", "out"}, dir.path());
     EXPECT_EQ(batch.code, 1) << batch.err.toStdString();
     EXPECT_TRUE(batch.err.contains("line 2: the line has more than 65536 bytes"))
@@ -205,7 +156,7 @@ TEST(CliBadInput, MillionCharactersAreRefusedPromptly) {
 TEST(CliBadInput, OutputPathsOddOrUnwritable) {
     QTemporaryDir dir;
     const QString base = dir.path() + "/";
-    WriteText(base + "afile", "x");
+    ASSERT_TRUE(WriteFile(base + "afile", "x"));
     const QString folder300 = QString(120, 'd');
     const QString name300 = QString(300 - base.size() - folder300.size() - 1 - 4, 'n') + ".bmp";
     struct Case {
@@ -238,7 +189,7 @@ TEST(CliBadInput, OutputPathsOddOrUnwritable) {
         ASSERT_EQ(run.code, 0) << run.err.toStdString();
         const auto decoded = DecodeFile(ReadFile(base + c.output));
         ASSERT_TRUE(decoded) << (base + c.output).size();
-        EXPECT_EQ(DecodedBytes(*decoded), "odd path");
+        EXPECT_EQ(DecodedBytes(decoded), "odd path");
         EXPECT_EQ(Entries(QFileInfo(base + c.output).path()).size(), 1);  // no temporary left
     }
 }
@@ -252,10 +203,10 @@ TEST(CliBadInput, FailedWriteKeepsTheExistingFile) {
     // No write permission on the folder, as an unprivileged user.
     {
         const QString folder = OpenFolder(dir, "noperm");
-        WriteText(folder + "/keep.bmp", old);
+        ASSERT_TRUE(WriteFile(folder + "/keep.bmp", old));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                           QFileDevice::ReadOther | QFileDevice::ExeOther);
-        const CliRun run = RunUnprivileged({"-o", "keep.bmp", "abc"}, folder);
+        const CliRun run = RunCliProcess({"-o", "keep.bmp", "abc"}, folder, {.unprivileged = true});
         if (run.code != -1) {
             ++ran;
             EXPECT_EQ(run.code, 3) << run.err.toStdString();
@@ -279,11 +230,11 @@ TEST(CliBadInput, FailedWriteKeepsTheExistingFile) {
         SCOPED_TRACE(d.name);
         const QString folder = dir.filePath(d.name);
         ASSERT_TRUE(QDir().mkpath(folder));
-        SmallDisk disk(folder, d.options);
-        if (!disk.mounted()) continue;
-        WriteText(folder + "/keep.bmp", old);
+        ScratchDisk disk(folder, d.options);
+        if (!disk.Mounted()) continue;
+        ASSERT_TRUE(WriteFile(folder + "/keep.bmp", old));
         if (d.readOnly) {
-            ASSERT_TRUE(disk.MakeReadOnly(d.options));
+            ASSERT_TRUE(disk.MakeReadOnly());
         }
         ++ran;
         for (const auto& [output, reason] :
@@ -306,9 +257,10 @@ TEST(CliBadInput, UnreadableBatchFileIsReported) {
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                       QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                       QFileDevice::WriteOther | QFileDevice::ExeOther);
-    WriteText(folder + "/secret.txt", "abc\n");
+    ASSERT_TRUE(WriteFile(folder + "/secret.txt", "abc\n"));
     QFile::setPermissions(folder + "/secret.txt", QFileDevice::WriteOwner);
-    const CliRun run = RunUnprivileged({"--batch", "secret.txt", "--out-dir", "out"}, folder);
+    const CliRun run = RunCliProcess({"--batch", "secret.txt", "--out-dir", "out"}, folder,
+                                     {.unprivileged = true});
     if (run.code == -1) GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(run.code, 3);
     EXPECT_EQ(run.err, "qrdesk-cli: cannot read secret.txt: Permission denied\n");
