@@ -12,8 +12,8 @@ struct CliRun {
 };
 
 struct CliProcess {
-    QByteArray input;   // written to its standard input
-    QString inputFile;  // or standard input opened from this path (a folder too)
+    QByteArray input = {};   // written to its standard input
+    QString inputFile = {};  // or standard input opened from this path (a folder too)
     // As user nobody through setpriv when this is root (root ignores permission bits);
     // otherwise as this user.
     bool unprivileged = false;
