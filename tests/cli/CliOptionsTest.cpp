@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "cli/Options.h"
+#include "support/qt/CliProcess.h"
 
 using qrdesk::cli::ImageFormat;
 using qrdesk::cli::ParseArguments;
 using Args = std::vector<std::string>;
 
 TEST(CliOptions, MapsOptionsAsTheWindowsLists) {
+    constexpr auto kBmp = ImageFormat::Bmp, kPng = ImageFormat::Png;
     struct Case {
-        Args args;
+        const char* args;
         std::int32_t version, level, mask;
         bool kanji;
         int size;
@@ -22,62 +24,30 @@ TEST(CliOptions, MapsOptionsAsTheWindowsLists) {
         ImageFormat format;
     };
     const Case cases[] = {
-        {{"abc"}, 0, 2, -1, false, 600, false, ImageFormat::Bmp},
-        {{"--symbol-version", "40", "--level", "h", "--mask", "0", "x"},
-         40,
-         4,
-         0,
-         false,
-         600,
-         false,
-         ImageFormat::Bmp},
-        {{"--symbol-version=1", "--level=L", "--mask=7", "--size=29", "x"},
-         1,
-         1,
-         7,
-         false,
-         29,
-         false,
-         ImageFormat::Bmp},
-        {{"--symbol-version", "auto", "--mask", "auto", "--level", "Q", "x"},
-         0,
-         3,
-         -1,
-         false,
-         600,
-         false,
-         ImageFormat::Bmp},
-        {{"--encoding", "ansi", "--ansi-codepage", "SHIFT_JIS", "x"},
-         0,
-         2,
-         -1,
-         true,
-         600,
-         false,
-         ImageFormat::Bmp},
-        {{"--encoding", "ansi", "x"}, 0, 2, -1, false, 600, false, ImageFormat::Bmp},
-        {{"--ansi-codepage", "CP932", "x"}, 0, 2, -1, false, 600, false, ImageFormat::Bmp},
-        {{"-o", "a.PNG", "--unscaled", "x"}, 0, 2, -1, false, 600, true, ImageFormat::Png},
-        {{"--output=b.bmp", "--size", "10000", "x"},
-         0,
-         2,
-         -1,
-         false,
-         10000,
-         false,
-         ImageFormat::Bmp},
+        {"abc", 0, 2, -1, false, 600, false, kBmp},
+        {"--symbol-version 40 --level h --mask 0 x", 40, 4, 0, false, 600, false, kBmp},
+        {"--symbol-version=1 --level=L --mask=7 --size=29 x", 1, 1, 7, false, 29, false, kBmp},
+        {"--symbol-version auto --mask auto --level Q x", 0, 3, -1, false, 600, false, kBmp},
+        {"--encoding ansi --ansi-codepage SHIFT_JIS x", 0, 2, -1, true, 600, false, kBmp},
+        {"--encoding ansi x", 0, 2, -1, false, 600, false, kBmp},
+        {"--ansi-codepage CP932 x", 0, 2, -1, false, 600, false, kBmp},
+        {"-o a.PNG --unscaled x", 0, 2, -1, false, 600, true, kPng},
+        {"--output=b.bmp --size 10000 x", 0, 2, -1, false, 10000, false, kBmp},
     };
     for (const Case& c : cases) {
-        const auto parsed = ParseArguments(c.args);
-        ASSERT_TRUE(parsed.options) << c.args[0] << ": " << parsed.error;
+        SCOPED_TRACE(c.args);
+        Args args;
+        for (const QString& word : Words(c.args)) args.push_back(word.toStdString());
+        const auto parsed = ParseArguments(args);
+        ASSERT_TRUE(parsed.options) << parsed.error;
         const auto& o = *parsed.options;
-        EXPECT_EQ(o.symbol.version, c.version) << c.args[0];
-        EXPECT_EQ(o.symbol.level, c.level) << c.args[0];
-        EXPECT_EQ(o.symbol.mask, c.mask) << c.args[0];
-        EXPECT_EQ(o.symbol.kanjiAllowed, c.kanji) << c.args[0];
-        EXPECT_EQ(o.size, c.size) << c.args[0];
-        EXPECT_EQ(o.unscaled, c.unscaled) << c.args[0];
-        EXPECT_EQ(o.outputFormat, c.format) << c.args[0];
+        EXPECT_EQ(o.symbol.version, c.version);
+        EXPECT_EQ(o.symbol.level, c.level);
+        EXPECT_EQ(o.symbol.mask, c.mask);
+        EXPECT_EQ(o.symbol.kanjiAllowed, c.kanji);
+        EXPECT_EQ(o.size, c.size);
+        EXPECT_EQ(o.unscaled, c.unscaled);
+        EXPECT_EQ(o.outputFormat, c.format);
     }
 }
 

@@ -27,57 +27,36 @@ void ExpectOneErrorLine(const CliRun& run, const char* cause) {
 
 TEST(CliRun, FilesReadBackAsTheTextsBytesAtTheLevelAsked) {
     struct Case {
-        QStringList args;
-        QByteArray input;  // standard input, for "-"
-        QString output;
+        const char* options;  // before the text
+        QString text;         // "-": standard input
+        const char* output;
         std::string bytes;  // what the symbol holds
         const char* ecLevel;
-        int edge;  // the image's width and height
+        int edge;               // the image's width and height
+        QByteArray input = {};  // standard input
     };
     const QString url = "https://example.org/qrdesk/items?id=12345";
     const Case cases[] = {
-        {{url}, {}, "qrcode.bmp", url.toStdString(), "M", 600},
-        {{"-o", "small.bmp", "--size", "200", "--symbol-version", "5", "--level", "H", "--mask",
-          "3", "HELLO 2024"},
-         {},
-         "small.bmp",
-         "HELLO 2024",
-         "H",
-         200},
-        {{"-o", "gbk.bmp", "--size", "400", "--encoding", "ansi", "--level", "L",
-          QString::fromUtf8("二维码 qrdesk")},
-         {},
-         "gbk.bmp",
-         HexBytes("b6feceacc2eb 2071726465736b"),
-         "L",
-         400},
-        {{"-o", "sjis.bmp", "--encoding", "ansi", "--ansi-codepage", "SHIFT_JIS", "--level", "Q",
-          QString::fromUtf8("漢字のテスト")},
-         {},
-         "sjis.bmp",
-         HexBytes("8abf8e9a 82cc 8365 8358 8367"),
-         "Q",
-         600},
+        {"", url, "qrcode.bmp", url.toStdString(), "M", 600},
+        {"-o small.bmp --size 200 --symbol-version 5 --level H --mask 3", "HELLO 2024", "small.bmp",
+         "HELLO 2024", "H", 200},
+        {"-o gbk.bmp --size 400 --encoding ansi --level L", QString::fromUtf8("二维码 qrdesk"),
+         "gbk.bmp", HexBytes("b6feceacc2eb 2071726465736b"), "L", 400},
+        {"-o sjis.bmp --encoding ansi --ansi-codepage SHIFT_JIS --level Q",
+         QString::fromUtf8("漢字のテスト"), "sjis.bmp", HexBytes("8abf8e9a 82cc 8365 8358 8367"),
+         "Q", 600},
         // Version 1 and its quiet zone, one pixel per module.
-        {{"-o", "u.png", "--unscaled", "--mask", "7", "ABC123abc"},
-         {},
-         "u.png",
-         "ABC123abc",
-         "M",
-         29},
-        {{"-o", "odd.PNG", "--size", "333", QString::fromUtf8("ünïcödé ✓")},
-         {},
-         "odd.PNG",
-         "ünïcödé ✓",
-         "M",
-         333},
+        {"-o u.png --unscaled --mask 7", "ABC123abc", "u.png", "ABC123abc", "M", 29},
+        {"-o odd.PNG --size 333", QString::fromUtf8("ünïcödé ✓"), "odd.PNG", "ünïcödé ✓", "M", 333},
         // Standard input whole, its final line break included; a byte-order mark dropped.
-        {{"-"}, "\xEF\xBB\xBFline one\nline two\n", "qrcode.bmp", "line one\nline two\n", "M", 600},
+        {"", "-", "qrcode.bmp", "line one\nline two\n", "M", 600,
+         "\xEF\xBB\xBFline one\nline two\n"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.output.toStdString());
+        SCOPED_TRACE(c.output);
         QTemporaryDir dir;
-        const CliRun run = RunCliProcess(c.args, dir.path(), c.input);
+        const QStringList args = Words(c.options) << c.text;
+        const CliRun run = RunCliProcess(args, dir.path(), c.input);
         ASSERT_EQ(run.code, 0) << run.err.toStdString();
         EXPECT_TRUE(run.err.isEmpty());
         const QByteArray file = ReadFile(dir.filePath(c.output));

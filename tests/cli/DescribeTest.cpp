@@ -19,36 +19,24 @@ TEST(Describe, SegmentsBitsAndCapacity) {
     struct Case {
         const char16_t* text;
         const char* codePage;  // nullptr: UTF-8
-        clsQRCode::EncodeOptions options;
+        std::int32_t version, level, mask;
         const char* line;
     };
     const Case cases[] = {
         // The standard's worked example: 01234567 at 1-M is 41 data bits.
-        {u"01234567",
-         nullptr,
-         {1, 2, -1},
+        {u"01234567", nullptr, 1, 2, -1,
          "version 1, level M, mask 0, segments numeric 8, bits 41 of 128"},
-        {u"HELLO WORLD",
-         nullptr,
-         {0, 3, 2},
+        {u"HELLO WORLD", nullptr, 0, 3, 2,
          "version 1, level Q, mask 2, segments alphanumeric 11, bits 74 of 104"},
-        {u"漢字",
-         "SHIFT_JIS",
-         {0, 1, 7},
+        {u"漢字", "SHIFT_JIS", 0, 1, 7,
          "version 1, level L, mask 7, segments kanji 2, bits 38 of 152"},
-        {u"漢字", "GBK", {0, 2, -1}, "version 1, level M, mask 0, segments byte 4, bits 44 of 128"},
-        {u"abc12345678901234567",
-         nullptr,
-         {0, 2, -1},
+        {u"漢字", "GBK", 0, 2, -1, "version 1, level M, mask 0, segments byte 4, bits 44 of 128"},
+        {u"abc12345678901234567", nullptr, 0, 2, -1,
          "version 1, level M, mask 0, segments byte 3 + numeric 17, bits 107 of 128"},
         // Count fields widen with the version class: 12 numeric bits at 10-26, 13 alnum at 27+.
-        {u"01234567",
-         nullptr,
-         {10, 2, -1},
+        {u"01234567", nullptr, 10, 2, -1,
          "version 10, level M, mask 0, segments numeric 8, bits 43 of 1728"},
-        {u"A",
-         nullptr,
-         {27, 1, -1},
+        {u"A", nullptr, 27, 1, -1,
          "version 27, level L, mask 0, segments alphanumeric 1, bits 23 of 11744"},
     };
     clsQRCode encoder;
@@ -57,9 +45,9 @@ TEST(Describe, SegmentsBitsAndCapacity) {
         const std::string codePage = c.codePage ? c.codePage : "GBK";
         const auto bytes = qrdesk::TextToBytes(c.text, encoding, codePage);
         ASSERT_TRUE(bytes) << c.line;
-        clsQRCode::EncodeOptions options = c.options;
-        options.kanjiAllowed = qrdesk::KanjiAllowed(encoding, codePage);
-        const auto symbol = qrdesk::EncodeSymbol(encoder, *bytes, options);
+        const auto symbol = qrdesk::EncodeSymbol(
+            encoder, *bytes,
+            {c.version, c.level, c.mask, qrdesk::KanjiAllowed(encoding, codePage)});
         ASSERT_TRUE(symbol.picture) << c.line;
         EXPECT_EQ(qrdesk::cli::FormatSymbolInfo(symbol.report), c.line);
     }

@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include "WindowFixture.h"
+#include "support/qt/CliProcess.h"
 #include "support/qt/WindowControls.h"
 
 namespace {
@@ -109,40 +110,30 @@ TEST_F(WindowTest, ResizePlacesImage1UnlessTooSmall) {
 }
 
 TEST(ProgramOptions, ParsesTheCommandLine) {
+    const char* const kDefaultUrl = "http://www.example.invalid/reder/2wm.asp";
     struct Case {
-        QStringList args;
+        const char* args;
         bool ok;
-        const char* url;
-        const char* codePage;
-        bool plain;
+        const char* url = nullptr;
+        const char* codePage = nullptr;
+        bool plain = false;
     };
     const Case cases[] = {
-        {{}, true, "http://www.example.invalid/reder/2wm.asp", "GBK", false},
-        {{"--web-host", "qr.example.org"},
-         true,
-         "http://qr.example.org/reder/2wm.asp",
-         "GBK",
-         false},
-        {{"--web-host=https://127.0.0.1:8443"},
-         true,
-         "https://127.0.0.1:8443/reder/2wm.asp",
-         "GBK",
-         false},
-        {{"--code-page", "SHIFT_JIS", "--plain-web-panel"},
-         true,
-         "http://www.example.invalid/reder/2wm.asp",
-         "SHIFT_JIS",
-         true},
-        {{"--code-page", "NO-SUCH-PAGE"}, false, nullptr, nullptr, false},
-        {{"--web-host", ""}, false, nullptr, nullptr, false},
+        {"", true, kDefaultUrl, "GBK"},
+        {"--web-host qr.example.org", true, "http://qr.example.org/reder/2wm.asp", "GBK"},
+        {"--web-host=https://127.0.0.1:8443", true, "https://127.0.0.1:8443/reder/2wm.asp", "GBK"},
+        {"--code-page SHIFT_JIS --plain-web-panel", true, kDefaultUrl, "SHIFT_JIS", true},
+        {"--code-page NO-SUCH-PAGE", false},
+        {"--web-host=", false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
         QCommandLineParser parser;
         qrdesk::AddProgramOptions(parser);
-        ASSERT_TRUE(parser.parse(QStringList{"qrdesk"} + c.args)) << c.args.join(' ').toStdString();
+        ASSERT_TRUE(parser.parse(QStringList{"qrdesk"} + Words(c.args)));
         QString error;
         const auto options = qrdesk::ReadProgramOptions(parser, &error);
-        ASSERT_EQ(options.has_value(), c.ok) << c.args.join(' ').toStdString();
+        ASSERT_EQ(options.has_value(), c.ok);
         if (!c.ok) {
             EXPECT_FALSE(error.isEmpty());
             continue;

@@ -9,31 +9,24 @@
 
 namespace {
 
-struct Choices {
-    const char* codePage = "GBK";  // the window's ANSI code page (its --code-page)
-    // The lists' items as the window shows them.
-    const char* version = "Automatic";
-    const char* level = "M - 15%";
-    const char* mask = "Automatic";
-    const char* encoding = "UTF-8";
-    int sizeOption = -1;  // 0 小图, 1 中图, 2 大图; -1 none chosen (the 600-pixel box)
-};
-
 class WindowAndCliTest : public WindowTest {
   protected:
-    // Opens the window with choices and generates text typed key by key.
-    void MakeInWindow(const Choices& choices, const QString& text) {
+    // Opens the window with ANSI code page codePage, picks the lists' items as the window
+    // shows them ("version|level|mask|encoding") and the size option (0 小图 .. 2 大图, -1
+    // none: the 600-pixel box), and generates text typed key by key.
+    void MakeInWindow(const char* items, int sizeOption, const char* codePage,
+                      const QString& text) {
         qrdesk::ProgramOptions options;
-        options.ansiCodePage = choices.codePage;
+        options.ansiCodePage = codePage;
         Open(options);
-        const char* items[] = {choices.version, choices.level, choices.mask, choices.encoding};
+        const QStringList picked = QString(items).split('|');
+        ASSERT_EQ(picked.size(), 4);
         for (int i = 0; i < 4; ++i) {
-            const int index = List(i)->findText(items[i]);
-            ASSERT_GE(index, 0) << items[i];
+            const int index = List(i)->findText(picked[i]);
+            ASSERT_GE(index, 0) << picked[i].toStdString();
             List(i)->setCurrentIndex(index);
         }
-        if (choices.sizeOption >= 0)
-            QTest::mouseClick(SizeOption(choices.sizeOption), Qt::LeftButton);
+        if (sizeOption >= 0) QTest::mouseClick(SizeOption(sizeOption), Qt::LeftButton);
         Text1()->setFocus();
         TypeKeys(Text1(), text);
         ASSERT_EQ(Text1()->toPlainText(), text);
@@ -44,49 +37,37 @@ class WindowAndCliTest : public WindowTest {
 
 TEST_F(WindowAndCliTest, CommandLineWritesTheWindowsFileByteForByte) {
     struct Case {
-        const char* name;
-        QStringList args;  // qrdesk-cli's, writing cli.bmp
-        QByteArray input;  // its standard input, for "-"
-        Choices window;
-        QString text;  // typed into the window
+        const char* options;  // qrdesk-cli's before the text (which is "-" for standard input)
+        QString text;         // typed into the window
+        const char* items;    // the window's lists
+        int sizeOption;
+        const char* codePage = "GBK";  // the window's ANSI code page (its --code-page)
+        QByteArray input = {};         // qrdesk-cli's standard input
     };
     const QString url = "https://example.org/qrdesk/items?id=12345";
+    const QString kanji = QString::fromUtf8("漢字のテスト");
     const Case cases[] = {
-        {"defaults", {url}, {}, {}, url},
-        {"version 5, H, mask 3, small",
-         {"--size", "200", "--symbol-version", "5", "--level", "H", "--mask", "3", "HELLO 2024"},
-         {},
-         {"GBK", "5", "H - 30%", "3", "UTF-8", 0},
-         "HELLO 2024"},
-        {"GBK, L, medium",
-         {"--size", "400", "--encoding", "ansi", "--level", "L",
-          QString::fromUtf8("二维码 qrdesk")},
-         {},
-         {"GBK", "Automatic", "L - 7%", "Automatic", "ANSI", 1},
-         QString::fromUtf8("二维码 qrdesk")},
-        {"Shift JIS Kanji, Q, large",
-         {"--encoding", "ansi", "--ansi-codepage", "SHIFT_JIS", "--level", "Q",
-          QString::fromUtf8("漢字のテスト")},
-         {},
-         {"SHIFT_JIS", "Automatic", "Q - 25%", "Automatic", "ANSI", 2},
-         QString::fromUtf8("漢字のテスト")},
+        {"", url, "Automatic|M - 15%|Automatic|UTF-8", -1},
+        {"--size 200 --symbol-version 5 --level H --mask 3", "HELLO 2024", "5|H - 30%|3|UTF-8", 0},
+        {"--size 400 --encoding ansi --level L", QString::fromUtf8("二维码 qrdesk"),
+         "Automatic|L - 7%|Automatic|ANSI", 1},
+        {"--encoding ansi --ansi-codepage SHIFT_JIS --level Q", kanji,
+         "Automatic|Q - 25%|Automatic|ANSI", 2, "SHIFT_JIS"},
         // Standard input whole, its final line break included; a byte-order mark dropped.
-        {"lines from standard input",
-         {"-"},
-         "\xEF\xBB\xBFline one\nline two\n",
-         {},
-         "line one\nline two\n"},
+        {"", "line one\nline two\n", "Automatic|M - 15%|Automatic|UTF-8", -1, "GBK",
+         "\xEF\xBB\xBFline one\nline two\n"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.text.toStdString());
         QTemporaryDir dir;
         ASSERT_TRUE(dir.isValid());
-        const CliRun run =
-            RunCliProcess(QStringList{"-o", "cli.bmp"} + c.args, dir.path(), c.input);
+        const QStringList args = QStringList{"-o", "cli.bmp"} + Words(c.options)
+                                 << (c.input.isEmpty() ? c.text : "-");
+        const CliRun run = RunCliProcess(args, dir.path(), c.input);
         ASSERT_EQ(run.code, 0) << run.err.toStdString();
         EXPECT_TRUE(run.err.isEmpty());
 
-        ASSERT_NO_FATAL_FAILURE(MakeInWindow(c.window, c.text));
+        ASSERT_NO_FATAL_FAILURE(MakeInWindow(c.items, c.sizeOption, c.codePage, c.text));
         dialogAnswer = dir.filePath("window");
         Click("Command2");
         ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
@@ -107,8 +88,7 @@ TEST_F(WindowAndCliTest, UnscaledPngHasTheWindowsUnscaledPicture) {
     QImage png;
     ASSERT_TRUE(png.loadFromData(ReadFile(dir.filePath("u.png")), "PNG"));
 
-    ASSERT_NO_FATAL_FAILURE(
-        MakeInWindow({"GBK", "Automatic", "M - 15%", "7", "UTF-8", -1}, "ABC123abc"));
+    ASSERT_NO_FATAL_FAILURE(MakeInWindow("Automatic|M - 15%|7|UTF-8", -1, "GBK", "ABC123abc"));
     const QImage unscaled = Image1()->Picture();
     ASSERT_FALSE(unscaled.isNull());
     EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32),

@@ -25,3 +25,8 @@ inline CliRun RunCliProcess(const QStringList& args, const QString& dir,
                             const QByteArray& input = QByteArray()) {
     return RunCliProcess(args, dir, CliProcess{input, {}, false});
 }
+
+// The words of a command line written with blanks between them ("--level H x").
+inline QStringList Words(const char* line) {
+    return QString(line).split(' ', Qt::SkipEmptyParts);
+}
