@@ -11,8 +11,10 @@
 #include <QTemporaryDir>
 #include <iostream>
 
+#include "support/qt/Capacities.h"
 #include "support/qt/CliProcess.h"
 #include "support/qt/Files.h"
+#include "support/qt/Hex.h"
 #include "support/qt/ImageDecode.h"
 #include "support/qt/QtPrinters.h"
 #include "support/qt/ScratchDisk.h"
@@ -31,51 +33,32 @@ QString OpenFolder(const QTemporaryDir& dir, const char* name) {
 
 // Exit 1 and the reason when the text does not fit; the version chosen otherwise.
 TEST(CliBadInput, TextAtCapacityFitsAndOneBytePastDoesNot) {
-    struct Case {
-        const char* options;
-        QByteArray text;
-        int version;  // 0: does not fit
-        const char* reason;
-    };
-    const QByteArray chinese5 = "二维码二维";  // 15 UTF-8 bytes
-    const Case cases[] = {
-        {"--symbol-version 1 --level L", QByteArray(41, '7'), 1, ""},
-        {"--symbol-version 1 --level L", QByteArray(42, '7'), 0,
-         "do not fit version 1 at level L: 42 bytes need 154 bits, it holds 152"},
-        {"--symbol-version 1 --level L", chinese5 + "ab", 1, ""},
-        {"--symbol-version 1 --level L", chinese5 + "abc", 0, "18 bytes need 156 bits"},
-        {"--symbol-version 10", QByteArray(213, 'b'), 10, ""},
-        {"--symbol-version 10", QByteArray(214, 'b'), 0, "it holds 1728"},
-        {"", QByteArray(213, 'b'), 10, ""},
-        {"", QByteArray(214, 'b'), 11, ""},
-        {"--level L", QByteArray(230, 'b'), 9, ""},
-        {"--level L", QByteArray(231, 'b'), 10, ""},
-        {"--level L", QByteArray(7089, '3'), 40, ""},
-        {"--level L", QByteArray(7090, '3'), 0,
-         "do not fit any version at level L: 7090 bytes need 23652 bits, version 40 holds "
-         "23648"},
-        {"--level H", QByteArray(1273, 'b'), 40, ""},
-        {"--level H", QByteArray(1274, 'b'), 0, "version 40 holds 10208"},
-    };
     QTemporaryDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.options) + " x" + std::to_string(c.text.size()));
+    for (const CapacityCase& c : Capacities()) {
+        SCOPED_TRACE(c.name);
+        QStringList args{"--level", c.level, "--info", "-"};
+        if (c.version != 0) args << "--symbol-version" << QString::number(c.version);
+        if (c.codePage)
+            args << "--encoding"
+                 << "ansi"
+                 << "--ansi-codepage" << c.codePage;
         QFile::remove(dir.filePath("qrcode.bmp"));
-        const CliRun run =
-            RunCliProcess(Words(c.options) + QStringList{"--info", "-"}, dir.path(), c.text);
-        if (c.version == 0) {
+        const CliRun run = RunCliProcess(args, dir.path(), c.text.toUtf8());
+        if (c.made == 0) {
             EXPECT_EQ(run.code, 1);
+            EXPECT_TRUE(run.err.contains("the data do not fit")) << run.err.toStdString();
             EXPECT_TRUE(run.err.contains(c.reason)) << run.err.toStdString();
             EXPECT_FALSE(QFileInfo::exists(dir.filePath("qrcode.bmp")));
             continue;
         }
         ASSERT_EQ(run.code, 0) << run.err.toStdString();
-        EXPECT_TRUE(run.out.startsWith(QStringLiteral("version %1,").arg(c.version).toUtf8()))
+        EXPECT_TRUE(run.out.startsWith(QStringLiteral("version %1,").arg(c.made).toUtf8()))
             << run.out.toStdString();
-        const auto decoded = DecodeFile(ReadFile(dir.filePath("qrcode.bmp")));
-        if (c.version < 40) {  // 600 pixels are too few for version 40's 185 modules
-            ASSERT_TRUE(decoded);
-            EXPECT_EQ(DecodedBytes(decoded), c.text);
+        // 600 pixels are too few for version 40's 185 modules.
+        if (c.made < 40 && (!c.codePage || c.ansiHex)) {
+            EXPECT_EQ(
+                DecodedBytes(DecodeFile(ReadFile(dir.filePath("qrcode.bmp")))),
+                c.codePage ? QByteArray::fromStdString(HexBytes(c.ansiHex)) : c.text.toUtf8());
         }
     }
 }

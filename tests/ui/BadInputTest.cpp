@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "WindowFixture.h"
+#include "support/qt/Capacities.h"
 #include "support/qt/Hex.h"
 #include "support/qt/ScratchDisk.h"
 
@@ -67,65 +68,28 @@ TEST_F(BadInputTest, MillionCharacterPasteIsRefusedPromptlyAndKept) {
     }
 }
 
-// Capacities of ISO/IEC 18004 (data characters per version and level): exactly at the
-// capacity the symbol is made, one byte more does not fit that version.
+// Exactly at a capacity the symbol is made, one byte more does not fit that version.
 TEST_F(BadInputTest, TextAtCapacityFitsAndOneBytePastDoesNot) {
-    struct Case {
-        const char* name;
-        int versionIndex, levelIndex;  // list indexes: 0 automatic; 0 L .. 3 H
-        QString text;
-        int encodingIndex;
-        const char* codePage;
-        int version;  // the symbol's version, 0 for "too long"
-    };
-    const QString chinese5 = QString::fromUtf8("二维码二维");  // 15 UTF-8 bytes
-    const QString kanji = QString::fromUtf8("漢");
-    const Case cases[] = {
-        {"1-L numeric 41", 1, 0, QString(41, '7'), 1, "GBK", 1},
-        {"1-L numeric 42", 1, 0, QString(42, '7'), 1, "GBK", 0},
-        {"1-H alphanumeric 10", 1, 3, "HELLO WORL", 1, "GBK", 1},
-        {"1-H alphanumeric 11", 1, 3, "HELLO WORLD", 1, "GBK", 0},
-        {"1-L 17 UTF-8 bytes", 1, 0, chinese5 + "ab", 1, "GBK", 1},
-        {"1-L 18 UTF-8 bytes", 1, 0, chinese5 + "abc", 1, "GBK", 0},
-        {"1-L 17 GBK bytes", 1, 0, chinese5 + chinese5.left(3) + "a", 0, "GBK", 1},
-        {"1-L 18 GBK bytes", 1, 0, chinese5 + chinese5.left(3) + "ab", 0, "GBK", 0},
-        {"1-L 10 Kanji", 1, 0, kanji.repeated(10), 0, "SHIFT_JIS", 1},
-        {"1-L 11 Kanji", 1, 0, kanji.repeated(11), 0, "SHIFT_JIS", 0},
-        {"10-M byte 213", 10, 1, QString(213, 'b'), 1, "GBK", 10},
-        {"10-M byte 214", 10, 1, QString(214, 'b'), 1, "GBK", 0},
-        {"auto M byte 213", 0, 1, QString(213, 'b'), 1, "GBK", 10},
-        {"auto M byte 214", 0, 1, QString(214, 'b'), 1, "GBK", 11},
-        {"auto L byte 230", 0, 0, QString(230, 'b'), 1, "GBK", 9},   // count class 1-9 ...
-        {"auto L byte 231", 0, 0, QString(231, 'b'), 1, "GBK", 10},  // ... into 10-26
-        {"auto L 11 Kanji", 0, 0, kanji.repeated(11), 0, "SHIFT_JIS", 2},
-        {"auto L numeric 7089", 0, 0, QString(7089, '3'), 1, "GBK", 40},
-        {"auto L numeric 7090", 0, 0, QString(7090, '3'), 1, "GBK", 0},
-        {"auto H byte 1273", 0, 3, QString(1273, 'b'), 1, "GBK", 40},
-        {"auto H byte 1274", 0, 3, QString(1274, 'b'), 1, "GBK", 0},
-    };
-    for (const Case& c : cases) {
+    for (const CapacityCase& c : Capacities()) {
         SCOPED_TRACE(c.name);
         qrdesk::ProgramOptions options;
-        options.ansiCodePage = c.codePage;
+        options.ansiCodePage = c.codePage ? c.codePage : "GBK";
         Open(options);
-        List(0)->setCurrentIndex(c.versionIndex);
-        List(1)->setCurrentIndex(c.levelIndex);
-        List(3)->setCurrentIndex(c.encodingIndex);
+        List(0)->setCurrentIndex(c.version);
+        List(1)->setCurrentIndex(QString("LMQH").indexOf(c.level));
+        List(3)->setCurrentIndex(c.codePage ? 0 : 1);
         PasteAndGenerate(c.text);
-        if (c.version == 0) {
+        if (c.made == 0) {
             EXPECT_EQ(messages, std::vector<QString>{kTooLong});
             EXPECT_TRUE(Image1()->Picture().isNull());
             continue;
         }
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(Image1()->Picture().width(), 4 * c.version + 17 + 8);
-        // GBK: 二 B6FE, 维 CEAC, 码 C2EB.
-        const QByteArray bytes =
-            c.encodingIndex == 1
-                ? c.text.toUtf8()
-                : QByteArray::fromStdString(HexBytes("b6feceacc2ebb6feceacb6feceacc2eb61"));
-        if (QString(c.codePage) == "GBK") {
-            EXPECT_EQ(DecodedBytes(DecodeImage(Image1()->Picture())), bytes);
+        EXPECT_EQ(Image1()->Picture().width(), 4 * c.made + 17 + 8);
+        if (!c.codePage || c.ansiHex) {
+            EXPECT_EQ(
+                DecodedBytes(DecodeImage(Image1()->Picture())),
+                c.codePage ? QByteArray::fromStdString(HexBytes(c.ansiHex)) : c.text.toUtf8());
         }
     }
 }
