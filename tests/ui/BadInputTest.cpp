@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "WindowFixture.h"
+#include "support/qt/AwkwardTexts.h"
 #include "support/qt/Capacities.h"
 #include "support/qt/Hex.h"
 #include "support/qt/ScratchDisk.h"
@@ -94,36 +95,13 @@ TEST_F(BadInputTest, TextAtCapacityFitsAndOneBytePastDoesNot) {
     }
 }
 
-// Each character as the platform converts it: U+FFFD for a lone surrogate in UTF-8, the
-// default character "?" for what the code page lacks; NUL is a byte like any other.
 TEST_F(BadInputTest, AwkwardCharactersBecomeThePlatformsBytesAndDecode) {
-    struct Case {
-        const char* name;
-        QString text;
-        int encodingIndex;
-        const char* hex;
-    };
-    const QChar nul(0);
-    const QChar high(0xD83D), low(0xDE00);
-    const QString emoji = QString::fromUtf8("😀");
-    const QString coder = QString::fromUtf8("👩‍💻");  // woman, zero-width joiner, laptop
-    const Case cases[] = {
-        {"NUL, UTF-8", QString("a") + nul + "b" + nul, 1, "61006200"},
-        {"NUL, ANSI", QString("a") + nul + "b", 0, "610062"},
-        {"lone high surrogate, UTF-8", QString("x") + high + "y", 1, "78efbfbd79"},
-        {"lone low surrogate, UTF-8", QString(low) + "y", 1, "efbfbd79"},
-        {"reversed pair, UTF-8", QString(low) + high, 1, "efbfbdefbfbd"},
-        {"lone high surrogate, ANSI", QString("x") + high + "y", 0, "783f79"},
-        {"emoji, UTF-8", emoji, 1, "f09f9880"},
-        {"emoji sequence, UTF-8", coder, 1, "f09f91a9e2808df09f92bb"},
-        {"emoji, ANSI", "a" + emoji + "b", 0, "613f62"},
-        {"Thai and Arabic, not in GBK", QString::fromUtf8("ก=ع"), 0, "3f3d3f"},
-        {"Chinese, in GBK", QString::fromUtf8("码"), 0, "c2eb"},
-    };
-    for (const Case& c : cases) {
+    for (const AwkwardText& c : AwkwardTexts()) {
         SCOPED_TRACE(c.name);
-        Open({});
-        List(3)->setCurrentIndex(c.encodingIndex);
+        qrdesk::ProgramOptions options;
+        options.ansiCodePage = c.codePage ? c.codePage : "GBK";
+        Open(options);
+        List(3)->setCurrentIndex(c.codePage ? 0 : 1);
         PasteAndGenerate(c.text);
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(Text1()->toPlainText(), c.text);  // the box keeps what was pasted
