@@ -8,7 +8,6 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
