@@ -3,48 +3,24 @@
 // unwritable output paths and an unreadable input file.
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <iostream>
 
-#include "support/qt/CliTestSupport.h"
+#include "support/qt/AwkwardTexts.h"
+#include "support/qt/Capacities.h"
+#include "support/qt/CliProcess.h"
+#include "support/qt/Files.h"
+#include "support/qt/Hex.h"
+#include "support/qt/ImageDecode.h"
+#include "support/qt/QtPrinters.h"
+#include "support/qt/ScratchDisk.h"
 
 namespace {
-
-void WriteText(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(contents), contents.size());
-}
-
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
-
-// Runs qrdesk-cli as an unprivileged user (root ignores permission bits): through setpriv
-// when this is root, directly otherwise. code -1 when it cannot be started so.
-CliRun RunUnprivileged(const QStringList& args, const QString& dir) {
-    if (geteuid() != 0) return RunCliProcess(args, dir);
-    QProcess process;
-    process.setWorkingDirectory(dir);
-    process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
-                                         QStringLiteral(QRDESK_CLI_PATH)} +
-                                 args);
-    CliRun run;
-    if (!process.waitForStarted(10000) || !process.waitForFinished(120000)) return run;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return run;
-}
 
 // A folder everybody may enter and read, for the unprivileged runs.
 QString OpenFolder(const QTemporaryDir& dir, const char* name) {
@@ -56,123 +32,62 @@ QString OpenFolder(const QTemporaryDir& dir, const char* name) {
     return path;
 }
 
-// A small tmpfs (root only), unmounted at the end.
-class SmallDisk {
-  public:
-    SmallDisk(const QString& folder, const char* options) : folder_(folder.toStdString()) {
-        mounted_ = geteuid() == 0 && mount("tmpfs", folder_.c_str(), "tmpfs", 0, options) == 0;
-    }
-    bool MakeReadOnly(const char* options) {
-        return mounted_ &&
-               mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, options) == 0;
-    }
-    ~SmallDisk() {
-        if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    bool mounted() const { return mounted_; }
-
-  private:
-    std::string folder_;
-    bool mounted_ = false;
-};
-
 // Exit 1 and the reason when the text does not fit; the version chosen otherwise.
 TEST(CliBadInput, TextAtCapacityFitsAndOneBytePastDoesNot) {
-    struct Case {
-        QStringList options;
-        QByteArray text;
-        int version;  // 0: does not fit
-        const char* reason;
-    };
-    const QByteArray chinese5 = "二维码二维";  // 15 UTF-8 bytes
-    const Case cases[] = {
-        {{"--symbol-version", "1", "--level", "L"}, QByteArray(41, '7'), 1, ""},
-        {{"--symbol-version", "1", "--level", "L"},
-         QByteArray(42, '7'),
-         0,
-         "do not fit version 1 at level L: 42 bytes need 154 bits, it holds 152"},
-        {{"--symbol-version", "1", "--level", "L"}, chinese5 + "ab", 1, ""},
-        {{"--symbol-version", "1", "--level", "L"}, chinese5 + "abc", 0, "18 bytes need 156 bits"},
-        {{"--symbol-version", "10"}, QByteArray(213, 'b'), 10, ""},
-        {{"--symbol-version", "10"}, QByteArray(214, 'b'), 0, "it holds 1728"},
-        {{}, QByteArray(213, 'b'), 10, ""},
-        {{}, QByteArray(214, 'b'), 11, ""},
-        {{"--level", "L"}, QByteArray(230, 'b'), 9, ""},
-        {{"--level", "L"}, QByteArray(231, 'b'), 10, ""},
-        {{"--level", "L"}, QByteArray(7089, '3'), 40, ""},
-        {{"--level", "L"},
-         QByteArray(7090, '3'),
-         0,
-         "do not fit any version at level L: 7090 bytes need 23652 bits, version 40 holds "
-         "23648"},
-        {{"--level", "H"}, QByteArray(1273, 'b'), 40, ""},
-        {{"--level", "H"}, QByteArray(1274, 'b'), 0, "version 40 holds 10208"},
-    };
     QTemporaryDir dir;
-    for (const Case& c : cases) {
-        const QString name = QStringLiteral("%1 x%2").arg(c.options.join(' ')).arg(c.text.size());
-        SCOPED_TRACE(name.toStdString());
+    for (const CapacityCase& c : Capacities()) {
+        SCOPED_TRACE(c.name);
+        QStringList args{"--level", c.level, "--info", "-"};
+        if (c.version != 0) args << "--symbol-version" << QString::number(c.version);
+        if (c.codePage)
+            args << "--encoding"
+                 << "ansi"
+                 << "--ansi-codepage" << c.codePage;
         QFile::remove(dir.filePath("qrcode.bmp"));
-        const CliRun run =
-            RunCliProcess(c.options + QStringList{"--info", "-"}, dir.path(), c.text);
-        if (c.version == 0) {
+        const CliRun run = RunCliProcess(args, dir.path(), c.text.toUtf8());
+        if (c.made == 0) {
             EXPECT_EQ(run.code, 1);
+            EXPECT_TRUE(run.err.contains("the data do not fit")) << run.err.toStdString();
             EXPECT_TRUE(run.err.contains(c.reason)) << run.err.toStdString();
             EXPECT_FALSE(QFileInfo::exists(dir.filePath("qrcode.bmp")));
             continue;
         }
         ASSERT_EQ(run.code, 0) << run.err.toStdString();
-        EXPECT_TRUE(run.out.startsWith(QStringLiteral("version %1,").arg(c.version).toUtf8()))
+        EXPECT_TRUE(run.out.startsWith(QStringLiteral("version %1,").arg(c.made).toUtf8()))
             << run.out.toStdString();
-        const auto decoded = DecodeFile(ReadFile(dir.filePath("qrcode.bmp")));
-        if (c.version < 40) {  // 600 pixels are too few for version 40's 185 modules
-            ASSERT_TRUE(decoded);
-            EXPECT_EQ(DecodedBytes(*decoded), c.text);
+        // 600 pixels are too few for version 40's 185 modules.
+        if (c.made < 40 && (!c.codePage || c.ansiHex)) {
+            EXPECT_EQ(
+                DecodedBytes(DecodeFile(ReadFile(dir.filePath("qrcode.bmp")))),
+                c.codePage ? QByteArray::fromStdString(HexBytes(c.ansiHex)) : c.text.toUtf8());
         }
     }
 }
 
+// The texts that have a UTF-8 form (no lone surrogate), given on standard input.
 TEST(CliBadInput, AwkwardCharactersBecomeThePlatformsBytes) {
-    struct Case {
-        const char* name;
-        QStringList options;
-        QByteArray input;  // standard input
-        int code;
-        const char* hexOrReason;
-    };
-    const QByteArray nul("a\0b\0", 4);
-    const Case cases[] = {
-        {"NUL, UTF-8", {}, nul, 0, "61006200"},
-        {"NUL, ANSI", {"--encoding", "ansi"}, nul, 0, "61006200"},
-        {"emoji, UTF-8", {}, "😀", 0, "f09f9880"},
-        {"emoji sequence, UTF-8", {}, "👩‍💻", 0, "f09f91a9e2808df09f92bb"},
-        {"emoji, ANSI", {"--encoding", "ansi"}, "a😀b", 0, "613f62"},
-        {"Thai and Arabic, ANSI GBK", {"--encoding", "ansi"}, "ก=ع", 0, "3f3d3f"},
-        {"Euro sign, ANSI Latin-1",
-         {"--encoding", "ansi", "--ansi-codepage", "ISO-8859-1"},
-         "é€",
-         0,
-         "e93f"},
-        // A surrogate written as UTF-8 (CESU) is not UTF-8: refused, not guessed at.
-        {"encoded surrogate", {}, "x\xED\xA0\xBDy", 3, "the text is not valid UTF-8"},
-        {"cut sequence", {}, "x\xF0\x9F\x98", 3, "the text is not valid UTF-8"},
-    };
     QTemporaryDir dir;
-    for (const Case& c : cases) {
+    for (const AwkwardText& c : AwkwardTexts()) {
+        if (QString::fromUtf8(c.text.toUtf8()) != c.text) continue;
         SCOPED_TRACE(c.name);
+        QStringList args{"-"};
+        if (c.codePage)
+            args << "--encoding"
+                 << "ansi"
+                 << "--ansi-codepage" << c.codePage;
         QFile::remove(dir.filePath("qrcode.bmp"));
-        const CliRun run = RunCliProcess(c.options + QStringList{"-"}, dir.path(), c.input);
-        ASSERT_EQ(run.code, c.code) << run.err.toStdString();
-        if (c.code != 0) {
-            EXPECT_TRUE(run.err.contains(c.hexOrReason)) << run.err.toStdString();
-            EXPECT_FALSE(QFileInfo::exists(dir.filePath("qrcode.bmp")));
-            continue;
-        }
-        const auto decoded = DecodeFile(ReadFile(dir.filePath("qrcode.bmp")));
-        ASSERT_TRUE(decoded);
-        EXPECT_EQ(DecodedBytes(*decoded).toHex(), QByteArray(c.hexOrReason));
+        const CliRun run = RunCliProcess(args, dir.path(), c.text.toUtf8());
+        ASSERT_EQ(run.code, 0) << run.err.toStdString();
+        EXPECT_EQ(DecodedBytes(DecodeFile(ReadFile(dir.filePath("qrcode.bmp")))).toHex(), c.hex);
+    }
+    // Bytes that are not UTF-8 are refused, not guessed at: a surrogate written as UTF-8
+    // (CESU), a sequence cut off.
+    for (const QByteArray& input : {QByteArray("x\xED\xA0\xBDy"), QByteArray("x\xF0\x9F\x98")}) {
+        QFile::remove(dir.filePath("qrcode.bmp"));
+        const CliRun run = RunCliProcess({"-"}, dir.path(), input);
+        EXPECT_EQ(run.code, 3) << input.toHex().toStdString();
+        EXPECT_TRUE(run.err.contains("the text is not valid UTF-8")) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("qrcode.bmp")));
     }
 }
 
@@ -192,7 +107,7 @@ TEST(CliBadInput, MillionCharactersAreRefusedPromptly) {
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("qrcode.bmp")));
 
     // In a batch only that line fails; the lines around it are written.
-    WriteText(dir.filePath("lines.txt"), "first\n" + million + "\nlast\n");
+    ASSERT_TRUE(WriteFile(dir.filePath("lines.txt"), "first\n" + million + "\nlast\n"));
     const CliRun batch = RunCliProcess({"--batch", "lines.txt", "--out-dir", "out"}, dir.path());
     EXPECT_EQ(batch.code, 1) << batch.err.toStdString();
     EXPECT_TRUE(batch.err.contains("line 2: the line has more than 65536 bytes"))
@@ -205,7 +120,7 @@ TEST(CliBadInput, MillionCharactersAreRefusedPromptly) {
 TEST(CliBadInput, OutputPathsOddOrUnwritable) {
     QTemporaryDir dir;
     const QString base = dir.path() + "/";
-    WriteText(base + "afile", "x");
+    ASSERT_TRUE(WriteFile(base + "afile", "x"));
     const QString folder300 = QString(120, 'd');
     const QString name300 = QString(300 - base.size() - folder300.size() - 1 - 4, 'n') + ".bmp";
     struct Case {
@@ -238,7 +153,7 @@ TEST(CliBadInput, OutputPathsOddOrUnwritable) {
         ASSERT_EQ(run.code, 0) << run.err.toStdString();
         const auto decoded = DecodeFile(ReadFile(base + c.output));
         ASSERT_TRUE(decoded) << (base + c.output).size();
-        EXPECT_EQ(DecodedBytes(*decoded), "odd path");
+        EXPECT_EQ(DecodedBytes(decoded), "odd path");
         EXPECT_EQ(Entries(QFileInfo(base + c.output).path()).size(), 1);  // no temporary left
     }
 }
@@ -252,10 +167,10 @@ TEST(CliBadInput, FailedWriteKeepsTheExistingFile) {
     // No write permission on the folder, as an unprivileged user.
     {
         const QString folder = OpenFolder(dir, "noperm");
-        WriteText(folder + "/keep.bmp", old);
+        ASSERT_TRUE(WriteFile(folder + "/keep.bmp", old));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                           QFileDevice::ReadOther | QFileDevice::ExeOther);
-        const CliRun run = RunUnprivileged({"-o", "keep.bmp", "abc"}, folder);
+        const CliRun run = RunCliProcess({"-o", "keep.bmp", "abc"}, folder, {.unprivileged = true});
         if (run.code != -1) {
             ++ran;
             EXPECT_EQ(run.code, 3) << run.err.toStdString();
@@ -279,11 +194,11 @@ TEST(CliBadInput, FailedWriteKeepsTheExistingFile) {
         SCOPED_TRACE(d.name);
         const QString folder = dir.filePath(d.name);
         ASSERT_TRUE(QDir().mkpath(folder));
-        SmallDisk disk(folder, d.options);
-        if (!disk.mounted()) continue;
-        WriteText(folder + "/keep.bmp", old);
+        ScratchDisk disk(folder, d.options);
+        if (!disk.Mounted()) continue;
+        ASSERT_TRUE(WriteFile(folder + "/keep.bmp", old));
         if (d.readOnly) {
-            ASSERT_TRUE(disk.MakeReadOnly(d.options));
+            ASSERT_TRUE(disk.MakeReadOnly());
         }
         ++ran;
         for (const auto& [output, reason] :
@@ -306,9 +221,10 @@ TEST(CliBadInput, UnreadableBatchFileIsReported) {
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                       QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                       QFileDevice::WriteOther | QFileDevice::ExeOther);
-    WriteText(folder + "/secret.txt", "abc\n");
+    ASSERT_TRUE(WriteFile(folder + "/secret.txt", "abc\n"));
     QFile::setPermissions(folder + "/secret.txt", QFileDevice::WriteOwner);
-    const CliRun run = RunUnprivileged({"--batch", "secret.txt", "--out-dir", "out"}, folder);
+    const CliRun run = RunCliProcess({"--batch", "secret.txt", "--out-dir", "out"}, folder,
+                                     {.unprivileged = true});
     if (run.code == -1) GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(run.code, 3);
     EXPECT_EQ(run.err, "qrdesk-cli: cannot read secret.txt: Permission denied\n");

@@ -1,60 +1,53 @@
-// Text conversion and image helpers shared by the window and the command line.
+// Text to the bytes a symbol carries, as the window and the command line both convert it,
+// and the command line's strict reading of UTF-8.
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <vector>
+#include <iterator>
+#include <string>
 
-#include "common/SymbolImage.h"
 #include "common/TextBytes.h"
-#include "support/ZxingDecode.h"
+#include "support/qt/Hex.h"
 
 using qrdesk::TextEncoding;
 
 namespace {
-QByteArray Hex(const char* hex) {
-    return QByteArray::fromHex(hex);
-}
-}  // namespace
+
+const std::u16string kLoneHigh = {char16_t(0xD800), u'a'};
+const std::u16string kEmoji = u"\U0001F600";
 
 TEST(TextBytes, ConvertsAsThePlatformConverters) {
     struct Case {
-        QString text;
+        std::u16string text;
         TextEncoding encoding;
         const char* codePage;
-        QByteArray expected;
+        const char* hex;
     };
-    const QString loneHigh = QString(QChar(0xD800)) + "a";
-    const QString emoji = QString::fromUcs4(U"\U0001F600");
     const Case cases[] = {
-        {"abc", TextEncoding::Utf8, "GBK", "abc"},
-        {QString::fromUtf8("二"), TextEncoding::Utf8, "GBK", Hex("e4ba8c")},
-        {emoji, TextEncoding::Utf8, "GBK", Hex("f09f9880")},     // a surrogate pair: four bytes
-        {loneHigh, TextEncoding::Utf8, "GBK", Hex("efbfbd61")},  // U+FFFD for a lone surrogate
-        {QString::fromUtf8("二维码"), TextEncoding::Ansi, "GBK", Hex("b6feceacc2eb")},
-        {emoji, TextEncoding::Ansi, "GBK", "?"},  // not in the code page
-        {loneHigh, TextEncoding::Ansi, "GBK", "?a"},
-        {QString::fromUtf8("aé€b"), TextEncoding::Ansi, "ISO-8859-1",
-         Hex("61e93f62")},  // no euro sign in Latin-1
-        {QString::fromUtf8("漢字"), TextEncoding::Ansi, "SHIFT_JIS", Hex("8abf8e9a")},
-        {QString(QChar(0)) + "x", TextEncoding::Ansi, "GBK", Hex("0078")},
-        {"", TextEncoding::Ansi, "GBK", ""},
+        {u"abc", TextEncoding::Utf8, "GBK", "616263"},
+        {u"二", TextEncoding::Utf8, "GBK", "e4ba8c"},
+        {kEmoji, TextEncoding::Utf8, "GBK", "f09f9880"},     // a surrogate pair: four bytes
+        {kLoneHigh, TextEncoding::Utf8, "GBK", "efbfbd61"},  // U+FFFD for a lone surrogate
+        {u"二维码", TextEncoding::Ansi, "GBK", "b6feceacc2eb"},
+        {kEmoji, TextEncoding::Ansi, "GBK", "3f"},  // not in the code page: "?"
+        {kLoneHigh, TextEncoding::Ansi, "GBK", "3f61"},
+        {u"aé€b", TextEncoding::Ansi, "ISO-8859-1", "61e93f62"},  // no euro sign in Latin-1
+        {u"漢字", TextEncoding::Ansi, "SHIFT_JIS", "8abf8e9a"},
+        {std::u16string(1, u'\0') + u"x", TextEncoding::Ansi, "GBK", "0078"},
+        {u"", TextEncoding::Ansi, "GBK", ""},
     };
-    for (const Case& c : cases) {
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        const Case& c = cases[k];
         const auto bytes = qrdesk::TextToBytes(c.text, c.encoding, c.codePage);
-        ASSERT_TRUE(bytes) << c.text.toStdString();
-        EXPECT_EQ(bytes->toHex().toStdString(), c.expected.toHex().toStdString())
-            << c.text.toStdString() << " " << c.codePage;
+        ASSERT_TRUE(bytes) << k;
+        EXPECT_EQ(*bytes, HexBytes(c.hex)) << k << " " << c.codePage;
     }
 }
 
 TEST(TextBytes, UnknownCodePageIsAnError) {
-    QString error;
-    EXPECT_FALSE(qrdesk::TextToBytes("abc", TextEncoding::Ansi, "NO-SUCH-PAGE", &error));
-    EXPECT_TRUE(error.contains("NO-SUCH-PAGE"));
+    std::string error;
+    EXPECT_FALSE(qrdesk::TextToBytes(u"abc", TextEncoding::Ansi, "NO-SUCH-PAGE", &error));
+    EXPECT_NE(error.find("NO-SUCH-PAGE"), std::string::npos) << error;
     EXPECT_FALSE(qrdesk::IsCodePageSupported("NO-SUCH-PAGE"));
     EXPECT_TRUE(qrdesk::IsCodePageSupported("GBK"));
 }
@@ -65,20 +58,20 @@ TEST(TextBytes, UnknownCodePageIsAnError) {
 // surrogate pair at any position.
 TEST(TextBytes, LongMixedTextKeepsEveryCharacter) {
     struct Piece {
-        QString text;
-        QByteArray gbk;
+        std::u16string text;
+        std::string gbk;
     };
     const Piece pieces[] = {
-        {"a", "a"},
-        {QString::fromUtf8("码"), Hex("c2eb")},
-        {QString::fromUtf8("ก"), "?"},            // Thai: not in GBK
-        {QString::fromUcs4(U"\U0001F600"), "?"},  // a surrogate pair
-        {QString(QChar(0xDC00)), "?"},            // a lone surrogate
-        {QString(QChar(0)), QByteArray(1, '\0')},
+        {u"a", "a"},
+        {u"码", HexBytes("c2eb")},
+        {u"ก", "?"},                // Thai: not in GBK
+        {kEmoji, "?"},              // a surrogate pair
+        {{char16_t(0xDC00)}, "?"},  // a lone surrogate
+        {std::u16string(1, u'\0'), std::string(1, '\0')},
     };
     for (int stride = 1; stride <= 7; ++stride) {
-        QString text;
-        QByteArray expected;
+        std::u16string text;
+        std::string expected;
         for (int i = 0; i < 3000; ++i) {
             const Piece& p = pieces[(i * stride + i / 5) % std::size(pieces)];
             text += p.text;
@@ -105,82 +98,40 @@ TEST(TextBytes, KanjiOnlyForShiftJisAnsiText) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(qrdesk::KanjiAllowed(c.encoding, c.codePage), c.kanji) << c.codePage;
-    EXPECT_EQ(qrdesk::EncodingFromIndex(1), TextEncoding::Utf8);
-    EXPECT_EQ(qrdesk::EncodingFromIndex(0), TextEncoding::Ansi);
-    EXPECT_EQ(qrdesk::EncodingFromIndex(-1), TextEncoding::Ansi);
 }
 
-TEST(SymbolImage, OptionsFollowTheListIndexes) {
-    const auto automatic = qrdesk::OptionsFromIndexes(0, 0, 0);
-    EXPECT_EQ(automatic.version, 0);
-    EXPECT_EQ(automatic.level, 1);
-    EXPECT_EQ(automatic.mask, -1);
-    const auto fixed = qrdesk::OptionsFromIndexes(40, 3, 8);
-    EXPECT_EQ(fixed.version, 40);
-    EXPECT_EQ(fixed.level, 4);
-    EXPECT_EQ(fixed.mask, 7);
-}
-
-TEST(SymbolImage, StretchReplicatesPixels) {
-    QImage source(2, 2, QImage::Format_RGB32);
-    source.setPixel(0, 0, 0xFF000000);
-    source.setPixel(1, 0, 0xFFFFFFFF);
-    source.setPixel(0, 1, 0xFFFFFFFF);
-    source.setPixel(1, 1, 0xFF000000);
-    const QImage big = qrdesk::StretchImage(source, 5, 4);
-    ASSERT_EQ(big.size(), QSize(5, 4));
-    // Columns 0..2 come from source column 0 (x * 2 / 5), rows 0..1 from row 0.
-    const char* expected[] = {"###..", "###..", "...##", "...##"};
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 5; ++x)
-            EXPECT_EQ(qGray(big.pixel(x, y)) == 0, expected[y][x] == '#') << x << "," << y;
-    EXPECT_TRUE(qrdesk::StretchImage(QImage(), 10, 10).isNull());
-    EXPECT_TRUE(qrdesk::StretchImage(source, 0, 10).isNull());
-}
-
-TEST(SymbolImage, SavedBmpIs24BitAndDecodes) {
-    clsQRCode encoder;
-    const QByteArray text = "HELLO WORLD";
-    const auto picture =
-        qrdesk::EncodeBytes(encoder, text, qrdesk::OptionsFromIndexes(1, 1, 0), false);
-    ASSERT_TRUE(picture);
-    const QImage stretched = qrdesk::StretchImage(qrdesk::PictureToImage(*picture), 600, 600);
-    const QByteArray bmp = qrdesk::EncodeImage(stretched, "BMP");
-    ASSERT_GT(bmp.size(), 54);
-    EXPECT_EQ(bmp.left(2), "BM");
-    EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 24);  // bits per pixel
-    EXPECT_EQ(bmp[30], 0);                               // no compression
-
-    QImage reread;
-    ASSERT_TRUE(reread.loadFromData(bmp, "BMP"));
-    ASSERT_EQ(reread.size(), QSize(600, 600));
-    const QImage grey = reread.convertToFormat(QImage::Format_Grayscale8);
-    std::vector<std::uint8_t> lum(600 * 600);
-    for (int y = 0; y < 600; ++y) std::copy_n(grey.constScanLine(y), 600, lum.begin() + y * 600);
-    const auto decoded = DecodeLuminance(lum.data(), 600, 600);
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(decoded->bytes.data()),
-                         static_cast<qsizetype>(decoded->bytes.size())),
-              text);
-}
-
-TEST(SymbolImage, FailedWriteLeavesNoFileAndKeepsTheOldOne) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QString error;
-    EXPECT_FALSE(qrdesk::WriteFileAtomically(dir.filePath("missing/a.bmp"), "x", &error));
-    EXPECT_FALSE(error.isEmpty());
-
-    const QString path = dir.filePath("a b 二维码 😀.bmp");
-    ASSERT_TRUE(qrdesk::WriteFileAtomically(path, "old", &error)) << error.toStdString();
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const bool canStillWrite = QFileInfo(dir.path()).isWritable();  // root ignores modes
-    if (!canStillWrite) {
-        EXPECT_FALSE(qrdesk::WriteFileAtomically(path, "new", &error));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll(), "old");
+// Well-formed UTF-8 as the Unicode standard's table of byte sequences gives it; anything
+// else is refused, not repaired.
+TEST(TextBytes, DecodesOnlyWellFormedUtf8) {
+    struct Case {
+        const char* hex;
+        std::u16string text;  // empty with ok false: refused
+        bool ok;
+    };
+    const Case cases[] = {
+        {"", u"", true},
+        {"41 00 7f", {u'A', u'\0', char16_t(0x7F)}, true},
+        {"c2 80 df bf", {char16_t(0x80), char16_t(0x7FF)}, true},
+        {"e0 a0 80 ed 9f bf ee 80 80 ef bf bf",
+         {char16_t(0x800), char16_t(0xD7FF), char16_t(0xE000), char16_t(0xFFFF)},
+         true},
+        {"f0 9f 98 80 f4 8f bf bf", u"\U0001F600\U0010FFFF", true},
+        {"80", u"", false},           // a continuation byte alone
+        {"c0 af", u"", false},        // an overlong "/"
+        {"e0 9f bf", u"", false},     // an overlong U+07FF
+        {"ed a0 80", u"", false},     // a surrogate, U+D800
+        {"f4 90 80 80", u"", false},  // above U+10FFFF
+        {"f5 80 80 80", u"", false},
+        {"e4 ba", u"", false},     // cut off at the end
+        {"e4 41 8c", u"", false},  // a sequence broken by another character
+    };
+    for (const Case& c : cases) {
+        const auto text = qrdesk::DecodeUtf8(HexBytes(c.hex));
+        ASSERT_EQ(text.has_value(), c.ok) << c.hex;
+        if (c.ok) {
+            EXPECT_TRUE(*text == c.text) << c.hex;
+        }
     }
-    QFile::setPermissions(dir.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
+
+}  // namespace

@@ -1,9 +1,6 @@
 // What a new user may throw at the window: a huge paste, text at a symbol's capacity and one
 // byte past it, awkward characters, and save paths that are odd, too long or unwritable.
 
-#include <sys/mount.h>
-#include <unistd.h>
-
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +9,10 @@
 #include <iostream>
 
 #include "WindowFixture.h"
+#include "support/qt/AwkwardTexts.h"
+#include "support/qt/Capacities.h"
+#include "support/qt/Hex.h"
+#include "support/qt/ScratchDisk.h"
 
 namespace {
 
@@ -64,106 +65,47 @@ TEST_F(BadInputTest, MillionCharacterPasteIsRefusedPromptlyAndKept) {
         messages.clear();
         PasteAndGenerate("after");
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(DecodeImage(Picture1()->Picture()), QByteArray("after"));
+        EXPECT_EQ(DecodedBytes(DecodeImage(Picture1()->Picture())), QByteArray("after"));
     }
 }
 
-// Capacities of ISO/IEC 18004 (data characters per version and level): exactly at the
-// capacity the symbol is made, one byte more does not fit that version.
+// Exactly at a capacity the symbol is made, one byte more does not fit that version.
 TEST_F(BadInputTest, TextAtCapacityFitsAndOneBytePastDoesNot) {
-    struct Case {
-        const char* name;
-        int versionIndex, levelIndex;  // list indexes: 0 automatic; 0 L .. 3 H
-        QString text;
-        int encodingIndex;
-        const char* codePage;
-        int version;  // the symbol's version, 0 for "too long"
-    };
-    const QString chinese5 = QString::fromUtf8("二维码二维");  // 15 UTF-8 bytes
-    const QString kanji = QString::fromUtf8("漢");
-    const Case cases[] = {
-        {"1-L numeric 41", 1, 0, QString(41, '7'), 1, "GBK", 1},
-        {"1-L numeric 42", 1, 0, QString(42, '7'), 1, "GBK", 0},
-        {"1-H alphanumeric 10", 1, 3, "HELLO WORL", 1, "GBK", 1},
-        {"1-H alphanumeric 11", 1, 3, "HELLO WORLD", 1, "GBK", 0},
-        {"1-L 17 UTF-8 bytes", 1, 0, chinese5 + "ab", 1, "GBK", 1},
-        {"1-L 18 UTF-8 bytes", 1, 0, chinese5 + "abc", 1, "GBK", 0},
-        {"1-L 17 GBK bytes", 1, 0, chinese5 + chinese5.left(3) + "a", 0, "GBK", 1},
-        {"1-L 18 GBK bytes", 1, 0, chinese5 + chinese5.left(3) + "ab", 0, "GBK", 0},
-        {"1-L 10 Kanji", 1, 0, kanji.repeated(10), 0, "SHIFT_JIS", 1},
-        {"1-L 11 Kanji", 1, 0, kanji.repeated(11), 0, "SHIFT_JIS", 0},
-        {"10-M byte 213", 10, 1, QString(213, 'b'), 1, "GBK", 10},
-        {"10-M byte 214", 10, 1, QString(214, 'b'), 1, "GBK", 0},
-        {"auto M byte 213", 0, 1, QString(213, 'b'), 1, "GBK", 10},
-        {"auto M byte 214", 0, 1, QString(214, 'b'), 1, "GBK", 11},
-        {"auto L byte 230", 0, 0, QString(230, 'b'), 1, "GBK", 9},   // count class 1-9 ...
-        {"auto L byte 231", 0, 0, QString(231, 'b'), 1, "GBK", 10},  // ... into 10-26
-        {"auto L 11 Kanji", 0, 0, kanji.repeated(11), 0, "SHIFT_JIS", 2},
-        {"auto L numeric 7089", 0, 0, QString(7089, '3'), 1, "GBK", 40},
-        {"auto L numeric 7090", 0, 0, QString(7090, '3'), 1, "GBK", 0},
-        {"auto H byte 1273", 0, 3, QString(1273, 'b'), 1, "GBK", 40},
-        {"auto H byte 1274", 0, 3, QString(1274, 'b'), 1, "GBK", 0},
-    };
-    for (const Case& c : cases) {
+    for (const CapacityCase& c : Capacities()) {
         SCOPED_TRACE(c.name);
         qrdesk::ProgramOptions options;
-        options.ansiCodePage = c.codePage;
+        options.ansiCodePage = c.codePage ? c.codePage : "GBK";
         Open(options);
-        List(0)->setCurrentIndex(c.versionIndex);
-        List(1)->setCurrentIndex(c.levelIndex);
-        List(3)->setCurrentIndex(c.encodingIndex);
+        List(0)->setCurrentIndex(c.version);
+        List(1)->setCurrentIndex(QString("LMQH").indexOf(c.level));
+        List(3)->setCurrentIndex(c.codePage ? 0 : 1);
         PasteAndGenerate(c.text);
-        if (c.version == 0) {
+        if (c.made == 0) {
             EXPECT_EQ(messages, std::vector<QString>{kTooLong});
             EXPECT_TRUE(Image1()->Picture().isNull());
             continue;
         }
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(Image1()->Picture().width(), 4 * c.version + 17 + 8);
-        // GBK: 二 B6FE, 维 CEAC, 码 C2EB.
-        const QByteArray bytes = c.encodingIndex == 1
-                                     ? c.text.toUtf8()
-                                     : QByteArray::fromHex("b6feceacc2ebb6feceacb6feceacc2eb61");
-        if (QString(c.codePage) == "GBK") {
-            EXPECT_EQ(DecodeImage(Image1()->Picture()), bytes);
+        EXPECT_EQ(Image1()->Picture().width(), 4 * c.made + 17 + 8);
+        if (!c.codePage || c.ansiHex) {
+            EXPECT_EQ(
+                DecodedBytes(DecodeImage(Image1()->Picture())),
+                c.codePage ? QByteArray::fromStdString(HexBytes(c.ansiHex)) : c.text.toUtf8());
         }
     }
 }
 
-// Each character as the platform converts it: U+FFFD for a lone surrogate in UTF-8, the
-// default character "?" for what the code page lacks; NUL is a byte like any other.
 TEST_F(BadInputTest, AwkwardCharactersBecomeThePlatformsBytesAndDecode) {
-    struct Case {
-        const char* name;
-        QString text;
-        int encodingIndex;
-        const char* hex;
-    };
-    const QChar nul(0);
-    const QChar high(0xD83D), low(0xDE00);
-    const QString emoji = QString::fromUtf8("😀");
-    const QString coder = QString::fromUtf8("👩‍💻");  // woman, zero-width joiner, laptop
-    const Case cases[] = {
-        {"NUL, UTF-8", QString("a") + nul + "b" + nul, 1, "61006200"},
-        {"NUL, ANSI", QString("a") + nul + "b", 0, "610062"},
-        {"lone high surrogate, UTF-8", QString("x") + high + "y", 1, "78efbfbd79"},
-        {"lone low surrogate, UTF-8", QString(low) + "y", 1, "efbfbd79"},
-        {"reversed pair, UTF-8", QString(low) + high, 1, "efbfbdefbfbd"},
-        {"lone high surrogate, ANSI", QString("x") + high + "y", 0, "783f79"},
-        {"emoji, UTF-8", emoji, 1, "f09f9880"},
-        {"emoji sequence, UTF-8", coder, 1, "f09f91a9e2808df09f92bb"},
-        {"emoji, ANSI", "a" + emoji + "b", 0, "613f62"},
-        {"Thai and Arabic, not in GBK", QString::fromUtf8("ก=ع"), 0, "3f3d3f"},
-        {"Chinese, in GBK", QString::fromUtf8("码"), 0, "c2eb"},
-    };
-    for (const Case& c : cases) {
+    for (const AwkwardText& c : AwkwardTexts()) {
         SCOPED_TRACE(c.name);
-        Open({});
-        List(3)->setCurrentIndex(c.encodingIndex);
+        qrdesk::ProgramOptions options;
+        options.ansiCodePage = c.codePage ? c.codePage : "GBK";
+        Open(options);
+        List(3)->setCurrentIndex(c.codePage ? 0 : 1);
         PasteAndGenerate(c.text);
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(Text1()->toPlainText(), c.text);  // the box keeps what was pasted
-        EXPECT_EQ(DecodeImage(Picture1()->Picture()), QByteArray::fromHex(c.hex));
+        EXPECT_EQ(DecodedBytes(DecodeImage(Picture1()->Picture())).toHex(), c.hex);
     }
 }
 
@@ -177,7 +119,7 @@ TEST_F(BadInputTest, SavesToOddPathsOrSaysWhyNot) {
     const QString folder300 = QString(120, 'd');
     const QString name300 = QString(300 - base.size() - folder300.size() - 1 - 4, 'n');
     ASSERT_GT(name300.size(), 0);
-    WriteFile(base + "afile", "x");
+    ASSERT_TRUE(WriteFile(base + "afile", "x"));
     struct Case {
         const char* name;
         QString folder;   // made before saving, relative to base
@@ -221,7 +163,7 @@ TEST_F(BadInputTest, SavesToOddPathsOrSaysWhyNot) {
         ASSERT_TRUE(bmp.startsWith("BM")) << (base + c.written).size();
         QImage image;
         ASSERT_TRUE(image.loadFromData(bmp, "BMP"));
-        EXPECT_EQ(DecodeImage(image), QByteArray("odd paths"));
+        EXPECT_EQ(DecodedBytes(DecodeImage(image)), QByteArray("odd paths"));
         // No temporary file left beside it.
         EXPECT_EQ(Entries(QFileInfo(base + c.written).path()).size(), 1);
     }
@@ -230,42 +172,14 @@ TEST_F(BadInputTest, SavesToOddPathsOrSaysWhyNot) {
 // A folder that cannot be written: as root the permission bits do not stop a write, so a
 // small tmpfs remounted read-only stands in; other users get a folder without write
 // permission.
-class ReadOnlyFolder {
-  public:
-    explicit ReadOnlyFolder(const QString& folder) : folder_(folder.toStdString()) {
-        if (geteuid() != 0) return;
-        mounted_ = mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=1m,mode=0755") == 0;
-    }
-    // Makes it read-only after its contents are in place; false when that is impossible.
-    bool Seal() {
-        if (geteuid() != 0)
-            return QFile::setPermissions(QString::fromStdString(folder_),
-                                         QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        return mounted_ && mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY,
-                                 "size=1m,mode=0755") == 0;
-    }
-    ~ReadOnlyFolder() {
-        if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
-        QFile::setPermissions(QString::fromStdString(folder_), QFileDevice::ReadOwner |
-                                                                   QFileDevice::WriteOwner |
-                                                                   QFileDevice::ExeOwner);
-    }
-    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
-    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
-
-  private:
-    std::string folder_;
-    bool mounted_ = false;
-};
-
 TEST_F(BadInputTest, ReadOnlyFolderKeepsTheExistingFileAndTells) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString folder = dir.filePath("ro");
     ASSERT_TRUE(QDir().mkpath(folder));
-    ReadOnlyFolder readOnly(folder);
-    WriteFile(folder + "/keep.bmp", "old contents");
-    if (!readOnly.Seal()) GTEST_SKIP() << "cannot make a read-only folder here";
+    ScratchDisk disk(folder, "size=1m,mode=0755");
+    ASSERT_TRUE(WriteFile(folder + "/keep.bmp", "old contents"));
+    if (!disk.MakeReadOnly()) GTEST_SKIP() << "cannot make a read-only folder here";
     Generate("abc");
     for (const char* chosen : {"keep", "keep.bmp", "new"}) {
         SCOPED_TRACE(chosen);

@@ -1,5 +1,6 @@
 // The real modal windows: the save dialog and the message boxes, answered by a timer.
 
+#include <gtest/gtest-spi.h>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -42,7 +43,7 @@ TEST(Dialogbox, SaveDialogShowsItsArgumentsAndReturnsThePath) {
     };
     for (const Case& c : cases) {
         bool seen = false;
-        OnNextModal([&](QWidget* modal) {
+        const auto watch = OnNextModal([&](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             ASSERT_TRUE(dialog);
             seen = true;
@@ -80,7 +81,7 @@ TEST(Dialogbox, MessageBoxesHaveTheTitleAndNoIcon) {
                           {true, QMessageBox::Yes, true},
                           {true, QMessageBox::No, false}};
     for (const Case& c : cases) {
-        OnNextModal([&](QWidget* modal) {
+        const auto watch = OnNextModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             ASSERT_TRUE(box);
             EXPECT_EQ(box->windowTitle(), "qrdesk");
@@ -105,7 +106,7 @@ TEST(Dialogbox, WindowUsesTheRealMessageBoxUnlessReplaced) {
     qrdesk::Form1 window(options);
     window.show();
     QString text;
-    OnNextModal([&](QWidget* modal) {
+    const auto watch = OnNextModal([&](QWidget* modal) {
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             text = box->text();
             box->accept();
@@ -113,6 +114,30 @@ TEST(Dialogbox, WindowUsesTheRealMessageBoxUnlessReplaced) {
     });
     QTest::mouseClick(window.findChild<QPushButton*>("Command2"), Qt::LeftButton);
     EXPECT_EQ(text, kNothingToSave);
+}
+
+// The watch itself: a dialog that never comes, or one that nobody answers, fails the test at
+// the deadline instead of leaving it hanging.
+TEST(Dialogbox, ModalWatchFailsInsteadOfHanging) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            const auto watch = OnNextModal([](QWidget*) {}, 200);
+            QTest::qWait(400);
+        },
+        "no modal window opened within 200 ms");
+    EXPECT_NONFATAL_FAILURE({ const auto watch = OnNextModal([](QWidget*) {}, 200); },
+                            "no modal window opened");
+    QString first;
+    EXPECT_NONFATAL_FAILURE(
+        {
+            const auto watch = OnNextModal(
+                [&](QWidget* modal) { first = qobject_cast<QMessageBox*>(modal)->text(); }, 300);
+            Dialogbox::MessageBox(nullptr, "answered");
+            Dialogbox::MessageBox(nullptr, "left open");  // closed at the deadline
+        },
+        "a modal window was still open after 300 ms");
+    EXPECT_EQ(first, "answered");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
 // The save command: refusals, the dialog's arguments, naming, overwriting, the file written,
 // and failed writes.
 
-#include <sys/mount.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "WindowFixture.h"
+#include "support/qt/ScratchDisk.h"
 
 namespace {
 
@@ -94,7 +92,7 @@ TEST_F(SaveTest, WritesA24BitBmpOfTheDisplaySizeThatDecodes) {
         EXPECT_EQ(image.size(), QSize(c.edge, c.edge));
         EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
                   Picture1()->Picture().convertToFormat(QImage::Format_RGB32));
-        EXPECT_EQ(DecodeImage(image), text.toUtf8());
+        EXPECT_EQ(DecodedBytes(DecodeImage(image)), text.toUtf8());
     }
     // The size in force at generation counts, not a later choice.
     QTest::mouseClick(SizeOption(2), Qt::LeftButton);
@@ -121,7 +119,7 @@ TEST_F(SaveTest, AsksBeforeReplacingAFileTheDialogDidNotAskAbout) {
         for (const Case& c : cases) {
             QDir(dir.path()).removeRecursively();
             ASSERT_TRUE(QDir().mkpath(dir.path()));
-            WriteFile(Path(c.existing), "old");
+            ASSERT_TRUE(WriteFile(Path(c.existing), "old"));
             questions.clear();
             answerYes = yes;
             dialogAnswer = Path(c.chosen);
@@ -156,31 +154,13 @@ TEST_F(SaveTest, FailedWriteIsReportedWithPathAndReason) {
     EXPECT_TRUE(Entries(dir.path()).isEmpty());
 }
 
-// A 64 KiB tmpfs cannot hold a 600 x 600 bitmap (about 1 MiB).
-class FullDisk {
-  public:
-    explicit FullDisk(const QString& folder) : folder_(folder.toStdString()) {
-        mounted_ = geteuid() == 0 &&
-                   mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=64k,mode=0700") == 0;
-    }
-    ~FullDisk() {
-        if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
-    }
-    FullDisk(const FullDisk&) = delete;
-    FullDisk& operator=(const FullDisk&) = delete;
-    bool mounted() const { return mounted_; }
-
-  private:
-    std::string folder_;
-    bool mounted_ = false;
-};
-
 TEST_F(SaveTest, FullDiskKeepsTheExistingFileAndLeavesNoPartialOne) {
     ASSERT_TRUE(QDir().mkpath(Path("small")));
-    FullDisk disk(Path("small"));
-    if (!disk.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    // 64 KiB cannot hold a 600 x 600 bitmap (about 1 MiB).
+    ScratchDisk disk(Path("small"), "size=64k,mode=0700");
+    if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
     const QByteArray old(40000, 'o');
-    WriteFile(Path("small/keep.bmp"), old);
+    ASSERT_TRUE(WriteFile(Path("small/keep.bmp"), old));
     Generate("abc");
     for (const char* chosen : {"small/keep", "small/keep.bmp", "small/new.bmp"}) {
         messages.clear();

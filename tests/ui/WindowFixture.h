@@ -6,8 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,20 +14,13 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <vector>
 
-#include "support/ZxingDecode.h"
+#include "support/qt/Files.h"
+#include "support/qt/ImageDecode.h"
+#include "support/qt/QtPrinters.h"
 #include "ui/Controls.h"
 #include "ui/Form1.h"
-
-// Readable test output for Qt strings.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
-    *out << bytes.toHex().toStdString();
-}
 
 inline const QString kPrompt = QString::fromUtf8("请在此输入文本信息！");
 inline const QString kNoText = QString::fromUtf8("您未输入文本信息！");
@@ -97,51 +89,67 @@ class WindowTest : public ::testing::Test {
     bool answerYes = true;
 };
 
-// The bytes zxing-cpp reads from an image (any scale of a pure symbol); empty when none.
-// Files the save tests read, prepare and list.
-inline QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+// Types text into widget key by key, a line break as the Return key.
+inline void TypeKeys(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        if (c == '\n')
+            QTest::keyClick(widget, Qt::Key_Return);
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
-inline void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-inline QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
-
-inline QByteArray DecodeImage(const QImage& image) {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    std::vector<std::uint8_t> lum(static_cast<std::size_t>(grey.width()) * grey.height());
-    for (int y = 0; y < grey.height(); ++y)
-        std::copy_n(grey.constScanLine(y), grey.width(), lum.begin() + y * grey.width());
-    const auto decoded = DecodeLuminance(lum.data(), grey.width(), grey.height());
-    if (!decoded) return {};
-    return QByteArray(reinterpret_cast<const char*>(decoded->bytes.data()),
-                      static_cast<qsizetype>(decoded->bytes.size()));
-}
-
-// Calls act on the next modal window that opens (a watchdog closes it afterwards in any case),
-// so that a test that opens a real dialog cannot hang.
-inline void OnNextModal(std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, act] {
+// Closes every modal window that is open, the innermost first.
+inline void CloseModals() {
+    for (int k = 0; k < 10; ++k) {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            if (++*tries > 500) timer->deleteLater();  // 5 s: no modal window came
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        act(modal);
-        if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
+        if (!modal) return;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->done(QDialog::Rejected);
-    });
-    timer->start(10);
+        else
+            modal->close();
+    }
+}
+
+// Answers the next modal window that opens with act, then closes it if act left it open, so
+// that a test that opens a real dialog cannot hang. Keep the watch for as long as the dialog
+// may come: a test fails when none came before the watch ends or its deadline passes, and
+// when a modal window is still open at the deadline (which closes it).
+class [[nodiscard]] ModalWatch {
+  public:
+    ModalWatch(std::function<void(QWidget*)> act, int deadlineMs) {
+        clock_.start();
+        QObject::connect(&timer_, &QTimer::timeout, [this, act, deadlineMs] {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && !acted_) {
+                acted_ = true;
+                act(modal);
+                if (QApplication::activeModalWidget() == modal) CloseModals();
+                return;
+            }
+            if (clock_.elapsed() < deadlineMs) return;
+            timer_.stop();
+            if (QApplication::activeModalWidget()) {
+                CloseModals();
+                ADD_FAILURE() << "a modal window was still open after " << deadlineMs
+                              << " ms; closed it";
+            } else if (!acted_) {
+                ADD_FAILURE() << "no modal window opened within " << deadlineMs << " ms";
+            }
+        });
+        timer_.start(10);
+    }
+    ~ModalWatch() {
+        if (timer_.isActive() && !acted_) ADD_FAILURE() << "no modal window opened";
+    }
+    ModalWatch(const ModalWatch&) = delete;
+    ModalWatch& operator=(const ModalWatch&) = delete;
+
+  private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    bool acted_ = false;
+};
+
+inline ModalWatch OnNextModal(std::function<void(QWidget*)> act, int deadlineMs = 5000) {
+    return ModalWatch(std::move(act), deadlineMs);
 }

@@ -1,0 +1,32 @@
+#include "support/qt/CliProcess.h"
+
+#include <unistd.h>
+
+#include <QProcess>
+
+CliRun RunCliProcess(const QStringList& args, const QString& dir, const CliProcess& how) {
+    const QString cli = QStringLiteral(QRDESK_CLI_PATH);
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    if (!how.inputFile.isEmpty()) process.setStandardInputFile(how.inputFile);
+    if (how.unprivileged && geteuid() == 0)
+        process.start("setpriv",
+                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", cli} + args);
+    else
+        process.start(cli, args);
+    CliRun run;
+    if (!process.waitForStarted(10000)) return run;
+    if (how.inputFile.isEmpty()) {
+        process.write(how.input);
+        process.closeWriteChannel();
+    }
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return run;
+}
