@@ -421,7 +421,7 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
         }
         if (tooLong) {
             reporter.Done(sequence++, Reporter::Outcome::Failed, kDoesNotFit,
-                          "line " + std::to_string(number) + ": it has more than " +
+                          "line " + std::to_string(number) + ": the line has more than " +
                               std::to_string(kMaxLineBytes) + " bytes, more than any symbol holds");
             return;
         }

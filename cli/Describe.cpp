@@ -33,6 +33,12 @@ std::string JsonString(std::string_view text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
         } else if (u < 0x20) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", u);

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/TestSupport.h"
+#include "support/Bytes.h"
 
 // "e4ba8c" or "E4 BA 8C" -> the three bytes.
 inline std::string HexBytes(std::string_view hex) {

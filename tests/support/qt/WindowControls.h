@@ -43,7 +43,7 @@ inline const std::vector<WindowControl>& WindowControls() {
              {112, 40, 89, 21},
              nullptr,
              "Text encoding",
-             {"ANSI", "UTF-8"},
+             {"ANSI", "UTF-8", "UTF-8 + ECI", "ANSI + ECI"},
              1,
              3},
             // The option buttons are one group: Tab enters it once, the arrows move inside.
