@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -17,6 +18,7 @@
 #include "support/qt/Files.h"
 #include "support/qt/ImageDecode.h"
 #include "support/qt/QtPrinters.h"
+#include "support/qt/ScratchDisk.h"
 
 namespace {
 
@@ -155,6 +157,178 @@ TEST(CliBatch, ThousandsOfLinesOnEveryCore) {
                   "https://example.org/item/" + QByteArray::number(line * 7919));
         EXPECT_EQ(decoded->ecLevel, "Q");
     }
+}
+
+// SIGINT or SIGTERM: no more lines taken, no temporary file left, every file there complete,
+// the summary printed, 128 + the signal as the exit code.
+TEST(CliBatch, SignalsStopItCleanly) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        QTemporaryDir dir;
+        QByteArray lines;
+        for (int i = 1; i <= 200000; ++i) lines += "line " + QByteArray::number(i) + "\n";
+        ASSERT_TRUE(WriteFile(dir.filePath("in.txt"), lines));
+        CliProcess how;
+        how.signal = signal;
+        how.signalAfterMs = 700;
+        const CliRun run =
+            RunCliProcess({"--batch", "in.txt", "--out-dir", "out", "-j", "2"}, dir.path(), how);
+        EXPECT_EQ(run.code, 128 + signal) << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith("qrdesk-cli: interrupted: ")) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1);
+        const QStringList files = Entries(dir.filePath("out"));
+        ASSERT_FALSE(files.isEmpty());
+        EXPECT_LT(files.size(), 200000);
+        EXPECT_TRUE(run.err.contains(QByteArray::number(files.size()) + " written"));
+        for (const QString& name : files) {
+            ASSERT_TRUE(name.startsWith("qr-") && name.endsWith(".bmp")) << name.toStdString();
+            const QString line = name.mid(3, name.size() - 7);
+            EXPECT_EQ(ReadFile(dir.filePath("out/" + name)).size(), 54 + 600 * 600 * 3)
+                << line.toStdString();
+        }
+    }
+    // Waiting for standard input is interrupted too.
+    QTemporaryDir dir;
+    CliProcess how{"one\ntwo\n", {}, false, SIGTERM, 500};
+    const CliRun run = RunCliProcess({"--batch", "-", "--out-dir", "out"}, dir.path(), how);
+    EXPECT_EQ(run.code, 128 + SIGTERM);
+    EXPECT_TRUE(
+        run.err.startsWith("qrdesk-cli: interrupted: 2 written, 0 failed, 0 empty lines "
+                           "skipped, 2 lines in "))
+        << run.err.toStdString();
+}
+
+// A killed run's temporary files are removed by the next run into the folder; other files
+// stay.
+TEST(CliBatch, TemporaryFilesOfAKilledRunAreRemoved) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("out")));
+    const QStringList left = {".qrdesk-999999999-0.tmp", ".qrdesk-999999999-17.tmp"};
+    const QStringList others = {".qrdesk-notes.txt", "mine.tmp", "qr-9.bmp"};
+    for (const QString& name : left + others)
+        ASSERT_TRUE(WriteFile(dir.filePath("out/" + name), QByteArray(1000, 'x')));
+    ASSERT_TRUE(WriteFile(dir.filePath("in.txt"), "a\n"));
+    const CliRun run = RunCliProcess({"--batch", "in.txt", "--out-dir", "out"}, dir.path());
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(Entries(dir.filePath("out")),
+              (QStringList{".qrdesk-notes.txt", "mine.tmp", "qr-1.bmp", "qr-9.bmp"}));
+}
+
+// The first "no space" stops the batch with one message, not one per line.
+TEST(CliBatch, FullDiskStopsTheBatch) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(out));
+    ScratchDisk disk(out, "size=2m");
+    if (!disk.Mounted()) GTEST_SKIP() << "no tmpfs here (needs root)";
+    QByteArray lines;
+    for (int i = 1; i <= 500; ++i) lines += "line " + QByteArray::number(i) + "\n";
+    ASSERT_TRUE(WriteFile(dir.filePath("in.txt"), lines));
+    const CliRun run =
+        RunCliProcess({"--batch", "in.txt", "--out-dir", "out", "-j", "2"}, dir.path());
+    EXPECT_EQ(run.code, 3);
+    EXPECT_EQ(run.err.count("No space left on device; the batch stops"), 1)
+        << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 2) << run.err.toStdString();  // that, and the summary
+    for (const QString& name : Entries(out)) {
+        EXPECT_FALSE(name.endsWith(".tmp")) << name.toStdString();
+        EXPECT_EQ(ReadFile(out + "/" + name).size(), 54 + 600 * 600 * 3) << name.toStdString();
+    }
+}
+
+// CSV records name their files: RFC 4180 quoting, an optional header, the type from each
+// name's extension; bad records fail on their own, in line order.
+TEST(CliBatch, CsvRecordsNameTheirFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.filePath("in.csv"),
+                          "name,text\r\n"
+                          "plain.png,plain text\r\n"
+                          "\"with, comma.bmp\",\"say \"\"hi\"\", twice\"\r\n"
+                          "lines.svg,\"one\ntwo\"\n"
+                          ",no name\n"
+                          "sub/dir.png,path\n"
+                          "three.png,a,b\n"
+                          "odd.gif,unknown type\n"
+                          "bad\"quote.png,x\n"
+                          "\n"
+                          "empty.png,\n"));
+    CliRun run = RunCliProcess(
+        {"--batch", "in.csv", "--batch-format", "csv", "--out-dir", "out", "-j", "2"}, dir.path());
+    EXPECT_EQ(run.code, 2) << run.err.toStdString();
+    const QList<QByteArray> err = run.err.split('\n');
+    EXPECT_EQ(
+        err.mid(0, 5),
+        (QList<QByteArray>{
+            "qrdesk-cli: line 4: the record has no file name",
+            "qrdesk-cli: line 5: \"sub/dir.png\" is not a plain file name",
+            "qrdesk-cli: line 6: a record has two fields, name and text",
+            "qrdesk-cli: line 7: \"odd.gif\" must end in .png, .bmp, .svg or .txt (or give -t)",
+            "qrdesk-cli: line 8: the record is not well-formed CSV"}));
+    EXPECT_TRUE(
+        err[5].startsWith("qrdesk-cli: 3 written, 5 failed, 2 empty lines skipped, 10 lines"))
+        << err[5].toStdString();
+    EXPECT_EQ(DecodedBytes(DecodeFile(ReadFile(dir.filePath("out/plain.png")))), "plain text");
+    EXPECT_EQ(DecodedBytes(DecodeFile(ReadFile(dir.filePath("out/with, comma.bmp")))),
+              "say \"hi\", twice");
+    EXPECT_TRUE(ReadFile(dir.filePath("out/lines.svg")).startsWith("<?xml"));
+    // Again with --skip-existing: the three files are left alone, the bad records fail again.
+    run = RunCliProcess(
+        {"--batch", "in.csv", "--batch-format", "csv", "--out-dir", "out", "--skip-existing"},
+        dir.path());
+    EXPECT_TRUE(
+        run.err.contains("0 written, 5 failed, 2 empty lines skipped, 3 existing files "
+                         "left alone, 10 lines"))
+        << run.err.toStdString();
+}
+
+// Shards: each takes the lines whose number modulo N is K, under the names of the whole
+// batch, so that N runs together write exactly the batch's files.
+TEST(CliBatch, ShardsSplitTheBatchUnderTheSameNames) {
+    QTemporaryDir dir;
+    QByteArray lines;
+    for (int i = 1; i <= 10; ++i) lines += "item " + QByteArray::number(i) + "\n";
+    ASSERT_TRUE(WriteFile(dir.filePath("in.txt"), lines));
+    QStringList all;
+    for (int k = 0; k < 3; ++k) {
+        const CliRun run =
+            RunCliProcess({"--batch", "in.txt", "--out-dir", "out", "--shard",
+                           QStringLiteral("%1/3").arg(k), "--name", "q{line:03}.png"},
+                          dir.path());
+        EXPECT_EQ(run.code, 0) << run.err.toStdString();
+        const int mine = k == 1 ? 4 : 3;  // lines 1, 4, 7, 10 for shard 1
+        EXPECT_TRUE(
+            run.err.startsWith(QStringLiteral("qrdesk-cli: %1 written, 0 failed, 0 empty "
+                                              "lines skipped, %2 for other shards, 10 lines")
+                                   .arg(mine)
+                                   .arg(10 - mine)
+                                   .toUtf8()))
+            << run.err.toStdString();
+    }
+    for (int i = 1; i <= 10; ++i) all << QStringLiteral("q%1.png").arg(i, 3, 10, QChar('0'));
+    EXPECT_EQ(Entries(dir.filePath("out")), all);
+    EXPECT_EQ(DecodedBytes(DecodeFile(ReadFile(dir.filePath("out/q007.png")))), "item 7");
+}
+
+// With several workers the messages still come in line order, and one line is one line.
+TEST(CliBatch, MessagesInLineOrderAndRightPlurals) {
+    QTemporaryDir dir;
+    QByteArray lines;
+    for (int i = 1; i <= 300; ++i)
+        lines += (i % 7 == 0 ? QByteArray(3000, 'z') : "ok " + QByteArray::number(i)) + "\n";
+    ASSERT_TRUE(WriteFile(dir.filePath("in.txt"), lines));
+    CliRun run = RunCliProcess({"--batch", "in.txt", "--out-dir", "out", "-j", "4", "--unscaled"},
+                               dir.path());
+    EXPECT_EQ(run.code, 1);
+    QList<QByteArray> err = run.err.split('\n');
+    ASSERT_EQ(err.size(), 300 / 7 + 2);
+    for (int k = 0; k < 300 / 7; ++k)
+        EXPECT_TRUE(err[k].startsWith("qrdesk-cli: line " + QByteArray::number(7 * (k + 1)) + ": "))
+            << err[k].toStdString();
+    run = RunCliProcess({"--batch", "-", "--out-dir", "one"}, dir.path(), "single\n");
+    EXPECT_TRUE(
+        run.err.startsWith("qrdesk-cli: 1 written, 0 failed, 0 empty lines skipped, 1 line "
+                           "in "))
+        << run.err.toStdString();
 }
 
 }  // namespace

@@ -133,7 +133,7 @@ TEST(CliOptions, WarningsForThinQuietZonesAndPoorContrast) {
         {"-m 0 x", "a quiet zone of 0 modules"},
         {"--foreground FFFFFF --background 000000 x", "lighter than the background"},
         {"--foreground 999999 x", "contrast ratio is below 3:1"},  // 2.8:1
-        {"--foreground 595959 x", nullptr},  // 7.0:1
+        {"--foreground 595959 x", nullptr},                        // 7.0:1
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);

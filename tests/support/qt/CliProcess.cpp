@@ -1,8 +1,10 @@
 #include "support/qt/CliProcess.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <QProcess>
+#include <QThread>
 
 CliRun RunCliProcess(const QStringList& args, const QString& dir, const CliProcess& how) {
     const QString cli = QStringLiteral(QRDESK_CLI_PATH);
@@ -18,7 +20,12 @@ CliRun RunCliProcess(const QStringList& args, const QString& dir, const CliProce
     if (!process.waitForStarted(10000)) return run;
     if (how.inputFile.isEmpty()) {
         process.write(how.input);
-        process.closeWriteChannel();
+        if (how.signal == 0) process.closeWriteChannel();
+    }
+    if (how.signal != 0) {
+        process.waitForBytesWritten(10000);
+        QThread::msleep(static_cast<unsigned long>(how.signalAfterMs));
+        ::kill(static_cast<pid_t>(process.processId()), how.signal);
     }
     if (!process.waitForFinished(120000)) {
         process.kill();

@@ -17,6 +17,9 @@ struct CliProcess {
     // As user nobody through setpriv when this is root (root ignores permission bits);
     // otherwise as this user.
     bool unprivileged = false;
+    // When set: this signal is sent once the process has run for signalAfterMs.
+    int signal = 0;
+    int signalAfterMs = 0;
 };
 
 // Runs qrdesk-cli with args in folder dir, within two minutes.
