@@ -493,8 +493,8 @@ std::string VersionText() {
 
 std::string HelpText() {
     return R"(Usage: qrdesk-cli [OPTIONS] TEXT
-       qrdesk-cli [OPTIONS] [-r FILE]              (the text from FILE or standard input)
-       qrdesk-cli [OPTIONS] --batch FILE --out-dir DIR
+  or:  qrdesk-cli [OPTIONS] [-r FILE]       (the text from FILE or standard input)
+  or:  qrdesk-cli [OPTIONS] --batch FILE --out-dir DIR
 
 Writes the QR Code symbol of TEXT as an image file or as text for a terminal. Without
 --scale the picture is the one the qrdesk window saves for the same text and options.
@@ -511,8 +511,8 @@ Output:
   -t, --type TYPE           png, bmp, svg, or text for a terminal: utf8 (half blocks, light
                             on dark), ansi (colours), ascii; default from the file's
                             extension (.png .bmp .svg .txt), PNG for standard output, a FIFO
-                            or a device; the
-                            text types go to standard output unless -o names a file
+                            or a device; the text types go to standard output unless -o
+                            names a file
   -s, --scale N             whole pixels per module: the picture is (modules + 2 x margin)
                             x N pixels, every module alike
       --size PIXELS         side of the picture, stretched without smoothing (default 600

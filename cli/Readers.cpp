@@ -7,7 +7,7 @@
 #include <mutex>
 
 #ifndef QRDESK_READBACK_DIR
-#define QRDESK_READBACK_DIR ""
+#define QRDESK_READBACK_DIR "../lib/qrdesk"
 #endif
 
 namespace qrdesk::cli {
@@ -31,9 +31,9 @@ const ReadBackModule* LoadReadBack(std::string* error) {
     static std::string failure;
     std::call_once(once, [] {
         const std::string folder = ProgramFolder();
-        const std::string candidates[] = {folder + "/" + kModuleName,
-                                          folder + "/../lib/qrdesk/" + kModuleName,
-                                          std::string(QRDESK_READBACK_DIR) + "/" + kModuleName};
+        const std::string candidates[] = {
+            folder + "/" + kModuleName,  // the build tree
+            folder + "/" + QRDESK_READBACK_DIR + "/" + kModuleName};
         for (const std::string& path : candidates) {
             void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
             if (handle == nullptr) {

@@ -6,12 +6,15 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
-    libzxing-dev                                # read-back check (common/), round trips in tests
+    libzxing-dev libzbar-dev                    # the two readers of the read-back check
+    libspng-dev                                 # PNG files (common/)
+    librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
     qt6-base-dev libgl-dev                      # the window and the command line
     qt6-webengine-dev                           # the window's web panel (optional at build time)
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
+    help2man dpkg-dev                           # manual pages and the Debian package
     "$@"
 )
 

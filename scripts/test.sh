@@ -2,9 +2,16 @@
 # Installs what is missing, then configures, builds with warnings as errors and runs every
 # test three ways: a normal build, a short bounded fuzzing run of each fuzz target, and the
 # whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Usage: scripts/test.sh [--quick]   (--quick: the normal build and its tests only)
 # Environment: BUILD_DIR (default build/ci), FUZZ_SECONDS per target (default 60; 0 skips).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+quick=false
+case "${1:-}" in
+    --quick) quick=true ;;
+    "") ;;
+    *) echo "usage: scripts/test.sh [--quick]" >&2; exit 2 ;;
+esac
 
 times=()
 stage_start=$SECONDS
@@ -26,6 +33,8 @@ cmake --build "$build/normal" -j "$jobs"
 stage_end "normal build"
 ctest --test-dir "$build/normal" --output-on-failure -j "$jobs"
 stage_end "normal tests"
+
+if $quick; then exit 0; fi
 
 if [ "${FUZZ_SECONDS:-60}" -gt 0 ]; then
     echo "== fuzzing, ${FUZZ_SECONDS:-60} s per target"

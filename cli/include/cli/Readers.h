@@ -8,9 +8,9 @@
 
 namespace qrdesk::cli {
 
-// The module's functions, loaded on first use from beside the program (the build tree), from
-// ../lib/qrdesk/ beside it, or from the folder it was installed to; nullptr with *error set
-// when it cannot be loaded.
+// The module's functions, loaded on first use from beside the program (the build tree) or
+// from the library folder it was installed to, relative to the program's (so any prefix
+// works); nullptr with *error set when it cannot be loaded.
 const ReadBackModule* LoadReadBack(std::string* error);
 
 }  // namespace qrdesk::cli
