@@ -1,82 +1,12 @@
 #include "cli/Options.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cmath>
 #include <functional>
 
-#ifndef QRDESK_VERSION
-#define QRDESK_VERSION "unknown"
-#endif
+#include "Values.h"
 
 namespace qrdesk::cli {
 namespace {
-
-std::string Quoted(const std::string& value) {
-    return "\"" + value + "\"";
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// A whole decimal number in [low, high], digits only: no blanks, no sign.
-std::optional<int> ParseNumber(const std::string& value, int low, int high) {
-    int number = 0;
-    const char* end = value.data() + value.size();
-    if (value.empty() || !std::isdigit(static_cast<unsigned char>(value[0]))) return std::nullopt;
-    const auto [last, error] = std::from_chars(value.data(), end, number);
-    if (error != std::errc() || last != end || number < low || number > high) return std::nullopt;
-    return number;
-}
-
-// RRGGBB or RRGGBBAA in hexadecimal digits, as 0xAARRGGBB.
-std::optional<std::uint32_t> ParseColour(const std::string& value) {
-    if (value.size() != 6 && value.size() != 8) return std::nullopt;
-    std::uint32_t colour = 0;
-    const auto [last, error] =
-        std::from_chars(value.data(), value.data() + value.size(), colour, 16);
-    if (error != std::errc() || last != value.data() + value.size()) return std::nullopt;
-    return value.size() == 6 ? 0xFF000000u | colour : (colour >> 8) | (colour << 24);
-}
-
-// WCAG relative luminance of an sRGB colour.
-double RelativeLuminance(std::uint32_t colour) {
-    auto channel = [](std::uint32_t c) {
-        const double v = c / 255.0;
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(colour >> 16 & 0xFF) + 0.7152 * channel(colour >> 8 & 0xFF) +
-           0.0722 * channel(colour & 0xFF);
-}
-
-bool EndsWithNoCase(const std::string& text, const char* suffix) {
-    const std::string lower = Lower(text);
-    const std::size_t n = std::char_traits<char>::length(suffix);
-    return lower.size() > n && lower.compare(lower.size() - n, n, suffix) == 0;
-}
-
-// The {line} or {line:0N} field of a batch's file-name template.
-bool HasLineField(const std::string& name) {
-    const std::size_t at = name.find("{line");
-    if (at == std::string::npos) return false;
-    if (name.compare(at, 6, "{line}") == 0) return true;
-    const std::size_t close = name.find('}', at);
-    return close != std::string::npos && name.compare(at, 7, "{line:0") == 0 &&
-           ParseNumber(name.substr(at + 7, close - at - 7), 1, 20).has_value();
-}
-
-// A FIFO, character device or socket (a link to one included): written into like standard
-// output, and like it PNG unless -t says otherwise.
-bool IsStream(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 &&
-           (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode));
-}
 
 struct Option {
     const char* name;  // long form
@@ -86,35 +16,6 @@ struct Option {
 };
 
 }  // namespace
-
-std::optional<OutputType> TypeFromName(const std::string& name) {
-    if (EndsWithNoCase(name, ".png")) return OutputType::Png;
-    if (EndsWithNoCase(name, ".bmp")) return OutputType::Bmp;
-    if (EndsWithNoCase(name, ".svg")) return OutputType::Svg;
-    if (EndsWithNoCase(name, ".txt")) return OutputType::Utf8;
-    return std::nullopt;
-}
-
-const char* TypeName(OutputType type) {
-    switch (type) {
-        case OutputType::Png:
-            return "PNG";
-        case OutputType::Bmp:
-            return "BMP";
-        case OutputType::Svg:
-            return "SVG";
-        case OutputType::Utf8:
-            return "UTF-8 text";
-        case OutputType::Ansi:
-            return "ANSI text";
-        default:
-            return "ASCII text";
-    }
-}
-
-bool IsTerminalType(OutputType type) {
-    return type == OutputType::Utf8 || type == OutputType::Ansi || type == OutputType::Ascii;
-}
 
 ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTerminal) {
     CliOptions o;
@@ -485,86 +386,6 @@ std::int32_t ResolveEci(const CliOptions& options, std::string_view bytes) {
         default:
             return 0;
     }
-}
-
-std::string VersionText() {
-    return std::string("qrdesk-cli ") + QRDESK_VERSION;
-}
-
-std::string HelpText() {
-    return R"(Usage: qrdesk-cli [OPTIONS] TEXT
-  or:  qrdesk-cli [OPTIONS] [-r FILE]       (the text from FILE or standard input)
-  or:  qrdesk-cli [OPTIONS] --batch FILE --out-dir DIR
-
-Writes the QR Code symbol of TEXT as an image file or as text for a terminal. Without
---scale the picture is the one the qrdesk window saves for the same text and options.
-
-Text: TEXT, FILE and standard input are read as UTF-8 (a file and standard input whole,
-including a final line break; a leading byte-order mark is dropped) and converted to the
-chosen encoding; input that is not valid UTF-8 is refused. Without TEXT or -r the text is
-read from standard input when it is not a terminal.
-
-Output:
-  -o, --output FILE         the file (default qrcode.bmp), - for standard output. A file is
-                            replaced atomically; a FIFO, device or socket is written into;
-                            a symbolic link's target is replaced, the link stays
-  -t, --type TYPE           png, bmp, svg, or text for a terminal: utf8 (half blocks, light
-                            on dark), ansi (colours), ascii; default from the file's
-                            extension (.png .bmp .svg .txt), PNG for standard output, a FIFO
-                            or a device; the text types go to standard output unless -o
-                            names a file
-  -s, --scale N             whole pixels per module: the picture is (modules + 2 x margin)
-                            x N pixels, every module alike
-      --size PIXELS         side of the picture, stretched without smoothing (default 600
-                            without --scale; the window offers 200, 400, 600); 29 to 10000;
-                            for SVG the width and height it asks for
-      --unscaled            one pixel per module (--scale 1)
-  -m, --margin N            the quiet zone in modules (default 4; less may not scan)
-      --dpi N               the resolution written into PNG (pHYs) and BMP files
-      --foreground RRGGBB[AA], --background RRGGBB[AA]
-                            colours in hex (default 000000 and FFFFFF)
-
-Symbol:
-  -v, --symbol-version auto|1..40   (default auto: the smallest that holds the text)
-  -l, --level L|M|Q|H       error-correction level (default M)
-      --mask auto|0..7      mask pattern (default auto, which is pattern 0 as in the window)
-      --encoding utf-8|ansi bytes the symbol carries (default utf-8)
-      --ansi-codepage NAME  code page for --encoding ansi (default GBK), any iconv name;
-                            characters it lacks become "?"; Kanji mode only for Shift JIS
-      --eci auto|off|N      an ECI header naming the character set (default off): auto
-                            writes 26 (UTF-8) or the code page's designator for text that
-                            is not plain ASCII; some shop scanners print the header as text
-      --info [json]         print version, level, mask, segments and bits used of the
-                            capacity (data bits without the terminator), then what zxing-cpp
-                            and zbar read from the written picture; json: one JSON object;
-                            to standard error when the image goes to standard output
-
-Batch (one symbol per line or CSV record of FILE, - for standard input):
-      --batch FILE          the texts; empty lines are skipped and counted; a final \r is
-                            dropped
-      --batch-format lines|csv
-                            csv: records "name,text" (RFC 4180 quoting), the file names from
-                            the data; a first record "name,text" is a header
-      --out-dir DIR         folder for the files (made when missing)
-      --name TEMPLATE       file name with {line}, the line number from 1, or {line:05} for
-                            one padded to 5 digits (default qr-{line}.bmp); its extension or
-                            -t decides the type
-      --force               replace existing files (otherwise such lines fail)
-      --skip-existing       leave existing files alone and go on
-  -j, --jobs N              worker threads (default: one per core)
-      --shard K/N           only the lines whose number modulo N is K (0 <= K < N), under
-                            the same names: N machines or jobs split one batch
-  A progress bar on standard error when it is a terminal, a summary always, and each failed
-  line in line order. SIGINT or SIGTERM stops taking lines, removes the files in flight,
-  prints the summary and exits 130 or 143; the first "no space", read-only or quota error
-  stops the batch.
-
-  -h, --help                this text
-  -V, --version             the program's version
-
-Exit codes: 0 success, 1 the data does not fit, 2 usage error, 3 input or output error.
-A batch with failed lines exits with the highest code among them.
-)";
 }
 
 }  // namespace qrdesk::cli

@@ -31,9 +31,8 @@ const ReadBackModule* LoadReadBack(std::string* error) {
     static std::string failure;
     std::call_once(once, [] {
         const std::string folder = ProgramFolder();
-        const std::string candidates[] = {
-            folder + "/" + kModuleName,  // the build tree
-            folder + "/" + QRDESK_READBACK_DIR + "/" + kModuleName};
+        const std::string candidates[] = {folder + "/" + kModuleName,  // the build tree
+                                          folder + "/" + QRDESK_READBACK_DIR + "/" + kModuleName};
         for (const std::string& path : candidates) {
             void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
             if (handle == nullptr) {

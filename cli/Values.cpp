@@ -1,0 +1,106 @@
+#include "Values.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+#include "cli/Options.h"
+
+namespace qrdesk::cli {
+
+std::string Quoted(const std::string& value) {
+    return "\"" + value + "\"";
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// A whole decimal number in [low, high], digits only: no blanks, no sign.
+std::optional<int> ParseNumber(const std::string& value, int low, int high) {
+    int number = 0;
+    const char* end = value.data() + value.size();
+    if (value.empty() || !std::isdigit(static_cast<unsigned char>(value[0]))) return std::nullopt;
+    const auto [last, error] = std::from_chars(value.data(), end, number);
+    if (error != std::errc() || last != end || number < low || number > high) return std::nullopt;
+    return number;
+}
+
+// RRGGBB or RRGGBBAA in hexadecimal digits, as 0xAARRGGBB.
+std::optional<std::uint32_t> ParseColour(const std::string& value) {
+    if (value.size() != 6 && value.size() != 8) return std::nullopt;
+    std::uint32_t colour = 0;
+    const auto [last, error] =
+        std::from_chars(value.data(), value.data() + value.size(), colour, 16);
+    if (error != std::errc() || last != value.data() + value.size()) return std::nullopt;
+    return value.size() == 6 ? 0xFF000000u | colour : (colour >> 8) | (colour << 24);
+}
+
+// WCAG relative luminance of an sRGB colour.
+double RelativeLuminance(std::uint32_t colour) {
+    auto channel = [](std::uint32_t c) {
+        const double v = c / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour >> 16 & 0xFF) + 0.7152 * channel(colour >> 8 & 0xFF) +
+           0.0722 * channel(colour & 0xFF);
+}
+
+bool EndsWithNoCase(const std::string& text, const char* suffix) {
+    const std::string lower = Lower(text);
+    const std::size_t n = std::char_traits<char>::length(suffix);
+    return lower.size() > n && lower.compare(lower.size() - n, n, suffix) == 0;
+}
+
+// The {line} or {line:0N} field of a batch's file-name template.
+bool HasLineField(const std::string& name) {
+    const std::size_t at = name.find("{line");
+    if (at == std::string::npos) return false;
+    if (name.compare(at, 6, "{line}") == 0) return true;
+    const std::size_t close = name.find('}', at);
+    return close != std::string::npos && name.compare(at, 7, "{line:0") == 0 &&
+           ParseNumber(name.substr(at + 7, close - at - 7), 1, 20).has_value();
+}
+
+// A FIFO, character device or socket (a link to one included): written into like standard
+// output, and like it PNG unless -t says otherwise.
+bool IsStream(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 &&
+           (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode));
+}
+
+std::optional<OutputType> TypeFromName(const std::string& name) {
+    if (EndsWithNoCase(name, ".png")) return OutputType::Png;
+    if (EndsWithNoCase(name, ".bmp")) return OutputType::Bmp;
+    if (EndsWithNoCase(name, ".svg")) return OutputType::Svg;
+    if (EndsWithNoCase(name, ".txt")) return OutputType::Utf8;
+    return std::nullopt;
+}
+
+const char* TypeName(OutputType type) {
+    switch (type) {
+        case OutputType::Png:
+            return "PNG";
+        case OutputType::Bmp:
+            return "BMP";
+        case OutputType::Svg:
+            return "SVG";
+        case OutputType::Utf8:
+            return "UTF-8 text";
+        case OutputType::Ansi:
+            return "ANSI text";
+        default:
+            return "ASCII text";
+    }
+}
+
+bool IsTerminalType(OutputType type) {
+    return type == OutputType::Utf8 || type == OutputType::Ansi || type == OutputType::Ascii;
+}
+
+}  // namespace qrdesk::cli

@@ -1,0 +1,36 @@
+#pragma once
+// How the command line reads option values: one way throughout (keywords in any case, numbers
+// as digits only, colours as hex), and the few checks on them.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace qrdesk::cli {
+
+// The value in double quotes, for messages.
+std::string Quoted(const std::string& value);
+// ASCII letters in lower case: keywords are taken in any case.
+std::string Lower(std::string text);
+
+// A whole decimal number in [low, high], digits only: no blanks, no sign.
+std::optional<int> ParseNumber(const std::string& value, int low, int high);
+
+// RRGGBB or RRGGBBAA in hexadecimal digits, as 0xAARRGGBB.
+std::optional<std::uint32_t> ParseColour(const std::string& value);
+
+// WCAG relative luminance of an sRGB colour (0 black .. 1 white), for the contrast ratio
+// (L1 + 0.05) / (L2 + 0.05).
+double RelativeLuminance(std::uint32_t colour);
+
+// Whether text ends with suffix (lower case), ignoring case, with something before it.
+bool EndsWithNoCase(const std::string& text, const char* suffix);
+
+// Whether a batch's file-name template has its {line} or {line:0N} field.
+bool HasLineField(const std::string& name);
+
+// A FIFO, character device or socket (a link to one included): written into like standard
+// output, and like it PNG unless -t says otherwise.
+bool IsStream(const std::string& path);
+
+}  // namespace qrdesk::cli
