@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace qrdesk {
@@ -167,20 +168,32 @@ std::string EncodeBmp(const Image& image, int dpi) {
 
 std::string EncodePng(const Image& image, int dpi) {
     if (image.Empty()) return {};
+    const std::size_t width = static_cast<std::size_t>(image.width);
+    // Two colours when only indices 0 and 1 occur; a stretched picture repeats its rows, so
+    // only a row unlike the one above is looked at (here and below).
     bool twoColours = true;
-    for (const std::uint8_t p : image.pixels) twoColours = twoColours && p <= 1;
+    for (std::int32_t y = 0; y < image.height && twoColours; ++y) {
+        const std::uint8_t* row = image.pixels.data() + width * y;
+        if (y > 0 && std::memcmp(row, row - width, width) == 0) continue;
+        twoColours = std::all_of(row, row + width, [](std::uint8_t p) { return p <= 1; });
+    }
     const int bitDepth = twoColours ? 1 : 8;
-    const std::size_t rowBytes =
-        twoColours ? (static_cast<std::size_t>(image.width) + 7) / 8 : image.width;
+    const std::size_t rowBytes = twoColours ? (width + 7) / 8 : width;
     std::vector<std::uint8_t> rows(rowBytes * image.height, 0);
+    const std::uint8_t* previous = nullptr;
     for (std::int32_t y = 0; y < image.height; ++y) {
-        const std::uint8_t* in = image.pixels.data() + static_cast<std::size_t>(y) * image.width;
+        const std::uint8_t* in = image.pixels.data() + width * y;
         std::uint8_t* out = rows.data() + rowBytes * y;
-        if (!twoColours) {
-            std::copy_n(in, image.width, out);
+        if (previous && std::memcmp(in, previous, width) == 0) {  // a repeated row
+            std::copy_n(out - rowBytes, rowBytes, out);
             continue;
         }
-        for (std::int32_t x = 0; x < image.width; ++x)
+        previous = in;
+        if (!twoColours) {
+            std::copy_n(in, width, out);
+            continue;
+        }
+        for (std::size_t x = 0; x < width; ++x)
             out[x / 8] |= static_cast<std::uint8_t>(in[x] << (7 - x % 8));
     }
 
@@ -195,6 +208,11 @@ std::string EncodePng(const Image& image, int dpi) {
         ++windowBits;
     spng_set_option(ctx.get(), SPNG_IMG_WINDOW_BITS, windowBits);
     spng_set_option(ctx.get(), SPNG_IMG_MEM_LEVEL, windowBits < 15 ? 4 : 8);
+    // Palette images gain nothing from row filters (the standard's advice too); trying all
+    // five on every row cost most of the writing. Level 3 compresses a symbol to within a
+    // few hundred bytes of level 6 in two thirds of the time.
+    spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING);
+    spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 3);
     spng_ihdr ihdr{};
     ihdr.width = static_cast<std::uint32_t>(image.width);
     ihdr.height = static_cast<std::uint32_t>(image.height);
