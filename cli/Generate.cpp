@@ -71,7 +71,7 @@ SymbolFile MakeSymbolFile(clsQRCode& encoder, std::string_view utf8, const CliOp
     const Symbol symbol = EncodeSymbol(encoder, *bytes, symbolOptions);
     if (!symbol.picture) return Failure(kDoesNotFit, DoesNotFit(encoder, *bytes, symbolOptions));
 
-    Output output = RenderOutput(*symbol.picture, options, type);
+    Output output = RenderOutput(*symbol.picture, options, type, describe);
     if (!output.error.empty()) {
         const bool tooSmall = output.error.find("smaller") != std::string::npos;
         return Failure(tooSmall || options.scale > 0 ? kUsage : kInputOutput, output.error);

@@ -34,6 +34,48 @@ std::string Opacity(std::uint32_t colour) {
     return text;
 }
 
+// The rows of an image stretched to width x height (nearest neighbour, the whole source on the
+// whole target), one at a time, without making the stretched image: an enlarged picture
+// repeats each row several times, and Row says so, so that a writer encodes it once.
+class StretchedRows {
+  public:
+    StretchedRows(const Image& source, std::int32_t width, std::int32_t height)
+        : source_(source),
+          height_(height),
+          column_(static_cast<std::size_t>(width)),
+          row_(static_cast<std::size_t>(width)),
+          identity_(width == source.width) {
+        for (std::int32_t x = 0; x < width; ++x)
+            column_[x] = static_cast<std::int32_t>(std::int64_t{x} * source.width / width);
+    }
+    // Row y of the stretched image; repeated when it is the same source row as row y - 1.
+    const std::uint8_t* Row(std::int32_t y, bool& repeated) {
+        const std::int64_t sourceRow = std::int64_t{y} * source_.height / height_;
+        repeated = sourceRow == lastRow_;
+        if (!repeated) {
+            lastRow_ = sourceRow;
+            const std::uint8_t* in =
+                source_.pixels.data() + static_cast<std::size_t>(sourceRow) * source_.width;
+            if (identity_) {
+                last_ = in;
+            } else {
+                for (std::size_t x = 0; x < row_.size(); ++x) row_[x] = in[column_[x]];
+                last_ = row_.data();
+            }
+        }
+        return last_;
+    }
+
+  private:
+    const Image& source_;
+    std::int32_t height_;
+    std::vector<std::int32_t> column_;
+    std::vector<std::uint8_t> row_;
+    bool identity_;
+    std::int64_t lastRow_ = -1;
+    const std::uint8_t* last_ = nullptr;
+};
+
 }  // namespace
 
 Image FromPicture(const Picture& picture) {
@@ -92,21 +134,11 @@ Image Stretch(const Image& source, std::int32_t width, std::int32_t height) {
     target.height = height;
     target.palette = source.palette;
     target.pixels.resize(static_cast<std::size_t>(width) * height);
-    std::vector<std::int32_t> column(static_cast<std::size_t>(width));
-    for (std::int32_t x = 0; x < width; ++x)
-        column[x] = static_cast<std::int32_t>(std::int64_t{x} * source.width / width);
-    std::int64_t previousRow = -1;
+    StretchedRows rows(source, width, height);
     for (std::int32_t y = 0; y < height; ++y) {
-        const std::int64_t sourceRow = std::int64_t{y} * source.height / height;
-        std::uint8_t* out = target.pixels.data() + static_cast<std::size_t>(y) * width;
-        if (sourceRow == previousRow) {  // enlarged: the row above, once more
-            std::copy_n(out - width, width, out);
-            continue;
-        }
-        previousRow = sourceRow;
-        const std::uint8_t* in =
-            source.pixels.data() + static_cast<std::size_t>(sourceRow) * source.width;
-        for (std::int32_t x = 0; x < width; ++x) out[x] = in[column[x]];
+        bool repeated = false;
+        const std::uint8_t* row = rows.Row(y, repeated);
+        std::copy_n(row, width, target.pixels.data() + static_cast<std::size_t>(y) * width);
     }
     return target;
 }
@@ -123,12 +155,12 @@ std::vector<std::uint8_t> Luminance(const Image& image) {
     return out;
 }
 
-std::string EncodeBmp(const Image& image, int dpi) {
-    if (image.Empty()) return {};
+std::string EncodeBmp(const Image& source, std::int32_t width, std::int32_t height, int dpi) {
+    if (source.Empty() || width <= 0 || height <= 0) return {};
     constexpr std::uint32_t kHeaders = 14 + 40;
     const std::uint32_t pixelsPerMetre = dpi > 0 ? PixelsPerMetre(dpi) : 3937;
-    const std::uint32_t rowBytes = (3 * static_cast<std::uint32_t>(image.width) + 3) & ~3u;
-    const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(image.height);
+    const std::uint32_t rowBytes = (3 * static_cast<std::uint32_t>(width) + 3) & ~3u;
+    const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(height);
     std::string out;
     out.reserve(kHeaders + imageBytes);
     out += "BM";
@@ -136,28 +168,29 @@ std::string EncodeBmp(const Image& image, int dpi) {
     PutLe(out, 0, 4);         // reserved
     PutLe(out, kHeaders, 4);  // offset of the pixels
     PutLe(out, 40, 4);        // BITMAPINFOHEADER
-    PutLe(out, static_cast<std::uint32_t>(image.width), 4);
-    PutLe(out, static_cast<std::uint32_t>(image.height), 4);  // positive: bottom row first
-    PutLe(out, 1, 2);                                         // planes
-    PutLe(out, 24, 2);                                        // bits per pixel
-    PutLe(out, 0, 4);                                         // no compression
+    PutLe(out, static_cast<std::uint32_t>(width), 4);
+    PutLe(out, static_cast<std::uint32_t>(height), 4);  // positive: bottom row first
+    PutLe(out, 1, 2);                                   // planes
+    PutLe(out, 24, 2);                                  // bits per pixel
+    PutLe(out, 0, 4);                                   // no compression
     PutLe(out, imageBytes, 4);
     PutLe(out, pixelsPerMetre, 4);
     PutLe(out, pixelsPerMetre, 4);
     PutLe(out, 0, 4);                   // colours used
     PutLe(out, 0, 4);                   // important colours
     out.resize(kHeaders + imageBytes);  // the padding bytes stay 0
-    char* row = out.data() + kHeaders;
-    const std::uint8_t* previous = nullptr;
-    for (std::int32_t y = image.height - 1; y >= 0; --y, row += rowBytes) {
-        const std::uint8_t* in = image.pixels.data() + static_cast<std::size_t>(y) * image.width;
-        if (previous && std::equal(in, in + image.width, previous)) {  // a repeated row
-            std::copy_n(row - rowBytes, rowBytes, row);
+    // Bottom row first: the rows are taken top down and written from the end.
+    StretchedRows rows(source, width, height);
+    char* row = out.data() + kHeaders + static_cast<std::size_t>(height - 1) * rowBytes;
+    for (std::int32_t y = 0; y < height; ++y, row -= rowBytes) {
+        bool repeated = false;
+        const std::uint8_t* in = rows.Row(y, repeated);
+        if (repeated) {
+            std::copy_n(row + rowBytes, rowBytes, row);
             continue;
         }
-        previous = in;
-        for (std::int32_t x = 0; x < image.width; ++x) {
-            const std::uint32_t c = image.palette[in[x]];
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::uint32_t c = source.palette[in[x]];
             row[3 * x] = static_cast<char>(c & 0xFF);  // blue, green, red
             row[3 * x + 1] = static_cast<char>(c >> 8 & 0xFF);
             row[3 * x + 2] = static_cast<char>(c >> 16 & 0xFF);
@@ -166,35 +199,36 @@ std::string EncodeBmp(const Image& image, int dpi) {
     return out;
 }
 
+std::string EncodeBmp(const Image& image, int dpi) {
+    return EncodeBmp(image, image.width, image.height, dpi);
+}
+
 std::string EncodePng(const Image& image, int dpi) {
-    if (image.Empty()) return {};
-    const std::size_t width = static_cast<std::size_t>(image.width);
-    // Two colours when only indices 0 and 1 occur; a stretched picture repeats its rows, so
-    // only a row unlike the one above is looked at (here and below).
-    bool twoColours = true;
-    for (std::int32_t y = 0; y < image.height && twoColours; ++y) {
-        const std::uint8_t* row = image.pixels.data() + width * y;
-        if (y > 0 && std::memcmp(row, row - width, width) == 0) continue;
-        twoColours = std::all_of(row, row + width, [](std::uint8_t p) { return p <= 1; });
-    }
+    return EncodePng(image, image.width, image.height, dpi);
+}
+
+std::string EncodePng(const Image& source, std::int32_t width, std::int32_t height, int dpi) {
+    if (source.Empty() || width <= 0 || height <= 0) return {};
+    // Two colours when only indices 0 and 1 occur in the source.
+    const bool twoColours = std::all_of(source.pixels.begin(), source.pixels.end(),
+                                        [](std::uint8_t p) { return p <= 1; });
     const int bitDepth = twoColours ? 1 : 8;
-    const std::size_t rowBytes = twoColours ? (width + 7) / 8 : width;
-    std::vector<std::uint8_t> rows(rowBytes * image.height, 0);
-    const std::uint8_t* previous = nullptr;
-    for (std::int32_t y = 0; y < image.height; ++y) {
-        const std::uint8_t* in = image.pixels.data() + width * y;
-        std::uint8_t* out = rows.data() + rowBytes * y;
-        if (previous && std::memcmp(in, previous, width) == 0) {  // a repeated row
+    const std::size_t rowBytes =
+        twoColours ? (static_cast<std::size_t>(width) + 7) / 8 : static_cast<std::size_t>(width);
+    std::vector<std::uint8_t> packed(rowBytes * height, 0);
+    StretchedRows rows(source, width, height);
+    for (std::int32_t y = 0; y < height; ++y) {
+        bool repeated = false;
+        const std::uint8_t* in = rows.Row(y, repeated);
+        std::uint8_t* out = packed.data() + rowBytes * y;
+        if (repeated) {
             std::copy_n(out - rowBytes, rowBytes, out);
-            continue;
-        }
-        previous = in;
-        if (!twoColours) {
+        } else if (!twoColours) {
             std::copy_n(in, width, out);
-            continue;
+        } else {
+            for (std::int32_t x = 0; x < width; ++x)
+                out[x / 8] |= static_cast<std::uint8_t>(in[x] << (7 - x % 8));
         }
-        for (std::size_t x = 0; x < width; ++x)
-            out[x / 8] |= static_cast<std::uint8_t>(in[x] << (7 - x % 8));
     }
 
     const std::unique_ptr<spng_ctx, void (*)(spng_ctx*)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
@@ -204,8 +238,7 @@ std::string EncodePng(const Image& image, int dpi) {
     // zlib's window need not be larger than the image: a small symbol then costs kilobytes
     // of set-up, not the default quarter megabyte.
     int windowBits = 9;
-    while (windowBits < 15 && (std::size_t{1} << windowBits) < rows.size() + image.height)
-        ++windowBits;
+    while (windowBits < 15 && (std::size_t{1} << windowBits) < packed.size() + height) ++windowBits;
     spng_set_option(ctx.get(), SPNG_IMG_WINDOW_BITS, windowBits);
     spng_set_option(ctx.get(), SPNG_IMG_MEM_LEVEL, windowBits < 15 ? 4 : 8);
     // Palette images gain nothing from row filters (the standard's advice too); trying all
@@ -214,8 +247,8 @@ std::string EncodePng(const Image& image, int dpi) {
     spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING);
     spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 3);
     spng_ihdr ihdr{};
-    ihdr.width = static_cast<std::uint32_t>(image.width);
-    ihdr.height = static_cast<std::uint32_t>(image.height);
+    ihdr.width = static_cast<std::uint32_t>(width);
+    ihdr.height = static_cast<std::uint32_t>(height);
     ihdr.bit_depth = static_cast<std::uint8_t>(bitDepth);
     ihdr.color_type = SPNG_COLOR_TYPE_INDEXED;
     spng_plte plte{};
@@ -223,7 +256,7 @@ std::string EncodePng(const Image& image, int dpi) {
     plte.n_entries = twoColours ? 2 : 256;
     bool translucent = false;
     for (std::uint32_t i = 0; i < plte.n_entries; ++i) {
-        const std::uint32_t c = image.palette[i];
+        const std::uint32_t c = source.palette[i];
         plte.entries[i] = {static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
                            static_cast<std::uint8_t>(c), 0};
         trns.type3_alpha[i] = static_cast<std::uint8_t>(c >> 24);
@@ -238,7 +271,7 @@ std::string EncodePng(const Image& image, int dpi) {
         error = spng_set_phys(ctx.get(), &phys);
     }
     if (error == 0)
-        error = spng_encode_image(ctx.get(), rows.data(), rows.size(), SPNG_FMT_PNG,
+        error = spng_encode_image(ctx.get(), packed.data(), packed.size(), SPNG_FMT_PNG,
                                   SPNG_ENCODE_FINALIZE);
     if (error != 0) return {};
     std::size_t length = 0;

@@ -64,11 +64,16 @@ std::vector<std::uint8_t> Luminance(const Image& image);
 // An uncompressed 24-bit BMP file (bottom-up rows padded to 4 bytes); dpi 0 writes 3937
 // pixels per metre (100 dots per inch). Empty for an empty image.
 std::string EncodeBmp(const Image& image, int dpi = 0);
+// The same of the image stretched to width x height as Stretch does it, without making the
+// stretched image first.
+std::string EncodeBmp(const Image& source, std::int32_t width, std::int32_t height, int dpi);
 
 // A PNG file through libspng: 1 bit per pixel with a two-colour palette when the image uses
 // only indices 0 and 1, else 8-bit palette; transparency where a colour's alpha is below 255;
 // a pHYs chunk when dpi > 0. Empty for an empty image or when libspng fails.
 std::string EncodePng(const Image& image, int dpi = 0);
+// The same of the image stretched to width x height (see EncodeBmp).
+std::string EncodePng(const Image& source, std::int32_t width, std::int32_t height, int dpi);
 
 // An SVG file: the dark modules as one path of whole-module squares in a viewBox measured in
 // modules (quiet zone included), so it is crisp at any size; width and height attributes of
