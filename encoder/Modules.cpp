@@ -1,0 +1,564 @@
+// The module matrix as bit lines: function modules, codeword placement, transposition,
+// masking with format and version information, the mask penalty, and the picture.
+
+#include <array>
+#include <cstring>
+#include <new>
+
+#include "Symbol.h"
+#include "render/mdlVexmora.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+using symbol::kPad;
+using symbol::kPlane;
+using symbol::kWords;
+using symbol::Lines;
+
+constexpr std::int32_t WordsFor(std::int32_t size) {
+    return (size + 63) / 64;
+}
+
+inline void SetBit(Lines& l, std::int32_t line, std::int32_t pos) {
+    l[pos >> 6][kPad + line] |= std::uint64_t{1} << (pos & 63);
+}
+
+inline void PutBit(Lines& l, std::int32_t line, std::int32_t pos, bool value) {
+    std::uint64_t& word = l[pos >> 6][kPad + line];
+    const std::uint64_t bit = std::uint64_t{1} << (pos & 63);
+    word = value ? word | bit : word & ~bit;
+}
+
+// Sets bits from .. to - 1 of a line.
+void SetRange(Lines& l, std::int32_t line, std::int32_t from, std::int32_t to) {
+    for (std::int32_t w = from >> 6; w <= (to - 1) >> 6; ++w) {
+        const std::int32_t lo = (from > 64 * w ? from : 64 * w) - 64 * w;
+        const std::int32_t hi = (to < 64 * w + 64 ? to : 64 * w + 64) - 64 * w;
+        const std::uint64_t mask =
+            hi - lo == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << (hi - lo)) - 1) << lo;
+        l[w][kPad + line] |= mask;
+    }
+}
+
+void Clear(Lines& l, std::int32_t size) {
+    for (std::int32_t w = 0; w < WordsFor(size); ++w) std::memset(l[w], 0, sizeof(l[w]));
+}
+
+// Bits below size in each word of a line.
+inline std::uint64_t ValidBits(std::int32_t size, std::int32_t w) {
+    const std::int32_t left = size - 64 * w;
+    return left >= 64 ? ~std::uint64_t{0} : left <= 0 ? 0 : (std::uint64_t{1} << left) - 1;
+}
+
+inline std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return __builtin_bswap64(v);
+}
+
+// ---- Masks: per pattern, the words of a row (bits over x) for row y % 12, and of a column
+// (bits over y) for column x % 12. Every pattern repeats after 12 rows and 12 columns.
+struct MaskTables {
+    std::uint64_t row[8][12][kWords];
+    std::uint64_t column[8][12][kWords];
+};
+
+constexpr MaskTables kMasks = [] {
+    MaskTables t{};
+    for (std::int32_t m = 0; m < 8; ++m)
+        for (std::int32_t k = 0; k < 12; ++k)
+            for (std::int32_t i = 0; i < 64 * kWords; ++i) {
+                if (symbol::MaskInverts(m, i, k))
+                    t.row[m][k][i / 64] |= std::uint64_t{1} << (i % 64);
+                if (symbol::MaskInverts(m, k, i))
+                    t.column[m][k][i / 64] |= std::uint64_t{1} << (i % 64);
+            }
+    return t;
+}();
+
+// ---- Format and version information (BCH codes of the standard).
+constexpr std::int32_t BchRemainder(std::int32_t value, std::int32_t generator,
+                                    std::int32_t degree) {
+    for (std::int32_t k = 0; k < degree; ++k) {
+        value <<= 1;
+        if (value & (1 << degree)) value ^= generator;
+    }
+    return value;
+}
+
+constexpr std::int32_t FormatWord(std::int32_t level, std::int32_t mask) {
+    const std::int32_t data = (((level - 1) ^ 1) << 3) | mask;  // L 01, M 00, Q 11, H 10
+    return (data << 10 | BchRemainder(data, 0x537, 10)) ^ 0x5412;
+}
+
+constexpr std::int32_t VersionWord(std::int32_t version) {
+    return version << 12 | BchRemainder(version, 0x1F25, 12);
+}
+
+// Module (x, y) of a symbol held as rows (line y, bit x) or as columns (line x, bit y).
+inline void PutModule(Lines& l, bool asColumns, std::int32_t x, std::int32_t y, bool value) {
+    if (asColumns)
+        PutBit(l, x, y, value);
+    else
+        PutBit(l, y, x, value);
+}
+
+void PutFormatAndVersion(Lines& l, bool asColumns, std::int32_t n, std::int32_t version,
+                         std::int32_t level, std::int32_t mask) {
+    const std::int32_t format = FormatWord(level, mask);
+    // Bit k's two positions; the first copy skips the timing modules (6, 8) and (8, 6).
+    static constexpr std::int8_t kFirst[15][2] = {{8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4},
+                                                  {8, 5}, {8, 7}, {8, 8}, {7, 8}, {5, 8},
+                                                  {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8}};
+    for (std::int32_t k = 0; k < 15; ++k) {
+        const bool bit = (format >> k) & 1;
+        PutModule(l, asColumns, kFirst[k][0], kFirst[k][1], bit);
+        if (k <= 7)
+            PutModule(l, asColumns, n - 1 - k, 8, bit);  // row 8, right edge leftwards
+        else
+            PutModule(l, asColumns, 8, n - 15 + k, bit);  // column 8, bottom edge upwards
+    }
+    if (version < 7) return;
+    const std::int32_t word = VersionWord(version);
+    for (std::int32_t j = 0; j <= 5; ++j)
+        for (std::int32_t i = 0; i <= 2; ++i) {
+            const bool bit = (word >> (3 * j + i)) & 1;
+            PutModule(l, asColumns, j, n - 11 + i, bit);  // bottom-left block
+            PutModule(l, asColumns, n - 11 + i, j, bit);  // top-right block
+        }
+}
+
+// ---- Placement.
+
+// Portable: the standard's walk, a module at a time.
+void PlacePortable(const std::uint8_t* codewords, std::int32_t n, const Lines& function,
+                   Lines& columns) {
+    std::uint64_t buffer = 0;
+    std::int32_t available = 0, next = 0;
+    auto bit = [&]() -> std::uint64_t {
+        if (available == 0) {
+            buffer = LoadBigEndian64(codewords + next);
+            next += 8;
+            available = 64;
+        }
+        return (buffer >> --available) & 1;
+    };
+    bool upward = true;
+    for (std::int32_t right = n - 1; right > 0; right -= 2) {
+        if (right == 6) right = 5;  // the vertical timing column
+        for (std::int32_t k = 0; k < n; ++k) {
+            const std::int32_t y = upward ? n - 1 - k : k;
+            const std::int32_t w = y >> 6, at = y & 63;
+            for (std::int32_t x : {right, right - 1}) {
+                // The function modules are symmetric: line x of them is column x too.
+                if ((function[w][kPad + x] >> at) & 1) continue;
+                columns[w][kPad + x] |= bit() << at;
+            }
+        }
+        upward = !upward;
+    }
+}
+
+#if defined(__x86_64__)
+
+// Bits pos .. pos + count - 1 (count 1..64) of a most-significant-first stream, as a number
+// whose lowest bit is the last of them.
+[[gnu::target("bmi2")]] inline std::uint64_t ReadBits(const std::uint8_t* bytes, std::int32_t pos,
+                                                      std::int32_t count) {
+    const std::int32_t shift = pos & 7;
+    std::uint64_t high = LoadBigEndian64(bytes + (pos >> 3)) << shift;
+    if (shift != 0) high |= bytes[(pos >> 3) + 8] >> (8 - shift);
+    return high >> (64 - count);
+}
+
+// Vector: a column pair 32 rows at a time. The pair's free modules of those rows, interleaved
+// in the walk's order, take as many stream bits at once by a bit deposit, and two bit
+// extracts split them into the two columns. Walking upward, the stream runs from the top of
+// the rows down, so the first bit is the highest; walking downward the bits come from the
+// bit-reversed stream, lowest first.
+[[gnu::target("bmi2,popcnt")]] void PlaceVector(const std::uint8_t* codewords,
+                                                std::int32_t totalCodewords, std::int32_t n,
+                                                const Lines& function, Lines& columns) {
+    constexpr std::uint64_t kEven = 0x5555555555555555ull, kOdd = 0xAAAAAAAAAAAAAAAAull;
+    // The stream and its reverse, each with the remainder bits (zeros) and room to read.
+    std::uint8_t reversed[symbol::kMaxCodewords + 16];
+    const std::int32_t bytes = totalCodewords + 1;  // with a zero byte for the remainder
+    for (std::int32_t k = 0; k < bytes; ++k) {
+        std::uint8_t b = codewords[bytes - 1 - k];
+        b = static_cast<std::uint8_t>((b * 0x0202020202ull & 0x010884422010ull) % 1023);
+        reversed[k] = b;
+    }
+    std::memset(reversed + bytes, 0, 16);
+    const std::int32_t streamBits = 8 * bytes;
+    std::int32_t pos = 0;
+    const std::int32_t pieces = (n + 31) / 32;
+    bool upward = true;
+    for (std::int32_t right = n - 1; right > 0; right -= 2) {
+        if (right == 6) right = 5;
+        const std::int32_t left = right - 1;
+        for (std::int32_t step = 0; step < pieces; ++step) {
+            const std::int32_t q = upward ? pieces - 1 - step : step;
+            const std::int32_t w = q >> 1, shift = 32 * (q & 1);
+            const std::uint64_t valid = ValidBits(n, w) >> shift;
+            const std::uint64_t freeL = ~(function[w][kPad + left] >> shift) & valid & 0xFFFFFFFFu;
+            const std::uint64_t freeR = ~(function[w][kPad + right] >> shift) & valid & 0xFFFFFFFFu;
+            // Upward: bit 2i the left module of row i, 2i + 1 the right one; downward the
+            // other way round, so that the walk's order is the bits' order either way.
+            const std::uint64_t lowSide = upward ? freeL : freeR, highSide = upward ? freeR : freeL;
+            const std::uint64_t slots = _pdep_u64(lowSide, kEven) | _pdep_u64(highSide, kOdd);
+            const std::int32_t count = static_cast<std::int32_t>(_mm_popcnt_u64(slots));
+            if (count == 0) continue;
+            const std::uint64_t bits = upward ? ReadBits(codewords, pos, count)
+                                              : ReadBits(reversed, streamBits - pos - count, count);
+            pos += count;
+            const std::uint64_t placed = _pdep_u64(bits, slots);
+            const std::uint64_t low = _pext_u64(placed, kEven), high = _pext_u64(placed, kOdd);
+            columns[w][kPad + (upward ? left : right)] |= low << shift;
+            columns[w][kPad + (upward ? right : left)] |= high << shift;
+        }
+        upward = !upward;
+    }
+}
+
+#endif
+
+// ---- Transposition, 64 x 64 bits at a time: bit j of word i goes to bit i of word j, by
+// swapping ever smaller blocks.
+void Transpose64(std::uint64_t a[64]) {
+    std::uint64_t m = 0x00000000FFFFFFFFull;
+    for (std::int32_t j = 32; j != 0; j >>= 1, m ^= m << j) {
+        for (std::int32_t k = 0; k < 64; k = ((k | j) + 1) & ~j) {
+            const std::uint64_t t = ((a[k] >> j) ^ a[k | j]) & m;
+            a[k] ^= t << j;
+            a[k | j] ^= t;
+        }
+    }
+}
+
+// ---- The penalty.
+
+inline std::int32_t Module(const Lines& l, std::int32_t line, std::int32_t pos, std::int32_t n) {
+    if (pos < 0 || pos >= n) return 0;  // outside the symbol: light
+    return static_cast<std::int32_t>((l[pos >> 6][kPad + line] >> (pos & 63)) & 1);
+}
+
+// Modules of one colour from pos on in direction step, at most limit of them; light runs
+// that reach the edge count as unlimited (the light area around the symbol).
+std::int32_t RunOf(const Lines& l, std::int32_t line, std::int32_t pos, std::int32_t step,
+                   std::int32_t colour, std::int32_t limit, std::int32_t n) {
+    std::int32_t k = 0;
+    for (; k < limit; ++k, pos += step) {
+        if (pos < 0 || pos >= n) return colour == 0 ? limit : k;
+        if (Module(l, line, pos, n) != colour) return k;
+    }
+    return k;
+}
+
+// Patterns dark n, light n, dark 3n, light n, dark n (n >= 2) on line `line` starting at
+// start, with light runs on both sides: one for 4n light before and n after, one for n
+// before and 4n after.
+std::int32_t ScaledFinderAt(const Lines& l, std::int32_t line, std::int32_t start, std::int32_t n) {
+    const std::int32_t unit = RunOf(l, line, start, 1, 1, n, n);
+    if (unit < 2 || 7 * unit > n) return 0;
+    std::int32_t pos = start + unit;
+    const std::int32_t lengths[4] = {unit, 3 * unit, unit, unit};
+    for (std::int32_t r = 0, colour = 0; r < 4; ++r, colour ^= 1) {
+        if (RunOf(l, line, pos, 1, colour, lengths[r] + 1, n) != lengths[r]) return 0;
+        pos += lengths[r];
+    }
+    const std::int32_t after = RunOf(l, line, pos, 1, 0, 4 * unit, n);
+    const std::int32_t before = RunOf(l, line, start - 1, -1, 0, 4 * unit, n);
+    return (before >= 4 * unit && after >= unit) + (after >= 4 * unit && before >= unit);
+}
+
+// The same from the last dark module of a pattern with 8 light modules after it; a pattern
+// with 8 light modules before it too is counted from its start instead.
+std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_t end,
+                                  std::int32_t n) {
+    const std::int32_t unit = RunOf(l, line, end, -1, 1, n, n);
+    if (unit < 2 || 7 * unit > n) return 0;
+    const std::int32_t start = end - 7 * unit + 1;
+    if (start < 0 || RunOf(l, line, start - 1, -1, 0, 8, n) >= 8) return 0;
+    return ScaledFinderAt(l, line, start, n);
+}
+
+// N1 and N3 of one direction. across holds the symbol's lines across that direction (line i
+// is module i of every line along it, one per bit), along the same symbol's lines along it.
+[[gnu::always_inline]] inline std::int32_t DirectionPenalty(const Lines& across, const Lines& along,
+                                                            std::int32_t n) {
+    std::int32_t total = 0;
+    const std::int32_t words = WordsFor(n);
+    for (std::int32_t w = 0; w < words; ++w) {
+        const std::uint64_t* a = across[w] + kPad;  // a[-kPad .. n + kPad) readable
+        const std::uint64_t valid = ValidBits(n, w);
+        std::uint64_t same[symbol::kMaxSize + 1];  // same[i]: module i equals module i + 1
+        for (std::int32_t i = 0; i < n - 1; ++i) same[i] = ~(a[i] ^ a[i + 1]) & valid;
+        // N1: every window of five equal modules, and 2 more per run (a run of L >= 5 is
+        // L - 4 windows and costs 3 + (L - 5)).
+        std::int32_t windows = 0, runs = 0;
+        for (std::int32_t i = 0; i + 4 < n; ++i) {
+            const std::uint64_t five = same[i] & same[i + 1] & same[i + 2] & same[i + 3];
+            const std::uint64_t first = i == 0 ? five : five & ~same[i - 1];
+            windows += __builtin_popcountll(five);
+            runs += __builtin_popcountll(first);
+        }
+        total += windows + 2 * runs;
+        // N3 with single modules: dark, light, 3 dark, light, dark, with 4 light modules on
+        // one side and at least one on the other.
+        std::int32_t finders = 0;
+        for (std::int32_t i = 0; i + 6 < n; ++i) {
+            const std::uint64_t core =
+                a[i] & ~a[i + 1] & a[i + 2] & a[i + 3] & a[i + 4] & ~a[i + 5] & a[i + 6];
+            const std::uint64_t lightBefore = ~a[i - 1], lightAfter = ~a[i + 7];
+            const std::uint64_t fourBefore = ~(a[i - 1] | a[i - 2] | a[i - 3] | a[i - 4]);
+            const std::uint64_t fourAfter = ~(a[i + 7] | a[i + 8] | a[i + 9] | a[i + 10]);
+            finders += __builtin_popcountll(core & fourBefore & lightAfter) +
+                       __builtin_popcountll(core & fourAfter & lightBefore);
+        }
+        // Larger patterns begin with 2 dark modules after 8 light ones, or end with 2 dark
+        // modules before 8 light ones: rare, checked one by one.
+        for (std::int32_t i = 0; i + 1 < n; ++i) {
+            const std::uint64_t two = a[i] & a[i + 1];
+            if (two == 0) continue;
+            const std::uint64_t eightBefore = ~(a[i - 1] | a[i - 2] | a[i - 3] | a[i - 4] |
+                                                a[i - 5] | a[i - 6] | a[i - 7] | a[i - 8]);
+            const std::uint64_t eightAfter = ~(a[i + 2] | a[i + 3] | a[i + 4] | a[i + 5] |
+                                               a[i + 6] | a[i + 7] | a[i + 8] | a[i + 9]);
+            for (std::uint64_t s = two & eightBefore; s != 0; s &= s - 1)
+                finders += ScaledFinderAt(along, 64 * w + __builtin_ctzll(s), i, n);
+            for (std::uint64_t e = two & eightAfter; e != 0; e &= e - 1)
+                finders += ScaledFinderEndingAt(along, 64 * w + __builtin_ctzll(e), i + 1, n);
+        }
+        total += 40 * finders;
+    }
+    return total;
+}
+
+// N2 from the columns: 2 x 2 blocks of one colour, 3 each.
+[[gnu::always_inline]] inline std::int32_t BlockPenalty(const Lines& columns, std::int32_t n) {
+    const std::int32_t words = WordsFor(n);
+    std::int32_t blocks = 0;
+    for (std::int32_t w = 0; w < words; ++w) {
+        // Rows y with y + 1 < n.
+        const std::uint64_t valid = ValidBits(n - 1, w);
+        const std::uint64_t* a = columns[w] + kPad;
+        const std::uint64_t* next = w + 1 < words ? columns[w + 1] + kPad : nullptr;
+        for (std::int32_t x = 0; x + 1 < n; ++x) {
+            const std::uint64_t same = ~(a[x] ^ a[x + 1]);
+            const std::uint64_t nextSame = next ? ~(next[x] ^ next[x + 1]) : 0;
+            const std::uint64_t below = (same >> 1) | (nextSame << 63);
+            const std::uint64_t downA = (a[x] >> 1) | ((next ? next[x] : 0) << 63);
+            const std::uint64_t vertical = ~(a[x] ^ downA);
+            blocks += __builtin_popcountll(same & below & vertical & valid);
+        }
+    }
+    return 3 * blocks;
+}
+
+[[gnu::always_inline]] inline std::int32_t PenaltyKernel(const Lines& rows, const Lines& columns,
+                                                         std::int32_t n) {
+    std::int32_t total = DirectionPenalty(columns, rows, n);  // along the rows
+    total += DirectionPenalty(rows, columns, n);              // along the columns
+    total += BlockPenalty(columns, n);
+    // N4: 10 per full 5 % step away from half dark.
+    std::int64_t dark = 0;
+    for (std::int32_t w = 0; w < WordsFor(n); ++w)
+        for (std::int32_t y = 0; y < n; ++y) dark += __builtin_popcountll(rows[w][kPad + y]);
+    const std::int64_t all = std::int64_t{n} * n;
+    const std::int64_t off = dark * 20 - all * 10;
+    const std::int64_t k = ((off < 0 ? -off : off) + all - 1) / all - 1;
+    total += 10 * static_cast<std::int32_t>(k < 0 ? 0 : k);
+    return total;
+}
+
+std::int32_t PenaltyPortable(const Lines& rows, const Lines& columns, std::int32_t n) {
+    return PenaltyKernel(rows, columns, n);
+}
+
+#if defined(__x86_64__)
+[[gnu::target("avx512f,avx512bw,avx512vl,avx512vpopcntdq,popcnt,bmi2")]] std::int32_t PenaltyVector(
+    const Lines& rows, const Lines& columns, std::int32_t n) {
+    return PenaltyKernel(rows, columns, n);
+}
+#endif
+
+// kSpread[b]: the 8 bits of b as 8 bytes of 0 or 1, lowest bit first.
+constexpr auto kSpread = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        for (int k = 0; k < 8; ++k) table[b] |= static_cast<std::uint64_t>((b >> k) & 1) << (8 * k);
+    return table;
+}();
+
+}  // namespace
+
+namespace symbol {
+
+Path BestPath() {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vpopcntdq") &&
+        __builtin_cpu_supports("gfni") && __builtin_cpu_supports("bmi2") &&
+        __builtin_cpu_supports("popcnt"))
+        return Path::Vector;
+#endif
+    return Path::Portable;
+}
+
+void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark) {
+    const std::int32_t n = 4 * version + 17;
+    Clear(function, n);
+    Clear(dark, n);
+    Lines& f = function;
+    // Finder patterns with their separators, format areas, the version areas.
+    for (std::int32_t y = 0; y <= 7; ++y) {
+        SetRange(f, y, 0, 8);
+        SetRange(f, y, n - 8, n);
+        SetRange(f, n - 1 - y, 0, 8);
+    }
+    SetRange(f, 8, 0, 9);
+    SetRange(f, 8, n - 8, n);
+    for (std::int32_t y = 0; y <= 8; ++y) SetBit(f, y, 8);
+    for (std::int32_t y = n - 8; y < n; ++y) SetBit(f, y, 8);
+    if (version >= 7) {
+        for (std::int32_t y = 0; y <= 5; ++y) SetRange(f, y, n - 11, n - 8);
+        for (std::int32_t y = n - 11; y <= n - 9; ++y) SetRange(f, y, 0, 6);
+    }
+    // Timing patterns, dark on even positions.
+    SetRange(f, 6, 8, n - 8);
+    for (std::int32_t i = 8; i < n - 8; ++i) {
+        SetBit(f, i, 6);
+        if (i % 2 == 0) {
+            SetBit(dark, 6, i);
+            SetBit(dark, i, 6);
+        }
+    }
+    auto finder = [&](std::int32_t fx, std::int32_t fy) {
+        SetRange(dark, fy, fx, fx + 7);
+        SetRange(dark, fy + 6, fx, fx + 7);
+        for (std::int32_t k = 1; k <= 5; ++k) {
+            SetBit(dark, fy + k, fx);
+            SetBit(dark, fy + k, fx + 6);
+        }
+        for (std::int32_t k = 2; k <= 4; ++k) SetRange(dark, fy + k, fx + 2, fx + 5);
+    };
+    finder(0, 0);
+    finder(n - 7, 0);
+    finder(0, n - 7);
+    // Alignment patterns, but for the three places on the finder patterns.
+    const std::uint8_t* centres = kAlignmentCentres[version];
+    auto nearEdge = [&](std::int32_t c) { return c == 6 || c == n - 7; };
+    for (const std::uint8_t* cy = centres; *cy != 0; ++cy) {
+        for (const std::uint8_t* cx = centres; *cx != 0; ++cx) {
+            if ((*cx == 6 || *cy == 6) && nearEdge(*cx) && nearEdge(*cy)) continue;
+            for (std::int32_t dy = -2; dy <= 2; ++dy) SetRange(f, *cy + dy, *cx - 2, *cx + 3);
+            SetRange(dark, *cy - 2, *cx - 2, *cx + 3);
+            SetRange(dark, *cy + 2, *cx - 2, *cx + 3);
+            for (std::int32_t dy = -1; dy <= 1; ++dy) {
+                SetBit(dark, *cy + dy, *cx - 2);
+                SetBit(dark, *cy + dy, *cx + 2);
+            }
+            SetBit(dark, *cy, *cx);
+        }
+    }
+    SetBit(dark, n - 8, 8);  // the dark module, (8, N-8)
+}
+
+void PlaceCodewords(const std::uint8_t* codewords, std::int32_t totalCodewords, std::int32_t size,
+                    const Lines& function, Lines& columns, Path path) {
+    Clear(columns, size);
+#if defined(__x86_64__)
+    if (path == Path::Vector) {
+        PlaceVector(codewords, totalCodewords, size, function, columns);
+        return;
+    }
+#else
+    (void)path;
+#endif
+    (void)totalCodewords;
+    PlacePortable(codewords, size, function, columns);
+}
+
+void Transpose(const Lines& columns, std::int32_t size, Lines& rows) {
+    const std::int32_t words = WordsFor(size);
+    for (std::int32_t bi = 0; bi < words; ++bi) {
+        for (std::int32_t bj = 0; bj < words; ++bj) {
+            std::uint64_t block[64];
+            // Lines 64 bj .. 64 bj + 63 of the columns, word bi (rows 64 bi ..).
+            for (std::int32_t k = 0; k < 64; ++k) {
+                const std::int32_t line = 64 * bj + k;
+                block[k] = line < size ? columns[bi][kPad + line] : 0;
+            }
+            Transpose64(block);
+            for (std::int32_t k = 0; k < 64; ++k) {
+                const std::int32_t line = 64 * bi + k;
+                if (line < size) rows[bj][kPad + line] = block[k];
+            }
+        }
+    }
+}
+
+void MaskedSymbol(const clsQRCode::Workspace& ws, std::int32_t version, std::int32_t level,
+                  std::int32_t mask, Lines& rows, Lines* columns) {
+    const std::int32_t n = 4 * version + 17, words = WordsFor(n);
+    auto build = [&](const Lines& data, const std::uint64_t(*pattern)[kWords], Lines& out) {
+        for (std::int32_t w = 0; w < words; ++w) {
+            const std::uint64_t valid = ValidBits(n, w);
+            std::memset(out[w], 0, kPad * sizeof(std::uint64_t));
+            std::memset(out[w] + kPad + n, 0, (kPlane - kPad - n) * sizeof(std::uint64_t));
+            for (std::int32_t i = 0, k = 0; i < n; ++i, k = k == 11 ? 0 : k + 1) {
+                const std::uint64_t free = ~ws.function[w][kPad + i] & valid;
+                out[w][kPad + i] =
+                    (data[w][kPad + i] ^ (pattern[k][w] & free)) | ws.dark[w][kPad + i];
+            }
+        }
+    };
+    build(ws.dataRows, kMasks.row[mask], rows);
+    PutFormatAndVersion(rows, false, n, version, level, mask);
+    if (columns == nullptr) return;
+    build(ws.dataColumns, kMasks.column[mask], *columns);
+    // The function modules are symmetric but for the dark module: (8, N-8) in rows is line
+    // N-8; as a column it is line 8. Its mirror image is a format module, written next.
+    SetBit(*columns, 8, n - 8);
+    PutFormatAndVersion(*columns, true, n, version, level, mask);
+}
+
+std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size, Path path) {
+#if defined(__x86_64__)
+    if (path == Path::Vector) return PenaltyVector(rows, columns, size);
+#else
+    (void)path;
+#endif
+    return PenaltyPortable(rows, columns, size);
+}
+
+std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size) {
+    const std::int32_t side = size + 8;
+    auto* bitmap = new (std::nothrow) Bitmap;
+    if (bitmap == nullptr) return nullptr;
+    try {
+        // Room for the last row's whole words: its spill lands in the light rows below.
+        bitmap->indices.assign(static_cast<std::size_t>(side) * side, 0);
+    } catch (const std::bad_alloc&) {
+        delete bitmap;
+        return nullptr;
+    }
+    bitmap->width = bitmap->height = side;
+    bitmap->palette = mdlVexmora::SymbolPalette();
+    std::uint8_t* out = bitmap->indices.data();
+    for (std::int32_t y = 0; y < size; ++y) {
+        std::uint8_t* row = out + static_cast<std::size_t>(y + 4) * side + 4;
+        // 8 modules a step; the bits past the last module are 0 and land in the margin.
+        for (std::int32_t x = 0; x < size; x += 8) {
+            const std::uint64_t word = rows[x >> 6][kPad + y];
+            std::memcpy(row + x, &kSpread[(word >> (x & 63)) & 0xFF], 8);
+        }
+    }
+    return mdlVexmora::BitmapToPicture(bitmap, true);
+}
+
+}  // namespace symbol
