@@ -261,9 +261,11 @@ std::int32_t RunOf(const Lines& l, std::int32_t line, std::int32_t pos, std::int
 // Patterns dark n, light n, dark 3n, light n, dark n (n >= 2) on line `line` starting at
 // start, with light runs on both sides: one for 4n light before and n after, one for n
 // before and 4n after.
-std::int32_t ScaledFinderAt(const Lines& l, std::int32_t line, std::int32_t start, std::int32_t n) {
+// knownUnit: the pattern's unit when it is known (from its end), else 0.
+std::int32_t ScaledFinderAt(const Lines& l, std::int32_t line, std::int32_t start, std::int32_t n,
+                            std::int32_t knownUnit = 0) {
     const std::int32_t unit = RunOf(l, line, start, 1, 1, n, n);
-    if (unit < 2 || 7 * unit > n) return 0;
+    if (unit < 2 || 7 * unit > n || (knownUnit != 0 && unit != knownUnit)) return 0;
     std::int32_t pos = start + unit;
     const std::int32_t lengths[4] = {unit, 3 * unit, unit, unit};
     for (std::int32_t r = 0, colour = 0; r < 4; ++r, colour ^= 1) {
@@ -283,7 +285,7 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
     if (unit < 2 || 7 * unit > n) return 0;
     const std::int32_t start = end - 7 * unit + 1;
     if (start < 0 || RunOf(l, line, start - 1, -1, 0, 8, n) >= 8) return 0;
-    return ScaledFinderAt(l, line, start, n);
+    return ScaledFinderAt(l, line, start, n, unit);
 }
 
 // N1 and N3 of one direction. across holds the symbol's lines across that direction (line i

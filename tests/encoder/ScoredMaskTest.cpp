@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <qrcodegen/qrcodegen.hpp>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "Symbol.h"
 #include "encoder/clsQRCode.h"
 #include "support/TestSupport.h"
 
@@ -232,6 +235,50 @@ TEST(ScoredMask, LowestPenaltyOfTheEightAndLowerPatternOnATie) {
         ASSERT_EQ(scored.mask, best) << trial;
         ASSERT_EQ(scored.penalty, bestPenalty) << trial;
     }
+}
+
+TEST(ScoredMask, PenaltyOfBothPathsOnRunsOfEveryScale) {
+    // Grids made of runs of u, 3u, 4u ... modules (u = 1..5, now and then one module more),
+    // rows or columns: finder-like patterns of every scale, at the edges too, are common.
+    std::vector<symbol::Path> paths{symbol::Path::Portable};
+    if (symbol::BestPath() == symbol::Path::Vector) paths.push_back(symbol::Path::Vector);
+    std::mt19937 rng(29);
+    auto ws = std::make_unique<clsQRCode::Workspace>();
+    int patterns = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        const int n = trial % 2 == 0 ? 177 : 21 + static_cast<int>(rng() % 100);
+        const int u = 1 + trial % 5;
+        qrtest::Symbol s;
+        s.size = n;
+        s.modules.assign(static_cast<std::size_t>(n) * n, 0);
+        const bool transposed = rng() % 2 == 1;
+        for (int line = 0; line < n; ++line) {
+            int colour = static_cast<int>(rng() % 2);
+            for (int k = 0; k < n; colour ^= 1) {
+                static const int kMultiples[] = {1, 1, 3, 4, 5, 8, 1, 2};
+                const int length = u * kMultiples[rng() % 8] + (rng() % 6 == 0 ? 1 : 0);
+                for (int j = 0; j < length && k < n; ++j, ++k) {
+                    const int x = transposed ? line : k, y = transposed ? k : line;
+                    s.modules[static_cast<std::size_t>(y) * n + x] =
+                        static_cast<std::uint8_t>(colour);
+                }
+            }
+        }
+        std::memset(ws->rows, 0, sizeof(ws->rows));
+        std::memset(ws->columns, 0, sizeof(ws->columns));
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x)
+                if (s.At(x, y)) {
+                    ws->rows[x / 64][symbol::kPad + y] |= 1ull << (x % 64);
+                    ws->columns[y / 64][symbol::kPad + x] |= 1ull << (y % 64);
+                }
+        const int expected = ReferencePenalty(s);
+        for (symbol::Path path : paths)
+            ASSERT_EQ(symbol::Penalty(ws->rows, ws->columns, n, path), expected)
+                << "trial " << trial << (path == symbol::Path::Vector ? " vector" : " portable");
+        patterns += expected > 0;
+    }
+    EXPECT_GT(patterns, 0);
 }
 
 TEST(ScoredMask, UnscoredAutomaticMaskIsPatternZero) {
