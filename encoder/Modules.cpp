@@ -2,6 +2,7 @@
 // masking with format and version information, the mask penalty, and the picture.
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -134,63 +135,67 @@ void PutFormatAndVersion(Lines& l, bool asColumns, std::int32_t n, std::int32_t 
 
 // ---- Placement.
 
-// Portable: the standard's walk, a module at a time.
-void PlacePortable(const std::uint8_t* codewords, std::int32_t n, const Lines& function,
-                   Lines& columns) {
-    std::uint64_t buffer = 0;
-    std::int32_t available = 0, next = 0;
-    auto bit = [&]() -> std::uint64_t {
-        if (available == 0) {
-            buffer = LoadBigEndian64(codewords + next);
-            next += 8;
-            available = 64;
-        }
-        return (buffer >> --available) & 1;
-    };
-    bool upward = true;
-    for (std::int32_t right = n - 1; right > 0; right -= 2) {
-        if (right == 6) right = 5;  // the vertical timing column
-        for (std::int32_t k = 0; k < n; ++k) {
-            const std::int32_t y = upward ? n - 1 - k : k;
-            const std::int32_t w = y >> 6, at = y & 63;
-            for (std::int32_t x : {right, right - 1}) {
-                // The function modules are symmetric: line x of them is column x too.
-                if ((function[w][kPad + x] >> at) & 1) continue;
-                columns[w][kPad + x] |= bit() << at;
-            }
-        }
-        upward = !upward;
-    }
-}
-
-#if defined(__x86_64__)
-
 // Bits pos .. pos + count - 1 (count 1..64) of a most-significant-first stream, as a number
-// whose lowest bit is the last of them.
-[[gnu::target("bmi2")]] inline std::uint64_t ReadBits(const std::uint8_t* bytes, std::int32_t pos,
-                                                      std::int32_t count) {
+// whose lowest bit is the last of them. bytes must be readable 9 bytes from pos / 8.
+inline std::uint64_t ReadBits(const std::uint8_t* bytes, std::int32_t pos, std::int32_t count) {
     const std::int32_t shift = pos & 7;
     std::uint64_t high = LoadBigEndian64(bytes + (pos >> 3)) << shift;
     if (shift != 0) high |= bytes[(pos >> 3) + 8] >> (8 - shift);
     return high >> (64 - count);
 }
 
-// Vector: a column pair 32 rows at a time. The pair's free modules of those rows, interleaved
-// in the walk's order, take as many stream bits at once by a bit deposit, and two bit
-// extracts split them into the two columns. Walking upward, the stream runs from the top of
-// the rows down, so the first bit is the highest; walking downward the bits come from the
+// The bit operations of the placement, in plain C++: deposit (the lowest bits of a value
+// into the set bits of a mask, in order), the even or odd bits of a word packed together,
+// 32 bits spread to the even positions, and the population count.
+struct PortableBits {
+    static std::uint64_t Deposit(std::uint64_t value, std::uint64_t mask) {
+        // A run of set mask bits at a time.
+        std::uint64_t out = 0;
+        while (mask != 0) {
+            const std::int32_t low = std::countr_zero(mask);
+            const std::uint64_t rest = mask >> low;
+            const std::int32_t length = ~rest == 0 ? 64 - low : std::countr_zero(~rest);
+            const std::uint64_t ones =
+                length == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << length) - 1;
+            out |= (value & ones) << low;
+            value = length == 64 ? 0 : value >> length;
+            mask &= ~(ones << low);
+        }
+        return out;
+    }
+    static std::uint64_t EvenBits(std::uint64_t x) {
+        x &= 0x5555555555555555ull;
+        x = (x | x >> 1) & 0x3333333333333333ull;
+        x = (x | x >> 2) & 0x0F0F0F0F0F0F0F0Full;
+        x = (x | x >> 4) & 0x00FF00FF00FF00FFull;
+        x = (x | x >> 8) & 0x0000FFFF0000FFFFull;
+        return (x | x >> 16) & 0x00000000FFFFFFFFull;
+    }
+    static std::uint64_t OddBits(std::uint64_t x) { return EvenBits(x >> 1); }
+    static std::uint64_t SpreadEven(std::uint64_t x) {  // x < 2^32
+        x = (x | x << 16) & 0x0000FFFF0000FFFFull;
+        x = (x | x << 8) & 0x00FF00FF00FF00FFull;
+        x = (x | x << 4) & 0x0F0F0F0F0F0F0F0Full;
+        x = (x | x << 2) & 0x3333333333333333ull;
+        return (x | x << 1) & 0x5555555555555555ull;
+    }
+    static std::int32_t Count(std::uint64_t x) { return std::popcount(x); }
+};
+
+// A column pair 32 rows at a time. The pair's free modules of those rows, interleaved in the
+// walk's order, take as many stream bits at once by a deposit, and the even and odd bits
+// split them into the two columns. Walking upward the stream runs from the top of the rows
+// down, so its first bit is the highest; walking downward the bits come from the
 // bit-reversed stream, lowest first.
-[[gnu::target("bmi2,popcnt")]] void PlaceVector(const std::uint8_t* codewords,
-                                                std::int32_t totalCodewords, std::int32_t n,
-                                                const Lines& function, Lines& columns) {
-    constexpr std::uint64_t kEven = 0x5555555555555555ull, kOdd = 0xAAAAAAAAAAAAAAAAull;
-    // The stream and its reverse, each with the remainder bits (zeros) and room to read.
+template <class Bits>
+inline void PlacePairs(const std::uint8_t* codewords, std::int32_t totalCodewords, std::int32_t n,
+                       const Lines& function, Lines& columns) {
+    // The reversed stream, with the remainder bits (a zero byte) and room to read.
     std::uint8_t reversed[symbol::kMaxCodewords + 16];
-    const std::int32_t bytes = totalCodewords + 1;  // with a zero byte for the remainder
+    const std::int32_t bytes = totalCodewords + 1;
     for (std::int32_t k = 0; k < bytes; ++k) {
-        std::uint8_t b = codewords[bytes - 1 - k];
-        b = static_cast<std::uint8_t>((b * 0x0202020202ull & 0x010884422010ull) % 1023);
-        reversed[k] = b;
+        const std::uint8_t b = codewords[bytes - 1 - k];
+        reversed[k] = static_cast<std::uint8_t>((b * 0x0202020202ull & 0x010884422010ull) % 1023);
     }
     std::memset(reversed + bytes, 0, 16);
     const std::int32_t streamBits = 8 * bytes;
@@ -198,30 +203,65 @@ void PlacePortable(const std::uint8_t* codewords, std::int32_t n, const Lines& f
     const std::int32_t pieces = (n + 31) / 32;
     bool upward = true;
     for (std::int32_t right = n - 1; right > 0; right -= 2) {
-        if (right == 6) right = 5;
+        if (right == 6) right = 5;  // the vertical timing column
         const std::int32_t left = right - 1;
         for (std::int32_t step = 0; step < pieces; ++step) {
             const std::int32_t q = upward ? pieces - 1 - step : step;
             const std::int32_t w = q >> 1, shift = 32 * (q & 1);
-            const std::uint64_t valid = ValidBits(n, w) >> shift;
-            const std::uint64_t freeL = ~(function[w][kPad + left] >> shift) & valid & 0xFFFFFFFFu;
-            const std::uint64_t freeR = ~(function[w][kPad + right] >> shift) & valid & 0xFFFFFFFFu;
+            const std::uint64_t valid = (ValidBits(n, w) >> shift) & 0xFFFFFFFFu;
+            // The function modules are symmetric: line x of them is column x too.
+            const std::uint64_t freeL = ~(function[w][kPad + left] >> shift) & valid;
+            const std::uint64_t freeR = ~(function[w][kPad + right] >> shift) & valid;
             // Upward: bit 2i the left module of row i, 2i + 1 the right one; downward the
             // other way round, so that the walk's order is the bits' order either way.
             const std::uint64_t lowSide = upward ? freeL : freeR, highSide = upward ? freeR : freeL;
-            const std::uint64_t slots = _pdep_u64(lowSide, kEven) | _pdep_u64(highSide, kOdd);
-            const std::int32_t count = static_cast<std::int32_t>(_mm_popcnt_u64(slots));
+            const std::uint64_t slots = Bits::SpreadEven(lowSide) | Bits::SpreadEven(highSide) << 1;
+            const std::int32_t count = Bits::Count(slots);
             if (count == 0) continue;
-            const std::uint64_t bits = upward ? ReadBits(codewords, pos, count)
-                                              : ReadBits(reversed, streamBits - pos - count, count);
+            const std::uint64_t value = upward
+                                            ? ReadBits(codewords, pos, count)
+                                            : ReadBits(reversed, streamBits - pos - count, count);
             pos += count;
-            const std::uint64_t placed = _pdep_u64(bits, slots);
-            const std::uint64_t low = _pext_u64(placed, kEven), high = _pext_u64(placed, kOdd);
-            columns[w][kPad + (upward ? left : right)] |= low << shift;
-            columns[w][kPad + (upward ? right : left)] |= high << shift;
+            const std::uint64_t placed = Bits::Deposit(value, slots);
+            columns[w][kPad + (upward ? left : right)] |= Bits::EvenBits(placed) << shift;
+            columns[w][kPad + (upward ? right : left)] |= Bits::OddBits(placed) << shift;
         }
         upward = !upward;
     }
+}
+
+void PlacePortable(const std::uint8_t* codewords, std::int32_t totalCodewords, std::int32_t n,
+                   const Lines& function, Lines& columns) {
+    PlacePairs<PortableBits>(codewords, totalCodewords, n, function, columns);
+}
+
+#if defined(__x86_64__)
+
+// The same with BMI2's deposit and extract.
+struct VectorBits {
+    [[gnu::target("bmi2,popcnt")]] static inline std::uint64_t Deposit(std::uint64_t value,
+                                                                       std::uint64_t mask) {
+        return _pdep_u64(value, mask);
+    }
+    [[gnu::target("bmi2,popcnt")]] static inline std::uint64_t EvenBits(std::uint64_t x) {
+        return _pext_u64(x, 0x5555555555555555ull);
+    }
+    [[gnu::target("bmi2,popcnt")]] static inline std::uint64_t OddBits(std::uint64_t x) {
+        return _pext_u64(x, 0xAAAAAAAAAAAAAAAAull);
+    }
+    [[gnu::target("bmi2,popcnt")]] static inline std::uint64_t SpreadEven(std::uint64_t x) {
+        return _pdep_u64(x, 0x5555555555555555ull);
+    }
+    [[gnu::target("bmi2,popcnt")]] static inline std::int32_t Count(std::uint64_t x) {
+        return static_cast<std::int32_t>(_mm_popcnt_u64(x));
+    }
+};
+
+[[gnu::target("bmi2,popcnt"), gnu::flatten]] void PlaceVector(const std::uint8_t* codewords,
+                                                              std::int32_t totalCodewords,
+                                                              std::int32_t n, const Lines& function,
+                                                              Lines& columns) {
+    PlacePairs<VectorBits>(codewords, totalCodewords, n, function, columns);
 }
 
 #endif
@@ -481,8 +521,7 @@ void PlaceCodewords(const std::uint8_t* codewords, std::int32_t totalCodewords, 
 #else
     (void)path;
 #endif
-    (void)totalCodewords;
-    PlacePortable(codewords, size, function, columns);
+    PlacePortable(codewords, totalCodewords, size, function, columns);
 }
 
 void Transpose(const Lines& columns, std::int32_t size, Lines& rows) {
