@@ -133,9 +133,12 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
 
     // The matrix: codewords placed as columns, turned into rows, masked.
     const std::int32_t size = GetSymbolSize(v);
-    symbol::BuildFunctionLines(v, ws.function, ws.dark);
-    symbol::PlaceCodewords(ws.codewords, total, size, ws.function, ws.dataColumns, path);
-    symbol::Transpose(ws.dataColumns, size, ws.dataRows);
+    if (ws.functionVersion != v) {  // kept for the next symbol of the same version
+        symbol::BuildFunctionLines(v, ws.function, ws.dark);
+        ws.functionVersion = v;
+    }
+    symbol::PlaceCodewords(ws.codewords, size, ws.function, ws.dataColumns, path);
+    symbol::Transpose(ws.dataColumns, size, ws.dataRows, path);
     std::int32_t mask = options.mask >= 0 && options.mask <= 7 ? options.mask : 0;
     std::int32_t penalty = -1;
     if (options.scoredMask && (options.mask < 0 || options.mask > 7)) {
@@ -149,7 +152,7 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
         }
     }
     symbol::MaskedSymbol(ws, v, level, mask, ws.rows, nullptr);
-    std::shared_ptr<Picture> picture = symbol::RowsToPicture(ws.rows, size);
+    std::shared_ptr<Picture> picture = symbol::RowsToPicture(ws.rows, size, path);
     if (picture && report) {
         report->version = v;
         report->level = level;

@@ -180,25 +180,22 @@ struct PortableBits {
         return (x | x << 1) & 0x5555555555555555ull;
     }
     static std::int32_t Count(std::uint64_t x) { return std::popcount(x); }
+    static std::uint64_t Reverse(std::uint64_t x) {
+        x = (x >> 1 & 0x5555555555555555ull) | (x & 0x5555555555555555ull) << 1;
+        x = (x >> 2 & 0x3333333333333333ull) | (x & 0x3333333333333333ull) << 2;
+        x = (x >> 4 & 0x0F0F0F0F0F0F0F0Full) | (x & 0x0F0F0F0F0F0F0F0Full) << 4;
+        return __builtin_bswap64(x);
+    }
 };
 
 // A column pair 32 rows at a time. The pair's free modules of those rows, interleaved in the
 // walk's order, take as many stream bits at once by a deposit, and the even and odd bits
 // split them into the two columns. Walking upward the stream runs from the top of the rows
-// down, so its first bit is the highest; walking downward the bits come from the
-// bit-reversed stream, lowest first.
+// down, so its first bit is the highest; walking downward the bits are reversed, the first
+// the lowest.
 template <class Bits>
-inline void PlacePairs(const std::uint8_t* codewords, std::int32_t totalCodewords, std::int32_t n,
-                       const Lines& function, Lines& columns) {
-    // The reversed stream, with the remainder bits (a zero byte) and room to read.
-    std::uint8_t reversed[symbol::kMaxCodewords + 16];
-    const std::int32_t bytes = totalCodewords + 1;
-    for (std::int32_t k = 0; k < bytes; ++k) {
-        const std::uint8_t b = codewords[bytes - 1 - k];
-        reversed[k] = static_cast<std::uint8_t>((b * 0x0202020202ull & 0x010884422010ull) % 1023);
-    }
-    std::memset(reversed + bytes, 0, 16);
-    const std::int32_t streamBits = 8 * bytes;
+inline void PlacePairs(const std::uint8_t* codewords, std::int32_t n, const Lines& function,
+                       Lines& columns) {
     std::int32_t pos = 0;
     const std::int32_t pieces = (n + 31) / 32;
     bool upward = true;
@@ -218,9 +215,8 @@ inline void PlacePairs(const std::uint8_t* codewords, std::int32_t totalCodeword
             const std::uint64_t slots = Bits::SpreadEven(lowSide) | Bits::SpreadEven(highSide) << 1;
             const std::int32_t count = Bits::Count(slots);
             if (count == 0) continue;
-            const std::uint64_t value = upward
-                                            ? ReadBits(codewords, pos, count)
-                                            : ReadBits(reversed, streamBits - pos - count, count);
+            const std::uint64_t bits = ReadBits(codewords, pos, count);
+            const std::uint64_t value = upward ? bits : Bits::Reverse(bits) >> (64 - count);
             pos += count;
             const std::uint64_t placed = Bits::Deposit(value, slots);
             columns[w][kPad + (upward ? left : right)] |= Bits::EvenBits(placed) << shift;
@@ -230,9 +226,9 @@ inline void PlacePairs(const std::uint8_t* codewords, std::int32_t totalCodeword
     }
 }
 
-void PlacePortable(const std::uint8_t* codewords, std::int32_t totalCodewords, std::int32_t n,
-                   const Lines& function, Lines& columns) {
-    PlacePairs<PortableBits>(codewords, totalCodewords, n, function, columns);
+void PlacePortable(const std::uint8_t* codewords, std::int32_t n, const Lines& function,
+                   Lines& columns) {
+    PlacePairs<PortableBits>(codewords, n, function, columns);
 }
 
 #if defined(__x86_64__)
@@ -255,29 +251,62 @@ struct VectorBits {
     [[gnu::target("bmi2,popcnt")]] static inline std::int32_t Count(std::uint64_t x) {
         return static_cast<std::int32_t>(_mm_popcnt_u64(x));
     }
+    static std::uint64_t Reverse(std::uint64_t x) { return PortableBits::Reverse(x); }
 };
 
 [[gnu::target("bmi2,popcnt"), gnu::flatten]] void PlaceVector(const std::uint8_t* codewords,
-                                                              std::int32_t totalCodewords,
                                                               std::int32_t n, const Lines& function,
                                                               Lines& columns) {
-    PlacePairs<VectorBits>(codewords, totalCodewords, n, function, columns);
+    PlacePairs<VectorBits>(codewords, n, function, columns);
 }
 
 #endif
 
 // ---- Transposition, 64 x 64 bits at a time: bit j of word i goes to bit i of word j, by
-// swapping ever smaller blocks.
-void Transpose64(std::uint64_t a[64]) {
-    std::uint64_t m = 0x00000000FFFFFFFFull;
-    for (std::int32_t j = 32; j != 0; j >>= 1, m ^= m << j) {
-        for (std::int32_t k = 0; k < 64; k = ((k | j) + 1) & ~j) {
-            const std::uint64_t t = ((a[k] >> j) ^ a[k | j]) & m;
-            a[k] ^= t << j;
-            a[k | j] ^= t;
+// swapping ever smaller blocks. The rounds run over contiguous words, so that the vector
+// path's compiler does a round eight words at a time.
+[[gnu::always_inline]] inline void Transpose64(std::uint64_t a[64]) {
+    constexpr std::uint64_t kKeep[6] = {0x00000000FFFFFFFFull, 0x0000FFFF0000FFFFull,
+                                        0x00FF00FF00FF00FFull, 0x0F0F0F0F0F0F0F0Full,
+                                        0x3333333333333333ull, 0x5555555555555555ull};
+    for (std::int32_t r = 0, j = 32; j != 0; ++r, j >>= 1) {
+        const std::uint64_t m = kKeep[r];
+        for (std::int32_t base = 0; base < 64; base += 2 * j) {
+            for (std::int32_t k = base; k < base + j; ++k) {
+                const std::uint64_t t = ((a[k] >> j) ^ a[k + j]) & m;
+                a[k] ^= t << j;
+                a[k + j] ^= t;
+            }
         }
     }
 }
+
+[[gnu::always_inline]] inline void TransposeLines(const Lines& columns, std::int32_t size,
+                                                  Lines& rows) {
+    const std::int32_t words = WordsFor(size);
+    for (std::int32_t bi = 0; bi < words; ++bi) {
+        for (std::int32_t bj = 0; bj < words; ++bj) {
+            // Lines 64 bj .. 64 bj + 63 of the columns, word bi (rows 64 bi ..); lines past
+            // the symbol are zero.
+            alignas(64) std::uint64_t block[64];
+            std::memcpy(block, columns[bi] + kPad + 64 * bj, sizeof(block));
+            Transpose64(block);
+            const std::int32_t lines = size - 64 * bi < 64 ? size - 64 * bi : 64;
+            std::memcpy(rows[bj] + kPad + 64 * bi, block, lines * sizeof(std::uint64_t));
+        }
+    }
+}
+
+void TransposePortable(const Lines& columns, std::int32_t size, Lines& rows) {
+    TransposeLines(columns, size, rows);
+}
+
+#if defined(__x86_64__)
+[[gnu::target("avx512f,avx512bw,avx512vl")]] void TransposeVector(const Lines& columns,
+                                                                  std::int32_t size, Lines& rows) {
+    TransposeLines(columns, size, rows);
+}
+#endif
 
 // ---- The penalty.
 
@@ -286,26 +315,40 @@ inline std::int32_t Module(const Lines& l, std::int32_t line, std::int32_t pos, 
     return static_cast<std::int32_t>((l[pos >> 6][kPad + line] >> (pos & 63)) & 1);
 }
 
-// Modules of one colour from pos on in direction step, at most limit of them; light runs
-// that reach the edge count as unlimited (the light area around the symbol).
+// Modules of one colour from pos on in direction step (+1 or -1), at most limit of them;
+// light runs that reach the edge count as unlimited (the light area around the symbol).
 std::int32_t RunOf(const Lines& l, std::int32_t line, std::int32_t pos, std::int32_t step,
                    std::int32_t colour, std::int32_t limit, std::int32_t n) {
     std::int32_t k = 0;
-    for (; k < limit; ++k, pos += step) {
+    while (k < limit) {
         if (pos < 0 || pos >= n) return colour == 0 ? limit : k;
-        if (Module(l, line, pos, n) != colour) return k;
+        const std::uint64_t word = l[pos >> 6][kPad + line];
+        const std::uint64_t same = colour ? word : ~word;  // 1 where the module has the colour
+        const std::int32_t bit = pos & 63;
+        // Equal modules from bit on, upward or downward within this word (the bits past the
+        // symbol are light: a dark run stops there, a light one goes on to the edge check).
+        const std::int32_t run =
+            step > 0 ? std::countr_one(same >> bit) : std::countl_one(same << (63 - bit));
+        const std::int32_t room = step > 0 ? 64 - bit : bit + 1;
+        if (run < room) {
+            // A light run may end at the symbol's edge inside the word: unlimited then.
+            if (colour == 0 && step > 0 && pos + run >= n) return limit;
+            return k + run < limit ? k + run : limit;
+        }
+        k += room;
+        pos += step * room;
     }
-    return k;
+    return limit;
 }
 
-// Patterns dark n, light n, dark 3n, light n, dark n (n >= 2) on line `line` starting at
-// start, with light runs on both sides: one for 4n light before and n after, one for n
-// before and 4n after.
+// Patterns dark u, light u, dark 3u, light u, dark u (u >= 4) on line `line` starting at
+// start, with light runs on both sides: one for 4u light before and u after, one for u
+// before and 4u after.
 // knownUnit: the pattern's unit when it is known (from its end), else 0.
 std::int32_t ScaledFinderAt(const Lines& l, std::int32_t line, std::int32_t start, std::int32_t n,
                             std::int32_t knownUnit = 0) {
     const std::int32_t unit = RunOf(l, line, start, 1, 1, n, n);
-    if (unit < 2 || 7 * unit > n || (knownUnit != 0 && unit != knownUnit)) return 0;
+    if (unit < 4 || 7 * unit > n || (knownUnit != 0 && unit != knownUnit)) return 0;
     std::int32_t pos = start + unit;
     const std::int32_t lengths[4] = {unit, 3 * unit, unit, unit};
     for (std::int32_t r = 0, colour = 0; r < 4; ++r, colour ^= 1) {
@@ -317,63 +360,102 @@ std::int32_t ScaledFinderAt(const Lines& l, std::int32_t line, std::int32_t star
     return (before >= 4 * unit && after >= unit) + (after >= 4 * unit && before >= unit);
 }
 
-// The same from the last dark module of a pattern with 8 light modules after it; a pattern
-// with 8 light modules before it too is counted from its start instead.
+// The same from the last dark module of a pattern with 16 light modules after it; a pattern
+// with 16 light modules before it too is counted from its start instead.
 std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_t end,
                                   std::int32_t n) {
     const std::int32_t unit = RunOf(l, line, end, -1, 1, n, n);
-    if (unit < 2 || 7 * unit > n) return 0;
+    if (unit < 4 || 7 * unit > n) return 0;
     const std::int32_t start = end - 7 * unit + 1;
-    if (start < 0 || RunOf(l, line, start - 1, -1, 0, 8, n) >= 8) return 0;
+    if (start < 0 || RunOf(l, line, start - 1, -1, 0, 16, n) >= 16) return 0;
     return ScaledFinderAt(l, line, start, n, unit);
 }
 
 // N1 and N3 of one direction. across holds the symbol's lines across that direction (line i
 // is module i of every line along it, one per bit), along the same symbol's lines along it.
+// Simple loops over i, so that the vector path's compiler runs them eight words at a time.
 [[gnu::always_inline]] inline std::int32_t DirectionPenalty(const Lines& across, const Lines& along,
                                                             std::int32_t n) {
     std::int32_t total = 0;
     const std::int32_t words = WordsFor(n);
+    static_assert(kPad >= 16 && kPlane > kPad + symbol::kMaxSize + 28);
     for (std::int32_t w = 0; w < words; ++w) {
-        const std::uint64_t* a = across[w] + kPad;  // a[-kPad .. n + kPad) readable
+        const std::uint64_t* line = across[w];
+        const std::uint64_t* a = line + kPad;  // a[-kPad .. n + kPad) readable, 0 outside
         const std::uint64_t valid = ValidBits(n, w);
-        std::uint64_t same[symbol::kMaxSize + 1];  // same[i]: module i equals module i + 1
+        // same[i]: module i equals module i + 1 (same[-1] = 0: no module before the first).
+        std::uint64_t sameAt[symbol::kMaxSize + 2];
+        std::uint64_t* same = sameAt + 1;
+        same[-1] = 0;
         for (std::int32_t i = 0; i < n - 1; ++i) same[i] = ~(a[i] ^ a[i + 1]) & valid;
+        // Runs from module i on: lightK[i] modules i .. i + K - 1 light (outside the symbol
+        // is light), darkK[i] dark; indices from -kPad.
+        std::uint64_t light2[kPlane], light3[kPlane], light4[kPlane], light8[kPlane];
+        std::uint64_t dark2[kPlane], dark3[kPlane], dark4[kPlane], dark6[kPlane], dark9[kPlane];
+        // Made up to 28 modules past the symbol: every read below stays inside that.
+        const std::int32_t end = kPad + n + 28;
+        for (std::int32_t i = 0; i < end; ++i) {
+            light2[i] = ~(line[i] | line[i + 1]);
+            dark2[i] = line[i] & line[i + 1];
+        }
+        for (std::int32_t i = 0; i < end - 2; ++i) {
+            light3[i] = light2[i] & ~line[i + 2];
+            light4[i] = light2[i] & light2[i + 2];
+            dark3[i] = dark2[i] & line[i + 2];
+            dark4[i] = dark2[i] & dark2[i + 2];
+        }
+        for (std::int32_t i = 0; i < end - 6; ++i) {
+            light8[i] = light4[i] & light4[i + 4];
+            dark6[i] = dark3[i] & dark3[i + 3];
+        }
+        for (std::int32_t i = 0; i < end - 12; ++i) dark9[i] = dark6[i] & dark3[i + 6];
+        const std::uint64_t *l2 = light2 + kPad, *l3 = light3 + kPad, *l4 = light4 + kPad;
+        const std::uint64_t *l8 = light8 + kPad, *d2 = dark2 + kPad, *d3 = dark3 + kPad;
+        const std::uint64_t *d4 = dark4 + kPad, *d6 = dark6 + kPad, *d9 = dark9 + kPad;
         // N1: every window of five equal modules, and 2 more per run (a run of L >= 5 is
         // L - 4 windows and costs 3 + (L - 5)).
         std::int32_t windows = 0, runs = 0;
         for (std::int32_t i = 0; i + 4 < n; ++i) {
             const std::uint64_t five = same[i] & same[i + 1] & same[i + 2] & same[i + 3];
-            const std::uint64_t first = i == 0 ? five : five & ~same[i - 1];
             windows += __builtin_popcountll(five);
-            runs += __builtin_popcountll(first);
+            runs += __builtin_popcountll(five & ~same[i - 1]);
         }
         total += windows + 2 * runs;
-        // N3 with single modules: dark, light, 3 dark, light, dark, with 4 light modules on
-        // one side and at least one on the other.
+        // N3, dark u, light u, dark 3u, light u, dark u as whole runs, with 4u light modules
+        // on one side and at least u on the other; each side with 4u counts. Units 1, 2 and
+        // 3 here, word by word.
         std::int32_t finders = 0;
         for (std::int32_t i = 0; i + 6 < n; ++i) {
-            const std::uint64_t core =
-                a[i] & ~a[i + 1] & a[i + 2] & a[i + 3] & a[i + 4] & ~a[i + 5] & a[i + 6];
-            const std::uint64_t lightBefore = ~a[i - 1], lightAfter = ~a[i + 7];
-            const std::uint64_t fourBefore = ~(a[i - 1] | a[i - 2] | a[i - 3] | a[i - 4]);
-            const std::uint64_t fourAfter = ~(a[i + 7] | a[i + 8] | a[i + 9] | a[i + 10]);
-            finders += __builtin_popcountll(core & fourBefore & lightAfter) +
-                       __builtin_popcountll(core & fourAfter & lightBefore);
+            // At most one unit fits the runs at i; past the symbol every module is light, so
+            // a pattern that would run over its edge has no core.
+            const std::uint64_t core1 = ~a[i - 1] & a[i] & ~a[i + 1] & a[i + 2] & a[i + 3] &
+                                        a[i + 4] & ~a[i + 5] & a[i + 6] & ~a[i + 7];
+            const std::uint64_t core2 =
+                ~a[i - 1] & d2[i] & l2[i + 2] & d6[i + 4] & l2[i + 10] & d2[i + 12] & ~a[i + 14];
+            const std::uint64_t core3 =
+                ~a[i - 1] & d3[i] & l3[i + 3] & d9[i + 6] & l3[i + 15] & d3[i + 18] & ~a[i + 21];
+            // 4u light before and u after; u before and 4u after.
+            const std::uint64_t before = (core1 & l4[i - 4]) | (core2 & l8[i - 8] & l2[i + 14]) |
+                                         (core3 & l8[i - 12] & l4[i - 4] & l3[i + 21]);
+            const std::uint64_t after = (core1 & l4[i + 7]) | (core2 & l8[i + 14] & l2[i - 2]) |
+                                        (core3 & l8[i + 21] & l4[i + 29] & l3[i - 3]);
+            finders += __builtin_popcountll(before) + __builtin_popcountll(after);
         }
-        // Larger patterns begin with 2 dark modules after 8 light ones, or end with 2 dark
-        // modules before 8 light ones: rare, checked one by one.
-        for (std::int32_t i = 0; i + 1 < n; ++i) {
-            const std::uint64_t two = a[i] & a[i + 1];
-            if (two == 0) continue;
-            const std::uint64_t eightBefore = ~(a[i - 1] | a[i - 2] | a[i - 3] | a[i - 4] |
-                                                a[i - 5] | a[i - 6] | a[i - 7] | a[i - 8]);
-            const std::uint64_t eightAfter = ~(a[i + 2] | a[i + 3] | a[i + 4] | a[i + 5] |
-                                               a[i + 6] | a[i + 7] | a[i + 8] | a[i + 9]);
-            for (std::uint64_t s = two & eightBefore; s != 0; s &= s - 1)
-                finders += ScaledFinderAt(along, 64 * w + __builtin_ctzll(s), i, n);
-            for (std::uint64_t e = two & eightAfter; e != 0; e &= e - 1)
-                finders += ScaledFinderEndingAt(along, 64 * w + __builtin_ctzll(e), i + 1, n);
+        // Units of 4 and more need 16 light modules before a run of 4 dark ones, or after
+        // one: rare, found here and checked one by one.
+        std::uint64_t starts[symbol::kMaxSize], ends[symbol::kMaxSize], any = 0;
+        for (std::int32_t i = 0; i + 3 < n; ++i) {
+            starts[i] = d4[i] & l8[i - 16] & l8[i - 8];
+            ends[i] = d4[i] & l8[i + 4] & l8[i + 12];
+            any |= starts[i] | ends[i];
+        }
+        if (any != 0) {
+            for (std::int32_t i = 0; i + 3 < n; ++i) {
+                for (std::uint64_t b = starts[i]; b != 0; b &= b - 1)
+                    finders += ScaledFinderAt(along, 64 * w + __builtin_ctzll(b), i, n);
+                for (std::uint64_t b = ends[i]; b != 0; b &= b - 1)
+                    finders += ScaledFinderEndingAt(along, 64 * w + __builtin_ctzll(b), i + 3, n);
+            }
         }
         total += 40 * finders;
     }
@@ -435,6 +517,37 @@ constexpr auto kSpread = [] {
         for (int k = 0; k < 8; ++k) table[b] |= static_cast<std::uint64_t>((b >> k) & 1) << (8 * k);
     return table;
 }();
+
+// The rows' bits as picture bytes (0 or 1), row y at out + y * stride.
+void SpreadRowsPortable(const Lines& rows, std::int32_t size, std::uint8_t* out,
+                        std::int32_t stride) {
+    for (std::int32_t y = 0; y < size; ++y) {
+        std::uint8_t* row = out + static_cast<std::size_t>(y) * stride;
+        // 8 modules a step; the bits past the last module are 0 and land in the margin
+        // (the last row's in the light rows below).
+        for (std::int32_t x = 0; x < size; x += 8) {
+            const std::uint64_t word = rows[x >> 6][kPad + y];
+            std::memcpy(row + x, &kSpread[(word >> (x & 63)) & 0xFF], 8);
+        }
+    }
+}
+
+#if defined(__x86_64__)
+// 64 modules a step: each bit of a word becomes a byte of 1 or 0.
+[[gnu::target("avx512f,avx512bw")]] void SpreadRowsVector(const Lines& rows, std::int32_t size,
+                                                          std::uint8_t* out, std::int32_t stride) {
+    const __m512i one = _mm512_set1_epi8(1);
+    for (std::int32_t y = 0; y < size; ++y) {
+        std::uint8_t* row = out + static_cast<std::size_t>(y) * stride;
+        for (std::int32_t w = 0; w < WordsFor(size); ++w) {
+            const std::int32_t left = size - 64 * w;
+            const __mmask64 keep = left >= 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1;
+            _mm512_mask_storeu_epi8(row + 64 * w, keep,
+                                    _mm512_maskz_mov_epi8(rows[w][kPad + y], one));
+        }
+    }
+}
+#endif
 
 }  // namespace
 
@@ -510,37 +623,30 @@ void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark) {
     SetBit(dark, n - 8, 8);  // the dark module, (8, N-8)
 }
 
-void PlaceCodewords(const std::uint8_t* codewords, std::int32_t totalCodewords, std::int32_t size,
-                    const Lines& function, Lines& columns, Path path) {
+void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Lines& function,
+                    Lines& columns, Path path) {
     Clear(columns, size);
 #if defined(__x86_64__)
     if (path == Path::Vector) {
-        PlaceVector(codewords, totalCodewords, size, function, columns);
+        PlaceVector(codewords, size, function, columns);
         return;
     }
 #else
     (void)path;
 #endif
-    PlacePortable(codewords, totalCodewords, size, function, columns);
+    PlacePortable(codewords, size, function, columns);
 }
 
-void Transpose(const Lines& columns, std::int32_t size, Lines& rows) {
-    const std::int32_t words = WordsFor(size);
-    for (std::int32_t bi = 0; bi < words; ++bi) {
-        for (std::int32_t bj = 0; bj < words; ++bj) {
-            std::uint64_t block[64];
-            // Lines 64 bj .. 64 bj + 63 of the columns, word bi (rows 64 bi ..).
-            for (std::int32_t k = 0; k < 64; ++k) {
-                const std::int32_t line = 64 * bj + k;
-                block[k] = line < size ? columns[bi][kPad + line] : 0;
-            }
-            Transpose64(block);
-            for (std::int32_t k = 0; k < 64; ++k) {
-                const std::int32_t line = 64 * bi + k;
-                if (line < size) rows[bj][kPad + line] = block[k];
-            }
-        }
+void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path) {
+#if defined(__x86_64__)
+    if (path == Path::Vector) {
+        TransposeVector(columns, size, rows);
+        return;
     }
+#else
+    (void)path;
+#endif
+    TransposePortable(columns, size, rows);
 }
 
 void MaskedSymbol(const clsQRCode::Workspace& ws, std::int32_t version, std::int32_t level,
@@ -549,13 +655,17 @@ void MaskedSymbol(const clsQRCode::Workspace& ws, std::int32_t version, std::int
     auto build = [&](const Lines& data, const std::uint64_t(*pattern)[kWords], Lines& out) {
         for (std::int32_t w = 0; w < words; ++w) {
             const std::uint64_t valid = ValidBits(n, w);
+            // The pattern repeats every 12 lines: laid out once, then one simple loop.
+            std::uint64_t tiled[symbol::kMaxSize + 12];
+            for (std::int32_t k = 0; k < 12; ++k) tiled[k] = pattern[k][w] & valid;
+            for (std::int32_t i = 12; i < n; ++i) tiled[i] = tiled[i - 12];
             std::memset(out[w], 0, kPad * sizeof(std::uint64_t));
             std::memset(out[w] + kPad + n, 0, (kPlane - kPad - n) * sizeof(std::uint64_t));
-            for (std::int32_t i = 0, k = 0; i < n; ++i, k = k == 11 ? 0 : k + 1) {
-                const std::uint64_t free = ~ws.function[w][kPad + i] & valid;
-                out[w][kPad + i] =
-                    (data[w][kPad + i] ^ (pattern[k][w] & free)) | ws.dark[w][kPad + i];
-            }
+            const std::uint64_t* d = data[w] + kPad;
+            const std::uint64_t* f = ws.function[w] + kPad;
+            const std::uint64_t* k = ws.dark[w] + kPad;
+            std::uint64_t* o = out[w] + kPad;
+            for (std::int32_t i = 0; i < n; ++i) o[i] = (d[i] ^ (tiled[i] & ~f[i])) | k[i];
         }
     };
     build(ws.dataRows, kMasks.row[mask], rows);
@@ -577,12 +687,11 @@ std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size,
     return PenaltyPortable(rows, columns, size);
 }
 
-std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size) {
+std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path) {
     const std::int32_t side = size + 8;
     auto* bitmap = new (std::nothrow) Bitmap;
     if (bitmap == nullptr) return nullptr;
     try {
-        // Room for the last row's whole words: its spill lands in the light rows below.
         bitmap->indices.assign(static_cast<std::size_t>(side) * side, 0);
     } catch (const std::bad_alloc&) {
         delete bitmap;
@@ -590,15 +699,16 @@ std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size) {
     }
     bitmap->width = bitmap->height = side;
     bitmap->palette = mdlVexmora::SymbolPalette();
-    std::uint8_t* out = bitmap->indices.data();
-    for (std::int32_t y = 0; y < size; ++y) {
-        std::uint8_t* row = out + static_cast<std::size_t>(y + 4) * side + 4;
-        // 8 modules a step; the bits past the last module are 0 and land in the margin.
-        for (std::int32_t x = 0; x < size; x += 8) {
-            const std::uint64_t word = rows[x >> 6][kPad + y];
-            std::memcpy(row + x, &kSpread[(word >> (x & 63)) & 0xFF], 8);
-        }
-    }
+    std::uint8_t* out = bitmap->indices.data() + 4 * static_cast<std::size_t>(side) + 4;
+#if defined(__x86_64__)
+    if (path == Path::Vector)
+        SpreadRowsVector(rows, size, out, side);
+    else
+        SpreadRowsPortable(rows, size, out, side);
+#else
+    (void)path;
+    SpreadRowsPortable(rows, size, out, side);
+#endif
     return mdlVexmora::BitmapToPicture(bitmap, true);
 }
 

@@ -26,7 +26,7 @@ Path BestPath();
 
 inline constexpr std::int32_t kMaxSize = 177;
 inline constexpr std::int32_t kWords = 3;  // words per line: 192 bits >= 177
-inline constexpr std::int32_t kPad = 16;
+inline constexpr std::int32_t kPad = 32;
 inline constexpr std::int32_t kPlane = kPad + kMaxSize + kPad;
 inline constexpr std::int32_t kMaxCodewords = 3706;
 inline constexpr std::int32_t kMaxBlocks = 81;
@@ -120,6 +120,7 @@ struct clsQRCode::Workspace {
     // modules, the placed data unmasked as columns and as rows, and a masked symbol as rows
     // and as columns.
     symbol::Lines function, dark, dataColumns, dataRows, rows, columns;
+    std::int32_t functionVersion = 0;  // the version function and dark hold, 0 for none
 };
 
 namespace symbol {
@@ -148,13 +149,14 @@ void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks
 // are dark (format and version information excluded, the dark module included).
 void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark);
 
-// Places the codewords' bits (8 * total, then zeros into the remainder modules) into the free
-// modules in the standard's order; writes the unmasked data as columns.
-void PlaceCodewords(const std::uint8_t* codewords, std::int32_t totalCodewords, std::int32_t size,
-                    const Lines& function, Lines& columns, Path path);
+// Places the codewords' bits into the free modules in the standard's order (the codewords
+// must be followed by 16 zero bytes: the remainder bits, and room to read whole words);
+// writes the unmasked data as columns.
+void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Lines& function,
+                    Lines& columns, Path path);
 
-// rows = the transpose of columns (size x size).
-void Transpose(const Lines& columns, std::int32_t size, Lines& rows);
+// rows = the transpose of columns (size x size; the column lines past size must be zero).
+void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path);
 
 // The masked symbol as rows (and columns when columnsToo): data ^ mask on free modules, the
 // function modules, format information of level and mask, version information.
@@ -165,6 +167,6 @@ void MaskedSymbol(const clsQRCode::Workspace& w, std::int32_t version, std::int3
 std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size, Path path);
 
 // The picture: one pixel per module, 4 light modules around (palette 0 light, 1 dark).
-std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size);
+std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path);
 
 }  // namespace symbol

@@ -110,8 +110,7 @@ TEST(VectorPath, PlacementEveryVersionInTheStandardsOrder) {
         auto ws = std::make_unique<clsQRCode::Workspace>();
         symbol::BuildFunctionLines(version, ws->function, ws->dark);
         for (Path path : Paths()) {
-            symbol::PlaceCodewords(codewords.data(), total, size, ws->function, ws->dataColumns,
-                                   path);
+            symbol::PlaceCodewords(codewords.data(), size, ws->function, ws->dataColumns, path);
             std::vector<int> expected(static_cast<std::size_t>(size) * size, 0);
             for (std::size_t i = 0; i < order.size(); ++i) {
                 const int bit = i < 8u * total ? (codewords[i / 8] >> (7 - i % 8)) & 1 : 0;
@@ -130,17 +129,19 @@ TEST(VectorPath, PlacementEveryVersionInTheStandardsOrder) {
 TEST(VectorPath, TransposeEverySize) {
     std::mt19937_64 rng(11);
     auto ws = std::make_unique<clsQRCode::Workspace>();
-    for (int size : {1, 21, 63, 64, 65, 127, 128, 129, 177}) {
-        std::memset(ws->dataColumns, 0, sizeof(ws->dataColumns));
-        for (int x = 0; x < size; ++x)
-            for (int y = 0; y < size; ++y)
-                if (rng() & 1) ws->dataColumns[y / 64][symbol::kPad + x] |= 1ull << (y % 64);
-        symbol::Transpose(ws->dataColumns, size, ws->dataRows);
-        for (int y = 0; y < size; ++y)
+    for (Path path : Paths()) {
+        for (int size : {1, 21, 63, 64, 65, 127, 128, 129, 177}) {
+            std::memset(ws->dataColumns, 0, sizeof(ws->dataColumns));
             for (int x = 0; x < size; ++x)
-                ASSERT_EQ((ws->dataRows[x / 64][symbol::kPad + y] >> (x % 64)) & 1,
-                          (ws->dataColumns[y / 64][symbol::kPad + x] >> (y % 64)) & 1)
-                    << size << ": " << x << ", " << y;
+                for (int y = 0; y < size; ++y)
+                    if (rng() & 1) ws->dataColumns[y / 64][symbol::kPad + x] |= 1ull << (y % 64);
+            symbol::Transpose(ws->dataColumns, size, ws->dataRows, path);
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    ASSERT_EQ((ws->dataRows[x / 64][symbol::kPad + y] >> (x % 64)) & 1,
+                              (ws->dataColumns[y / 64][symbol::kPad + x] >> (y % 64)) & 1)
+                        << Name(path) << " " << size << ": " << x << ", " << y;
+        }
     }
 }
 
