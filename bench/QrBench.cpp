@@ -174,13 +174,9 @@ struct Prepared {
     std::int32_t size = 0;
     explicit Prepared(const Payload* p) : version(p->version), level(p->level) {
         const auto count = static_cast<std::int32_t>(p->text.size());
-        ws->table.reset(new std::uint8_t[count]);
-        ws->segments.reset(new segmentation::Segment[count]);
-        ws->capacity = count;
-        bits = segmentation::SearchWithTable(Bytes(p->text), count, version, true, ws->table.get(),
+        bits = segmentation::SearchWithTable(Bytes(p->text), count, version, true, ws->table,
                                              &lastMode);
-        segmentCount =
-            segmentation::BackTrack(ws->table.get(), count, version, lastMode, ws->segments.get());
+        segmentCount = segmentation::BackTrack(ws->table, count, version, lastMode, ws->segments);
         total = qr.GetTotalCodewordCount(version);
         blocks = qr.GetEcBlockCount(version, level);
         ec = qr.GetEcCodewordsPerBlock(version, level);
@@ -188,8 +184,8 @@ struct Prepared {
         longLength = (dataCodewords + blocks - 1) / blocks;
         shortBlocks = dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;
         size = qr.GetSymbolSize(version);
-        symbol::WriteDataCodewords(ws->data, dataCodewords, bits, 0, Bytes(p->text),
-                                   ws->segments.get(), segmentCount, version);
+        symbol::WriteDataCodewords(ws->data, dataCodewords, bits, 0, Bytes(p->text), ws->segments,
+                                   segmentCount, version);
         symbol::InterleaveWithErrorCorrection(ws->data, blocks, shortBlocks, longLength, ec,
                                               ws->codewords, symbol::BestPath());
         std::memset(ws->codewords + total, 0, 16);
@@ -208,10 +204,10 @@ void BM_StageSearch(benchmark::State& state, const Payload* p) {
     for (auto _ : state) {
         std::int32_t mode = 0;
         const std::int32_t bits = segmentation::SearchWithTable(Bytes(p->text), count, s.version,
-                                                                true, s.ws->table.get(), &mode);
+                                                                true, s.ws->table, &mode);
         benchmark::DoNotOptimize(bits);
-        benchmark::DoNotOptimize(segmentation::BackTrack(s.ws->table.get(), count, s.version, mode,
-                                                         s.ws->segments.get()));
+        benchmark::DoNotOptimize(
+            segmentation::BackTrack(s.ws->table, count, s.version, mode, s.ws->segments));
     }
 }
 
@@ -220,7 +216,7 @@ void BM_StageCodewords(benchmark::State& state, const Payload* p) {
     Prepared s(p);
     for (auto _ : state) {
         symbol::WriteDataCodewords(s.ws->data, s.dataCodewords, s.bits, 0, Bytes(p->text),
-                                   s.ws->segments.get(), s.segmentCount, s.version);
+                                   s.ws->segments, s.segmentCount, s.version);
         benchmark::ClobberMemory();
     }
 }

@@ -17,23 +17,7 @@ namespace {
 using modefacts::kClassFirst;
 using modefacts::kClassLast;
 
-// Every byte costs more than 3 bits in any mode (3 digits take 10 bits), and no symbol
-// holds more than 23,648 data bits, so longer data can never fit.
-constexpr std::int32_t kMaxFittingCount = 23648 / 3;
-
-// Room in the workspace for the search over count bytes; false when memory runs out.
-bool Reserve(clsQRCode::Workspace& ws, std::int32_t count) {
-    if (count <= ws.capacity) return true;
-    const std::int32_t capacity = count < 256 ? 256 : count;
-    std::unique_ptr<std::uint8_t[]> table(new (std::nothrow) std::uint8_t[capacity]);
-    std::unique_ptr<segmentation::Segment[]> segments(new (std::nothrow)
-                                                          segmentation::Segment[capacity]);
-    if (!table || !segments) return false;
-    ws.table = std::move(table);
-    ws.segments = std::move(segments);
-    ws.capacity = capacity;
-    return true;
-}
+using symbol::kMaxFittingCount;
 
 }  // namespace
 
@@ -78,7 +62,6 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     if (count > 0 && data == nullptr) return nullptr;
     if (count > kMaxFittingCount) return nullptr;
     if (count < 0) count = 0;
-    if (!Reserve(ws, count)) return nullptr;
 
     // Version: fixed, or the smallest whose data capacity holds the stream without its
     // terminator (the terminator may be cut short or left out). The search of the class
@@ -87,14 +70,15 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     auto search = [&](std::int32_t classVersion) {
         std::int32_t lastMode = 0;
         dataBits = eciBits + segmentation::SearchWithTable(data, count, classVersion, kanjiAllowed,
-                                                           ws.table.get(), &lastMode);
+                                                           ws.table, &lastMode);
         return lastMode;
     };
     if (options.version >= 1 && options.version <= 40) {
         v = options.version;
+        const std::int32_t lastMode = count == 0 ? 0 : search(v);
+        if (dataBits > 8 * GetDataCodewordCount(v, level)) return nullptr;
         if (count > 0)
-            segmentCount =
-                segmentation::BackTrack(ws.table.get(), count, v, search(v), ws.segments.get());
+            segmentCount = segmentation::BackTrack(ws.table, count, v, lastMode, ws.segments);
     } else {
         // A class whose largest capacity is below the bound cannot hold the data: its
         // search would find nothing, so it is left out.
@@ -109,8 +93,7 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
                 }
             }
             if (v != 0 && count > 0)
-                segmentCount =
-                    segmentation::BackTrack(ws.table.get(), count, v, lastMode, ws.segments.get());
+                segmentCount = segmentation::BackTrack(ws.table, count, v, lastMode, ws.segments);
         }
         if (v == 0) return nullptr;
     }
@@ -122,8 +105,8 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
 
     // Codewords: the stream, padding, blocks of S short (L-1 data codewords) and then long
     // ones (L), error correction, interleaved. Zeros after the last: the remainder bits.
-    symbol::WriteDataCodewords(ws.data, dataCodewords, dataBits, options.eci, data,
-                               ws.segments.get(), segmentCount, v);
+    symbol::WriteDataCodewords(ws.data, dataCodewords, dataBits, options.eci, data, ws.segments,
+                               segmentCount, v);
     const std::int32_t longLength = (dataCodewords + blocks - 1) / blocks;  // L
     const std::int32_t shortBlocks =
         dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;  // S

@@ -29,6 +29,12 @@ inline constexpr std::int32_t kWords = 3;  // words per line: 192 bits >= 177
 inline constexpr std::int32_t kPad = 32;
 inline constexpr std::int32_t kPlane = kPad + kMaxSize + kPad;
 inline constexpr std::int32_t kMaxCodewords = 3706;
+// Every byte costs more than 3 bits in any mode (3 digits take 10 bits), and no symbol
+// holds more than 23,648 data bits, so longer data can never fit.
+inline constexpr std::int32_t kMaxFittingCount = 23648 / 3;
+// A segment takes at least 18 bits (indicator, the shortest count, one digit), so a stream
+// that fits a symbol has at most this many.
+inline constexpr std::int32_t kMaxSegments = 23648 / 18 + 1;
 inline constexpr std::int32_t kMaxBlocks = 81;
 
 using Lines = std::uint64_t[kWords][kPlane];
@@ -103,13 +109,13 @@ constexpr bool MaskInverts(std::int32_t mask, std::int32_t x, std::int32_t y) {
 
 }  // namespace symbol
 
-// Scratch memory of Encode, kept by the encoder between calls so that a symbol allocates
-// nothing but its picture once the buffers have grown to the data's size.
+// Scratch memory of Encode, made on the first Encode and kept by the encoder, so that a
+// symbol allocates nothing but its picture.
 struct clsQRCode::Workspace {
-    // The segmentation's table (one byte per data byte) and its segments.
-    std::unique_ptr<std::uint8_t[]> table;
-    std::unique_ptr<segmentation::Segment[]> segments;
-    std::int32_t capacity = 0;  // data bytes both have room for
+    // The segmentation's table (one byte per data byte) and the segments of a stream that
+    // fits a symbol.
+    std::uint8_t table[symbol::kMaxFittingCount];
+    segmentation::Segment segments[symbol::kMaxSegments];
 
     // Data codewords in stream order, then every codeword in transmission order; room after
     // the last codeword for whole-word reads (zeros: the remainder bits).
