@@ -196,14 +196,24 @@ struct PortableBits {
 template <class Bits>
 inline void PlacePairs(const std::uint8_t* codewords, std::int32_t n, const Lines& function,
                        Lines& columns) {
-    std::int32_t pos = 0;
-    const std::int32_t pieces = (n + 31) / 32;
+    // First every piece's free modules and how many bits they take, then the pieces' start
+    // positions, then the placing: so the pieces do not wait on each other.
+    struct Piece {
+        std::uint64_t slots;
+        std::int32_t low, high;  // the columns of the even and of the odd slot bits
+        std::int16_t w, shift;
+        bool upward;
+    };
+    Piece pieces[(symbol::kMaxSize / 2) * ((symbol::kMaxSize + 31) / 32)];
+    std::int32_t starts[sizeof(pieces) / sizeof(pieces[0]) + 1];
+    std::int32_t count = 0;
+    const std::int32_t perPair = (n + 31) / 32;
     bool upward = true;
     for (std::int32_t right = n - 1; right > 0; right -= 2) {
         if (right == 6) right = 5;  // the vertical timing column
         const std::int32_t left = right - 1;
-        for (std::int32_t step = 0; step < pieces; ++step) {
-            const std::int32_t q = upward ? pieces - 1 - step : step;
+        for (std::int32_t step = 0; step < perPair; ++step) {
+            const std::int32_t q = upward ? perPair - 1 - step : step;
             const std::int32_t w = q >> 1, shift = 32 * (q & 1);
             const std::uint64_t valid = (ValidBits(n, w) >> shift) & 0xFFFFFFFFu;
             // The function modules are symmetric: line x of them is column x too.
@@ -212,17 +222,32 @@ inline void PlacePairs(const std::uint8_t* codewords, std::int32_t n, const Line
             // Upward: bit 2i the left module of row i, 2i + 1 the right one; downward the
             // other way round, so that the walk's order is the bits' order either way.
             const std::uint64_t lowSide = upward ? freeL : freeR, highSide = upward ? freeR : freeL;
-            const std::uint64_t slots = Bits::SpreadEven(lowSide) | Bits::SpreadEven(highSide) << 1;
-            const std::int32_t count = Bits::Count(slots);
-            if (count == 0) continue;
-            const std::uint64_t bits = ReadBits(codewords, pos, count);
-            const std::uint64_t value = upward ? bits : Bits::Reverse(bits) >> (64 - count);
-            pos += count;
-            const std::uint64_t placed = Bits::Deposit(value, slots);
-            columns[w][kPad + (upward ? left : right)] |= Bits::EvenBits(placed) << shift;
-            columns[w][kPad + (upward ? right : left)] |= Bits::OddBits(placed) << shift;
+            Piece& p = pieces[count];
+            p.slots = Bits::SpreadEven(lowSide) | Bits::SpreadEven(highSide) << 1;
+            p.low = upward ? left : right;
+            p.high = upward ? right : left;
+            p.w = static_cast<std::int16_t>(w);
+            p.shift = static_cast<std::int16_t>(shift);
+            p.upward = upward;
+            starts[count] = Bits::Count(p.slots);
+            ++count;
         }
         upward = !upward;
+    }
+    for (std::int32_t k = 0, pos = 0; k < count; ++k) {
+        const std::int32_t bits = starts[k];
+        starts[k] = pos;
+        pos += bits;
+    }
+    for (std::int32_t k = 0; k < count; ++k) {
+        const Piece& p = pieces[k];
+        if (p.slots == 0) continue;
+        const std::int32_t bits = Bits::Count(p.slots);
+        const std::uint64_t read = ReadBits(codewords, starts[k], bits);
+        const std::uint64_t value = p.upward ? read : Bits::Reverse(read) >> (64 - bits);
+        const std::uint64_t placed = Bits::Deposit(value, p.slots);
+        columns[p.w][kPad + p.low] |= Bits::EvenBits(placed) << p.shift;
+        columns[p.w][kPad + p.high] |= Bits::OddBits(placed) << p.shift;
     }
 }
 
