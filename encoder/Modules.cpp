@@ -306,8 +306,32 @@ struct VectorBits {
     }
 }
 
+// The same for 32 x 32 bits, for the small symbols.
+[[gnu::always_inline]] inline void Transpose32(std::uint32_t a[32]) {
+    constexpr std::uint32_t kKeep[5] = {0x0000FFFFu, 0x00FF00FFu, 0x0F0F0F0Fu, 0x33333333u,
+                                        0x55555555u};
+    for (std::int32_t r = 0, j = 16; j != 0; ++r, j >>= 1) {
+        const std::uint32_t m = kKeep[r];
+        for (std::int32_t base = 0; base < 32; base += 2 * j) {
+            for (std::int32_t k = base; k < base + j; ++k) {
+                const std::uint32_t t = ((a[k] >> j) ^ a[k + j]) & m;
+                a[k] ^= t << j;
+                a[k + j] ^= t;
+            }
+        }
+    }
+}
+
 [[gnu::always_inline]] inline void TransposeLines(const Lines& columns, std::int32_t size,
                                                   Lines& rows) {
+    if (size <= 32) {
+        std::uint32_t block[32];
+        for (std::int32_t k = 0; k < 32; ++k)
+            block[k] = static_cast<std::uint32_t>(columns[0][kPad + k]);
+        Transpose32(block);
+        for (std::int32_t k = 0; k < size; ++k) rows[0][kPad + k] = block[k];
+        return;
+    }
     const std::int32_t words = WordsFor(size);
     for (std::int32_t bi = 0; bi < words; ++bi) {
         for (std::int32_t bj = 0; bj < words; ++bj) {
