@@ -252,16 +252,43 @@ TEST(ScoredMask, PenaltyOfBothPathsOnRunsOfEveryScale) {
         s.size = n;
         s.modules.assign(static_cast<std::size_t>(n) * n, 0);
         const bool transposed = rng() % 2 == 1;
+        // Every third grid is sparse instead: patterns alone in long light runs, half of
+        // them behind a single dark module a little before them, so that one side has
+        // fewer than 8 light modules.
+        const bool sparse = trial % 3 == 2;
         for (int line = 0; line < n; ++line) {
-            int colour = static_cast<int>(rng() % 2);
-            for (int k = 0; k < n; colour ^= 1) {
-                static const int kMultiples[] = {1, 1, 3, 4, 5, 8, 1, 2};
-                const int length = u * kMultiples[rng() % 8] + (rng() % 6 == 0 ? 1 : 0);
+            std::vector<int> runs;  // lengths, light first
+            if (sparse) {
+                for (int k = 0; k < n;) {
+                    const int light = 8 + static_cast<int>(rng() % 33);
+                    std::vector<int> add;
+                    // Light, dark, light (the dark one may be empty), then the pattern.
+                    if (rng() % 2 == 0)
+                        add = {light, 1, u + static_cast<int>(rng() % 4)};
+                    else
+                        add = {light, 0, 0};
+                    for (int r : {u, u, 3 * u, u, u}) add.push_back(r);
+                    for (int r : add) {
+                        runs.push_back(r);
+                        k += r;
+                    }
+                }
+            } else {
+                for (int k = 0; k < n;) {
+                    static const int kMultiples[] = {1, 1, 3, 4, 5, 8, 1, 2};
+                    const int length = u * kMultiples[rng() % 8] + (rng() % 6 == 0 ? 1 : 0);
+                    runs.push_back(length);
+                    k += length;
+                }
+            }
+            int colour = sparse ? 0 : static_cast<int>(rng() % 2), k = 0;
+            for (int length : runs) {
                 for (int j = 0; j < length && k < n; ++j, ++k) {
                     const int x = transposed ? line : k, y = transposed ? k : line;
                     s.modules[static_cast<std::size_t>(y) * n + x] =
                         static_cast<std::uint8_t>(colour);
                 }
+                colour ^= 1;
             }
         }
         std::memset(ws->rows, 0, sizeof(ws->rows));
