@@ -420,38 +420,6 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
     return ScaledFinderAt(l, line, start, n, unit);
 }
 
-// N3 patterns of units 2 and 3 at positions i of one block of eight (word by word), and
-// of 4 and more one by one: rare, so computed only where a block has a candidate.
-std::int32_t RareFinders(const std::uint64_t* a, const std::uint64_t* l2, const std::uint64_t* l4,
-                         const std::uint64_t* l8, const Lines& along, std::int32_t w,
-                         std::int32_t from, std::int32_t to, std::int32_t n) {
-    std::int32_t finders = 0;
-    for (std::int32_t i = from; i < to; ++i) {
-        auto dark = [&](std::int32_t at, std::int32_t k) {
-            std::uint64_t all = ~std::uint64_t{0};
-            for (std::int32_t j = 0; j < k; ++j) all &= a[at + j];
-            return all;
-        };
-        auto light3 = [&](std::int32_t at) { return l2[at] & ~a[at + 2]; };
-        const std::uint64_t core2 = ~a[i - 1] & dark(i, 2) & l2[i + 2] & dark(i + 4, 6) &
-                                    l2[i + 10] & dark(i + 12, 2) & ~a[i + 14];
-        const std::uint64_t core3 = ~a[i - 1] & dark(i, 3) & light3(i + 3) & dark(i + 6, 9) &
-                                    light3(i + 15) & dark(i + 18, 3) & ~a[i + 21];
-        // 4u light before and u after; u before and 4u after.
-        finders += __builtin_popcountll((core2 & l8[i - 8] & l2[i + 14]) |
-                                        (core3 & l8[i - 12] & l4[i - 4] & light3(i + 21)));
-        finders += __builtin_popcountll((core2 & l8[i + 14] & l2[i - 2]) |
-                                        (core3 & l8[i + 21] & l4[i + 29] & light3(i - 3)));
-        // Units of 4 and more: 16 light modules before 4 dark ones, or after them.
-        const std::uint64_t four = dark(i, 4);
-        for (std::uint64_t bits = four & l8[i - 16] & l8[i - 8]; bits != 0; bits &= bits - 1)
-            finders += ScaledFinderAt(along, 64 * w + __builtin_ctzll(bits), i, n);
-        for (std::uint64_t bits = four & l8[i + 4] & l8[i + 12]; bits != 0; bits &= bits - 1)
-            finders += ScaledFinderEndingAt(along, 64 * w + __builtin_ctzll(bits), i + 3, n);
-    }
-    return finders;
-}
-
 // N1 and N3 of one direction. across holds the symbol's lines across that direction (line i
 // is module i of every line along it, one per bit), along the same symbol's lines along it.
 // Simple loops over i, so that the vector path's compiler runs them eight words at a time.
@@ -459,7 +427,7 @@ std::int32_t RareFinders(const std::uint64_t* a, const std::uint64_t* l2, const 
                                                             std::int32_t n) {
     std::int32_t total = 0;
     const std::int32_t words = WordsFor(n);
-    static_assert(kPad >= 16 && kPlane > kPad + symbol::kMaxSize + 28);
+    static_assert(kPad >= 16 && kPlane > kPad + symbol::kMaxSize + 40);
     for (std::int32_t w = 0; w < words; ++w) {
         const std::uint64_t* line = across[w];
         const std::uint64_t* a = line + kPad;  // a[-kPad .. n + kPad) readable, 0 outside
@@ -469,14 +437,30 @@ std::int32_t RareFinders(const std::uint64_t* a, const std::uint64_t* l2, const 
         std::uint64_t* same = sameAt + 1;
         same[-1] = 0;
         for (std::int32_t i = 0; i < n - 1; ++i) same[i] = ~(a[i] ^ a[i + 1]) & valid;
-        // lightK[i]: modules i .. i + K - 1 light (outside the symbol is light); indices from
-        // -kPad, made up to 28 modules past the symbol: every read below stays inside that.
-        std::uint64_t light2[kPlane], light4[kPlane], light8[kPlane];
-        const std::int32_t end = kPad + n + 28;
-        for (std::int32_t i = 0; i < end; ++i) light2[i] = ~(line[i] | line[i + 1]);
-        for (std::int32_t i = 0; i < end - 2; ++i) light4[i] = light2[i] & light2[i + 2];
-        for (std::int32_t i = 0; i < end - 6; ++i) light8[i] = light4[i] & light4[i + 4];
-        const std::uint64_t *l2 = light2 + kPad, *l4 = light4 + kPad, *l8 = light8 + kPad;
+        // Runs from module i on: lightK[i] modules i .. i + K - 1 light (outside the symbol
+        // is light), darkK[i] dark; indices from -kPad, made up to 40 modules past the
+        // symbol: every read below stays inside that.
+        std::uint64_t light2[kPlane], light3[kPlane], light4[kPlane], light8[kPlane];
+        std::uint64_t dark2[kPlane], dark3[kPlane], dark4[kPlane], dark6[kPlane], dark9[kPlane];
+        const std::int32_t end = kPad + n + 40;
+        for (std::int32_t i = 0; i < end; ++i) {
+            light2[i] = ~(line[i] | line[i + 1]);
+            dark2[i] = line[i] & line[i + 1];
+        }
+        for (std::int32_t i = 0; i < end - 2; ++i) {
+            light3[i] = light2[i] & ~line[i + 2];
+            light4[i] = light2[i] & light2[i + 2];
+            dark3[i] = dark2[i] & line[i + 2];
+            dark4[i] = dark2[i] & dark2[i + 2];
+        }
+        for (std::int32_t i = 0; i < end - 6; ++i) {
+            light8[i] = light4[i] & light4[i + 4];
+            dark6[i] = dark3[i] & dark3[i + 3];
+        }
+        for (std::int32_t i = 0; i < end - 12; ++i) dark9[i] = dark6[i] & dark3[i + 6];
+        const std::uint64_t *l2 = light2 + kPad, *l3 = light3 + kPad, *l4 = light4 + kPad;
+        const std::uint64_t *l8 = light8 + kPad, *d2 = dark2 + kPad, *d3 = dark3 + kPad;
+        const std::uint64_t *d4 = dark4 + kPad, *d6 = dark6 + kPad, *d9 = dark9 + kPad;
         // N1: every window of five equal modules, and 2 more per run (a run of L >= 5 is
         // L - 4 windows and costs 3 + (L - 5)).
         std::int32_t windows = 0, runs = 0;
@@ -487,35 +471,46 @@ std::int32_t RareFinders(const std::uint64_t* a, const std::uint64_t* l2, const 
         }
         total += windows + 2 * runs;
         // N3: dark u, light u, dark 3u, light u, dark u as whole runs, with 4u light modules
-        // on one side and at least u on the other; each side with 4u counts. Unit 1 word by
-        // word everywhere; larger units need 2 dark modules beside 8 light ones, so only
-        // the blocks of 8 positions where that occurs are looked at further.
+        // on one side and at least u on the other; each side with 4u counts. Units 1, 2 and
+        // 3 word by word at every position (at most one fits the runs at i; past the symbol
+        // every module is light, so a pattern over its edge has no core). Units of 4 and
+        // more need 4 dark modules beside 16 light ones: only the blocks of 8 positions
+        // where that occurs are looked at further, one pattern at a time.
         std::int32_t finders = 0;
-        const std::int32_t blocks = (n + 7) / 8;
-        // Blocks where a larger pattern may start (2 dark modules after 8 light ones) or end
-        // (2 dark modules before 8 light ones); a pattern of unit 2 or 3 that ends in block
-        // b starts in block b - 3 at the earliest.
-        std::uint64_t startFlags[(symbol::kMaxSize + 7) / 8];
-        std::uint64_t endFlags[(symbol::kMaxSize + 7) / 8 + 3] = {};
+        const std::int32_t blocks = (n - 3 + 7) / 8;  // positions 0 .. n - 4 at least
+        std::uint64_t flags[(symbol::kMaxSize + 7) / 8];
         for (std::int32_t b = 0; b < blocks; ++b) {
-            std::uint64_t starts = 0, endings = 0;
+            std::uint64_t rare = 0;
             for (std::int32_t k = 0; k < 8; ++k) {
-                const std::int32_t i = 8 * b + k;  // past the symbol: no dark module, no match
-                const std::uint64_t core = ~a[i - 1] & a[i] & ~a[i + 1] & a[i + 2] & a[i + 3] &
-                                           a[i + 4] & ~a[i + 5] & a[i + 6] & ~a[i + 7];
-                finders +=
-                    __builtin_popcountll(core & l4[i - 4]) + __builtin_popcountll(core & l4[i + 7]);
-                const std::uint64_t two = a[i] & a[i + 1];
-                starts |= two & l8[i - 8];
-                endings |= two & l8[i + 2];
+                const std::int32_t i = 8 * b + k;
+                const std::uint64_t core1 =
+                    ~a[i - 1] & a[i] & ~a[i + 1] & d3[i + 2] & ~a[i + 5] & a[i + 6] & ~a[i + 7];
+                const std::uint64_t core2 = ~a[i - 1] & d2[i] & l2[i + 2] & d6[i + 4] & l2[i + 10] &
+                                            d2[i + 12] & ~a[i + 14];
+                const std::uint64_t core3 = ~a[i - 1] & d3[i] & l3[i + 3] & d9[i + 6] & l3[i + 15] &
+                                            d3[i + 18] & ~a[i + 21];
+                const std::uint64_t before = (core1 & l4[i - 4]) |
+                                             (core2 & l8[i - 8] & l2[i + 14]) |
+                                             (core3 & l8[i - 12] & l4[i - 4] & l3[i + 21]);
+                const std::uint64_t after = (core1 & l4[i + 7]) | (core2 & l8[i + 14] & l2[i - 2]) |
+                                            (core3 & l8[i + 21] & l4[i + 29] & l3[i - 3]);
+                finders += __builtin_popcountll(before) + __builtin_popcountll(after);
+                rare |= d4[i] & ((l8[i - 16] & l8[i - 8]) | (l8[i + 4] & l8[i + 12]));
             }
-            startFlags[b] = starts;
-            endFlags[b] = endings;
+            flags[b] = rare;
         }
-        for (std::int32_t b = 0; b < blocks; ++b)
-            if ((startFlags[b] | endFlags[b] | endFlags[b + 1] | endFlags[b + 2] |
-                 endFlags[b + 3]) != 0)
-                finders += RareFinders(a, l2, l4, l8, along, w, 8 * b, 8 * b + 8, n);
+        for (std::int32_t b = 0; b < blocks; ++b) {
+            if (flags[b] == 0) continue;
+            for (std::int32_t i = 8 * b; i < 8 * b + 8; ++i) {
+                for (std::uint64_t bits = d4[i] & l8[i - 16] & l8[i - 8]; bits != 0;
+                     bits &= bits - 1)
+                    finders += ScaledFinderAt(along, 64 * w + __builtin_ctzll(bits), i, n);
+                for (std::uint64_t bits = d4[i] & l8[i + 4] & l8[i + 12]; bits != 0;
+                     bits &= bits - 1)
+                    finders +=
+                        ScaledFinderEndingAt(along, 64 * w + __builtin_ctzll(bits), i + 3, n);
+            }
+        }
         total += 40 * finders;
     }
     return total;

@@ -26,7 +26,7 @@ Path BestPath();
 
 inline constexpr std::int32_t kMaxSize = 177;
 inline constexpr std::int32_t kWords = 3;  // words per line: 192 bits >= 177
-inline constexpr std::int32_t kPad = 32;
+inline constexpr std::int32_t kPad = 48;
 inline constexpr std::int32_t kPlane = kPad + kMaxSize + kPad;
 inline constexpr std::int32_t kMaxCodewords = 3706;
 // Every byte costs more than 3 bits in any mode (3 digits take 10 bits), and no symbol
