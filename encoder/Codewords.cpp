@@ -118,18 +118,25 @@ constexpr auto kGenerators = [] {
 
 // Product rows per error-correction length: row a holds a * g_j at byte 32 - E + j of four
 // little-endian words, so that one division step is a one-byte shift and four exclusive ors
-// (see clsReedSolomon, which builds the same rows at run time for any field).
+// (see clsReedSolomon, which builds the same rows at run time for any field). GF(256) with
+// polynomial 285 is a field, so a product is linear in a: row a is the exclusive or of the
+// rows of a's bits, and only those eight rows need multiplying.
 using ProductRows = std::array<std::array<std::uint64_t, 4>, 256>;
 constexpr auto kProductRows = [] {
     std::array<ProductRows, kEcLengthCount> all{};
     for (std::int32_t e = 0; e < kEcLengthCount; ++e) {
         const std::int32_t n = kEcLengths[e];
-        for (std::int32_t a = 0; a < 256; ++a) {
+        for (std::int32_t bit = 1; bit < 256; bit <<= 1)
             for (std::int32_t j = 0; j < n; ++j) {
                 const std::int32_t at = 32 - n + j;
-                all[e][a][at / 8] |= static_cast<std::uint64_t>(GfMultiply(a, kGenerators[e][j]))
-                                     << (8 * (at % 8));
+                all[e][bit][at / 8] |=
+                    static_cast<std::uint64_t>(GfMultiply(bit, kGenerators[e][j]))
+                    << (8 * (at % 8));
             }
+        for (std::int32_t a = 3; a < 256; ++a) {
+            if ((a & (a - 1)) == 0) continue;
+            for (std::int32_t w = 0; w < 4; ++w)
+                all[e][a][w] = all[e][a & (a - 1)][w] ^ all[e][a & -a][w];
         }
     }
     return all;

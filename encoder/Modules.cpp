@@ -359,11 +359,6 @@ void TransposePortable(const Lines& columns, std::int32_t size, Lines& rows) {
 
 // ---- The penalty.
 
-inline std::int32_t Module(const Lines& l, std::int32_t line, std::int32_t pos, std::int32_t n) {
-    if (pos < 0 || pos >= n) return 0;  // outside the symbol: light
-    return static_cast<std::int32_t>((l[pos >> 6][kPad + line] >> (pos & 63)) & 1);
-}
-
 // Modules of one colour from pos on in direction step (+1 or -1), at most limit of them;
 // light runs that reach the edge count as unlimited (the light area around the symbol).
 std::int32_t RunOf(const Lines& l, std::int32_t line, std::int32_t pos, std::int32_t step,
