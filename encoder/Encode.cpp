@@ -6,7 +6,6 @@
 #include <new>
 #include <vector>
 
-#include "BitPack.h"
 #include "ModeFacts.h"
 #include "Segmentation.h"
 #include "Symbol.h"

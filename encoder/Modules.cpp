@@ -31,7 +31,7 @@ inline void SetBit(Lines& l, std::int32_t line, std::int32_t pos) {
 inline void PutBit(Lines& l, std::int32_t line, std::int32_t pos, bool value) {
     std::uint64_t& word = l[pos >> 6][kPad + line];
     const std::uint64_t bit = std::uint64_t{1} << (pos & 63);
-    word = value ? word | bit : word & ~bit;
+    word = (word & ~bit) | ((std::uint64_t{0} - value) & bit);
 }
 
 // Sets bits from .. to - 1 of a line.
@@ -101,15 +101,17 @@ constexpr std::int32_t VersionWord(std::int32_t version) {
 }
 
 // Module (x, y) of a symbol held as rows (line y, bit x) or as columns (line x, bit y).
-inline void PutModule(Lines& l, bool asColumns, std::int32_t x, std::int32_t y, bool value) {
-    if (asColumns)
+template <bool kAsColumns>
+inline void PutModule(Lines& l, std::int32_t x, std::int32_t y, bool value) {
+    if constexpr (kAsColumns)
         PutBit(l, x, y, value);
     else
         PutBit(l, y, x, value);
 }
 
-void PutFormatAndVersion(Lines& l, bool asColumns, std::int32_t n, std::int32_t version,
-                         std::int32_t level, std::int32_t mask) {
+template <bool kAsColumns>
+void PutFormatAndVersion(Lines& l, std::int32_t n, std::int32_t version, std::int32_t level,
+                         std::int32_t mask) {
     const std::int32_t format = FormatWord(level, mask);
     // Bit k's two positions; the first copy skips the timing modules (6, 8) and (8, 6).
     static constexpr std::int8_t kFirst[15][2] = {{8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4},
@@ -117,19 +119,19 @@ void PutFormatAndVersion(Lines& l, bool asColumns, std::int32_t n, std::int32_t 
                                                   {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8}};
     for (std::int32_t k = 0; k < 15; ++k) {
         const bool bit = (format >> k) & 1;
-        PutModule(l, asColumns, kFirst[k][0], kFirst[k][1], bit);
+        PutModule<kAsColumns>(l, kFirst[k][0], kFirst[k][1], bit);
         if (k <= 7)
-            PutModule(l, asColumns, n - 1 - k, 8, bit);  // row 8, right edge leftwards
+            PutModule<kAsColumns>(l, n - 1 - k, 8, bit);  // row 8, right edge leftwards
         else
-            PutModule(l, asColumns, 8, n - 15 + k, bit);  // column 8, bottom edge upwards
+            PutModule<kAsColumns>(l, 8, n - 15 + k, bit);  // column 8, bottom edge upwards
     }
     if (version < 7) return;
     const std::int32_t word = VersionWord(version);
     for (std::int32_t j = 0; j <= 5; ++j)
         for (std::int32_t i = 0; i <= 2; ++i) {
             const bool bit = (word >> (3 * j + i)) & 1;
-            PutModule(l, asColumns, j, n - 11 + i, bit);  // bottom-left block
-            PutModule(l, asColumns, n - 11 + i, j, bit);  // top-right block
+            PutModule<kAsColumns>(l, j, n - 11 + i, bit);  // bottom-left block
+            PutModule<kAsColumns>(l, n - 11 + i, j, bit);  // top-right block
         }
 }
 
@@ -288,38 +290,36 @@ struct VectorBits {
 #endif
 
 // ---- Transposition, 64 x 64 bits at a time: bit j of word i goes to bit i of word j, by
-// swapping ever smaller blocks. The rounds run over contiguous words, so that the vector
-// path's compiler does a round eight words at a time.
-[[gnu::always_inline]] inline void Transpose64(std::uint64_t a[64]) {
-    constexpr std::uint64_t kKeep[6] = {0x00000000FFFFFFFFull, 0x0000FFFF0000FFFFull,
-                                        0x00FF00FF00FF00FFull, 0x0F0F0F0F0F0F0F0Full,
-                                        0x3333333333333333ull, 0x5555555555555555ull};
-    for (std::int32_t r = 0, j = 32; j != 0; ++r, j >>= 1) {
-        const std::uint64_t m = kKeep[r];
-        for (std::int32_t base = 0; base < 64; base += 2 * j) {
-            for (std::int32_t k = base; k < base + j; ++k) {
-                const std::uint64_t t = ((a[k] >> j) ^ a[k + j]) & m;
-                a[k] ^= t << j;
-                a[k + j] ^= t;
-            }
+// swapping ever smaller blocks. Each round runs over contiguous words with its distance a
+// constant, so that the vector path's compiler does a round several words at a time.
+template <std::int32_t J, class Word>
+[[gnu::always_inline]] inline void SwapRound(Word* a, Word keep) {
+    constexpr std::int32_t kBits = 8 * sizeof(Word);  // the block is kBits words of kBits bits
+    for (std::int32_t base = 0; base < kBits; base += 2 * J) {
+        for (std::int32_t k = base; k < base + J; ++k) {
+            const Word t = ((a[k] >> J) ^ a[k + J]) & keep;
+            a[k] ^= static_cast<Word>(t << J);
+            a[k + J] ^= t;
         }
     }
 }
 
+[[gnu::always_inline]] inline void Transpose64(std::uint64_t a[64]) {
+    SwapRound<32>(a, std::uint64_t{0x00000000FFFFFFFFull});
+    SwapRound<16>(a, std::uint64_t{0x0000FFFF0000FFFFull});
+    SwapRound<8>(a, std::uint64_t{0x00FF00FF00FF00FFull});
+    SwapRound<4>(a, std::uint64_t{0x0F0F0F0F0F0F0F0Full});
+    SwapRound<2>(a, std::uint64_t{0x3333333333333333ull});
+    SwapRound<1>(a, std::uint64_t{0x5555555555555555ull});
+}
+
 // The same for 32 x 32 bits, for the small symbols.
 [[gnu::always_inline]] inline void Transpose32(std::uint32_t a[32]) {
-    constexpr std::uint32_t kKeep[5] = {0x0000FFFFu, 0x00FF00FFu, 0x0F0F0F0Fu, 0x33333333u,
-                                        0x55555555u};
-    for (std::int32_t r = 0, j = 16; j != 0; ++r, j >>= 1) {
-        const std::uint32_t m = kKeep[r];
-        for (std::int32_t base = 0; base < 32; base += 2 * j) {
-            for (std::int32_t k = base; k < base + j; ++k) {
-                const std::uint32_t t = ((a[k] >> j) ^ a[k + j]) & m;
-                a[k] ^= t << j;
-                a[k + j] ^= t;
-            }
-        }
-    }
+    SwapRound<16>(a, std::uint32_t{0x0000FFFFu});
+    SwapRound<8>(a, std::uint32_t{0x00FF00FFu});
+    SwapRound<4>(a, std::uint32_t{0x0F0F0F0Fu});
+    SwapRound<2>(a, std::uint32_t{0x33333333u});
+    SwapRound<1>(a, std::uint32_t{0x55555555u});
 }
 
 [[gnu::always_inline]] inline void TransposeLines(const Lines& columns, std::int32_t size,
@@ -718,13 +718,13 @@ void MaskedSymbol(const clsQRCode::Workspace& ws, std::int32_t version, std::int
         }
     };
     build(ws.dataRows, kMasks.row[mask], rows);
-    PutFormatAndVersion(rows, false, n, version, level, mask);
+    PutFormatAndVersion<false>(rows, n, version, level, mask);
     if (columns == nullptr) return;
     build(ws.dataColumns, kMasks.column[mask], *columns);
     // The function modules are symmetric but for the dark module: (8, N-8) in rows is line
     // N-8; as a column it is line 8. Its mirror image is a format module, written next.
     SetBit(*columns, 8, n - 8);
-    PutFormatAndVersion(*columns, true, n, version, level, mask);
+    PutFormatAndVersion<true>(*columns, n, version, level, mask);
 }
 
 std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size, Path path) {

@@ -6,8 +6,10 @@
 //   Tables.cpp        construction, the standard's tables, geometry and capacity
 //   Segmentation.cpp  the cheapest split of the data into segments
 //   BitStream.cpp     the data bit stream those segments make
-//   Encode.cpp        the driver: version choice, padding, blocks, Reed-Solomon, interleaving
-//   Matrix.cpp        function patterns, codeword placement, masking, format/version information
+//   Codewords.cpp     packed codewords, padding, blocks, Reed-Solomon, interleaving
+//   Modules.cpp       the symbol as bit lines: placement, masks, the mask penalty, the picture
+//   Encode.cpp        the driver: version choice, segments, codewords, matrix, picture
+//   Matrix.cpp        the matrix steps one by one on byte matrices (the public steps below)
 //
 // Conventions: levels are 1 = L, 2 = M, 3 = Q, 4 = H. A module matrix is one byte per
 // module, element (x, y) at cells[y * stride + x], x the column, y the row from the top.
