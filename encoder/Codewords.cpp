@@ -398,7 +398,8 @@ void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks
         next += length;
     }
 #if defined(__x86_64__)
-    if (path == Path::Vector) {
+    // One or two blocks fill one or two of 32 lanes: the product rows are quicker then.
+    if (path == Path::Vector && blocks > 2) {
         ErrorCorrectionVector(out, blocks, shortBlocks, longLength, ecLength, dataCodewords);
         return;
     }

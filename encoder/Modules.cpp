@@ -24,6 +24,10 @@ constexpr std::int32_t WordsFor(std::int32_t size) {
     return (size + 63) / 64;
 }
 
+// The penalty reads the light lines from 16 before the symbol to 40 after it (patterns of
+// units up to 3 and their light sides, word by word).
+constexpr std::int32_t kPenaltyBefore = 16, kPenaltyAfter = 40;
+
 inline void SetBit(Lines& l, std::int32_t line, std::int32_t pos) {
     l[pos >> 6][kPad + line] |= std::uint64_t{1} << (pos & 63);
 }
@@ -422,7 +426,7 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
                                                             std::int32_t n) {
     std::int32_t total = 0;
     const std::int32_t words = WordsFor(n);
-    static_assert(kPad >= 16 && kPlane > kPad + symbol::kMaxSize + 40);
+    static_assert(kPad >= kPenaltyBefore && kPlane > kPad + symbol::kMaxSize + kPenaltyAfter);
     for (std::int32_t w = 0; w < words; ++w) {
         const std::uint64_t* line = across[w];
         const std::uint64_t* a = line + kPad;  // a[-kPad .. n + kPad) readable, 0 outside
@@ -433,26 +437,26 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
         same[-1] = 0;
         for (std::int32_t i = 0; i < n - 1; ++i) same[i] = ~(a[i] ^ a[i + 1]) & valid;
         // Runs from module i on: lightK[i] modules i .. i + K - 1 light (outside the symbol
-        // is light), darkK[i] dark; indices from -kPad, made up to 40 modules past the
-        // symbol: every read below stays inside that.
+        // is light), darkK[i] dark; indices from -kPad, made from 16 modules before the
+        // symbol to 40 past it: every read below stays inside that.
         std::uint64_t light2[kPlane], light3[kPlane], light4[kPlane], light8[kPlane];
         std::uint64_t dark2[kPlane], dark3[kPlane], dark4[kPlane], dark6[kPlane], dark9[kPlane];
-        const std::int32_t end = kPad + n + 40;
-        for (std::int32_t i = 0; i < end; ++i) {
+        const std::int32_t from = kPad - kPenaltyBefore, end = kPad + n + kPenaltyAfter;
+        for (std::int32_t i = from; i < end; ++i) {
             light2[i] = ~(line[i] | line[i + 1]);
             dark2[i] = line[i] & line[i + 1];
         }
-        for (std::int32_t i = 0; i < end - 2; ++i) {
+        for (std::int32_t i = from; i < end - 2; ++i) {
             light3[i] = light2[i] & ~line[i + 2];
             light4[i] = light2[i] & light2[i + 2];
             dark3[i] = dark2[i] & line[i + 2];
             dark4[i] = dark2[i] & dark2[i + 2];
         }
-        for (std::int32_t i = 0; i < end - 6; ++i) {
+        for (std::int32_t i = from; i < end - 6; ++i) {
             light8[i] = light4[i] & light4[i + 4];
             dark6[i] = dark3[i] & dark3[i + 3];
         }
-        for (std::int32_t i = 0; i < end - 12; ++i) dark9[i] = dark6[i] & dark3[i + 6];
+        for (std::int32_t i = from; i < end - 12; ++i) dark9[i] = dark6[i] & dark3[i + 6];
         const std::uint64_t *l2 = light2 + kPad, *l3 = light3 + kPad, *l4 = light4 + kPad;
         const std::uint64_t *l8 = light8 + kPad, *d2 = dark2 + kPad, *d3 = dark3 + kPad;
         const std::uint64_t *d4 = dark4 + kPad, *d6 = dark6 + kPad, *d9 = dark9 + kPad;
@@ -708,8 +712,9 @@ void MaskedSymbol(const clsQRCode::Workspace& ws, std::int32_t version, std::int
             std::uint64_t tiled[symbol::kMaxSize + 12];
             for (std::int32_t k = 0; k < 12; ++k) tiled[k] = pattern[k][w] & valid;
             for (std::int32_t i = 12; i < n; ++i) tiled[i] = tiled[i - 12];
-            std::memset(out[w], 0, kPad * sizeof(std::uint64_t));
-            std::memset(out[w] + kPad + n, 0, (kPlane - kPad - n) * sizeof(std::uint64_t));
+            // The light lines around the symbol that the penalty reads.
+            std::memset(out[w] + kPad - kPenaltyBefore, 0, kPenaltyBefore * sizeof(std::uint64_t));
+            std::memset(out[w] + kPad + n, 0, (kPenaltyAfter + 1) * sizeof(std::uint64_t));
             const std::uint64_t* d = data[w] + kPad;
             const std::uint64_t* f = ws.function[w] + kPad;
             const std::uint64_t* k = ws.dark[w] + kPad;
