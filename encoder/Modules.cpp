@@ -711,7 +711,8 @@ void MaskedSymbol(const clsQRCode::Workspace& ws, std::int32_t version, std::int
             // The pattern repeats every 12 lines: laid out once, then one simple loop.
             std::uint64_t tiled[symbol::kMaxSize + 12];
             for (std::int32_t k = 0; k < 12; ++k) tiled[k] = pattern[k][w] & valid;
-            for (std::int32_t i = 12; i < n; ++i) tiled[i] = tiled[i - 12];
+            for (std::int32_t i = 12; i < n; i += 12)
+                std::memcpy(tiled + i, tiled, sizeof(*tiled) * 12);
             // The light lines around the symbol that the penalty reads.
             std::memset(out[w] + kPad - kPenaltyBefore, 0, kPenaltyBefore * sizeof(std::uint64_t));
             std::memset(out[w] + kPad + n, 0, (kPenaltyAfter + 1) * sizeof(std::uint64_t));
