@@ -37,13 +37,17 @@ def run(exe, payload, reps, extra):
     out = tempfile.mktemp(suffix=".callgrind")
     subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}", exe, payload,
                     str(reps)] + extra, check=True, capture_output=True)
-    text = subprocess.run(["callgrind_annotate", "--threshold=100", out], capture_output=True,
-                          text=True).stdout
+    text = subprocess.run(["callgrind_annotate", "--threshold=100", "--auto=no", out],
+                          capture_output=True, text=True).stdout
     os.unlink(out)
     total, stages = 0, collections.Counter()
+    in_functions = False
     for line in text.splitlines():
+        if "file:function" in line:
+            in_functions = True  # the per-function list follows
+            continue
         m = re.match(r"\s*([\d,]+)\s+(?:\([^)]*\)\s+)?(.*)$", line)
-        if not m:
+        if not m or (not in_functions and "PROGRAM TOTALS" not in line):
             continue
         count, name = int(m.group(1).replace(",", "")), m.group(2)
         if "PROGRAM TOTALS" in name:
