@@ -65,6 +65,20 @@ inline std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
     return __builtin_bswap64(v);
 }
 
+// Population counts: in plain arithmetic on the portable path (a library call otherwise),
+// the processor's instruction on the vector path.
+struct PortableCount {
+    static std::int32_t Of(std::uint64_t x) {
+        x -= (x >> 1) & 0x5555555555555555ull;
+        x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+        return static_cast<std::int32_t>((x * 0x0101010101010101ull) >> 56);
+    }
+};
+struct InstructionCount {
+    static std::int32_t Of(std::uint64_t x) { return __builtin_popcountll(x); }
+};
+
 // ---- Masks: per pattern, the words of a row (bits over x) for row y % 12, and of a column
 // (bits over y) for column x % 12. Every pattern repeats after 12 rows and 12 columns.
 struct MaskTables {
@@ -185,7 +199,7 @@ struct PortableBits {
         x = (x | x << 2) & 0x3333333333333333ull;
         return (x | x << 1) & 0x5555555555555555ull;
     }
-    static std::int32_t Count(std::uint64_t x) { return std::popcount(x); }
+    static std::int32_t Count(std::uint64_t x) { return PortableCount::Of(x); }
     static std::uint64_t Reverse(std::uint64_t x) {
         x = (x >> 1 & 0x5555555555555555ull) | (x & 0x5555555555555555ull) << 1;
         x = (x >> 2 & 0x3333333333333333ull) | (x & 0x3333333333333333ull) << 2;
@@ -422,6 +436,7 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
 // N1 and N3 of one direction. across holds the symbol's lines across that direction (line i
 // is module i of every line along it, one per bit), along the same symbol's lines along it.
 // Simple loops over i, so that the vector path's compiler runs them eight words at a time.
+template <class Count>
 [[gnu::always_inline]] inline std::int32_t DirectionPenalty(const Lines& across, const Lines& along,
                                                             std::int32_t n) {
     std::int32_t total = 0;
@@ -465,8 +480,8 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
         std::int32_t windows = 0, runs = 0;
         for (std::int32_t i = 0; i + 4 < n; ++i) {
             const std::uint64_t five = same[i] & same[i + 1] & same[i + 2] & same[i + 3];
-            windows += __builtin_popcountll(five);
-            runs += __builtin_popcountll(five & ~same[i - 1]);
+            windows += Count::Of(five);
+            runs += Count::Of(five & ~same[i - 1]);
         }
         total += windows + 2 * runs;
         // N3: dark u, light u, dark 3u, light u, dark u as whole runs, with 4u light modules
@@ -493,7 +508,7 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
                                              (core3 & l8[i - 12] & l4[i - 4] & l3[i + 21]);
                 const std::uint64_t after = (core1 & l4[i + 7]) | (core2 & l8[i + 14] & l2[i - 2]) |
                                             (core3 & l8[i + 21] & l4[i + 29] & l3[i - 3]);
-                finders += __builtin_popcountll(before) + __builtin_popcountll(after);
+                finders += Count::Of(before) + Count::Of(after);
                 rare |= d4[i] & ((l8[i - 16] & l8[i - 8]) | (l8[i + 4] & l8[i + 12]));
             }
             flags[b] = rare;
@@ -516,6 +531,7 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
 }
 
 // N2 from the columns: 2 x 2 blocks of one colour, 3 each.
+template <class Count>
 [[gnu::always_inline]] inline std::int32_t BlockPenalty(const Lines& columns, std::int32_t n) {
     const std::int32_t words = WordsFor(n);
     std::int32_t blocks = 0;
@@ -530,21 +546,22 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
             const std::uint64_t below = (same >> 1) | (nextSame << 63);
             const std::uint64_t downA = (a[x] >> 1) | ((next ? next[x] : 0) << 63);
             const std::uint64_t vertical = ~(a[x] ^ downA);
-            blocks += __builtin_popcountll(same & below & vertical & valid);
+            blocks += Count::Of(same & below & vertical & valid);
         }
     }
     return 3 * blocks;
 }
 
+template <class Count>
 [[gnu::always_inline]] inline std::int32_t PenaltyKernel(const Lines& rows, const Lines& columns,
                                                          std::int32_t n) {
-    std::int32_t total = DirectionPenalty(columns, rows, n);  // along the rows
-    total += DirectionPenalty(rows, columns, n);              // along the columns
-    total += BlockPenalty(columns, n);
+    std::int32_t total = DirectionPenalty<Count>(columns, rows, n);  // along the rows
+    total += DirectionPenalty<Count>(rows, columns, n);              // along the columns
+    total += BlockPenalty<Count>(columns, n);
     // N4: 10 per full 5 % step away from half dark.
     std::int64_t dark = 0;
     for (std::int32_t w = 0; w < WordsFor(n); ++w)
-        for (std::int32_t y = 0; y < n; ++y) dark += __builtin_popcountll(rows[w][kPad + y]);
+        for (std::int32_t y = 0; y < n; ++y) dark += Count::Of(rows[w][kPad + y]);
     const std::int64_t all = std::int64_t{n} * n;
     const std::int64_t off = dark * 20 - all * 10;
     const std::int64_t k = ((off < 0 ? -off : off) + all - 1) / all - 1;
@@ -553,13 +570,13 @@ std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_
 }
 
 std::int32_t PenaltyPortable(const Lines& rows, const Lines& columns, std::int32_t n) {
-    return PenaltyKernel(rows, columns, n);
+    return PenaltyKernel<PortableCount>(rows, columns, n);
 }
 
 #if defined(__x86_64__)
 [[gnu::target("avx512f,avx512bw,avx512vl,avx512vpopcntdq,popcnt,bmi2")]] std::int32_t PenaltyVector(
     const Lines& rows, const Lines& columns, std::int32_t n) {
-    return PenaltyKernel(rows, columns, n);
+    return PenaltyKernel<InstructionCount>(rows, columns, n);
 }
 #endif
 
