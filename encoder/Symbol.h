@@ -5,7 +5,9 @@
 // A bit line holds one row or one column of the matrix, module i at bit i % 64 of word
 // i / 64. Line sets are kept word plane by word plane: plane w holds word w of every line,
 // line i at index kPad + i, so that the loops over neighbouring lines run over consecutive
-// words. The kPad entries on either side are zero: the light area around the symbol.
+// words. Entries on either side of the symbol stand for the light area around it: a line
+// set that is read there has them cleared (the placed data wholly, a masked symbol as far
+// as the penalty reads).
 //
 // Two paths compute the same results: the portable one (plain C++, every machine runs it)
 // and the vector one (AVX-512, GFNI, BMI2), chosen at run time when the processor has them.
@@ -35,7 +37,6 @@ inline constexpr std::int32_t kMaxFittingCount = 23648 / 3;
 // A segment takes at least 18 bits (indicator, the shortest count, one digit), so a stream
 // that fits a symbol has at most this many.
 inline constexpr std::int32_t kMaxSegments = 23648 / 18 + 1;
-inline constexpr std::int32_t kMaxBlocks = 81;
 
 using Lines = std::uint64_t[kWords][kPlane];
 
