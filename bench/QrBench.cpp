@@ -1,5 +1,6 @@
 // Encoder speed side by side with the peer encoders, on the same payloads, versions and
-// levels: this encoder's Encode (bytes to finished picture) and its stages; libqrencode,
+// levels: this encoder's Encode (bytes to finished picture; also with a fresh encoder object
+// per symbol, and with the scored mask) and its stages; libqrencode,
 // zxing-cpp and qrcodegen each on its default path (all eight masks scored) and with the
 // mask fixed to 0 where the library allows it.
 //
@@ -16,11 +17,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <new>
 #include <qrcodegen/qrcodegen.hpp>
 #include <string>
 #include <vector>
 
+#include "Segmentation.h"
+#include "Symbol.h"
 #include "encoder/clsQRCode.h"
 #include "render/mdlVexmora.h"
 
@@ -136,83 +141,129 @@ void BM_Encode(benchmark::State& state, const Payload* p) {
     state.counters["version"] = p->version;
 }
 
-// Stage: one measuring pass of the segmentation, at the chosen version's count-width class
-// (the pass that every automatic choice makes; Encode skips the passes of smaller classes when
-// a lower bound on the stream already exceeds their capacity).
-void BM_StageMeasure(benchmark::State& state, const Payload* p) {
-    clsQRCode qr;
+// A fresh encoder object for every symbol: its construction and first-use costs included.
+void BM_EncodeFresh(benchmark::State& state, const Payload* p) {
     for (auto _ : state) {
-        auto n = qr.BuildBitStream(nullptr, 0, Bytes(p->text),
-                                   static_cast<std::int32_t>(p->text.size()), p->version, true);
-        benchmark::DoNotOptimize(n);
+        clsQRCode qr;
+        auto pic =
+            qr.Encode(Bytes(p->text), static_cast<std::int32_t>(p->text.size()), 0, p->level, -1);
+        benchmark::DoNotOptimize(pic);
     }
 }
 
-// Stage: writing the data bit stream at the chosen version.
-void BM_StageWrite(benchmark::State& state, const Payload* p) {
+// All eight masks scored by the standard's penalty, the lowest applied.
+void BM_EncodeScored(benchmark::State& state, const Payload* p) {
     clsQRCode qr;
-    std::vector<std::uint8_t> bits(clsQRCode::BitBufferSize);
+    clsQRCode::EncodeOptions options;
+    options.level = p->level;
+    options.scoredMask = true;
     for (auto _ : state) {
-        auto n = qr.BuildBitStream(bits.data(), clsQRCode::BitBufferSize, Bytes(p->text),
-                                   static_cast<std::int32_t>(p->text.size()), p->version, false);
-        benchmark::DoNotOptimize(n);
+        auto pic = qr.Encode(Bytes(p->text), static_cast<std::int32_t>(p->text.size()), options);
+        benchmark::DoNotOptimize(pic);
+    }
+}
+
+// ---- The stages of Encode, each on its own (the best path of this processor).
+
+// The state of one symbol after each stage, made once outside the timed loops.
+struct Prepared {
+    clsQRCode qr;
+    std::unique_ptr<clsQRCode::Workspace> ws = std::make_unique<clsQRCode::Workspace>();
+    std::int32_t version = 0, level = 0, bits = 0, segmentCount = 0, lastMode = 0;
+    std::int32_t total = 0, blocks = 0, ec = 0, dataCodewords = 0, longLength = 0, shortBlocks = 0;
+    std::int32_t size = 0;
+    explicit Prepared(const Payload* p) : version(p->version), level(p->level) {
+        const auto count = static_cast<std::int32_t>(p->text.size());
+        bits = segmentation::SearchWithTable(Bytes(p->text), count, version, true, ws->table,
+                                             &lastMode);
+        segmentCount = segmentation::BackTrack(ws->table, count, version, lastMode, ws->segments);
+        total = qr.GetTotalCodewordCount(version);
+        blocks = qr.GetEcBlockCount(version, level);
+        ec = qr.GetEcCodewordsPerBlock(version, level);
+        dataCodewords = total - blocks * ec;
+        longLength = (dataCodewords + blocks - 1) / blocks;
+        shortBlocks = dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;
+        size = qr.GetSymbolSize(version);
+        symbol::WriteDataCodewords(ws->data, dataCodewords, bits, 0, Bytes(p->text), ws->segments,
+                                   segmentCount, version);
+        symbol::InterleaveWithErrorCorrection(ws->data, blocks, shortBlocks, longLength, ec,
+                                              ws->codewords, symbol::BestPath());
+        std::memset(ws->codewords + total, 0, 16);
+        symbol::BuildFunctionLines(version, ws->function, ws->dark);
+        symbol::PlaceCodewords(ws->codewords, size, ws->function, ws->dataColumns,
+                               symbol::BestPath());
+        symbol::Transpose(ws->dataColumns, size, ws->dataRows, symbol::BestPath());
+        symbol::MaskedSymbol(*ws, version, level, 0, ws->rows, &ws->columns);
+    }
+};
+
+// Stage: the segmentation search with its table and the back-track, at the chosen version.
+void BM_StageSearch(benchmark::State& state, const Payload* p) {
+    Prepared s(p);
+    const auto count = static_cast<std::int32_t>(p->text.size());
+    for (auto _ : state) {
+        std::int32_t mode = 0;
+        const std::int32_t bits = segmentation::SearchWithTable(Bytes(p->text), count, s.version,
+                                                                true, s.ws->table, &mode);
+        benchmark::DoNotOptimize(bits);
+        benchmark::DoNotOptimize(
+            segmentation::BackTrack(s.ws->table, count, s.version, mode, s.ws->segments));
+    }
+}
+
+// Stage: the data codewords (segments packed, terminator, padding).
+void BM_StageCodewords(benchmark::State& state, const Payload* p) {
+    Prepared s(p);
+    for (auto _ : state) {
+        symbol::WriteDataCodewords(s.ws->data, s.dataCodewords, s.bits, 0, Bytes(p->text),
+                                   s.ws->segments, s.segmentCount, s.version);
         benchmark::ClobberMemory();
     }
 }
 
-// Stage: Reed-Solomon, one set-up and every block of the symbol.
-void BM_StageReedSolomon(benchmark::State& state, const Payload* p) {
-    clsQRCode qr;
-    auto field = std::make_shared<clsFiniteField>();
-    field->Init(256, 285, 2);
-    clsReedSolomon rs;
-    const std::int32_t blocks = qr.GetEcBlockCount(p->version, p->level);
-    const std::int32_t ec = qr.GetEcCodewordsPerBlock(p->version, p->level);
-    const std::int32_t data = qr.GetDataCodewordCount(p->version, p->level);
-    const std::int32_t longLength = (data + blocks - 1) / blocks;
-    // The data of every block, prepared outside the timed loop.
-    std::vector<std::int32_t> blockData(static_cast<std::size_t>(blocks) * longLength);
-    for (std::size_t i = 0; i < blockData.size(); ++i)
-        blockData[i] = static_cast<std::uint8_t>(p->text[i % p->text.size()]);
-    std::int32_t block[clsQRCode::BlockBufferSize] = {};
+// Stage: blocks, Reed-Solomon and interleaving.
+void BM_StageErrorCorrection(benchmark::State& state, const Payload* p) {
+    Prepared s(p);
+    const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
-        rs.Init(longLength, ec, field, 0, 0);
-        for (std::int32_t b = 0; b < blocks; ++b) {
-            std::copy_n(blockData.data() + static_cast<std::size_t>(b) * longLength, longLength,
-                        block + ec);
-            rs.EncodeBlock(block);
-            benchmark::DoNotOptimize(block[0]);
-        }
+        symbol::InterleaveWithErrorCorrection(s.ws->data, s.blocks, s.shortBlocks, s.longLength,
+                                              s.ec, s.ws->codewords, path);
+        benchmark::ClobberMemory();
     }
 }
 
-// Stage: function patterns, codeword placement and mask on fresh matrices.
+// Stage: function modules, placement, transposition, mask 0 with format information.
 void BM_StageMatrix(benchmark::State& state, const Payload* p) {
-    clsQRCode qr;
-    const std::int32_t size = qr.GetSymbolSize(p->version), stride = size + 3;
-    const std::int32_t bitCount = 8 * qr.GetTotalCodewordCount(p->version);
-    std::vector<std::uint8_t> bits(static_cast<std::size_t>(bitCount));
-    for (std::size_t i = 0; i < bits.size(); ++i)
-        bits[i] = (p->text[i / 8 % p->text.size()] >> (i % 8)) & 1;
+    Prepared s(p);
+    const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
-        std::vector<std::uint8_t> symbol(static_cast<std::size_t>(stride) * stride);
-        std::vector<std::uint8_t> dataMatrix(static_cast<std::size_t>(size) * size);
-        qr.DrawFunctionPatterns(symbol.data(), stride, p->version);
-        qr.PlaceCodewords(symbol.data(), stride, dataMatrix.data(), size, bits.data(), bitCount);
-        qr.ApplyMask(dataMatrix.data(), size, 0);
-        benchmark::DoNotOptimize(dataMatrix.data());
+        symbol::BuildFunctionLines(s.version, s.ws->function, s.ws->dark);
+        symbol::PlaceCodewords(s.ws->codewords, s.size, s.ws->function, s.ws->dataColumns, path);
+        symbol::Transpose(s.ws->dataColumns, s.size, s.ws->dataRows, path);
+        symbol::MaskedSymbol(*s.ws, s.version, s.level, 0, s.ws->rows, nullptr);
         benchmark::ClobberMemory();
     }
 }
 
-// Stage: rendering the finished matrix into a picture.
-void BM_StageRender(benchmark::State& state, const Payload* p) {
-    clsQRCode qr;
-    const std::int32_t stride = qr.GetSymbolSize(p->version) + 3;
-    std::vector<std::uint8_t> symbol(static_cast<std::size_t>(stride) * stride);
-    for (std::size_t i = 0; i < symbol.size(); ++i) symbol[i] = (i * 7 / 3) & 1;
+// Stage: scoring the eight masks (each masked as rows and columns, then its penalty).
+void BM_StagePenalty(benchmark::State& state, const Payload* p) {
+    Prepared s(p);
+    const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
-        auto pic = mdlVexmora::MatrixToPicture(symbol.data(), stride, stride, 4, 4, 1, 1);
+        std::int32_t sum = 0;
+        for (std::int32_t m = 0; m < 8; ++m) {
+            symbol::MaskedSymbol(*s.ws, s.version, s.level, m, s.ws->rows, &s.ws->columns);
+            sum += symbol::Penalty(s.ws->rows, s.ws->columns, s.size, path);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+// Stage: the picture from the finished rows.
+void BM_StageRender(benchmark::State& state, const Payload* p) {
+    Prepared s(p);
+    for (auto _ : state) {
+        auto pic = symbol::RowsToPicture(s.ws->rows, s.size, symbol::BestPath());
         benchmark::DoNotOptimize(pic);
     }
 }
@@ -367,6 +418,8 @@ int main(int argc, char** argv) {
     for (const Payload& p : payloads) {
         const std::string n = std::string("/") + p.name;
         benchmark::RegisterBenchmark(("qrdesk_Encode" + n).c_str(), BM_Encode, &p);
+        benchmark::RegisterBenchmark(("qrdesk_Encode_fresh" + n).c_str(), BM_EncodeFresh, &p);
+        benchmark::RegisterBenchmark(("qrdesk_Encode_scored" + n).c_str(), BM_EncodeScored, &p);
         benchmark::RegisterBenchmark(("qrencode_default" + n).c_str(), BM_QrencodeDefault, &p);
         benchmark::RegisterBenchmark(("qrencode_mask0" + n).c_str(), BM_QrencodeMask0, &p);
         benchmark::RegisterBenchmark(("zxing_default" + n).c_str(), BM_ZxingDefault, &p);
@@ -375,10 +428,12 @@ int main(int argc, char** argv) {
     }
     for (const Payload& p : payloads) {
         const std::string n = std::string("/") + p.name;
-        benchmark::RegisterBenchmark(("stage_measure" + n).c_str(), BM_StageMeasure, &p);
-        benchmark::RegisterBenchmark(("stage_write" + n).c_str(), BM_StageWrite, &p);
-        benchmark::RegisterBenchmark(("stage_reed_solomon" + n).c_str(), BM_StageReedSolomon, &p);
+        benchmark::RegisterBenchmark(("stage_search" + n).c_str(), BM_StageSearch, &p);
+        benchmark::RegisterBenchmark(("stage_codewords" + n).c_str(), BM_StageCodewords, &p);
+        benchmark::RegisterBenchmark(("stage_error_correction" + n).c_str(),
+                                     BM_StageErrorCorrection, &p);
         benchmark::RegisterBenchmark(("stage_matrix" + n).c_str(), BM_StageMatrix, &p);
+        benchmark::RegisterBenchmark(("stage_penalty" + n).c_str(), BM_StagePenalty, &p);
         benchmark::RegisterBenchmark(("stage_render" + n).c_str(), BM_StageRender, &p);
     }
     // Growth with the data: 300 lower-case bytes at L, to set against the 2,953 at 40-L.

@@ -50,31 +50,9 @@ bool clsReedSolomon::Init(std::int32_t dataLength, std::int32_t parityLength,
 void clsReedSolomon::ResetProductRows() {
     RowsField = nullptr;
     const std::int32_t q = Field->GetFieldSize(), n = ParityLength;
-    // Only GF(2^m) up to 256 elements, where products are linear in a: (a xor b) * g is
-    // a * g xor b * g.
+    // Only sizes 2^m up to 256, where subtraction is exclusive or and a product fits a byte.
     if (q < 2 || q > 256 || (q & (q - 1)) != 0 || n > MaxRowLength) return;
     std::fill(std::begin(RowReady), std::end(RowReady), false);
-    // Rows 0 and 1 are 0 and g itself; row 2a is row a times the element x (2), byte by
-    // byte: shift each byte left and reduce where it reached q.
-    std::fill(std::begin(ProductRows[0]), std::end(ProductRows[0]), 0);
-    std::fill(std::begin(ProductRows[1]), std::end(ProductRows[1]), 0);
-    for (std::int32_t j = 0; j < n; ++j) {
-        const std::int32_t at = 32 - n + j;
-        ProductRows[1][at / 8] |= static_cast<std::uint64_t>(GeneratorPoly[j]) << (8 * (at % 8));
-    }
-    RowReady[0] = RowReady[1] = true;
-    constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
-    const std::uint64_t keep = kEachByte * static_cast<std::uint64_t>((q - 1) & ~1);
-    const std::uint64_t reduce = static_cast<std::uint64_t>(Field->GetPolynomial() & (q - 1));
-    std::int32_t topBit = 0;  // log2(q) - 1: the bit that a doubling moves out
-    while ((2 << topBit) < q) ++topBit;
-    for (std::int32_t a = 2; a < q; a *= 2) {
-        for (std::int32_t w = 0; w < 4; ++w) {
-            const std::uint64_t half = ProductRows[a / 2][w];
-            ProductRows[a][w] = ((half << 1) & keep) ^ (((half >> topBit) & kEachByte) * reduce);
-        }
-        RowReady[a] = true;
-    }
     RowsField = Field.get();
     RowsFieldSize = q;
     RowsPolynomial = Field->GetPolynomial();
@@ -84,10 +62,17 @@ void clsReedSolomon::ResetProductRows() {
 const std::uint64_t* clsReedSolomon::ProductRow(std::int32_t a) const {
     std::uint64_t* row = ProductRows[a];
     if (!RowReady[a]) {
-        // The single-bit rows are ready; a * g is the exclusive or of them over a's bits.
+        // Each product through the field's own Multiply: its tables define the arithmetic,
+        // and a generator that is not primitive, or a reducible polynomial, makes them
+        // something other than shifting and reducing (a row made from other rows by
+        // exclusive or would then differ from the plain division).
+        const std::int32_t n = ParityLength;
         for (std::int32_t w = 0; w < 4; ++w) row[w] = 0;
-        for (std::int32_t bits = a; bits != 0; bits &= bits - 1)
-            for (std::int32_t w = 0; w < 4; ++w) row[w] ^= ProductRows[bits & -bits][w];
+        for (std::int32_t j = 0; j < n; ++j) {
+            const std::int32_t at = 32 - n + j;
+            row[at / 8] |= static_cast<std::uint64_t>(Field->Multiply(a, GeneratorPoly[j]))
+                           << (8 * (at % 8));
+        }
         RowReady[a] = true;
     }
     return row;

@@ -4,57 +4,12 @@
 #include <array>
 #include <cstring>
 
+#include "Symbol.h"
 #include "encoder/clsQRCode.h"
 
 namespace {
 
 constexpr std::uint8_t kFree = 0, kDark = 1, kLight = 2;
-
-// ISO/IEC 18004 Annex E, Table E.1: the row and column coordinates of the alignment-pattern
-// centres of versions 2 to 40 (version 1 has none), ended by 0.
-constexpr std::uint8_t kAlignmentCentres[41][8] = {
-    {},
-    {},
-    {6, 18},
-    {6, 22},
-    {6, 26},
-    {6, 30},
-    {6, 34},
-    {6, 22, 38},
-    {6, 24, 42},
-    {6, 26, 46},
-    {6, 28, 50},
-    {6, 30, 54},
-    {6, 32, 58},
-    {6, 34, 62},
-    {6, 26, 46, 66},
-    {6, 26, 48, 70},
-    {6, 26, 50, 74},
-    {6, 30, 54, 78},
-    {6, 30, 56, 82},
-    {6, 30, 58, 86},
-    {6, 34, 62, 90},
-    {6, 28, 50, 72, 94},
-    {6, 26, 50, 74, 98},
-    {6, 30, 54, 78, 102},
-    {6, 28, 54, 80, 106},
-    {6, 32, 58, 84, 110},
-    {6, 30, 58, 86, 114},
-    {6, 34, 62, 90, 118},
-    {6, 26, 50, 74, 98, 122},
-    {6, 30, 54, 78, 102, 126},
-    {6, 26, 52, 78, 104, 130},
-    {6, 30, 56, 82, 108, 134},
-    {6, 34, 60, 86, 112, 138},
-    {6, 30, 58, 86, 114, 142},
-    {6, 34, 62, 90, 118, 146},
-    {6, 30, 54, 78, 102, 126, 150},
-    {6, 24, 50, 76, 102, 128, 154},
-    {6, 28, 54, 80, 106, 132, 158},
-    {6, 32, 58, 84, 110, 136, 162},
-    {6, 26, 54, 82, 110, 138, 166},
-    {6, 30, 58, 86, 114, 142, 170},
-};
 
 // The generator polynomials of the standard's two BCH codes, top term included: the (15, 5)
 // code of the format information, x^10 + x^8 + x^5 + x^4 + x^2 + x + 1, and the (18, 6) code
@@ -109,7 +64,7 @@ void clsQRCode::DrawFunctionPatterns(std::uint8_t* m, std::int32_t stride,
     }
     // Alignment patterns at every pair of centre coordinates, but for the three pairs that
     // fall on the finder patterns.
-    const std::uint8_t* centres = kAlignmentCentres[version];
+    const std::uint8_t* centres = symbol::kAlignmentCentres[version];
     auto nearEdge = [&](std::int32_t c) { return c == 6 || c == n - 7; };
     for (const std::uint8_t* cy = centres; *cy != 0; ++cy) {
         for (const std::uint8_t* cx = centres; *cx != 0; ++cx) {
@@ -181,35 +136,13 @@ void XorBytes(std::uint8_t* target, const std::uint8_t* source, std::int32_t n) 
     for (; x < n; ++x) target[x] ^= source[x];
 }
 
-// Whether mask pattern mask inverts the module in column x, row y.
-constexpr bool MaskInverts(std::int32_t mask, std::int32_t x, std::int32_t y) {
-    switch (mask) {
-        case 0:
-            return (y + x) % 2 == 0;
-        case 1:
-            return y % 2 == 0;
-        case 2:
-            return x % 3 == 0;
-        case 3:
-            return (y + x) % 3 == 0;
-        case 4:
-            return (y / 2 + x / 3) % 2 == 0;
-        case 5:
-            return (y * x) % 2 + (y * x) % 3 == 0;
-        case 6:
-            return ((y * x) % 2 + (y * x) % 3) % 2 == 0;
-        default:
-            return ((y + x) % 2 + (y * x) % 3) % 2 == 0;
-    }
-}
-
 // Every pattern repeats after 6 columns (2, 3 or 6) and after 12 rows (1, 2, 3, 4 or 6):
 // kMaskUnit[mask][y][x] for x < 6, y < 12 holds the whole of it.
 constexpr auto kMaskUnit = [] {
     std::array<std::array<std::array<std::uint8_t, 6>, 12>, 8> unit{};
     for (int mask = 0; mask < 8; ++mask)
         for (int y = 0; y < 12; ++y)
-            for (int x = 0; x < 6; ++x) unit[mask][y][x] = MaskInverts(mask, x, y) ? 1 : 0;
+            for (int x = 0; x < 6; ++x) unit[mask][y][x] = symbol::MaskInverts(mask, x, y) ? 1 : 0;
     return unit;
 }();
 

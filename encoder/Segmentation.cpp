@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 
 #include "ModeFacts.h"
@@ -14,7 +15,6 @@
 namespace {
 
 constexpr std::int32_t InfeasibleCost = clsQRCode::InfeasibleCost;
-using Cell = clsQRCode::SegmentCell;
 using modefacts::ContinuingBits;
 
 constexpr std::int32_t CharClassOf(std::uint8_t byte) {
@@ -88,23 +88,35 @@ struct CostModel {
     }
 };
 
-constexpr Cell kInfeasibleCell{0, InfeasibleCost, 0};
+// One row of the search: per mode the cost of the cheapest stream whose last segment is in
+// that mode and ends at this byte, and the characters of that segment so far. Which cell of
+// the row before each cell came from is not kept here but in the table (one byte per row,
+// two bits per mode), which is all the back-track needs.
+struct Row {
+    std::int32_t cost[4];
+    std::int32_t run[4];
+};
+
+inline void SetInfeasible(Row& h, std::int32_t m) {
+    h.cost[m] = InfeasibleCost;
+    h.run[m] = 0;
+}
 
 // The cheapest and second cheapest cells of a row, each the first of its cost in mode order.
 struct RowMinima {
     std::int32_t min1, mode1, min2, mode2;
 };
 
-RowMinima FindMinima(const Cell* row) {
-    RowMinima r{row[0].cost, 0, 0x7FFFFFFF, -1};
+RowMinima FindMinima(const Row& row) {
+    RowMinima r{row.cost[0], 0, 0x7FFFFFFF, -1};
     for (std::int32_t j = 1; j < 4; ++j) {
-        if (row[j].cost < r.min1) {
+        if (row.cost[j] < r.min1) {
             r.min2 = r.min1;
             r.mode2 = r.mode1;
-            r.min1 = row[j].cost;
+            r.min1 = row.cost[j];
             r.mode1 = j;
-        } else if (row[j].cost < r.min2) {
-            r.min2 = row[j].cost;
+        } else if (row.cost[j] < r.min2) {
+            r.min2 = row.cost[j];
             r.mode2 = j;
         }
     }
@@ -115,76 +127,116 @@ RowMinima FindMinima(const Cell* row) {
 // candidates in predecessor mode order, as a scan taking only strictly cheaper candidates
 // finds it. Every candidate but the one in the cell's own mode costs its cell plus the
 // opening cost, so only the own-mode candidate and the cheapest other cell need comparing.
+// Returns the predecessor's mode.
 template <std::int32_t m>
-Cell BestCell(const Cell* p, const RowMinima& min, const CostModel& c) {
-    const Cell& same = p[m];
-    const bool continues = same.runLength < c.maxCount[m];
-    const std::int32_t own =
-        same.cost + (continues ? ContinuingBits(m, same.runLength) : c.open[m]);
+std::uint32_t BestCell(const Row& p, const RowMinima& min, const CostModel& c, Row& h) {
+    const bool continues = p.run[m] < c.maxCount[m];
+    const std::int32_t own = p.cost[m] + (continues ? ContinuingBits(m, p.run[m]) : c.open[m]);
     const std::int32_t otherMode = m != min.mode1 ? min.mode1 : min.mode2;
     const std::int32_t other = (m != min.mode1 ? min.min1 : min.min2) + c.open[m];
-    if (own < other || (own == other && m < otherMode))
-        return {m, own, continues ? same.runLength + 1 : 1};
-    return {otherMode, other, 1};
+    if (own < other || (own == other && m < otherMode)) {
+        h.cost[m] = own;
+        h.run[m] = continues ? p.run[m] + 1 : 1;
+        return m;
+    }
+    h.cost[m] = other;
+    h.run[m] = 1;
+    return static_cast<std::uint32_t>(otherMode);
 }
 
 // Row 0: each possible mode opens the first segment.
-void FillFirstRow(Cell* here, std::int32_t charClass, const CostModel& c) {
-    here[0] = {-1, c.open[0], 1};
-    here[1] = charClass == 1 ? Cell{-1, c.open[1], 1} : kInfeasibleCell;
-    here[2] = charClass != 0 ? Cell{-1, c.open[2], 1} : kInfeasibleCell;
-    here[3] = kInfeasibleCell;
+void FillFirstRow(Row& h, std::int32_t charClass, const CostModel& c) {
+    for (std::int32_t m = 0; m < 4; ++m) {
+        h.cost[m] = c.open[m];
+        h.run[m] = 1;
+    }
+    if (charClass != 1) SetInfeasible(h, 1);
+    if (charClass == 0) SetInfeasible(h, 2);
+    SetInfeasible(h, 3);
 }
 
-// Row i >= 1 (here) from the rows of bytes i-1 (prev) and i-2 (prev2, null for i = 1).
-[[gnu::always_inline]] inline void FillRow(Cell* here, const Cell* prev, const Cell* prev2,
-                                           std::int32_t charClass, bool kanji, const CostModel& c) {
-    if (!kanji && prev[3].cost == InfeasibleCost) {
+// Row i >= 1 (h) from the rows of bytes i-1 (p) and i-2 (p2, null for i = 1); returns the
+// predecessor modes packed two bits per mode (0 for an impossible cell or none).
+[[gnu::always_inline]] inline std::uint32_t FillRow(Row& h, const Row& p, const Row* p2,
+                                                    std::int32_t charClass, bool kanji,
+                                                    const CostModel& c) {
+    if (!kanji && p.cost[3] == InfeasibleCost) {
         // BestCell<0..2> with the Kanji candidates left out, spelt out for speed: with no
         // Kanji cell in this row or the one before, a Kanji candidate costs more than the
         // infeasible mark and never wins. Must choose exactly what BestCell chooses; the
         // differential test and the bit-stream fuzzer compare it with the plain search.
-        const std::int32_t b = prev[0].cost, n = prev[1].cost, a = prev[2].cost;
+        const std::int32_t b = p.cost[0], n = p.cost[1], a = p.cost[2];
+        std::uint32_t from;
         {  // byte: its own candidate wins ties, being mode 0
-            const bool continues = prev[0].runLength < c.maxCount[0];
+            const bool continues = p.run[0] < c.maxCount[0];
             const std::int32_t own = b + (continues ? 8 : c.open[0]);
             const std::int32_t other = (n <= a ? n : a) + c.open[0];
-            here[0] = own <= other ? Cell{0, own, continues ? prev[0].runLength + 1 : 1}
-                                   : Cell{n <= a ? 1 : 2, other, 1};
+            if (own <= other) {
+                h.cost[0] = own;
+                h.run[0] = continues ? p.run[0] + 1 : 1;
+                from = 0;
+            } else {
+                h.cost[0] = other;
+                h.run[0] = 1;
+                from = n <= a ? 1 : 2;
+            }
         }
         if (charClass == 1) {  // numeric: ties go to byte before it, not to alphanumeric
-            const std::int32_t run = prev[1].runLength;
+            const std::int32_t run = p.run[1];
             const bool continues = run < c.maxCount[1];
             const std::int32_t own = n + (continues ? (run % 3 == 0 ? 4 : 3) : c.open[1]);
             const std::int32_t other = (b <= a ? b : a) + c.open[1];
-            here[1] = own < other || (own == other && b > a) ? Cell{1, own, continues ? run + 1 : 1}
-                                                             : Cell{b <= a ? 0 : 2, other, 1};
+            if (own < other || (own == other && b > a)) {
+                h.cost[1] = own;
+                h.run[1] = continues ? run + 1 : 1;
+                from |= 1u << 2;
+            } else {
+                h.cost[1] = other;
+                h.run[1] = 1;
+                from |= (b <= a ? 0u : 2u) << 2;
+            }
         } else {
-            here[1] = kInfeasibleCell;
+            SetInfeasible(h, 1);
         }
         if (charClass != 0) {  // alphanumeric: ties go to the lower modes
-            const std::int32_t run = prev[2].runLength;
+            const std::int32_t run = p.run[2];
             const bool continues = run < c.maxCount[2];
             const std::int32_t own = a + (continues ? (run % 2 == 0 ? 6 : 5) : c.open[2]);
             const std::int32_t other = (b <= n ? b : n) + c.open[2];
-            here[2] = own < other ? Cell{2, own, continues ? run + 1 : 1}
-                                  : Cell{b <= n ? 0 : 1, other, 1};
+            if (own < other) {
+                h.cost[2] = own;
+                h.run[2] = continues ? run + 1 : 1;
+                from |= 2u << 4;
+            } else {
+                h.cost[2] = other;
+                h.run[2] = 1;
+                from |= (b <= n ? 0u : 1u) << 4;
+            }
         } else {
-            here[2] = kInfeasibleCell;
+            SetInfeasible(h, 2);
         }
-        here[3] = kInfeasibleCell;
-        return;
+        SetInfeasible(h, 3);
+        return from;
     }
-    const RowMinima min = FindMinima(prev);
-    here[0] = BestCell<0>(prev, min, c);
-    here[1] = charClass == 1 ? BestCell<1>(prev, min, c) : kInfeasibleCell;
-    here[2] = charClass != 0 ? BestCell<2>(prev, min, c) : kInfeasibleCell;
-    if (!kanji)
-        here[3] = kInfeasibleCell;
-    else if (prev2 == nullptr)
-        here[3] = {-1, c.open[3], 1};  // the Kanji character is the first of the data
+    const RowMinima min = FindMinima(p);
+    std::uint32_t from = BestCell<0>(p, min, c, h);
+    if (charClass == 1)
+        from |= BestCell<1>(p, min, c, h) << 2;
     else
-        here[3] = BestCell<3>(prev2, FindMinima(prev2), c);
+        SetInfeasible(h, 1);
+    if (charClass != 0)
+        from |= BestCell<2>(p, min, c, h) << 4;
+    else
+        SetInfeasible(h, 2);
+    if (!kanji) {
+        SetInfeasible(h, 3);
+    } else if (p2 == nullptr) {
+        h.cost[3] = c.open[3];  // the Kanji character is the first of the data
+        h.run[3] = 1;
+    } else {
+        from |= BestCell<3>(*p2, FindMinima(*p2), c, h) << 6;
+    }
+    return from;
 }
 
 // Inside a run of digits the search settles: the numeric cell continues its segment, and the
@@ -196,94 +248,129 @@ void FillFirstRow(Cell* here, std::int32_t charClass, const CostModel& c) {
 // these imply that numeric continuing beats every switch. The row it gives satisfies them
 // again (3 or 4 bits per digit is less than 5 and 8), so the state lasts until the digits end
 // or the numeric segment is full.
-bool SteadyDigits(const Cell* prev, const CostModel& c) {
-    const std::int32_t n = prev[1].cost;
-    return prev[3].cost == InfeasibleCost && prev[1].runLength < c.maxCount[1] &&
-           n + c.open[0] < prev[0].cost + 8 && n + c.open[2] <= prev[2].cost + 5;
+bool SteadyDigits(const Row& p, const CostModel& c) {
+    const std::int32_t n = p.cost[1];
+    return p.cost[3] == InfeasibleCost && p.run[1] < c.maxCount[1] &&
+           n + c.open[0] < p.cost[0] + 8 && n + c.open[2] <= p.cost[2] + 5;
 }
 
-// The row that the settled state gives for a digit after a numeric cell of cost n and run.
-void SteadyDigitRow(Cell* here, std::int32_t n, std::int32_t run, const CostModel& c) {
-    here[0] = {clsQRCode::ModeNumeric, n + c.open[0], 1};
-    here[1] = {clsQRCode::ModeNumeric, n + ContinuingBits(clsQRCode::ModeNumeric, run), run + 1};
-    here[2] = {clsQRCode::ModeNumeric, n + c.open[2], 1};
-    here[3] = kInfeasibleCell;
+// The row that the settled state gives at t digits into a stretch that began after a
+// numeric cell of cost n0 and run r0: the numeric cell before it cost n0 plus the bits of
+// digits r0+1 .. r0+t.
+void SteadyDigitRow(Row& h, std::int32_t n0, std::int32_t r0, std::int32_t t, const CostModel& c) {
+    using modefacts::DataBits;
+    const std::int32_t base = n0 - DataBits(clsQRCode::ModeNumeric, r0);
+    const std::int32_t before = base + DataBits(clsQRCode::ModeNumeric, r0 + t);
+    h.cost[0] = before + c.open[0];
+    h.run[0] = 1;
+    h.cost[1] = base + DataBits(clsQRCode::ModeNumeric, r0 + t + 1);
+    h.run[1] = r0 + t + 1;
+    h.cost[2] = before + c.open[2];
+    h.run[2] = 1;
+    SetInfeasible(h, 3);
 }
 
-// The rows of bytes i-2, i-1 and i. Without a table three rows take turns; with one (for
-// back-tracking) every row stays where it was filled.
-template <bool kKeepTable>
-class Rows {
-  public:
-    explicit Rows(Cell* table) {
-        if constexpr (kKeepTable) {
-            prev_ = table;
-            here_ = table + 4;
-        }
-    }
-    Cell* Here() { return here_; }
-    const Cell* Prev() const { return prev_; }
-    const Cell* Prev2() const { return prev2_; }
-    Cell* First() { return prev_; }  // row 0, before the first Advance
-    // Row i is filled: it becomes the row before the next.
-    void Advance() {
-        Cell* const done = prev2_;
-        prev2_ = prev_;
-        prev_ = here_;
-        here_ = kKeepTable ? here_ + 4 : done;
-    }
+// Table byte of a settled digit row: all three cells come from the numeric cell.
+constexpr std::uint8_t kSteadyDigitFrom = 0b00'01'01'01;
 
-  private:
-    Cell ring_[3][4];
-    Cell* prev_ = ring_[0];
-    Cell* prev2_ = ring_[2];  // not read for row 1
-    Cell* here_ = ring_[1];
-};
-
-// The search over all rows, row by row; the last row's four cells are copied to last.
+// The search over all rows. With a table (kKeepTable), row i's predecessor modes go to
+// table[i]. The last row's cells are copied to last.
 template <bool kKeepTable>
 void Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, const CostModel& c,
-            Cell* table, Cell* last) {
-    Rows<kKeepTable> rows(table);
-    FillFirstRow(rows.First(), kCharClass[data[0]], c);
+            std::uint8_t* table, Row& last) {
+    Row rows[3];
+    Row* p2 = &rows[2];  // not read for row 1
+    Row* p = &rows[0];
+    Row* h = &rows[1];
+    FillFirstRow(*p, kCharClass[data[0]], c);
+    if constexpr (kKeepTable) table[0] = 0;
     bool trail = false;  // byte i-1 (here byte 0) is the trail byte of a two-byte character
     std::int32_t i = 1;
     while (i < count) {
         const std::int32_t charClass = kCharClass[data[i]];
-        if (charClass == 1 && SteadyDigits(rows.Prev(), c)) {
+        if (charClass == 1 && SteadyDigits(*p, c)) {
             // Settled: it stays so while digits follow and the numeric segment has room; row
             // i + t needs run + t below the limit.
-            std::int32_t n = rows.Prev()[1].cost, run = rows.Prev()[1].runLength;
-            const std::int32_t room = c.maxCount[1] - run;
+            const std::int32_t n0 = p->cost[1], r0 = p->run[1];
+            const std::int32_t room = c.maxCount[1] - r0;
             const std::int32_t stop = count - i < room ? count : i + room;
             std::int32_t end = i + 1;
+            // Eight bytes at a time while all are digits: no byte below '0' (0x30) after
+            // taking 0x30 away without borrows from the top bits, none above '9'.
+            for (; end + 8 <= stop; end += 8) {
+                std::uint64_t word;
+                std::memcpy(&word, data + end, 8);
+                constexpr std::uint64_t kEach = 0x0101010101010101ull,
+                                        kHigh = 0x8080808080808080ull;
+                const std::uint64_t low = (word | kHigh) - 0x30 * kEach;    // high bit kept: >= '0'
+                const std::uint64_t high = (word & ~kHigh) + 0x46 * kEach;  // high bit set: > '9'
+                if (((~low | high | word) & kHigh) != 0) break;
+            }
             while (end < stop && kCharClass[data[end]] == 1) ++end;
-            if constexpr (!kKeepTable) {
-                // Only the last two rows are read again: the ones before just move n on.
-                for (; i < end - 2; ++i, ++run) n += ContinuingBits(clsQRCode::ModeNumeric, run);
-            }
-            for (; i < end; ++i, ++run) {
-                SteadyDigitRow(rows.Here(), n, run, c);
-                n += ContinuingBits(clsQRCode::ModeNumeric, run);
-                rows.Advance();
-            }
+            if constexpr (kKeepTable) std::memset(table + i, kSteadyDigitFrom, end - i);
+            // Only the last two rows are read again.
+            const std::int32_t length = end - i;
+            if (length >= 2)
+                SteadyDigitRow(*p2, n0, r0, length - 2, c);
+            else
+                std::swap(p2, p);
+            SteadyDigitRow(*p, n0, r0, length - 1, c);
+            i = end;
             trail = false;  // a digit is a character of its own
+            continue;
+        }
+        if (charClass == 0 && p->cost[1] == InfeasibleCost && p->cost[2] == InfeasibleCost &&
+            p->cost[3] == InfeasibleCost && !(kanjiAllowed && (kSjisByte[data[i - 1]] & 1))) {
+            // Only the byte cell is possible in the row before and here (no Kanji pair ends
+            // here: the byte before is no lead byte): the byte segment goes on, or is full
+            // and a new one opens. So for every such byte that follows.
+            std::int32_t b = p->cost[0], run = p->run[0];
+            std::int32_t b2 = 0, run2 = 0;
+            const std::int32_t first = i;
+            do {
+                b2 = b;
+                run2 = run;
+                if (run < c.maxCount[0]) {
+                    b += 8;
+                    ++run;
+                } else {
+                    b += c.open[0];
+                    run = 1;
+                }
+                ++i;
+            } while (i < count && kCharClass[data[i]] == 0 &&
+                     !(kanjiAllowed && (kSjisByte[data[i - 1]] & 1)));
+            if constexpr (kKeepTable) std::memset(table + first, 0, i - first);
+            if (i - first >= 2) {
+                *p2 = *p;
+                p2->cost[0] = b2;
+                p2->run[0] = run2;
+            } else {
+                *p2 = *p;
+            }
+            p->cost[0] = b;
+            p->run[0] = run;
+            trail = false;
             continue;
         }
         trail = kanjiAllowed && TrailByte(data, i, trail);
         const bool kanji = trail && KanjiPair(data[i - 1], data[i]);
-        FillRow(rows.Here(), rows.Prev(), i >= 2 ? rows.Prev2() : nullptr, charClass, kanji, c);
-        rows.Advance();
+        const std::uint32_t from = FillRow(*h, *p, i >= 2 ? p2 : nullptr, charClass, kanji, c);
+        if constexpr (kKeepTable) table[i] = static_cast<std::uint8_t>(from);
+        Row* const done = p2;
+        p2 = p;
+        p = h;
+        h = done;
         ++i;
     }
-    std::copy(rows.Prev(), rows.Prev() + 4, last);
+    last = *p;
 }
 
 // The cheapest cell of the last row, ties to the lowest mode number.
-std::int32_t FinalMode(const Cell* last) {
+std::int32_t FinalMode(const Row& last) {
     std::int32_t best = 0;
     for (std::int32_t m = 1; m < modefacts::kModeCount; ++m)
-        if (last[m].cost < last[best].cost) best = m;
+        if (last.cost[m] < last.cost[best]) best = m;
     return best;
 }
 
@@ -301,9 +388,23 @@ std::int32_t clsQRCode::GetStreamBitsAtLeast(const std::uint8_t* data, std::int3
     // No digit takes less than 10/3 bits (three in 10), no alphanumeric character less than
     // 11/2 (two in 11), and any other byte goes in 8 bits or, at best, as half of a 13-bit
     // Kanji character (a Kanji pair never holds a digit). Counted in sixths of a bit.
-    static constexpr std::uint8_t kSixths[3] = {39, 20, 33};  // other, digit, alphanumeric
-    std::int64_t sixths = 0;
-    for (std::int32_t i = 0; i < count; ++i) sixths += kSixths[kCharClass[data[i]]];
+    // 39 sixths for every byte, 19 fewer for a digit, 6 fewer for another alphanumeric
+    // character; the classes counted by comparisons, which the compiler does 16 bytes at a
+    // time, in blocks small enough for 8-bit counters.
+    std::int64_t digits = 0, others = 0;
+    for (std::int32_t start = 0; start < count; start += 255) {
+        const std::int32_t end = count - start < 255 ? count : start + 255;
+        std::uint8_t d = 0, a = 0;
+        for (std::int32_t i = start; i < end; ++i) {
+            const std::uint8_t b = data[i];
+            d += static_cast<std::uint8_t>(b - '0') < 10;
+            a += (static_cast<std::uint8_t>(b - 'A') < 26) | (b == ' ') | (b == '$') | (b == '%') |
+                 (b == '*') | (b == '+') | (b == '-') | (b == '.') | (b == '/') | (b == ':');
+        }
+        digits += d;
+        others += a;
+    }
+    const std::int64_t sixths = 39 * std::int64_t{count} - 19 * digits - 6 * others;
     return static_cast<std::int32_t>(sixths / 6);
 }
 
@@ -312,33 +413,76 @@ namespace segmentation {
 std::int32_t MeasureBits(const std::uint8_t* data, std::int32_t count, std::int32_t version,
                          bool kanjiAllowed) {
     const CostModel costs(version);
-    Cell last[4];
+    Row last;
     Search<false>(data, count, kanjiAllowed, costs, nullptr, last);
-    return last[FinalMode(last)].cost;
+    return last.cost[FinalMode(last)];
+}
+
+std::int32_t SearchWithTable(const std::uint8_t* data, std::int32_t count, std::int32_t version,
+                             bool kanjiAllowed, std::uint8_t* table, std::int32_t* lastMode) {
+    const CostModel costs(version);
+    Row last;
+    Search<true>(data, count, kanjiAllowed, costs, table, last);
+    *lastMode = FinalMode(last);
+    return last.cost[*lastMode];
+}
+
+std::int32_t BackTrack(const std::uint8_t* table, std::int32_t count, std::int32_t version,
+                       std::int32_t lastMode, Segment* segments) {
+    const CostModel costs(version);
+    constexpr std::uint64_t kLow2 = 0x0303030303030303ull, kEach = 0x0101010101010101ull;
+    std::int32_t n = 0;
+    // From the last row back, a run of one mode at a time: a cell whose predecessor is in its
+    // own mode continues the run (eight rows at a time while a word of the table says so).
+    for (std::int32_t i = count - 1, m = lastMode; i >= 0;) {
+        const std::int32_t end = i;
+        std::int32_t from;
+        if (m == clsQRCode::ModeKanji) {
+            do {
+                from = table[i] >> 6;
+                i -= 2;
+            } while (from == m && i >= 0);
+        } else {
+            const std::int32_t shift = 2 * m;
+            const std::uint64_t same = kEach * static_cast<std::uint64_t>(m);
+            do {
+                while (i >= 8) {
+                    std::uint64_t word;
+                    std::memcpy(&word, table + i - 7, 8);
+                    if (((word >> shift) & kLow2) != same) break;
+                    i -= 8;
+                }
+                from = (table[i] >> shift) & 3;
+                --i;
+            } while (from == m && i >= 0);
+        }
+        // Bytes i+1 .. end in mode m: segments as full as their count allows from the first,
+        // written last first (the list is turned round at the end).
+        const std::int32_t width = m == clsQRCode::ModeKanji ? 2 : 1;
+        const std::int32_t characters = (end - i) / width, limit = costs.maxCount[m];
+        const std::int32_t full = characters / limit, rest = characters % limit;
+        std::int32_t start = i + 1 + width * full * limit;
+        if (rest > 0) segments[n++] = {static_cast<clsQRCode::Mode>(m), start, rest};
+        for (std::int32_t k = 0; k < full; ++k) {
+            start -= width * limit;
+            segments[n++] = {static_cast<clsQRCode::Mode>(m), start, limit};
+        }
+        m = static_cast<std::int32_t>(from);
+    }
+    std::reverse(segments, segments + n);
+    return n;
 }
 
 std::int32_t ChooseSegments(const std::uint8_t* data, std::int32_t count, std::int32_t version,
                             bool kanjiAllowed, std::vector<Segment>& segments) {
-    const CostModel costs(version);
-    // Every field of every cell is written, so the table needs no clearing.
-    std::unique_ptr<Cell[]> table(new Cell[static_cast<std::size_t>(count) * 4]);
-    Cell last[4];
-    Search<true>(data, count, kanjiAllowed, costs, table.get(), last);
-    const std::int32_t mode = FinalMode(last);
-
-    // Back-track a segment at a time: the last cell's run says where its segment starts, and
-    // the cell of that segment's first character names the mode before it.
-    segments.clear();
-    for (std::int32_t i = count - 1, m = mode; i >= 0;) {
-        const std::int32_t width = m == clsQRCode::ModeKanji ? 2 : 1;
-        const std::int32_t characters = table[static_cast<std::size_t>(i) * 4 + m].runLength;
-        const std::int32_t start = i + 1 - width * characters;
-        segments.push_back({static_cast<clsQRCode::Mode>(m), start, characters});
-        m = table[static_cast<std::size_t>(start + width - 1) * 4 + m].prevMode;
-        i = start - 1;
-    }
-    std::reverse(segments.begin(), segments.end());
-    return last[mode].cost;
+    std::unique_ptr<std::uint8_t[]> table(new std::uint8_t[static_cast<std::size_t>(count)]);
+    std::int32_t mode = 0;
+    const std::int32_t bits =
+        SearchWithTable(data, count, version, kanjiAllowed, table.get(), &mode);
+    segments.resize(static_cast<std::size_t>(count));
+    segments.resize(
+        static_cast<std::size_t>(BackTrack(table.get(), count, version, mode, segments.data())));
+    return bits;
 }
 
 }  // namespace segmentation

@@ -22,6 +22,17 @@ struct Segment {
 std::int32_t MeasureBits(const std::uint8_t* data, std::int32_t count, std::int32_t version,
                          bool kanjiAllowed);
 
+// The same search keeping one byte per data byte in table (count bytes, not cleared first):
+// the modes that the cells of each row came from. *lastMode receives the mode of the
+// cheapest last cell; the result is what MeasureBits returns.
+std::int32_t SearchWithTable(const std::uint8_t* data, std::int32_t count, std::int32_t version,
+                             bool kanjiAllowed, std::uint8_t* table, std::int32_t* lastMode);
+
+// The cheapest stream's segments from that table, in data order, into segments (room for
+// count); returns how many.
+std::int32_t BackTrack(const std::uint8_t* table, std::int32_t count, std::int32_t version,
+                       std::int32_t lastMode, Segment* segments);
+
 // The same search with its table kept; segments receives the cheapest stream's segments in
 // data order (a segment never holds more characters than its count field can say). Returns
 // what MeasureBits returns. Throws std::bad_alloc when the table cannot be had.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "Symbol.h"
 #include "encoder/clsQRCode.h"
 
 namespace {
@@ -36,9 +37,7 @@ bool ValidVersionLevel(std::int32_t version, std::int32_t level) {
 
 }  // namespace
 
-clsQRCode::clsQRCode() : GaloisField(std::make_shared<clsFiniteField>()) {
-    GaloisField->Init(256, 285, 2);  // x^8 + x^4 + x^3 + x^2 + 1, primitive element 2
-
+clsQRCode::clsQRCode() {
     for (std::int32_t v = 0; v < 40; ++v) {
         for (std::int32_t l = 0; l < 4; ++l) {
             EcBlockCount[4 * v + l] = kBlocks[v][l];

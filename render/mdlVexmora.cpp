@@ -29,12 +29,18 @@ std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t
     const std::int64_t canvasHeight = std::int64_t{top} + height + bottom;
     if (canvasWidth > MaxPictureSide || canvasHeight > MaxPictureSide) return nullptr;
 
+    // A large canvas may not be had: no picture then, and nothing thrown.
     auto* bitmap = new (std::nothrow) Bitmap;
     if (bitmap == nullptr) return nullptr;
+    try {
+        bitmap->indices.assign(static_cast<std::size_t>(canvasWidth * canvasHeight), 0);  // white
+    } catch (const std::bad_alloc&) {
+        delete bitmap;
+        return nullptr;
+    }
     bitmap->width = static_cast<std::int32_t>(canvasWidth);
     bitmap->height = static_cast<std::int32_t>(canvasHeight);
     bitmap->palette = kSymbolPalette;
-    bitmap->indices.assign(static_cast<std::size_t>(canvasWidth * canvasHeight), 0);  // white
     for (std::int32_t y = 0; y < height; ++y) {
         std::memcpy(bitmap->indices.data() + (top + y) * canvasWidth + left,
                     cells + static_cast<std::size_t>(y) * width, static_cast<std::size_t>(width));
@@ -44,7 +50,12 @@ std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t
 
 std::shared_ptr<Picture> BitmapToPicture(Bitmap* bitmap, bool takeOwnership) {
     if (bitmap == nullptr) return nullptr;
-    return std::make_shared<Picture>(bitmap, takeOwnership);
+    try {
+        return std::make_shared<Picture>(bitmap, takeOwnership);
+    } catch (const std::bad_alloc&) {
+        if (takeOwnership) delete bitmap;  // it was handed over: nobody else deletes it
+        return nullptr;
+    }
 }
 
 }  // namespace mdlVexmora

@@ -11,9 +11,9 @@ build=${FUZZ_BUILD_DIR:-build/fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQRDESK_FUZZ=ON -DQRDESK_BUILD_DESKTOP=OFF -DQRDESK_BUILD_TESTS=OFF -DQRDESK_WERROR=ON \
     >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz_bitstream fuzz_encode fuzz_field fuzz_reedsolomon
+cmake --build "$build" -j "$(nproc)" --target fuzz_bitstream fuzz_encode fuzz_field fuzz_reedsolomon fuzz_paths
 
-for target in bitstream encode field reedsolomon; do
+for target in bitstream encode field reedsolomon paths; do
     work=$(mktemp -d)
     log="$build/fuzz_$target.log"
     # New inputs go to the scratch folder; the repository's seeds are only read.

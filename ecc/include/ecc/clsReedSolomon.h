@@ -55,11 +55,12 @@ class clsReedSolomon {
     std::int32_t FirstRoot = 0;
     std::int32_t GeneratorPoly[MaxBlockLength] = {};
 
-    // Row a holds the products a * GeneratorPoly[j], j = 0..n-1, one byte each, packed into
-    // four 64-bit words with coefficient j at byte 32 - n + j (the highest at byte 31, the
+    // Row a holds the products Multiply(a, GeneratorPoly[j]), j = 0..n-1, one byte each, packed
+    // into four 64-bit words with coefficient j at byte 32 - n + j (the highest at byte 31, the
     // bytes below 32 - n zero). The remainder of a block is then kept in four words the same
     // way, and one step of the division is a shift by one byte and four exclusive ors, with
-    // no multiplication left in the loop. A row is made the first time its lead occurs
+    // no multiplication left in the loop: the same steps as the plain division for any
+    // field of 2^m <= 256 elements. A row is made the first time its lead occurs
     // (RowReady) and kept until the next Init. Valid only for the field as it was at Init
     // (RowsField and its size, polynomial and generator); otherwise EncodeBlock multiplies
     // through the field.

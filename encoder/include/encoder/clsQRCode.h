@@ -6,8 +6,10 @@
 //   Tables.cpp        construction, the standard's tables, geometry and capacity
 //   Segmentation.cpp  the cheapest split of the data into segments
 //   BitStream.cpp     the data bit stream those segments make
-//   Encode.cpp        the driver: version choice, padding, blocks, Reed-Solomon, interleaving
-//   Matrix.cpp        function patterns, codeword placement, masking, format/version information
+//   Codewords.cpp     packed codewords, padding, blocks, Reed-Solomon, interleaving
+//   Modules.cpp       the symbol as bit lines: placement, masks, the mask penalty, the picture
+//   Encode.cpp        the driver: version choice, segments, codewords, matrix, picture
+//   Matrix.cpp        the matrix steps one by one on byte matrices (the public steps below)
 //
 // Conventions: levels are 1 = L, 2 = M, 3 = Q, 4 = H. A module matrix is one byte per
 // module, element (x, y) at cells[y * stride + x], x the column, y the row from the top.
@@ -23,6 +25,10 @@
 #include "ecc/clsFiniteField.h"
 #include "ecc/clsReedSolomon.h"
 #include "render/Picture.h"
+
+namespace symbol {
+enum class Path;  // encoder/Symbol.h
+}
 
 class clsQRCode {
   public:
@@ -56,13 +62,17 @@ class clsQRCode {
     // false keeps every byte out of Kanji mode; a Kanji character is always a whole Shift JIS
     // character, never two bytes across a character boundary. eci: 0 writes no ECI header,
     // 1..MaxEci writes that designator before the data (and, unless it is 20, Shift JIS,
-    // keeps the data out of Kanji mode); any other value gives no picture.
+    // keeps the data out of Kanji mode); any other value gives no picture. scoredMask: with a
+    // mask outside 0..7, score all eight patterns by the standard's four penalty rules (runs,
+    // 2x2 blocks, finder-like patterns, dark proportion) and apply the lowest, the lower
+    // pattern number on a tie; a mask of 0..7 is applied as given either way.
     struct EncodeOptions {
         std::int32_t version = 0;
         std::int32_t level = 2;
         std::int32_t mask = -1;
         bool kanjiAllowed = true;
         std::int32_t eci = 0;
+        bool scoredMask = false;
     };
 
     // What Encode made, for callers that show it; filling it changes no picture.
@@ -73,16 +83,23 @@ class clsQRCode {
             // ModeEci, which comes first when there is one
             std::int32_t length;
         };
-        std::int32_t version = 0;  // 1..40
-        std::int32_t level = 0;    // 1 L .. 4 H, after normalisation
-        std::int32_t mask = 0;     // the pattern applied, 0..7
+        std::int32_t version = 0;   // 1..40
+        std::int32_t level = 0;     // 1 L .. 4 H, after normalisation
+        std::int32_t mask = 0;      // the pattern applied, 0..7
+        std::int32_t penalty = -1;  // its penalty when the masks were scored, else -1
         std::vector<Segment> segments;
         std::int32_t dataBits = 0;      // the segments' bits, terminator excluded
         std::int32_t capacityBits = 0;  // 8 x data codewords of version and level
     };
 
-    // Builds the tables and sets up the GF(256) field.
+    // Scratch memory of Encode (encoder/Symbol.h), made on the first Encode and kept.
+    struct Workspace;
+
+    // Builds the tables; allocates nothing.
     clsQRCode();
+    ~clsQRCode();
+    clsQRCode(clsQRCode&&) noexcept;
+    clsQRCode& operator=(clsQRCode&&) noexcept;
 
     // Encodes count bytes of data as options say. Returns an (N+8) x (N+8) picture (one
     // pixel per module, 4-module quiet zone), or nullptr when the data do not fit (or memory
@@ -144,10 +161,15 @@ class clsQRCode {
     void WriteFormatInformation(std::uint8_t* symbolMatrix, std::int32_t stride, std::int32_t size,
                                 std::int32_t level, std::int32_t mask) const;
 
+    // Encode with a given workspace and path (portable or vector), for the tests that
+    // compare the two paths; Encode uses its own workspace and the best path.
+    std::shared_ptr<Picture> EncodeWith(Workspace& workspace, const std::uint8_t* data,
+                                        std::int32_t count, const EncodeOptions& options,
+                                        EncodeReport* report, symbol::Path path) const;
+
   private:
     std::uint8_t EcBlockCount[160];
     std::uint8_t EcCodewordsPerBlock[160];
     std::int32_t PowerOfTwo[18];
-    std::shared_ptr<clsFiniteField> GaloisField;
-    std::unique_ptr<clsReedSolomon> RsEncoder;
+    std::unique_ptr<Workspace> Work;
 };

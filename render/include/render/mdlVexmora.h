@@ -18,13 +18,14 @@ std::array<std::uint32_t, 256> SymbolPalette();
 // cells: width * height cells, row by row from the top, no row padding. Result: a picture
 // of (left + width + right) x (top + height + bottom) pixels, white but for the cells drawn
 // at (left + x, top + y). No picture for null cells, a width or height below 1, a negative
-// margin or a side above MaxPictureSide.
+// margin, a side above MaxPictureSide, or when memory for the canvas cannot be had.
 std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t width,
                                          std::int32_t height, std::int32_t left, std::int32_t top,
                                          std::int32_t right, std::int32_t bottom);
 
-// Wraps a bitmap in a picture; no picture for a null bitmap. With takeOwnership the
-// picture deletes the bitmap when its last reference goes.
+// Wraps a bitmap in a picture; no picture for a null bitmap or when memory runs out (the
+// bitmap is then deleted if it was handed over). With takeOwnership the picture deletes the
+// bitmap when its last reference goes.
 std::shared_ptr<Picture> BitmapToPicture(Bitmap* bitmap, bool takeOwnership);
 
 }  // namespace mdlVexmora

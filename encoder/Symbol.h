@@ -1,0 +1,179 @@
+#pragma once
+// The symbol after the segmentation: codewords packed eight bits to a byte, error correction,
+// and the module matrix as bit lines (Codewords.cpp, Modules.cpp), driven by Encode.cpp.
+//
+// A bit line holds one row or one column of the matrix, module i at bit i % 64 of word
+// i / 64. Line sets are kept word plane by word plane: plane w holds word w of every line,
+// line i at index kPad + i, so that the loops over neighbouring lines run over consecutive
+// words. Entries on either side of the symbol stand for the light area around it: a line
+// set that is read there has them cleared (the placed data wholly, a masked symbol as far
+// as the penalty reads).
+//
+// Two paths compute the same results: the portable one (plain C++, every machine runs it)
+// and the vector one (AVX-512, GFNI, BMI2), chosen at run time when the processor has them.
+// The tests run both and compare them.
+
+#include <cstdint>
+#include <memory>
+
+#include "Segmentation.h"
+#include "encoder/clsQRCode.h"
+
+namespace symbol {
+
+enum class Path { Portable, Vector };
+
+// The vector path when this processor (and its operating system) can run it.
+Path BestPath();
+
+inline constexpr std::int32_t kMaxSize = 177;
+inline constexpr std::int32_t kWords = 3;  // words per line: 192 bits >= 177
+inline constexpr std::int32_t kPad = 48;
+inline constexpr std::int32_t kPlane = kPad + kMaxSize + kPad;
+inline constexpr std::int32_t kMaxCodewords = 3706;
+// Every byte costs more than 3 bits in any mode (3 digits take 10 bits), and no symbol
+// holds more than 23,648 data bits, so longer data can never fit.
+inline constexpr std::int32_t kMaxFittingCount = 23648 / 3;
+// A segment takes at least 18 bits (indicator, the shortest count, one digit), so a stream
+// that fits a symbol has at most this many.
+inline constexpr std::int32_t kMaxSegments = 23648 / 18 + 1;
+
+using Lines = std::uint64_t[kWords][kPlane];
+
+// ISO/IEC 18004 Annex E, Table E.1: the row and column coordinates of the alignment-pattern
+// centres of versions 2 to 40 (version 1 has none), ended by 0.
+inline constexpr std::uint8_t kAlignmentCentres[41][8] = {
+    {},
+    {},
+    {6, 18},
+    {6, 22},
+    {6, 26},
+    {6, 30},
+    {6, 34},
+    {6, 22, 38},
+    {6, 24, 42},
+    {6, 26, 46},
+    {6, 28, 50},
+    {6, 30, 54},
+    {6, 32, 58},
+    {6, 34, 62},
+    {6, 26, 46, 66},
+    {6, 26, 48, 70},
+    {6, 26, 50, 74},
+    {6, 30, 54, 78},
+    {6, 30, 56, 82},
+    {6, 30, 58, 86},
+    {6, 34, 62, 90},
+    {6, 28, 50, 72, 94},
+    {6, 26, 50, 74, 98},
+    {6, 30, 54, 78, 102},
+    {6, 28, 54, 80, 106},
+    {6, 32, 58, 84, 110},
+    {6, 30, 58, 86, 114},
+    {6, 34, 62, 90, 118},
+    {6, 26, 50, 74, 98, 122},
+    {6, 30, 54, 78, 102, 126},
+    {6, 26, 52, 78, 104, 130},
+    {6, 30, 56, 82, 108, 134},
+    {6, 34, 60, 86, 112, 138},
+    {6, 30, 58, 86, 114, 142},
+    {6, 34, 62, 90, 118, 146},
+    {6, 30, 54, 78, 102, 126, 150},
+    {6, 24, 50, 76, 102, 128, 154},
+    {6, 28, 54, 80, 106, 132, 158},
+    {6, 32, 58, 84, 110, 136, 162},
+    {6, 26, 54, 82, 110, 138, 166},
+    {6, 30, 58, 86, 114, 142, 170},
+};
+
+// Whether mask pattern mask inverts the module in column x, row y.
+constexpr bool MaskInverts(std::int32_t mask, std::int32_t x, std::int32_t y) {
+    switch (mask) {
+        case 0:
+            return (y + x) % 2 == 0;
+        case 1:
+            return y % 2 == 0;
+        case 2:
+            return x % 3 == 0;
+        case 3:
+            return (y + x) % 3 == 0;
+        case 4:
+            return (y / 2 + x / 3) % 2 == 0;
+        case 5:
+            return (y * x) % 2 + (y * x) % 3 == 0;
+        case 6:
+            return ((y * x) % 2 + (y * x) % 3) % 2 == 0;
+        default:
+            return ((y + x) % 2 + (y * x) % 3) % 2 == 0;
+    }
+}
+
+}  // namespace symbol
+
+// Scratch memory of Encode, made on the first Encode and kept by the encoder, so that a
+// symbol allocates nothing but its picture.
+struct clsQRCode::Workspace {
+    // The segmentation's table (one byte per data byte) and the segments of a stream that
+    // fits a symbol.
+    std::uint8_t table[symbol::kMaxFittingCount];
+    segmentation::Segment segments[symbol::kMaxSegments];
+
+    // Data codewords in stream order, then every codeword in transmission order; room after
+    // the last codeword for whole-word reads (zeros: the remainder bits).
+    std::uint8_t data[symbol::kMaxCodewords + 64];
+    std::uint8_t codewords[symbol::kMaxCodewords + 64];
+
+    // The matrix: function modules (symmetric, so rows and columns alike), dark function
+    // modules, the placed data unmasked as columns and as rows, and a masked symbol as rows
+    // and as columns.
+    symbol::Lines function, dark, dataColumns, dataRows, rows, columns;
+    std::int32_t functionVersion = 0;  // the version function and dark hold, 0 for none
+};
+
+namespace symbol {
+
+// ---- Codewords.cpp
+
+// Writes the ECI header (designator 0: none) and the segments at the count-width class of
+// version, packed most significant bit first, then the terminator, zero bits to the byte and
+// the pad codewords up to dataCodewords bytes; bits is the stream's length as the search gave
+// it. out needs dataCodewords + 8 bytes.
+void WriteDataCodewords(std::uint8_t* out, std::int32_t dataCodewords, std::int32_t bits,
+                        std::int32_t eci, const std::uint8_t* data,
+                        const segmentation::Segment* segments, std::int32_t segmentCount,
+                        std::int32_t version);
+
+// Splits the data codewords into blocks (shortBlocks of longLength - 1, the rest of
+// longLength), computes each block's ecLength error-correction codewords and writes all
+// codewords interleaved to out (data rounds, then error-correction rounds).
+void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks,
+                                   std::int32_t shortBlocks, std::int32_t longLength,
+                                   std::int32_t ecLength, std::uint8_t* out, Path path);
+
+// ---- Modules.cpp
+
+// Function modules of version 1..40 (format and version areas included), and which of them
+// are dark (format and version information excluded, the dark module included).
+void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark);
+
+// Places the codewords' bits into the free modules in the standard's order (the codewords
+// must be followed by 16 zero bytes: the remainder bits, and room to read whole words);
+// writes the unmasked data as columns.
+void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Lines& function,
+                    Lines& columns, Path path);
+
+// rows = the transpose of columns (size x size; the column lines past size must be zero).
+void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path);
+
+// The masked symbol as rows (and columns when columnsToo): data ^ mask on free modules, the
+// function modules, format information of level and mask, version information.
+void MaskedSymbol(const clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
+                  std::int32_t mask, Lines& rows, Lines* columns);
+
+// The standard's penalty of a symbol given as rows and as the same symbol's columns.
+std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size, Path path);
+
+// The picture: one pixel per module, 4 light modules around (palette 0 light, 1 dark).
+std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path);
+
+}  // namespace symbol

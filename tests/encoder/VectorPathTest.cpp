@@ -1,0 +1,174 @@
+// The encoder's two paths, portable (every machine) and vector (AVX-512, GFNI, BMI2 where the
+// processor has them), stage by stage against independent statements of each stage, and
+// end to end against each other. The portable path runs everywhere; the vector one only
+// where BestPath() offers it (elsewhere those cases are skipped, and say so).
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "Symbol.h"
+#include "ecc/clsFiniteField.h"
+#include "ecc/clsReedSolomon.h"
+#include "encoder/clsQRCode.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using symbol::Path;
+
+std::vector<Path> Paths() {
+    std::vector<Path> paths{Path::Portable};
+    if (symbol::BestPath() == Path::Vector) paths.push_back(Path::Vector);
+    return paths;
+}
+
+const char* Name(Path p) {
+    return p == Path::Portable ? "portable" : "vector";
+}
+
+TEST(VectorPath, AvailableHere) {
+    if (symbol::BestPath() != Path::Vector)
+        GTEST_SKIP() << "this processor lacks AVX-512, GFNI or BMI2: only the portable path ran";
+    SUCCEED();
+}
+
+// Blocks and error correction as the standard describes them: data codewords split into
+// blocks, each block's parity by clsReedSolomon, then data and parity interleaved round by
+// round.
+std::vector<std::uint8_t> ReferenceCodewords(const clsQRCode& qr, int version, int level,
+                                             const std::vector<std::uint8_t>& data) {
+    const int blocks = qr.GetEcBlockCount(version, level);
+    const int ec = qr.GetEcCodewordsPerBlock(version, level);
+    const int total = qr.GetTotalCodewordCount(version);
+    const int dataCount = total - blocks * ec;
+    const int shortLength = dataCount / blocks, longBlocks = dataCount % blocks;
+    auto field = std::make_shared<clsFiniteField>();
+    EXPECT_TRUE(field->Init(256, 285, 2));
+    std::vector<std::vector<std::uint8_t>> dataBlocks, ecBlocks;
+    for (int b = 0, next = 0; b < blocks; ++b) {
+        const int length = shortLength + (b >= blocks - longBlocks ? 1 : 0);
+        dataBlocks.emplace_back(data.begin() + next, data.begin() + next + length);
+        next += length;
+        clsReedSolomon rs;
+        EXPECT_TRUE(rs.Init(length, ec, field, 0, 0));
+        std::vector<std::int32_t> poly(static_cast<std::size_t>(length + ec));
+        for (int j = 0; j < length; ++j) poly[ec + length - 1 - j] = dataBlocks.back()[j];
+        rs.EncodeBlock(poly.data());
+        std::vector<std::uint8_t> parity;
+        for (int k = 0; k < ec; ++k) parity.push_back(static_cast<std::uint8_t>(poly[ec - 1 - k]));
+        ecBlocks.push_back(parity);
+    }
+    std::vector<std::uint8_t> out;
+    for (int j = 0; j <= shortLength; ++j)
+        for (const auto& block : dataBlocks)
+            if (j < static_cast<int>(block.size())) out.push_back(block[j]);
+    for (int k = 0; k < ec; ++k)
+        for (const auto& block : ecBlocks) out.push_back(block[k]);
+    return out;
+}
+
+TEST(VectorPath, ErrorCorrectionEveryVersionAndLevel) {
+    const clsQRCode qr;
+    std::mt19937 rng(3);
+    for (int version = 1; version <= 40; ++version) {
+        for (int level = 1; level <= 4; ++level) {
+            const int blocks = qr.GetEcBlockCount(version, level);
+            const int ec = qr.GetEcCodewordsPerBlock(version, level);
+            const int total = qr.GetTotalCodewordCount(version);
+            const int dataCount = total - blocks * ec;
+            std::vector<std::uint8_t> data(static_cast<std::size_t>(dataCount) + 64);
+            for (auto& b : data) b = static_cast<std::uint8_t>(rng());
+            const auto expected =
+                ReferenceCodewords(qr, version, level, {data.begin(), data.begin() + dataCount});
+            const int longLength = (dataCount + blocks - 1) / blocks;
+            const int shortBlocks = dataCount % blocks == 0 ? 0 : blocks - dataCount % blocks;
+            for (Path path : Paths()) {
+                std::vector<std::uint8_t> out(static_cast<std::size_t>(total) + 64, 0xA5);
+                symbol::InterleaveWithErrorCorrection(data.data(), blocks, shortBlocks, longLength,
+                                                      ec, out.data(), path);
+                ASSERT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + total), expected)
+                    << Name(path) << " version " << version << " level " << level;
+                for (std::size_t k = total; k < out.size(); ++k)
+                    ASSERT_EQ(out[k], 0xA5) << Name(path) << ": written past the codewords";
+            }
+        }
+    }
+}
+
+TEST(VectorPath, PlacementEveryVersionInTheStandardsOrder) {
+    const clsQRCode qr;
+    std::mt19937 rng(5);
+    for (int version = 1; version <= 40; ++version) {
+        const int size = qr.GetSymbolSize(version), total = qr.GetTotalCodewordCount(version);
+        const auto order = qrtest::PlacementOrder(qr, version);  // from DrawFunctionPatterns
+        std::vector<std::uint8_t> codewords(static_cast<std::size_t>(total) + 64, 0);
+        for (int k = 0; k < total; ++k) codewords[k] = static_cast<std::uint8_t>(rng());
+        auto ws = std::make_unique<clsQRCode::Workspace>();
+        symbol::BuildFunctionLines(version, ws->function, ws->dark);
+        for (Path path : Paths()) {
+            symbol::PlaceCodewords(codewords.data(), size, ws->function, ws->dataColumns, path);
+            std::vector<int> expected(static_cast<std::size_t>(size) * size, 0);
+            for (std::size_t i = 0; i < order.size(); ++i) {
+                const int bit = i < 8u * total ? (codewords[i / 8] >> (7 - i % 8)) & 1 : 0;
+                expected[static_cast<std::size_t>(order[i].second) * size + order[i].first] = bit;
+            }
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) {
+                    const int got = (ws->dataColumns[y / 64][symbol::kPad + x] >> (y % 64)) & 1;
+                    ASSERT_EQ(got, expected[static_cast<std::size_t>(y) * size + x])
+                        << Name(path) << " version " << version << " at " << x << ", " << y;
+                }
+        }
+    }
+}
+
+TEST(VectorPath, TransposeEverySize) {
+    std::mt19937_64 rng(11);
+    auto ws = std::make_unique<clsQRCode::Workspace>();
+    for (Path path : Paths()) {
+        for (int size : {1, 21, 63, 64, 65, 127, 128, 129, 177}) {
+            std::memset(ws->dataColumns, 0, sizeof(ws->dataColumns));
+            for (int x = 0; x < size; ++x)
+                for (int y = 0; y < size; ++y)
+                    if (rng() & 1) ws->dataColumns[y / 64][symbol::kPad + x] |= 1ull << (y % 64);
+            symbol::Transpose(ws->dataColumns, size, ws->dataRows, path);
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    ASSERT_EQ((ws->dataRows[x / 64][symbol::kPad + y] >> (x % 64)) & 1,
+                              (ws->dataColumns[y / 64][symbol::kPad + x] >> (y % 64)) & 1)
+                        << Name(path) << " " << size << ": " << x << ", " << y;
+        }
+    }
+}
+
+TEST(VectorPath, WholeSymbolsAlike) {
+    if (symbol::BestPath() != Path::Vector) GTEST_SKIP() << "no vector path on this processor";
+    const clsQRCode qr;
+    auto portable = std::make_unique<clsQRCode::Workspace>();
+    auto vector = std::make_unique<clsQRCode::Workspace>();
+    std::mt19937 rng(17);
+    using qrtest::Content;
+    for (int trial = 0; trial < 400; ++trial) {
+        const auto data = qrtest::MakeContent(static_cast<Content>(rng() % 4),
+                                              trial % 8 == 0 ? rng() % 3000 : rng() % 200, rng());
+        clsQRCode::EncodeOptions options;
+        options.level = 1 + static_cast<int>(rng() % 4);
+        options.mask = static_cast<int>(rng() % 10) - 1;
+        options.scoredMask = rng() % 2 == 0;
+        clsQRCode::EncodeReport a, b;
+        const auto count = static_cast<std::int32_t>(data.size());
+        const auto p = qr.EncodeWith(*portable, data.data(), count, options, &a, Path::Portable);
+        const auto v = qr.EncodeWith(*vector, data.data(), count, options, &b, Path::Vector);
+        ASSERT_EQ(p == nullptr, v == nullptr) << trial;
+        if (!p) continue;
+        ASSERT_EQ(qrtest::ReadSymbol(*p).modules, qrtest::ReadSymbol(*v).modules) << trial;
+        ASSERT_EQ(a.mask, b.mask) << trial;
+        ASSERT_EQ(a.penalty, b.penalty) << trial;
+    }
+}
+
+}  // namespace
