@@ -14,7 +14,9 @@
 
 #include "Symbol.h"
 #include "encoder/clsQRCode.h"
-#include "support/TestSupport.h"
+#include "support/Bytes.h"
+#include "support/Content.h"
+#include "support/SymbolReader.h"
 
 namespace {
 
