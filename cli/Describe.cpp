@@ -122,6 +122,7 @@ std::string InfoJson(const clsQRCode::EncodeReport& report, std::int32_t eci, in
     auto boolean = [](bool value) { return value ? "true" : "false"; };
     std::string json = "{\"version\":" + std::to_string(report.version) + ",\"level\":\"" +
                        LevelName(report.level) + "\",\"mask\":" + std::to_string(report.mask) +
+                       ",\"penalty\":" + std::to_string(report.penalty) +
                        ",\"eci\":" + std::to_string(eci) + ",\"segments\":[";
     for (std::size_t k = 0; k < report.segments.size(); ++k) {
         const auto& s = report.segments[k];

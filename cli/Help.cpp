@@ -46,7 +46,8 @@ Output:
 Symbol:
   -v, --symbol-version auto|1..40   (default auto: the smallest that holds the text)
   -l, --level L|M|Q|H       error-correction level (default M)
-      --mask auto|0..7      mask pattern (default auto, which is pattern 0 as in the window)
+      --mask auto|best|0..7 mask pattern (default auto, which is pattern 0 as in the window;
+                            best: the lowest of the standard's penalty over all eight)
       --encoding utf-8|ansi bytes the symbol carries (default utf-8)
       --ansi-codepage NAME  code page for --encoding ansi (default GBK), any iconv name;
                             characters it lacks become "?"; Kanji mode only for Shift JIS

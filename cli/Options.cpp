@@ -87,12 +87,16 @@ ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTer
          }},
         {"--mask", 0, true,
          [&](const std::string& v) {
+             o.symbol.scoredMask = false;
              if (Lower(v) == "auto") {
                  o.symbol.mask = -1;
+             } else if (Lower(v) == "best") {
+                 o.symbol.mask = -1;
+                 o.symbol.scoredMask = true;
              } else if (const auto n = ParseNumber(v, 0, 7)) {
                  o.symbol.mask = *n;
              } else {
-                 return "--mask must be auto or 0 to 7, not " + Quoted(v);
+                 return "--mask must be auto, best or 0 to 7, not " + Quoted(v);
              }
              return std::string();
          }},

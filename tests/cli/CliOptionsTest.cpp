@@ -83,6 +83,11 @@ TEST(CliOptions, EciColoursDpiAndShards) {
     EXPECT_EQ(o.symbol.eci, 899);
     EXPECT_EQ(o.colours.light, 0x80FFFFFFu);
     EXPECT_EQ(ParseArguments(ArgsOf("--eci OFF x")).options->eciChoice, EciChoice::Off);
+    // best: the masks scored; auto: pattern 0, as the window's "Automatic".
+    o = *ParseArguments(ArgsOf("--mask BEST x")).options;
+    EXPECT_TRUE(o.symbol.scoredMask);
+    EXPECT_EQ(o.symbol.mask, -1);
+    EXPECT_FALSE(ParseArguments(ArgsOf("--mask best --mask auto x")).options->symbol.scoredMask);
 
     o = *ParseArguments(ArgsOf("--batch f --out-dir d --shard 2/5 --batch-format CSV")).options;
     EXPECT_EQ(o.shardIndex, 2);
@@ -160,8 +165,8 @@ TEST(CliOptions, UsageErrorsNameTheCause) {
         {{"--symbol-version", "2x", "x"}, "--symbol-version must be auto or 1 to 40"},
         {{"--level", "X", "x"}, "--level must be L, M, Q or H, not \"X\""},
         {{"--level", "", "x"}, "--level must be L, M, Q or H"},
-        {{"--mask", "9", "x"}, "--mask must be auto or 0 to 7, not \"9\""},
-        {{"--mask", "-1", "x"}, "--mask must be auto or 0 to 7"},
+        {{"--mask", "9", "x"}, "--mask must be auto, best or 0 to 7, not \"9\""},
+        {{"--mask", "-1", "x"}, "--mask must be auto, best or 0 to 7"},
         {{"--size", "0", "x"}, "--size must be a number of pixels from 29"},
         {{"--size", "-600", "x"}, "--size must be a number of pixels from 29"},
         {{"--size", "28", "x"}, "not \"28\""},

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include "encoder/clsQRCode.h"
 #include "support/qt/CliProcess.h"
 #include "support/qt/Files.h"
 #include "support/qt/Hex.h"
@@ -104,6 +105,27 @@ TEST(CliRun, InfoPrintsTheLineForScriptsThenWhatTheReadersShow) {
     EXPECT_TRUE(run.out.endsWith("zbar: reads the text as typed\n")) << run.out.toStdString();
 }
 
+// --mask best scores the eight masks: the file carries the lowest penalty's, which JSON names.
+TEST(CliRun, BestMaskIsTheLowestPenalty) {
+    QTemporaryDir dir;
+    const QString text = "https://example.org/best-mask?id=1234567";
+    const CliRun run = RunCliProcess(
+        {"--info=json", "--mask", "best", "-s", "4", "-o", "b.png", text}, dir.path());
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const int mask = run.out.mid(run.out.indexOf("\"mask\":") + 7, 1).toInt();
+    EXPECT_TRUE(run.out.contains("\"penalty\":")) << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains("\"penalty\":-1"));
+    clsQRCode encoder;
+    clsQRCode::EncodeReport report;
+    const QByteArray bytes = text.toUtf8();
+    ASSERT_TRUE(encoder.Encode(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                               static_cast<std::int32_t>(bytes.size()), {0, 2, -1, false, 0, true},
+                               &report));
+    EXPECT_EQ(mask, report.mask);
+    EXPECT_TRUE(run.out.contains(QByteArray("\"penalty\":") + QByteArray::number(report.penalty)));
+    EXPECT_EQ(DecodedBytes(DecodeFile(ReadFile(dir.filePath("b.png")))), bytes);
+}
+
 // --info json: one object with the symbol's facts and each reader's verdict.
 TEST(CliRun, InfoJsonIsOneObject) {
     QTemporaryDir dir;
@@ -111,7 +133,8 @@ TEST(CliRun, InfoJsonIsOneObject) {
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(
         run.out,
-        QByteArray("{\"version\":1,\"level\":\"Q\",\"mask\":0,\"eci\":0,\"segments\":[{\"mode\":"
+        QByteArray("{\"version\":1,\"level\":\"Q\",\"mask\":0,\"penalty\":-1,\"eci\":0,"
+                   "\"segments\":[{\"mode\":"
                    "\"alphanumeric\",\"count\":11}],\"dataBits\":74,\"capacityBits\":104,"
                    "\"pixels\":600,\"readers\":[{\"name\":\"zxing-cpp\",\"read\":true,"
                    "\"bytesExact\":true,\"textAsTyped\":true,\"text\":\"HELLO WORLD\"},{\"name\":"
@@ -145,7 +168,7 @@ TEST(CliRun, ExitCodesAndMessages) {
         {{"--bogus", "x"}, {}, 2, "unknown option \"--bogus\""},
         {{"--symbol-version", "41", "x"}, {}, 2, "--symbol-version must be auto or 1 to 40"},
         {{"--level", "X", "x"}, {}, 2, "--level must be L, M, Q or H"},
-        {{"--mask", "9", "x"}, {}, 2, "--mask must be auto or 0 to 7"},
+        {{"--mask", "9", "x"}, {}, 2, "--mask must be auto, best or 0 to 7"},
         {{"--size", "0", "x"}, {}, 2, "--size must be a number of pixels from 29"},
         {{"--size", "30", url},
          {},
