@@ -9,9 +9,11 @@ packages=(
     libzxing-dev                                # read-back check (common/), round trips in tests
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
-    qt6-base-dev libgl-dev                      # the window and the command line
-    qt6-webengine-dev                           # the window's web panel (optional at build time)
+    qt6-base-dev libgl-dev                      # the window (with Print Support), the command line
+    qt6-webengine-dev                           # the web panel's --web-host (optional at build time)
+    qt6-translations-l10n                       # Qt's own dialogs and buttons in Chinese
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
+    librsvg2-bin poppler-utils xvfb             # tests: SVG and printed PDF drawn, a real display
     "$@"
 )
 
