@@ -1,49 +1,15 @@
 // The save command: refusals, the dialog's arguments and starting folder, the names and
-// formats that its filters choose, the overwrite question about the name really written, the
-// files written and what the status line says, and failed writes with their reasons.
+// formats its filters choose, the overwrite question about the name really written, the
+// file and the status line's note of it, and failed writes with their reasons.
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "WindowFixture.h"
 #include "support/qt/ScratchDisk.h"
 
 namespace {
-
-const QString kFilter =
-    QString::fromUtf8("位图文件(*.bmp)|*.bmp|PNG 图片(*.png)|*.png|SVG 矢量图(*.svg)|*.svg");
-
-// Points HOME (and the XDG folders found from it) at a folder of the test's own for as long
-// as it lives, so that "the user's Pictures folder" is one the test makes or leaves out.
-class ScopedHome {
-  public:
-    explicit ScopedHome(const QString& home) {
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_PICTURES_DIR"})
-            saved_.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
-        qputenv("HOME", QFile::encodeName(home));
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("XDG_PICTURES_DIR");
-    }
-    ~ScopedHome() {
-        for (const Saved& s : saved_) {
-            if (s.set)
-                qputenv(s.name, s.value);
-            else
-                qunsetenv(s.name);
-        }
-    }
-
-  private:
-    struct Saved {
-        const char* name;
-        bool set;
-        QByteArray value;
-    };
-    std::vector<Saved> saved_;
-};
 
 class SaveTest : public WindowTest {
   protected:
@@ -67,149 +33,120 @@ TEST_F(SaveTest, NothingGeneratedAnswersWithoutADialog) {
     EXPECT_TRUE(dialogCalls.empty());
 }
 
-TEST_F(SaveTest, DialogGetsItsArgumentsAndCancelWritesNothing) {
-    ScopedHome home(dir.path());
-    Generate("abc");
-    dialogAnswer = "";
-    Click("Command2");
-    ASSERT_EQ(dialogCalls.size(), 1u);
-    const DialogCall& call = dialogCalls[0];
-    EXPECT_EQ(call.title, QString::fromUtf8("保存二维码文件"));
-    EXPECT_EQ(call.filter, kFilter);
-    EXPECT_EQ(call.filterIndex, 0);
-    EXPECT_EQ(call.folder, dir.path());
-    // The program asks the overwrite question itself; the dialog is told not to.
-    EXPECT_EQ(call.flags, Dialogbox::HideReadOnly);
-    EXPECT_EQ(call.owner, nullptr);
-    EXPECT_TRUE(messages.empty());
-    EXPECT_TRUE(Entries(dir.path()).isEmpty());
-    EXPECT_TRUE(window->StatusNotice().isEmpty());
-}
-
-// The folder last chosen in this run while it exists, else Pictures, else home; a new
-// window (a new run) remembers nothing.
-TEST_F(SaveTest, DialogStartsInTheLastFolderElsePicturesElseHome) {
-    ScopedHome home(dir.path());
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    ASSERT_TRUE(pictures.startsWith(dir.path())) << pictures.toStdString();
+// The dialog starts in the folder last chosen in this run while it exists, else in Pictures,
+// else at home; a new window remembers nothing.
+TEST_F(SaveTest, DialogGetsItsArgumentsAndStartingFolder) {
+    struct Restore {
+        QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+        ~Restore() {
+            qputenv("HOME", home);
+            if (!config.isEmpty()) qputenv("XDG_CONFIG_HOME", config);
+        }
+    } restore;
+    qputenv("HOME", QFile::encodeName(dir.path()));
+    qunsetenv("XDG_CONFIG_HOME");  // Pictures is then HOME/Pictures
     struct Step {
-        const char* name;
-        const char* make;    // a folder made before the step, relative to home
-        const char* remove;  // a folder removed before it
-        const char* chosen;  // the file chosen in the step's dialog, relative to home
-        QString expected;    // where the dialog starts
+        const char* make;    // a folder made first
+        const char* chosen;  // then chosen in the dialog ("" cancels)
+        const char* starts;  // where the dialog starts ("" home)
         bool newRun = false;
-    };
-    const Step steps[] = {
-        {"no Pictures: home", "a", nullptr, "a/one", dir.path()},
-        {"the last folder", "Pictures", nullptr, "b/two", Path("a")},
-        {"the last folder does not exist: Pictures", nullptr, nullptr, "a/three", pictures},
-        {"cancelled: the last folder", nullptr, nullptr, "", Path("a")},
-        {"the last folder removed: Pictures", nullptr, "a", "", pictures},
-        {"a new run", "a", nullptr, "", pictures, true},
+    } const steps[] = {
+        {"a", "a/one", ""},        {"Pictures", "b/two", "a"},  // b does not exist
+        {nullptr, "", "Pictures"}, {nullptr, "a/three", "Pictures"},
+        {nullptr, "", "a"},        {nullptr, "", "Pictures", true},
     };
     Generate("abc");
     for (const Step& s : steps) {
-        SCOPED_TRACE(s.name);
         if (s.make) {
             ASSERT_TRUE(QDir().mkpath(Path(s.make)));
-        }
-        if (s.remove) {
-            ASSERT_TRUE(QDir(Path(s.remove)).removeRecursively());
         }
         if (s.newRun) {
             Open({});
             Generate("abc");
         }
         dialogCalls.clear();
-        dialogAnswer = QString(s.chosen).isEmpty() ? QString() : Path(s.chosen);
+        dialogAnswer = *s.chosen ? Path(s.chosen) : QString();
         Click("Command2");
         ASSERT_EQ(dialogCalls.size(), 1u);
-        EXPECT_EQ(dialogCalls[0].folder, s.expected);
+        EXPECT_EQ(dialogCalls[0].folder, *s.starts ? Path(s.starts) : dir.path()) << s.chosen;
     }
+    const DialogCall& call = dialogCalls[0];
+    EXPECT_EQ(call.title, QString::fromUtf8("保存二维码文件"));
+    EXPECT_EQ(
+        call.filter,
+        QString::fromUtf8("位图文件(*.bmp)|*.bmp|PNG 图片(*.png)|*.png|SVG 矢量图(*.svg)|*.svg"));
+    EXPECT_EQ(call.filterIndex, 0);
+    EXPECT_EQ(call.flags, Dialogbox::HideReadOnly);  // the program asks the question itself
+    EXPECT_EQ(call.owner, nullptr);
 }
 
-TEST_F(SaveTest, FileNamesFollowTheFilterChosen) {
+TEST_F(SaveTest, FileNameIsLowerCasedAndGetsTheFiltersExtensionOnce) {
     struct Case {
-        int filter;  // 1 bitmap, 2 PNG, 3 SVG; others as the bitmap
         const char* chosen;
         const char* written;
+        int filter = 1;  // 1 bitmap, 2 PNG, 3 SVG, others the bitmap
     };
     const Case cases[] = {
-        // The bitmap's steps as they were: the name lower-cased, ".bmp" once.
-        {1, "Out/Code", "Out/code.bmp"},  // the folder keeps its case
-        {1, "Out/a.BMP", "Out/a.bmp"},
-        {1, "Out/a.bmpx", "Out/a.bmpx.bmp"},
-        {1, "Out/qr.png", "Out/qr.png.bmp"},
-        {1, "Out/Qr.BMP", "Out/qr.bmp"},
-        {1, "Out/二维码Ä", "Out/二维码ä.bmp"},
-        // The same steps with the other extensions.
-        {2, "Out/Code", "Out/code.png"},
-        {2, "Out/A.PNG", "Out/a.png"},
-        {2, "Out/a.bmp", "Out/a.bmp.png"},
-        {3, "Out/Qr.SVG", "Out/qr.svg"},
-        {3, "Out/x.png", "Out/x.png.svg"},
-        {0, "Out/Zero", "Out/zero.bmp"},
-        {4, "Out/Four", "Out/four.bmp"},
+        {"Out/Code", "Out/code.bmp"},  // the folder keeps its case
+        {"Out/a.BMP", "Out/a.bmp"},         {"Out/a.bmpx", "Out/a.bmpx.bmp"},
+        {"Out/qr.png", "Out/qr.png.bmp"},   {"Out/Qr.BMP", "Out/qr.bmp"},
+        {"Out/二维码Ä", "Out/二维码ä.bmp"}, {"Out/Code", "Out/code.png", 2},
+        {"Out/A.PNG", "Out/a.png", 2},      {"Out/a.bmp", "Out/a.bmp.png", 2},
+        {"Out/Qr.SVG", "Out/qr.svg", 3},    {"Out/x.png", "Out/x.png.svg", 3},
+        {"Out/Four", "Out/four.bmp", 4},
     };
     Generate("abc");
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.chosen);
-        Renew();
+        QDir(dir.path()).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(Path("Out")));
         dialogAnswer = Path(QString::fromUtf8(c.chosen));
         dialogFilter = c.filter;
         Click("Command2");
         EXPECT_EQ(Entries(Path("Out")),
-                  QStringList{QFileInfo(QString::fromUtf8(c.written)).fileName()});
-        EXPECT_TRUE(QFileInfo::exists(Path(QString::fromUtf8(c.written))));
+                  QStringList{QFileInfo(QString::fromUtf8(c.written)).fileName()})
+            << c.chosen;
+        EXPECT_TRUE(QFileInfo::exists(Path(QString::fromUtf8(c.written)))) << c.chosen;
     }
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(questions.empty());
 }
 
-// Each format holds the picture of the size in force at generation, and reads back as the
-// text: the bitmap and PNG pixel for pixel, the SVG drawn by an independent renderer.
-TEST_F(SaveTest, WritesEachFormatAtTheDisplaySizeAndItDecodes) {
+// The bitmap and PNG hold the shown picture pixel for pixel; the SVG, drawn by another
+// renderer, whole modules in a viewBox of modules. All read back as the text.
+TEST_F(SaveTest, WritesEachFormatOfTheDisplaySizeThatDecodes) {
     struct Case {
-        int filter;
-        int option;  // -1: the 600-pixel box as it opens
+        int option;
         int edge;
+        int filter;
     };
-    const Case cases[] = {{1, -1, 600}, {1, 0, 200},  {1, 1, 400}, {2, -1, 600},
-                          {2, 0, 200},  {3, -1, 600}, {3, 1, 400}};
     const QString text = QString::fromUtf8("二维码 qrdesk");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(QString("filter %1, %2 pixels").arg(c.filter).arg(c.edge).toStdString());
+    const char* const extensions[] = {".bmp", ".png", ".svg"};
+    for (const Case& c :
+         {Case{-1, 600, 1}, Case{0, 200, 1}, Case{1, 400, 1}, Case{0, 200, 2}, Case{1, 400, 3}}) {
+        SCOPED_TRACE(c.filter * 1000 + c.edge);
         Open({});
         if (c.option >= 0) QTest::mouseClick(SizeOption(c.option), Qt::LeftButton);
         Generate(text);
-        dialogAnswer = Path(QString("sym%1-%2").arg(c.edge).arg(c.filter));
+        dialogAnswer = Path(QString("sym%1").arg(c.edge));
         dialogFilter = c.filter;
         Click("Command2");
-        ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
-        const char* extension = c.filter == 2 ? ".png" : c.filter == 3 ? ".svg" : ".bmp";
-        const QByteArray file = ReadFile(dialogAnswer + extension);
+        const QByteArray file = ReadFile(dialogAnswer + extensions[c.filter - 1]);
         QImage image;
+        if (c.filter == 3) {
+            const int modules = Image1()->Picture().width();
+            EXPECT_TRUE(file.contains(
+                QString("viewBox=\"0 0 %1 %1\" width=\"%2\"").arg(modules).arg(c.edge).toLatin1()))
+                << file.left(300).toStdString();
+            EXPECT_EQ(DecodedBytes(DecodeImage(RenderSvg(file, c.edge))), text.toUtf8());
+            continue;
+        }
         if (c.filter == 1) {
             ASSERT_EQ(file.size(), 54 + c.edge * c.edge * 3);  // rows of 3 * edge bytes
             EXPECT_EQ(file.left(2), "BM");
             EXPECT_EQ(static_cast<unsigned char>(file[28]), 24);  // bits per pixel
             EXPECT_EQ(file[30], 0);                               // uncompressed
-            ASSERT_TRUE(image.loadFromData(file, "BMP"));
-        } else if (c.filter == 2) {
-            EXPECT_TRUE(file.startsWith("\x89PNG\r\n\x1a\n"));
-            ASSERT_TRUE(image.loadFromData(file, "PNG"));
-        } else {
-            EXPECT_TRUE(file.contains(QString("width=\"%1\"").arg(c.edge).toLatin1()));
-            // Whole modules: a symbol of N modules (and 8 of quiet zone) in a viewBox of them.
-            const int modules = Image1()->Picture().width();
-            EXPECT_TRUE(file.contains(QString("viewBox=\"0 0 %1 %1\"").arg(modules).toLatin1()));
-            image = RenderSvg(file, c.edge);
-            EXPECT_EQ(DecodedBytes(DecodeImage(image)), text.toUtf8());
-            continue;
         }
-        EXPECT_EQ(image.size(), QSize(c.edge, c.edge));
+        ASSERT_TRUE(image.loadFromData(file, c.filter == 1 ? "BMP" : "PNG"));
         EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
                   Picture1()->Picture().convertToFormat(QImage::Format_RGB32));
         EXPECT_EQ(DecodedBytes(DecodeImage(image)), text.toUtf8());
@@ -222,38 +159,31 @@ TEST_F(SaveTest, WritesEachFormatAtTheDisplaySizeAndItDecodes) {
     EXPECT_EQ(ReadFile(Path("later.bmp")).size(), 54 + 400 * 400 * 3);
 }
 
-// The question is about the file that will be written, whatever the dialog showed; a "no"
-// writes nothing, and a file of another name is never touched.
+// The question names the file that will be written, whatever the dialog showed; the status
+// line names the file written.
 TEST_F(SaveTest, AsksAboutTheNameReallyWritten) {
     struct Case {
         const char* chosen;
-        int filter;
         const char* existing;
         const char* target;
         bool asked;
+        int filter = 1;
     };
     const Case cases[] = {
-        {"Photo.bmp", 1, "Photo.bmp", "photo.bmp", false},  // not the file written
-        {"Photo.bmp", 1, "photo.bmp", "photo.bmp", true},
-        {"a", 1, "a.bmp", "a.bmp", true},               // ".bmp" appended
-        {"Code.bmp", 1, "code.bmp", "code.bmp", true},  // lower-cased
-        {"b.bmp", 1, "b.bmp", "b.bmp", true},           // as chosen: the dialog no longer asks
-        {"c", 1, "other.bmp", "c.bmp", false},          // nothing to replace
-        {"d", 2, "d.png", "d.png", true},
-        {"d", 1, "d.png", "d.bmp", false},
-        {"E.svg", 3, "e.svg", "e.svg", true},
+        {"Photo.bmp", "Photo.bmp", "photo.bmp", false},  // not the file written
+        {"Photo.bmp", "photo.bmp", "photo.bmp", true},
+        {"a", "a.bmp", "a.bmp", true},  // ".bmp" appended
+        {"b.bmp", "b.bmp", "b.bmp", true},
+        {"c", "other.bmp", "c.bmp", false},  // nothing to replace
+        {"d", "d.png", "d.png", true, 2},
+        {"d", "d.png", "d.bmp", false},
     };
-    Generate("abc");
     for (const bool yes : {false, true}) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(QString("%1, filter %2, yes %3")
-                             .arg(c.chosen)
-                             .arg(c.filter)
-                             .arg(yes)
-                             .toStdString());
+            SCOPED_TRACE(std::string(c.existing) + (yes ? " yes" : " no"));
             Renew();
             ASSERT_TRUE(WriteFile(Path(c.existing), "old"));
-            Generate("abc");  // no notice of an earlier save
+            Generate("abc");  // no note of an earlier save
             questions.clear();
             answerYes = yes;
             dialogAnswer = Path(c.chosen);
@@ -265,73 +195,37 @@ TEST_F(SaveTest, AsksAboutTheNameReallyWritten) {
                           QString::fromUtf8("%1 已存在。\n要替换它吗？").arg(Path(c.target)));
             }
             const bool written = !c.asked || yes;
-            EXPECT_EQ(ReadFile(Path(c.target)) != "old" && QFileInfo::exists(Path(c.target)),
-                      written);
+            EXPECT_EQ(ReadFile(Path(c.target)) == "old", !written);
             if (QString(c.existing) != c.target) {
                 EXPECT_EQ(ReadFile(Path(c.existing)), "old");
             }
-            if (!written) {
-                EXPECT_EQ(ReadFile(Path(c.target)), "old");
-                EXPECT_TRUE(window->StatusNotice().isEmpty());
-            }
+            EXPECT_EQ(window->StatusNotice(),
+                      written ? QString::fromUtf8("已保存：") + Path(c.target) : QString());
         }
     }
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(SaveTest, StatusLineNamesTheFileWritten) {
-    Generate("abc");
-    const QStringList report = window->StatusLines();
-    ASSERT_EQ(report.size(), 2);
-    auto* status = Find<QLabel>("StatusBar1");
-    dialogAnswer = Path("Named");
-    dialogFilter = 2;
-    Click("Command2");
-    const QString notice = QString::fromUtf8("已保存：") + Path("named.png");
-    EXPECT_EQ(window->StatusNotice(), notice);
-    // Below the report, which stays as it was.
-    EXPECT_EQ(status->text(), (report + QStringList{notice}).join('\n'));
-    EXPECT_EQ(window->StatusLines(), report);
-    // A failed save leaves the last notice alone and says why in a message instead.
-    dialogAnswer = Path("missing/x");
-    Click("Command2");
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_EQ(window->StatusNotice(), notice);
-    // A new symbol's report replaces the notice.
-    Generate("def");
-    EXPECT_TRUE(window->StatusNotice().isEmpty());
-    EXPECT_EQ(status->text(), window->StatusLines().join('\n'));
-}
-
-// The common reasons in Chinese, after the path; the system's text for the rest.
-TEST_F(SaveTest, FailedWritesSayWhyInChinese) {
+TEST_F(SaveTest, FailedWriteSaysWhyInChinese) {
     ASSERT_TRUE(WriteFile(Path("afile"), "x"));
     ASSERT_TRUE(QDir().mkpath(Path("taken.bmp")));
-    ASSERT_TRUE(QDir().mkpath(Path("long")));
-    struct Case {
-        const char* name;
-        QString chosen;  // relative to the folder
-        QString written;
-        const char* reason;
-    };
-    const Case cases[] = {
-        {"missing folder", "missing/x", "missing/x.bmp", "文件夹不存在"},
-        {"a file as folder", "afile/x", "afile/x.bmp", "路径中有一部分不是文件夹"},
-        {"a folder of that name", "taken", "taken.bmp", "已有同名的文件夹"},
-        {"name of 256 bytes", "long/" + QString(252, 'x'), "long/" + QString(252, 'x') + ".bmp",
-         "文件名过长"},
+    const char* const cases[][3] = {
+        {"missing/x", "missing/x.bmp", "文件夹不存在"},
+        {"afile/x", "afile/x.bmp", "路径中有一部分不是文件夹"},
+        {"taken", "taken.bmp", "已有同名的文件夹"},
     };
     Generate("abc");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
         messages.clear();
-        dialogAnswer = Path(c.chosen);
+        dialogAnswer = Path(c[0]);
         Click("Command2");
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0], QString::fromUtf8("无法保存文件 %1\n%2")
-                                   .arg(Path(c.written), QString::fromUtf8(c.reason)));
+        EXPECT_EQ(
+            messages,
+            std::vector<QString>{
+                QString::fromUtf8("无法保存文件 %1\n%2").arg(Path(c[1]), QString::fromUtf8(c[2]))});
+        EXPECT_TRUE(window->StatusNotice().isEmpty());
     }
-    EXPECT_TRUE(Entries(Path("long")).isEmpty());
+    EXPECT_EQ(Entries(dir.path()), (QStringList{"afile", "taken.bmp"}));
 }
 
 TEST_F(SaveTest, FullDiskKeepsTheExistingFileAndLeavesNoPartialOne) {
