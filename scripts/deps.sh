@@ -11,10 +11,12 @@ packages=(
     librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
-    qt6-base-dev libgl-dev                      # the window and the command line
-    qt6-webengine-dev                           # the window's web panel (optional at build time)
+    qt6-base-dev libgl-dev                      # the window (with Print Support)
+    qt6-webengine-dev                           # the web panel's --web-host (optional at build time)
+    qt6-translations-l10n                       # Qt's own dialogs and buttons in Chinese
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
     help2man dpkg-dev                           # manual pages and the Debian package
+    poppler-utils xvfb                          # tests: printed PDF drawn, a real display
     "$@"
 )
 

@@ -1,7 +1,9 @@
 #include "ui/Controls.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace qrdesk {
 
@@ -13,9 +15,38 @@ void PictureBox::SetPicture(const QImage& picture) {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
-    if (picture_.isNull()) return;
     QPainter painter(this);
-    painter.drawImage(0, 0, picture_);
+    if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
+    if (!hasFocus()) return;
+    // A frame in the highlight colour along the edge, on the symbol's quiet zone; the style's
+    // own focus frame would tint the whole symbol.
+    painter.setPen(QPen(palette().color(QPalette::Highlight), kFocusFrameWidth));
+    painter.setBrush(Qt::NoBrush);
+    const int inset = kFocusFrameWidth / 2;
+    painter.drawRect(rect().adjusted(inset, inset, -inset - 1, -inset - 1));
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        pressedAt_ = event->position().toPoint();
+    else
+        pressedAt_.reset();
+    event->accept();
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    if (!pressedAt_ || !(event->buttons() & Qt::LeftButton)) return;
+    if ((event->position().toPoint() - *pressedAt_).manhattanLength() <
+        QApplication::startDragDistance())
+        return;
+    pressedAt_.reset();
+    emit dragRequested();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    pressedAt_.reset();
+    event->accept();
 }
 
 ImageControl::ImageControl(QWidget* parent) : PictureBox(parent) {}
@@ -25,16 +56,10 @@ void ImageControl::SetPicture(const QImage& picture) {
     if (!picture.isNull()) resize(picture.size());
 }
 
-void ImageControl::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton;
-    event->accept();
-}
-
 void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+    const bool click = pressedAt_ && event->button() == Qt::LeftButton &&
                        rect().contains(event->position().toPoint());
-    pressed_ = false;
-    event->accept();
+    PictureBox::mouseReleaseEvent(event);
     if (click) emit clicked();
 }
 
@@ -81,6 +106,16 @@ void PromptTextBox::mouseReleaseEvent(QMouseEvent* event) {
 void PromptTextBox::mouseDoubleClickEvent(QMouseEvent* event) {
     swallow_ = Swallow::None;
     QPlainTextEdit::mouseDoubleClickEvent(event);
+}
+
+SizeOptionStyle::SizeOptionStyle(int markSize) : markSize_(markSize) {}
+
+int SizeOptionStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
+                                 const QWidget* widget) const {
+    const int size = QProxyStyle::pixelMetric(metric, option, widget);
+    if (metric == PM_ExclusiveIndicatorWidth || metric == PM_ExclusiveIndicatorHeight)
+        return std::min(size, markSize_);
+    return size;
 }
 
 }  // namespace qrdesk

@@ -1,9 +1,15 @@
 #include "ui/Dialogbox.h"
 
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTabWidget>
 
 namespace Dialogbox {
 
@@ -22,8 +28,8 @@ QStringList NameFiltersFromPipes(const QString& filter) {
     return filters;
 }
 
-QString ShowSaveDialog(const QString& title, const QString& filter, int filterIndex,
-                       const QString& initialFolder, int flags, QWidget* owner) {
+SaveChoice ShowSaveDialog(const QString& title, const QString& filter, int filterIndex,
+                          const QString& initialFolder, int flags, QWidget* owner) {
     QFileDialog dialog(owner, title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -39,7 +45,8 @@ QString ShowSaveDialog(const QString& title, const QString& filter, int filterIn
     }
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    if (files.isEmpty()) return {};
+    return {files.first(), static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1};
 }
 
 void MessageBox(QWidget* owner, const QString& text) {
@@ -53,6 +60,38 @@ bool AskYesNo(QWidget* owner, const QString& text) {
                     QMessageBox::Yes | QMessageBox::No, owner);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+bool ShowPrintDialog(QPrinter& printer, double* widthMm, QWidget* owner) {
+    auto* page = new QWidget;
+    page->setObjectName("SymbolPage");
+    page->setWindowTitle(QStringLiteral("二维码"));
+    auto* width = new QDoubleSpinBox(page);
+    width->setObjectName("SymbolWidth");
+    width->setRange(kMinPrintWidthMm, kMaxPrintWidthMm);
+    width->setDecimals(1);
+    width->setSuffix(QStringLiteral(" 毫米"));
+    width->setValue(*widthMm);
+    auto* note = new QLabel(QStringLiteral("宽度含四周的空白（静区）。每个模块占整数个打印点，"
+                                           "实际宽度取最接近的可打印值。"),
+                            page);
+    note->setWordWrap(true);
+    auto* layout = new QFormLayout(page);
+    layout->addRow(QStringLiteral("二维码宽度(&W)："), width);
+    layout->addRow(note);
+
+    QPrintDialog dialog(&printer, owner);
+    dialog.setOptionTabs({page});  // a child of the dialog from here, where tabs are supported
+    // The width first when the user opens the dialog's options.
+    for (QWidget* parent = page->parentWidget(); parent; parent = parent->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(parent)) {
+            tabs->setCurrentWidget(page);
+            break;
+        }
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted) *widthMm = width->value();
+    if (!page->parent()) delete page;
+    return accepted;
 }
 
 }  // namespace Dialogbox

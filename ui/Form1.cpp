@@ -1,24 +1,39 @@
 #include "ui/Form1.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStandardItemModel>
+#include <QStandardPaths>
+#include <QTextBrowser>
 #include <QVBoxLayout>
 
 #include "common/FileWrite.h"
 #include "common/Symbol.h"
 #include "common/TextBytes.h"
 #include "readback/ReadBack.h"
-#include "ui/Dialogbox.h"
+#include "ui/Controls.h"
+#include "ui/PrintSymbol.h"
 #include "ui/QtImage.h"
 #include "ui/StatusText.h"
+#include "ui/SymbolFiles.h"
 #include "ui/WindowVocabulary.h"
 #include "ui_Form1.h"
 
@@ -26,7 +41,7 @@
 #include <QWebEngineView>
 #endif
 
-// The window's icon is a resource of this static library; link it in.
+// The window's icon and help page are resources of this static library; link them in.
 static void InitResources() {
     Q_INIT_RESOURCE(qrdesk);
 }
@@ -37,13 +52,21 @@ const char* const kPrompt = "请在此输入文本信息！";
 const char* const kNoText = "您未输入文本信息！";
 const char* const kTooLong = "文本信息过长，无法生成二维码！";
 const char* const kNothingToSave = "请先生成二维码";
+const char* const kTooLongNothingToSave = "文本信息过长，未能生成二维码，没有可保存的图片。";
+const char* const kTooLongNothingToPrint = "文本信息过长，未能生成二维码，没有可打印的图片。";
 const char* const kSaveTitle = "保存二维码文件";
-const char* const kSaveFilter = "位图文件(*.bmp)|*.bmp";
-const char* const kSaveFolder = "D:\\";
-constexpr int kSaveFlags = Dialogbox::OverwritePrompt | Dialogbox::HideReadOnly;
+const char* const kCopied = "已复制到剪贴板";
+// The program asks the overwrite question itself, about the name it really writes.
+constexpr int kSaveFlags = Dialogbox::HideReadOnly;
 // The status line: three lines of report under the drawing area.
 constexpr int kStatusLines = 3;
 constexpr int kStatusPadding = 3;
+// The size options' height, which their round marks must fit.
+constexpr int kOptionHeight = 13;
+// The help page's list indent, in pixels.
+constexpr int kHelpIndent = 12;
+// The picture a drag shows under the pointer.
+constexpr int kDragPixmapSide = 96;
 }  // namespace
 
 Form1::Form1(const ProgramOptions& options, QWidget* parent)
@@ -58,12 +81,26 @@ Form1::Form1(const ProgramOptions& options, QWidget* parent)
 
     cmb1_ = {ui_->cmb1_0, ui_->cmb1_1, ui_->cmb1_2, ui_->cmb1_3};
     Option1_ = {ui_->Option1_0, ui_->Option1_1, ui_->Option1_2};
+    Label1_ = {ui_->Label1, ui_->Label2, ui_->Label3};
     ui_->Image1->lower();
     ui_->Picture1->setBackgroundRole(QPalette::Base);
     ui_->Picture1->setForegroundRole(QPalette::Text);
 
+    // The marks drawn whole in their 13 pixels; each caption is its option's buddy and
+    // selects it when clicked.
+    auto* optionStyle = new SizeOptionStyle(kOptionHeight);
+    optionStyle->setParent(this);
+    for (int i = 0; i < 3; ++i) {
+        Option1_[i]->setStyle(optionStyle);
+        Label1_[i]->setBuddy(Option1_[i]);
+        Label1_[i]->installEventFilter(this);
+    }
+    // Enter presses a focused button, as Space does.
+    ui_->Command1->setAutoDefault(true);
+    ui_->Command2->setAutoDefault(true);
+
     // The status line hangs below the drawing area, which keeps its size: the window grows
-    // by the line's height only.
+    // by the line's height only, and is never made smaller than that.
     StatusBar1 = new QLabel(this);
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setFrameShape(QFrame::StyledPanel);
@@ -72,14 +109,39 @@ Form1::Form1(const ProgramOptions& options, QWidget* parent)
     StatusBar1->setMargin(kStatusPadding);
     StatusBar1->setTextFormat(Qt::PlainText);
     StatusBar1->setFocusPolicy(Qt::NoFocus);
-    const int statusHeight = kStatusLines * StatusBar1->fontMetrics().lineSpacing() +
-                             2 * (kStatusPadding + StatusBar1->frameWidth());
+    StatusBar1->setAutoFillBackground(true);
+    StatusBar1->setBackgroundRole(QPalette::Window);
+    // Chinese comes from a fallback font whose lines may be taller than the window font's.
+    const QString sample = QStringLiteral("二维码 Ag");
+    const int lines = std::max(kStatusLines * StatusBar1->fontMetrics().lineSpacing(),
+                               StatusBar1->fontMetrics()
+                                   .boundingRect(QRect(0, 0, 1000, 1000), Qt::AlignLeft,
+                                                 QStringList(kStatusLines, sample).join('\n'))
+                                   .height());
+    const int statusHeight = lines + 2 * (kStatusPadding + StatusBar1->frameWidth());
     StatusBar1->setGeometry(0, height(), width(), statusHeight);
     resize(width(), height() + statusHeight);
+    setMinimumSize(size());
+    noticeTimer_.setSingleShot(true);
+    connect(&noticeTimer_, &QTimer::timeout, this, [this] {
+        notice_.clear();
+        RenderStatus();
+    });
 
     ShowMessage = [this](const QString& text) { Dialogbox::MessageBox(this, text); };
     AskYesNo = [this](const QString& question) { return Dialogbox::AskYesNo(this, question); };
     ShowSaveDialog = Dialogbox::ShowSaveDialog;
+    ShowPrintDialog = [this](QPrinter& printer, double* widthMm) {
+        return Dialogbox::ShowPrintDialog(printer, widthMm, this);
+    };
+    StartDrag = [this](QMimeData* data) {
+        auto* drag = new QDrag(this);
+        drag->setMimeData(data);
+        const QPixmap shown = QPixmap::fromImage(ui_->Picture1->Picture());
+        drag->setPixmap(shown.scaled(kDragPixmapSide, kDragPixmapSide, Qt::KeepAspectRatio));
+        drag->setHotSpot(QPoint(kDragPixmapSide / 2, kDragPixmapSide / 2));
+        drag->exec(Qt::CopyAction);
+    };
 
     connect(ui_->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(ui_->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -89,6 +151,14 @@ Form1::Form1(const ProgramOptions& options, QWidget* parent)
     connect(ui_->Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
     connect(ui_->Text1, &PromptTextBox::gotFocus, this, &Form1::Text1_GotFocus);
 
+    // Ctrl+Enter generates wherever the focus is, the text box included.
+    for (const QKeyCombination keys : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
+        auto* generate = new QShortcut(QKeySequence(keys), this);
+        connect(generate, &QShortcut::activated, ui_->Command1, &QPushButton::click);
+    }
+    setAcceptDrops(true);
+
+    CreateSymbolMenu();
     CreateWebPanel();
     Form_Load();
     cmb1_[0]->setFocus(Qt::OtherFocusReason);
@@ -98,19 +168,37 @@ Form1::~Form1() = default;
 
 void Form1::CreateWebPanel() {
     QWidget* plain = ui_->WebBrow;
+    QWidget* panel = nullptr;
+    if (options_.webHost.isEmpty()) {
+        // The help page inside the program: no web engine, no network.
+        auto* help = new QTextBrowser(this);
+        help->setOpenLinks(false);
+        help->document()->setIndentWidth(kHelpIndent);  // the panel is narrow
+        // The style draws no focus on a text browser's frame; a Tab stop must show itself.
+        help->setStyleSheet(
+            QStringLiteral("QTextBrowser:focus { border: %1px solid palette(highlight); }")
+                .arg(PictureBox::kFocusFrameWidth));
+        help->setSource(WebPanelUrl(options_));
+        // Text dropped on the page goes to the window, which puts it into the text box.
+        help->setAcceptDrops(false);
+        help->viewport()->setAcceptDrops(false);
+        panel = help;
+    }
 #ifdef QRDESK_HAVE_WEBENGINE
-    if (!options_.plainWebPanel) {
-        auto* view = new QWebEngineView(this);
-        view->setObjectName("WebBrow");
-        view->setGeometry(plain->geometry());
-        setTabOrder(ui_->Text1, view);
+    else if (!options_.plainWebPanel) {
+        panel = new QWebEngineView(this);
+    }
+#endif
+    if (panel) {
+        panel->setObjectName("WebBrow");
+        panel->setGeometry(plain->geometry());
+        setTabOrder(ui_->Text1, panel);
         ui_->WebBrow = nullptr;
         delete plain;
         return;
     }
-#endif
     // The plain panel names the page it stands for.
-    auto* label = new QLabel(WebPageUrl(options_.webHost).toString(), plain);
+    auto* label = new QLabel(WebPanelUrl(options_).toString(), plain);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignCenter);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -119,13 +207,40 @@ void Form1::CreateWebPanel() {
     layout->addWidget(label);
 }
 
+void Form1::CreateSymbolMenu() {
+    mnuSymbol = new QMenu(this);
+    mnuSymbol->setObjectName("mnuSymbol");
+    mnuCopy = mnuSymbol->addAction(QStringLiteral("复制"), this, &Form1::mnuCopy_Click);
+    mnuSaveAs = mnuSymbol->addAction(QStringLiteral("另存为…"), this, &Form1::Command2_Click);
+    mnuPrint = mnuSymbol->addAction(QStringLiteral("打印…"), this, &Form1::mnuPrint_Click);
+    mnuCopy->setObjectName("mnuCopy");
+    mnuSaveAs->setObjectName("mnuSaveAs");
+    mnuPrint->setObjectName("mnuPrint");
+    // Ctrl+C copies the symbol while the symbol has the focus (elsewhere it is the text
+    // box's); Ctrl+S and Ctrl+P work anywhere in the window. The menu shows them.
+    mnuCopy->setShortcut(QKeySequence::Copy);
+    mnuCopy->setShortcutContext(Qt::WidgetShortcut);
+    ui_->Picture1->addAction(mnuCopy);
+    mnuSaveAs->setShortcut(QKeySequence::Save);
+    mnuPrint->setShortcut(QKeySequence::Print);
+    addAction(mnuSaveAs);
+    addAction(mnuPrint);
+    for (PictureBox* box :
+         {static_cast<PictureBox*>(ui_->Picture1), static_cast<PictureBox*>(ui_->Image1)}) {
+        box->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(box, &QWidget::customContextMenuRequested, this,
+                [this, box](const QPoint& position) { ShowSymbolMenu(box, position); });
+        connect(box, &PictureBox::dragRequested, this, &Form1::DragSymbol);
+    }
+    UpdateSymbolActions();
+}
+
 void Form1::Form_Load() {
     TavroIsCreate = "no";
     TavroEwmTxt = kPrompt;
 #ifdef QRDESK_HAVE_WEBENGINE
     // Navigate once; the page loads in the background and nothing waits for it.
-    if (auto* view = findChild<QWebEngineView*>("WebBrow"))
-        view->setUrl(WebPageUrl(options_.webHost));
+    if (auto* view = findChild<QWebEngineView*>("WebBrow")) view->setUrl(WebPanelUrl(options_));
 #endif
     ui_->Text1->setPlainText(TavroEwmTxt);  // the change action empties it again
 
@@ -163,7 +278,7 @@ QSize Form1::DrawingAreaSize() const {
 void Form1::Form_Resize() {
     const QSize area = DrawingAreaSize();
     StatusBar1->setGeometry(0, area.height(), area.width(), StatusBar1->height());
-    ShowStatus(statusLines_);  // shortened anew to the line's width
+    RenderStatus();  // shortened anew to the line's width
 
     const int w = area.width();
     const int h = area.height() - 56;
@@ -199,19 +314,26 @@ void Form1::Command1_Click() {
 
     if (!encoder_) encoder_ = std::make_unique<clsQRCode>();
     const Symbol encoded = EncodeSymbol(*encoder_, *bytes, symbol);
+    notice_.clear();
     if (!encoded.picture) {
         // Leave nothing that a later save could write under this text's name.
         ui_->Image1->ClearPicture();
         ui_->Picture1->ClearPicture();
         saved_ = {};
+        modules_ = {};
+        tooLong_ = TooLongFigures(*encoder_, *bytes, symbol);
+        UpdateSymbolActions();
         ShowStatus({});
-        ShowMessage(kTooLong);
+        ShowMessage(QString::fromUtf8(kTooLong) + '\n' + tooLong_);
         return;
     }
+    tooLong_.clear();
     const Image unscaled = FromPicture(*encoded.picture);
     saved_ = Stretch(unscaled, ui_->Picture1->width(), ui_->Picture1->height());
+    modules_ = ModulesOf(*encoded.picture);
     ui_->Image1->SetPicture(ToQImage(unscaled));
     ui_->Picture1->SetPicture(ToQImage(saved_));
+    UpdateSymbolActions();
     // Read back the very picture a save would write, with both readers: a few milliseconds.
     const std::string typed =
         TextToBytes(text.toStdU16String(), TextEncoding::Utf8, codePage).value_or("");
@@ -230,6 +352,22 @@ void Form1::Command1_Click() {
 
 void Form1::ShowStatus(const QStringList& lines) {
     statusLines_ = lines;
+    RenderStatus();
+}
+
+void Form1::ShowNotice(const QString& text) {
+    notice_ = text;
+    noticeTimer_.start(kNoticeMs);
+    RenderStatus();
+}
+
+void Form1::RenderStatus() {
+    // A notice takes the first free line, or the last line while it lasts.
+    QStringList lines = statusLines_;
+    if (!notice_.isEmpty()) {
+        if (lines.size() >= kStatusLines) lines.resize(kStatusLines - 1);
+        lines << notice_;
+    }
     const QFontMetrics metrics = StatusBar1->fontMetrics();
     const int room = StatusBar1->contentsRect().width() - 2 * StatusBar1->margin();
     QStringList shown;
@@ -238,38 +376,138 @@ void Form1::ShowStatus(const QStringList& lines) {
     StatusBar1->setToolTip(shown == lines ? QString() : lines.join('\n'));
 }
 
-QString Form1::BitmapPath(const QString& chosenPath) {
-    const qsizetype slash = chosenPath.lastIndexOf('/');
-    QString path = chosenPath.left(slash + 1) + chosenPath.mid(slash + 1).toLower();
-    if (!path.endsWith(".bmp")) path += ".bmp";
-    return path;
+QString Form1::SaveFolder() const {
+    if (!lastFolder_.isEmpty() && QDir(lastFolder_).exists()) return lastFolder_;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists()) return pictures;
+    return QDir::homePath();
 }
 
 void Form1::Command2_Click() {
     if (TavroIsCreate != "ok" || saved_.Empty()) {
-        ShowMessage(kNothingToSave);
+        // After a text that did not fit, say so rather than ask for a generation just made.
+        const bool tooLong = TavroIsCreate == "ok" && !tooLong_.isEmpty();
+        ShowMessage(tooLong ? QString::fromUtf8(kTooLongNothingToSave) + '\n' + tooLong_
+                            : QString::fromUtf8(kNothingToSave));
         return;
     }
-    const QString chosen =
-        ShowSaveDialog(kSaveTitle, kSaveFilter, 0, kSaveFolder, kSaveFlags, nullptr);
-    if (chosen.isEmpty()) return;
-    const QString path = BitmapPath(chosen);
-    // The dialog asked only about the name as chosen there.
-    if (path != chosen && QFileInfo::exists(path) &&
-        !AskYesNo(QStringLiteral("%1 已存在。\n要替换它吗？").arg(QDir::toNativeSeparators(path))))
+    const Dialogbox::SaveChoice choice =
+        ShowSaveDialog(kSaveTitle, SaveFilter(), 0, SaveFolder(), kSaveFlags, nullptr);
+    if (choice.path.isEmpty()) return;
+    lastFolder_ = QFileInfo(choice.path).absolutePath();
+    const SaveFormat format = SaveFormatFromFilter(choice.filterIndex);
+    const QString path = SavePath(choice.path, format);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (QFileInfo::exists(path) &&
+        !AskYesNo(QStringLiteral("%1 已存在。\n要替换它吗？").arg(shown)))
         return;
     std::string reason;
-    if (!WriteFileAtomically(QFile::encodeName(path).toStdString(), EncodeBmp(saved_), &reason))
+    int error = 0;
+    if (!WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                             EncodeSymbolFile(format, saved_, modules_), &reason, &error)) {
         ShowMessage(QStringLiteral("无法保存文件 %1\n%2")
-                        .arg(QDir::toNativeSeparators(path), QString::fromStdString(reason)));
+                        .arg(shown, SaveFailureReason(path, error, reason)));
+        return;
+    }
+    ShowNotice(QStringLiteral("已保存：%1").arg(shown));
 }
 
-void Form1::Image1_Click() {
-    const QImage& picture = ui_->Image1->Picture();
+void Form1::CopyToClipboard(const QImage& picture) {
     if (picture.isNull()) return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setImage(picture);
+    ShowNotice(kCopied);
+}
+
+void Form1::Image1_Click() {
+    CopyToClipboard(ui_->Image1->Picture());
+}
+
+void Form1::mnuCopy_Click() {
+    CopyToClipboard(ui_->Picture1->Picture());
+}
+
+void Form1::mnuPrint_Click() {
+    if (modules_.size == 0) {
+        ShowMessage(!tooLong_.isEmpty()
+                        ? QString::fromUtf8(kTooLongNothingToPrint) + '\n' + tooLong_
+                        : QString::fromUtf8(kNothingToSave));
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    double widthMm = printWidthMm_;
+    if (!ShowPrintDialog(printer, &widthMm)) return;
+    printWidthMm_ = widthMm;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ShowMessage(QStringLiteral("无法打印：打印机“%1”不可用").arg(printer.printerName()));
+        return;
+    }
+    // From the printable area's top-left corner, shrunk only where the page is too small.
+    const QRect room = printer.pageLayout().paintRectPixels(printer.resolution());
+    const int across = modules_.size + 2 * kPrintQuietZone;
+    const int module =
+        ModulePixels(widthMm, printer.resolution(), across, std::min(room.width(), room.height()));
+    PaintSymbol(painter, modules_, module, QPoint(0, 0));
+    painter.end();
+    const QString where = printer.outputFileName().isEmpty()
+                              ? printer.printerName()
+                              : QDir::toNativeSeparators(printer.outputFileName());
+    ShowNotice(QStringLiteral("已打印：%1").arg(where));
+}
+
+void Form1::UpdateSymbolActions() {
+    // Saving and printing say why when there is nothing; a copy of nothing is no command.
+    mnuCopy->setEnabled(!ui_->Picture1->Picture().isNull());
+}
+
+void Form1::ShowSymbolMenu(QWidget* over, const QPoint& position) {
+    UpdateSymbolActions();
+    mnuSymbol->popup(over->mapToGlobal(position));
+}
+
+QMimeData* Form1::SymbolMimeData() const {
+    if (saved_.Empty()) return nullptr;
+    auto* data = new QMimeData;
+    const std::string png = EncodePng(saved_);
+    data->setData("image/png", QByteArray(png.data(), static_cast<qsizetype>(png.size())));
+    data->setImageData(ui_->Picture1->Picture());
+    return data;
+}
+
+void Form1::DragSymbol() {
+    if (QMimeData* data = SymbolMimeData()) StartDrag(data);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasText()) event->acceptProposedAction();
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasText()) event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasText()) return;
+    ui_->Text1->setPlainText(event->mimeData()->text());
+    event->acceptProposedAction();
+    activateWindow();
+    ui_->Text1->setFocus(Qt::OtherFocusReason);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    for (int i = 0; i < 3; ++i) {
+        if (watched != Label1_[i] || event->type() != QEvent::MouseButtonRelease) continue;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            Label1_[i]->rect().contains(mouse->position().toPoint())) {
+            Option1_[i]->setFocus(Qt::MouseFocusReason);
+            Option1_[i]->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::Option1_Click(int index) {

@@ -6,14 +6,17 @@ namespace qrdesk {
 namespace {
 const QCommandLineOption kWebHostOption(
     "web-host",
-    QStringLiteral("Host of the web panel's page %1 (default %2; may carry a scheme and port, "
-                   "e.g. http://127.0.0.1:8080).")
-        .arg(kWebPagePath, kDefaultWebHost),
-    "host", kDefaultWebHost);
+    QStringLiteral("Show the page %1 of this host in the web panel (may carry a scheme and "
+                   "port, e.g. http://127.0.0.1:8080). Without it the panel shows the built-in "
+                   "help page and the program uses no network.")
+        .arg(kWebPagePath),
+    "host");
 const QCommandLineOption kCodePageOption(
     "code-page", "Code page of \"ANSI\" text, any iconv name (default GBK).", "name", "GBK");
-const QCommandLineOption kPlainPanelOption("plain-web-panel",
-                                           "Show a plain panel instead of the web view.");
+const QCommandLineOption kPlainPanelOption(
+    "plain-web-panel", "Never start the web engine: with --web-host the panel names the page.");
+const QCommandLineOption kVerboseOption("verbose",
+                                        "Let the web engine log to the console (--web-host).");
 }  // namespace
 
 QUrl WebPageUrl(const QString& host) {
@@ -23,6 +26,10 @@ QUrl WebPageUrl(const QString& host) {
     return url;
 }
 
+QUrl WebPanelUrl(const ProgramOptions& options) {
+    return options.webHost.isEmpty() ? QUrl(kHelpPageUrl) : WebPageUrl(options.webHost);
+}
+
 void AddProgramOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription("Desktop QR Code generator.");
     parser.addHelpOption();
@@ -30,21 +37,25 @@ void AddProgramOptions(QCommandLineParser& parser) {
     parser.addOption(kWebHostOption);
     parser.addOption(kCodePageOption);
     parser.addOption(kPlainPanelOption);
+    parser.addOption(kVerboseOption);
 }
 
 std::optional<ProgramOptions> ReadProgramOptions(const QCommandLineParser& parser, QString* error) {
     ProgramOptions options;
-    options.webHost = parser.value(kWebHostOption).trimmed();
     options.ansiCodePage = parser.value(kCodePageOption).trimmed();
     options.plainWebPanel = parser.isSet(kPlainPanelOption);
+    options.verbose = parser.isSet(kVerboseOption);
     if (!IsCodePageSupported(options.ansiCodePage.toStdString())) {
         if (error) *error = QStringLiteral("unknown code page \"%1\"").arg(options.ansiCodePage);
         return std::nullopt;
     }
-    const QUrl url = WebPageUrl(options.webHost);
-    if (options.webHost.isEmpty() || !url.isValid() || url.host().isEmpty()) {
-        if (error) *error = QStringLiteral("unusable web host \"%1\"").arg(options.webHost);
-        return std::nullopt;
+    if (parser.isSet(kWebHostOption)) {
+        options.webHost = parser.value(kWebHostOption).trimmed();
+        const QUrl url = WebPageUrl(options.webHost);
+        if (options.webHost.isEmpty() || !url.isValid() || url.host().isEmpty()) {
+            if (error) *error = QStringLiteral("unusable web host \"%1\"").arg(options.webHost);
+            return std::nullopt;
+        }
     }
     return options;
 }

@@ -1,6 +1,8 @@
 #include "ui/StatusText.h"
 
+#include <QLocale>
 #include <algorithm>
+#include <optional>
 
 #include "common/Symbol.h"
 #include "ui/WindowVocabulary.h"
@@ -9,6 +11,29 @@ namespace qrdesk {
 namespace {
 
 constexpr qsizetype kQuotedCharacters = 40;
+// No symbol holds more than 23,648 data bits, and every byte costs more than 3 bits: longer
+// data are not measured, only bounded.
+constexpr std::size_t kMaxFittingBytes = 23648 / 3;
+
+QString Grouped(std::int64_t n) {
+    return QLocale(QLocale::Chinese, QLocale::China).toString(static_cast<qlonglong>(n));
+}
+
+// The data bits of bytes at version as the encoder makes them (its count widths, the ECI
+// header, Kanji only where the encoder allows it); nullopt beyond any symbol.
+std::optional<std::int32_t> NeededBits(const clsQRCode& encoder, std::string_view bytes,
+                                       const clsQRCode::EncodeOptions& options,
+                                       std::int32_t version) {
+    if (bytes.size() > kMaxFittingBytes) return std::nullopt;
+    const bool kanji = options.kanjiAllowed && (options.eci == 0 || options.eci == 20);
+    const std::int32_t eciBits = options.eci == 0 ? 0
+                                                  : 4 + (options.eci < 128     ? 8
+                                                         : options.eci < 16384 ? 16
+                                                                               : 24);
+    return encoder.BuildBitStream(nullptr, 0, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                  static_cast<std::int32_t>(bytes.size()), version, true, kanji) -
+           4 + eciBits;
+}
 
 QString MadeLine(const clsQRCode::EncodeReport& symbol) {
     QStringList parts;
@@ -29,6 +54,38 @@ QString ReaderVerdict(const ReaderResult& reader) {
 }
 
 }  // namespace
+
+QString TooLongFigures(const clsQRCode& encoder, std::string_view bytes,
+                       const clsQRCode::EncodeOptions& options) {
+    const std::int32_t level = options.level >= 1 && options.level <= 4 ? options.level : 2;
+    const bool fixed = options.version >= 1 && options.version <= 40;
+    const std::int32_t version = fixed ? options.version : 40;
+    const auto capacity = [&](std::int32_t v, std::int32_t l) {
+        return 8 * encoder.GetDataCodewordCount(v, l);
+    };
+    const auto fits = [&](std::int32_t v, std::int32_t l) {
+        const auto bits = NeededBits(encoder, bytes, options, v);
+        return bits && *bits <= capacity(v, l);
+    };
+    const QString holds = QStringLiteral("%1-%2 最多 %3 位")
+                              .arg(version)
+                              .arg(LevelName(level))
+                              .arg(Grouped(capacity(version, level)));
+    const auto bits = NeededBits(encoder, bytes, options, version);
+    if (!bits) {
+        const auto least = clsQRCode::GetStreamBitsAtLeast(
+            reinterpret_cast<const std::uint8_t*>(bytes.data()),
+            static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX / 8)));
+        return QStringLiteral("至少需要 %1 位，%2").arg(Grouped(least), holds);
+    }
+    QString line = QStringLiteral("需要 %1 位，%2").arg(Grouped(*bits), holds);
+    if (fixed)
+        for (std::int32_t v = version + 1; v <= 40; ++v)
+            if (fits(v, level)) return line + QStringLiteral("；选择版本 %1 可容纳").arg(v);
+    for (std::int32_t l = level - 1; l >= 1; --l)
+        if (fits(version, l)) return line + QStringLiteral("；选择 %1 可容纳").arg(LevelName(l));
+    return line;
+}
 
 QString ModeCaption(clsQRCode::Mode mode) {
     switch (mode) {

@@ -63,11 +63,14 @@ TEST(Dialogbox, SaveDialogShowsItsArgumentsAndReturnsThePath) {
             name->setText(dir.filePath("Mixed Case"));
             static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the name
         });
-        const QString path = Dialogbox::ShowSaveDialog(
+        const Dialogbox::SaveChoice choice = Dialogbox::ShowSaveDialog(
             QString::fromUtf8("保存二维码文件"), QString::fromUtf8("位图文件(*.bmp)|*.bmp|All|*"),
             c.filterIndex, c.folder, c.flags, nullptr);
         EXPECT_TRUE(seen);
-        EXPECT_EQ(path, c.accept ? dir.filePath("Mixed Case") : QString());
+        EXPECT_EQ(choice.path, c.accept ? dir.filePath("Mixed Case") : QString());
+        if (c.accept) {
+            EXPECT_EQ(choice.filterIndex, c.filterIndex == 2 ? 2 : 1);
+        }
     }
 }
 

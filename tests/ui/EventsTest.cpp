@@ -107,17 +107,20 @@ TEST_F(WindowTest, ClickOnImage1CopiesTheUnscaledPicture) {
     QTest::mouseClick(window->childAt(point), Qt::LeftButton, {},
                       window->childAt(point)->mapFrom(window.get(), point));
     EXPECT_EQ(clipboard->text(), "before");
+    EXPECT_TRUE(window->StatusNotice().isEmpty());
 
     // A small display and a resize that spreads Image1 out uncover part of it.
     QTest::mouseClick(SizeOption(0), Qt::LeftButton);
     EXPECT_EQ(window->childAt(QPoint(20, 70)), Picture1());  // Image1 is 29 x 29 until then
-    window->resize(824, 614);
+    window->resize(window->width(), window->height() + 1);
     ASSERT_EQ(window->childAt(point), Image1());
     QTest::mouseClick(Image1(), Qt::LeftButton, {}, Image1()->mapFrom(window.get(), point));
     const QImage copied = clipboard->image();
     EXPECT_EQ(copied.size(), QSize(29, 29));
     EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32), Image1()->Picture());
     EXPECT_EQ(DecodedBytes(DecodeImage(copied)), QByteArray("abc"));
+    // The copy says so.
+    EXPECT_EQ(window->StatusNotice(), kCopied);
 }
 
 }  // namespace

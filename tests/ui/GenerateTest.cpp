@@ -199,30 +199,54 @@ TEST_F(WindowTest, OneEncoderForTheWindowAndBothPicturesReplaced) {
     EXPECT_EQ(DecodedBytes(DecodeImage(Picture1()->Picture())), QByteArray("second text"));
 }
 
-TEST_F(WindowTest, TooLongTextClearsThePicturesAndTells) {
+// The message keeps its text and adds the figures: the bits the text needs (mode 4, count 8
+// in versions 1-9 and 16 in 10-40 for bytes, 8 for Kanji; 8 a byte, 13 a Kanji; an ECI
+// header 12), and 8 x the data codewords of ISO/IEC 18004 Table 7 (1-L 19, 2-L 34, 10-M 216,
+// 11-M 254, 40-L 2956, 40-M 2334). The choice offered must then make a symbol.
+TEST_F(WindowTest, TooLongTextClearsThePicturesAndTellsTheFigures) {
     struct Case {
-        int versionIndex;
+        int version, level, encoding;  // the lists' indexes
         QString text;
-    };
-    const Case cases[] = {
-        {1, QString(18, 'a')},    // version 1-L holds 17 bytes
-        {0, QString(2954, 'a')},  // no version holds it (40-L: 2953 bytes)
+        const char* figures;
+        int fixList = -1, fixIndex = -1;  // the choice offered, as a list and its index
+        const char* codePage = "GBK";
+    } const cases[] = {
+        {1, 0, 1, QString(18, 'a'), "需要 156 位，1-L 最多 152 位；选择版本 2 可容纳", 0, 2},
+        {1, 0, 0, QString::fromUtf8("漢").repeated(11),
+         "需要 155 位，1-L 最多 152 位；选择版本 2 可容纳", 0, 2, "SHIFT_JIS"},
+        {10, 1, 1, QString(214, 'b'), "需要 1,732 位，10-M 最多 1,728 位；选择版本 11 可容纳", 0,
+         11},
+        {0, 1, 1, QString(2582, 'a'), "需要 20,676 位，40-M 最多 18,672 位；选择 L 可容纳", 1, 0},
+        {0, 1, 2, QString(2580, 'a'), "需要 20,672 位，40-M 最多 18,672 位；选择 L 可容纳", 1, 0},
+        {0, 0, 1, QString(2954, 'a'), "需要 23,652 位，40-L 最多 23,648 位"},
     };
     for (const Case& c : cases) {
-        Open({});
+        SCOPED_TRACE(c.figures);
+        qrdesk::ProgramOptions options;
+        options.ansiCodePage = c.codePage;
+        Open(options);
         Generate("abc");
-        ASSERT_FALSE(Picture1()->Picture().isNull());
-        List(0)->setCurrentIndex(c.versionIndex);
-        List(1)->setCurrentIndex(0);
+        List(0)->setCurrentIndex(c.version);
+        List(1)->setCurrentIndex(c.level);
+        List(3)->setCurrentIndex(c.encoding);
         Generate(c.text);
-        EXPECT_EQ(messages, std::vector<QString>{kTooLong});
         EXPECT_TRUE(Image1()->Picture().isNull());
         EXPECT_TRUE(Picture1()->Picture().isNull());
         EXPECT_EQ(window->IsCreate(), "ok");
-        // Nothing is left to save under the new text's name.
+        // Nothing is left to save under the new text's name, and the save says why.
         Click("Command2");
-        EXPECT_EQ(messages, (std::vector<QString>{kTooLong, kNothingToSave}));
+        const QString figures = QString::fromUtf8(c.figures);
+        EXPECT_EQ(messages,
+                  (std::vector<QString>{
+                      kTooLong + '\n' + figures,
+                      QString::fromUtf8("文本信息过长，未能生成二维码，没有可保存的图片。\n") +
+                          figures}));
         EXPECT_TRUE(dialogCalls.empty());
+        if (c.fixList < 0) continue;
+        List(c.fixList)->setCurrentIndex(c.fixIndex);
+        Generate(c.text);
+        EXPECT_EQ(messages.size(), 2u);
+        EXPECT_FALSE(Picture1()->Picture().isNull());
     }
     // The largest that fits still makes a symbol.
     Open({});

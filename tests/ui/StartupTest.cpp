@@ -19,6 +19,11 @@ TEST_F(WindowTest, ControlsAreAsTheTableSays) {
     EXPECT_GT(status->height(), 0);
     EXPECT_EQ(window->size(), QSize(824, 613 + status->height()));
     EXPECT_EQ(status->geometry(), QRect(0, 613, 824, status->height()));
+    // The window cannot be made smaller than that: the controls and the status line stay in
+    // view, and the status line never lies over the drawing box.
+    EXPECT_EQ(window->minimumSize(), window->size());
+    window->resize(500, 400);
+    EXPECT_EQ(window->size(), window->minimumSize());
     EXPECT_EQ(window->windowTitle(), "qrdesk");
 
     std::vector<const char*> tabOrder;
@@ -84,6 +89,8 @@ TEST_F(WindowTest, OpensEmptyWithNothingChosen) {
 TEST_F(WindowTest, ResizePlacesImage1UnlessTooSmall) {
     // The first showing already ran the rule at 824 x 613: m = min(824, 557) = 557.
     EXPECT_EQ(Image1()->geometry(), QRect(8, 64, 541, 541));
+    // The rule below the window's minimum size too, where a window manager may still put it.
+    window->setMinimumSize(0, 0);
     struct Case {
         QSize area;
         QRect image1;
@@ -110,27 +117,35 @@ TEST_F(WindowTest, ResizePlacesImage1UnlessTooSmall) {
 }
 
 TEST(ProgramOptions, ParsesTheCommandLine) {
-    const char* const kDefaultUrl = "http://www.example.invalid/reder/2wm.asp";
+    // Without a host, the help page inside the program.
+    const char* const kHelpUrl = "qrc:/qrdesk/help.html";
     struct Case {
         const char* args;
         bool ok;
         const char* url = nullptr;
         const char* codePage = nullptr;
         bool plain = false;
+        bool verbose = false;
     };
     const Case cases[] = {
-        {"", true, kDefaultUrl, "GBK"},
+        {"", true, kHelpUrl, "GBK"},
         {"--web-host qr.example.org", true, "http://qr.example.org/reder/2wm.asp", "GBK"},
         {"--web-host=https://127.0.0.1:8443", true, "https://127.0.0.1:8443/reder/2wm.asp", "GBK"},
-        {"--code-page SHIFT_JIS --plain-web-panel", true, kDefaultUrl, "SHIFT_JIS", true},
+        {"--code-page SHIFT_JIS --plain-web-panel", true, kHelpUrl, "SHIFT_JIS", true},
+        {"--verbose --web-host h.example", true, "http://h.example/reder/2wm.asp", "GBK", false,
+         true},
         {"--code-page NO-SUCH-PAGE", false},
         {"--web-host=", false},
+        {"--web-host", false},  // the host missing
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
         QCommandLineParser parser;
         qrdesk::AddProgramOptions(parser);
-        ASSERT_TRUE(parser.parse(QStringList{"qrdesk"} + Words(c.args)));
+        if (!parser.parse(QStringList{"qrdesk"} + Words(c.args))) {
+            EXPECT_FALSE(c.ok);
+            continue;
+        }
         QString error;
         const auto options = qrdesk::ReadProgramOptions(parser, &error);
         ASSERT_EQ(options.has_value(), c.ok);
@@ -138,9 +153,10 @@ TEST(ProgramOptions, ParsesTheCommandLine) {
             EXPECT_FALSE(error.isEmpty());
             continue;
         }
-        EXPECT_EQ(qrdesk::WebPageUrl(options->webHost).toString(), c.url);
+        EXPECT_EQ(qrdesk::WebPanelUrl(*options).toString(), c.url);
         EXPECT_EQ(options->ansiCodePage, c.codePage);
         EXPECT_EQ(options->plainWebPanel, c.plain);
+        EXPECT_EQ(options->verbose, c.verbose);
     }
 }
 

@@ -82,7 +82,9 @@ TEST_F(WindowTest, StatusLineShortensToANarrowWindowAndClearsWhenNothingFits) {
     const QStringList full = window->StatusLines();
     ASSERT_EQ(full.size(), 3);
 
-    // Narrower: each line is cut to the width, the whole report stays in the tooltip.
+    // Narrower (below the window's minimum, where a window manager may still put it): each
+    // line is cut to the width, the whole report stays in the tooltip.
+    window->setMinimumSize(0, 0);
     window->resize(150, window->height());
     const QStringList shown = status->text().split('\n');
     ASSERT_EQ(shown.size(), 3);
@@ -97,7 +99,8 @@ TEST_F(WindowTest, StatusLineShortensToANarrowWindowAndClearsWhenNothingFits) {
     // A text that fits no symbol leaves no report of the one before.
     List(3)->setCurrentIndex(1);
     Generate(QString(2954, 'a'));
-    EXPECT_EQ(messages, std::vector<QString>{kTooLong});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(FirstLine(messages[0]), kTooLong);
     EXPECT_TRUE(window->StatusLines().isEmpty());
     EXPECT_TRUE(status->text().isEmpty());
 }

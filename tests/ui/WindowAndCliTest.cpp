@@ -1,6 +1,6 @@
-// The window's saved file against qrdesk-cli's for the same choices: the real Form1 typed
-// into, its lists picked, generated and saved, and the real executable run as a process.
-// Both must write the same bytes.
+// The window's saved files against qrdesk-cli's for the same choices: the real Form1 typed
+// into, its lists picked, generated and saved as a bitmap, PNG and SVG, and the real
+// executable run as a process. Both must write the same bytes.
 
 #include <QTemporaryDir>
 
@@ -57,29 +57,39 @@ TEST_F(WindowAndCliTest, CommandLineWritesTheWindowsFileByteForByte) {
         {"", "line one\nline two\n", "Automatic|M - 15%|Automatic|UTF-8", -1, "GBK",
          "\xEF\xBB\xBFline one\nline two\n"},
     };
+    // The save dialog's filters and the command line's output names.
+    const struct {
+        int filter;
+        const char* extension;
+    } formats[] = {{1, "bmp"}, {2, "png"}, {3, "svg"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
-        const QStringList args = QStringList{"-o", "cli.bmp"} + Words(c.options)
-                                 << (c.input.isEmpty() ? c.text : "-");
-        const CliRun run = RunCliProcess(args, dir.path(), c.input);
-        ASSERT_EQ(run.code, 0) << run.err.toStdString();
-        EXPECT_TRUE(run.err.isEmpty());
-
         ASSERT_NO_FATAL_FAILURE(MakeInWindow(c.items, c.sizeOption, c.codePage, c.text));
-        dialogAnswer = dir.filePath("window");
-        Click("Command2");
-        ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
-        const QByteArray cli = ReadFile(dir.filePath("cli.bmp"));
-        const QByteArray saved = ReadFile(dir.filePath("window.bmp"));
-        ASSERT_TRUE(saved.startsWith("BM"));
-        EXPECT_TRUE(cli == saved) << cli.size() << " vs " << saved.size() << " bytes";
+        for (const auto& format : formats) {
+            SCOPED_TRACE(format.extension);
+            QTemporaryDir dir;
+            ASSERT_TRUE(dir.isValid());
+            const QString cliFile = QString("cli.") + format.extension;
+            const QStringList args = QStringList{"-o", cliFile} + Words(c.options)
+                                     << (c.input.isEmpty() ? c.text : "-");
+            const CliRun run = RunCliProcess(args, dir.path(), c.input);
+            ASSERT_EQ(run.code, 0) << run.err.toStdString();
+            EXPECT_TRUE(run.err.isEmpty());
+
+            dialogAnswer = dir.filePath("window");
+            dialogFilter = format.filter;
+            Click("Command2");
+            ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
+            const QByteArray cli = ReadFile(dir.filePath(cliFile));
+            const QByteArray saved = ReadFile(dir.filePath(QString("window.") + format.extension));
+            ASSERT_FALSE(saved.isEmpty());
+            EXPECT_TRUE(cli == saved) << cli.size() << " vs " << saved.size() << " bytes";
+        }
     }
 }
 
-// The window saves BMP only; an unscaled PNG from the command line has the pixels of the
-// picture the window copies to the clipboard.
+// An unscaled PNG from the command line has the pixels of the picture that a click on Image1
+// copies to the clipboard.
 TEST_F(WindowAndCliTest, UnscaledPngHasTheWindowsUnscaledPicture) {
     QTemporaryDir dir;
     const CliRun run =

@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -26,6 +28,15 @@ inline const QString kPrompt = QString::fromUtf8("请在此输入文本信息！
 inline const QString kNoText = QString::fromUtf8("您未输入文本信息！");
 inline const QString kTooLong = QString::fromUtf8("文本信息过长，无法生成二维码！");
 inline const QString kNothingToSave = QString::fromUtf8("请先生成二维码");
+inline const QString kCopied = QString::fromUtf8("已复制到剪贴板");
+
+// The first line of a message (the described text), and the rest.
+inline QString FirstLine(const QString& message) {
+    return message.section('\n', 0, 0);
+}
+inline QString SecondLine(const QString& message) {
+    return message.section('\n', 1);
+}
 
 struct DialogCall {
     QString title, filter;
@@ -45,6 +56,8 @@ class WindowTest : public ::testing::Test {
         messages.clear();
         questions.clear();
         dialogCalls.clear();
+        printCalls.clear();
+        drags.clear();
         window = std::make_unique<qrdesk::Form1>(options);
         window->ShowMessage = [this](const QString& text) { messages.push_back(text); };
         window->AskYesNo = [this](const QString& question) {
@@ -54,8 +67,18 @@ class WindowTest : public ::testing::Test {
         window->ShowSaveDialog = [this](const QString& title, const QString& filter, int index,
                                         const QString& folder, int flags, QWidget* owner) {
             dialogCalls.push_back({title, filter, index, folder, flags, owner});
-            return dialogAnswer;
+            return Dialogbox::SaveChoice{dialogAnswer, dialogFilter};
         };
+        // Printing goes to a PDF file when a test names one, and is cancelled otherwise.
+        window->ShowPrintDialog = [this](QPrinter& printer, double* widthMm) {
+            printCalls.push_back(*widthMm);
+            if (printFile.isEmpty()) return false;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printFile);
+            *widthMm = printWidthMm;
+            return true;
+        };
+        window->StartDrag = [this](QMimeData* data) { drags.emplace_back(data); };
         window->show();
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -86,7 +109,12 @@ class WindowTest : public ::testing::Test {
     std::vector<QString> questions;
     std::vector<DialogCall> dialogCalls;
     QString dialogAnswer;
+    int dialogFilter = 1;  // the filter the dialog answers with: 1 bitmap, 2 PNG, 3 SVG
     bool answerYes = true;
+    std::vector<double> printCalls;  // the width each print dialog opened with
+    QString printFile;
+    double printWidthMm = 40;
+    std::vector<std::unique_ptr<QMimeData>> drags;
 };
 
 // Types text into widget key by key, a line break as the Return key.

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include "ui/QtTranslations.h"
+
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // As the program does: the web engine's sandbox refuses to run as root.
@@ -14,6 +16,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QGuiApplication::setApplicationDisplayName("qrdesk");
+    // Qt's own texts in Chinese, as the program shows them.
+    qrdesk::InstallQtTranslations(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

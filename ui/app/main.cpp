@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QLoggingCategory>
 #include <cstdio>
 #include <cstring>
 
 #include "ui/Form1.h"
 #include "ui/ProgramOptions.h"
+#include "ui/QtTranslations.h"
 
 namespace {
 
@@ -23,6 +25,17 @@ bool AsksForHelpOrVersion(int argc, char** argv) {
 void SetIdentity() {
     QCoreApplication::setApplicationName("qrdesk");
     QCoreApplication::setApplicationVersion(QRDESK_VERSION);
+}
+
+// The web engine (used only for --web-host) reports its configuration, its sandbox and the
+// page's scripts on the console; a user has no use for that unless asking with --verbose.
+void QuietWebEngine() {
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("qt.webenginecontext=false\n"
+                       "js=false\n"
+                       "default.info=false"));
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--log-level=3");
 }
 
 }  // namespace
@@ -49,6 +62,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setApplicationDisplayName("qrdesk");
     QGuiApplication::setDesktopFileName("qrdesk");
     QApplication::setWindowIcon(QIcon(":/qrdesk/qrdesk.png"));
+    qrdesk::InstallQtTranslations(app);
 
     QCommandLineParser parser;
     qrdesk::AddProgramOptions(parser);
@@ -59,6 +73,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qrdesk: %s\n", qPrintable(error));
         return 2;
     }
+    if (!options->verbose) QuietWebEngine();
 
     qrdesk::Form1 window(*options);
     window.show();

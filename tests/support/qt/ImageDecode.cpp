@@ -1,5 +1,6 @@
 #include "support/qt/ImageDecode.h"
 
+#include <QProcess>
 #include <vector>
 
 std::optional<DecodedSymbol> DecodeImage(const QImage& image) {
@@ -32,4 +33,14 @@ QByteArray DecodedBytes(const std::optional<DecodedSymbol>& symbol) {
     if (!symbol) return {};
     return QByteArray(reinterpret_cast<const char*>(symbol->bytes.data()),
                       static_cast<qsizetype>(symbol->bytes.size()));
+}
+
+QImage RenderSvg(const QByteArray& svg, int pixels) {
+    QProcess rsvg;
+    rsvg.start("rsvg-convert", {"-w", QString::number(pixels), "-h", QString::number(pixels)});
+    if (!rsvg.waitForStarted(10000)) return {};
+    rsvg.write(svg);
+    rsvg.closeWriteChannel();
+    if (!rsvg.waitForFinished(30000) || rsvg.exitCode() != 0) return {};
+    return QImage::fromData(rsvg.readAllStandardOutput(), "PNG");
 }

@@ -25,7 +25,8 @@ inline const std::vector<WindowControl>& WindowControls() {
         for (int v = 1; v <= 40; ++v) versions << QString::number(v);
         for (int m = 0; m <= 7; ++m) masks << QString::number(m);
         return std::vector<WindowControl>{
-            {"WebBrow", "Form1", {612, 400, 207, 206}},
+            // The help page follows the text box, for reading it by keyboard.
+            {"WebBrow", "Form1", {612, 400, 207, 206}, nullptr, nullptr, {}, -1, 9},
             {"Picture1", "Form1", {8, 8, 600, 600}, nullptr, nullptr, {}, -1, 5},
             {"Frame1", "Form1", {612, 8, 207, 385}, "二维码设置"},
             {"cmb1_0", "Frame1", {8, 16, 97, 21}, nullptr, "Version", versions, 0, 0},

@@ -1,10 +1,12 @@
 #pragma once
 // The main window: the symbol display, the settings frame with its four lists, three size
 // options, text box and two commands, and the web panel; below that drawing area, a status
-// line with the report on the last generated symbol.
+// line with the report on the last generated symbol. The symbol can be copied, saved as a
+// bitmap, PNG or SVG, printed and dragged out; text dropped on the window fills the box.
 
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -13,10 +15,15 @@
 
 #include "common/Image.h"
 #include "encoder/clsQRCode.h"
+#include "ui/Dialogbox.h"
 #include "ui/ProgramOptions.h"
 
+class QAction;
 class QComboBox;
 class QLabel;
+class QMenu;
+class QMimeData;
+class QPrinter;
 class QRadioButton;
 
 namespace Ui {
@@ -31,27 +38,43 @@ class Form1 : public QWidget {
     explicit Form1(const ProgramOptions& options = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The modal windows the commands open. Tests replace them so that none blocks.
+    // The modal windows the commands open and the drag of the symbol. Tests replace them so
+    // that none blocks.
     std::function<void(const QString& text)> ShowMessage;
     std::function<bool(const QString& question)> AskYesNo;
-    std::function<QString(const QString& title, const QString& filter, int filterIndex,
-                          const QString& initialFolder, int flags, QWidget* owner)>
+    std::function<Dialogbox::SaveChoice(const QString& title, const QString& filter,
+                                        int filterIndex, const QString& initialFolder, int flags,
+                                        QWidget* owner)>
         ShowSaveDialog;
+    // The print dialog: true to print, with *widthMm the symbol's width chosen there.
+    std::function<bool(QPrinter& printer, double* widthMm)> ShowPrintDialog;
+    // Takes the data of a drag of the symbol out of the window.
+    std::function<void(QMimeData* data)> StartDrag;
 
     const QString& IsCreate() const { return TavroIsCreate; }
     const clsQRCode* Encoder() const { return encoder_.get(); }
     // The window's size without the status line: the area the controls and the resize rule
-    // work in (824 x 613 when the window opens).
+    // work in (824 x 613 when the window opens, and at least that).
     QSize DrawingAreaSize() const;
     // The report's lines as last shown, before any shortening to the line's width.
     const QStringList& StatusLines() const { return statusLines_; }
+    // What the status line says for a moment after a copy, save or print; "" otherwise.
+    const QString& StatusNotice() const { return notice_; }
+    // The folder the save dialog starts in: the one last chosen in this run while it
+    // exists, else the user's Pictures folder, else home.
+    QString SaveFolder() const;
+    // The symbol as a drag carries it: a PNG image of the shown picture; nullptr without one.
+    QMimeData* SymbolMimeData() const;
 
-    // The save command's path: the chosen file name (not its folders) in lower case, with
-    // ".bmp" appended unless it already ends so.
-    static QString BitmapPath(const QString& chosenPath);
+    // How long a notice stays in the status line.
+    static constexpr int kNoticeMs = 8000;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Form_Load();
@@ -62,20 +85,41 @@ class Form1 : public QWidget {
     void Option1_Click(int index);
     void Text1_Change();
     void Text1_GotFocus();
+    void mnuCopy_Click();
+    void mnuPrint_Click();
     void CreateWebPanel();
+    void CreateSymbolMenu();
+    void ShowSymbolMenu(QWidget* over, const QPoint& position);
+    void DragSymbol();
+    void CopyToClipboard(const QImage& picture);
+    void UpdateSymbolActions();
     void ShowStatus(const QStringList& lines);
+    void ShowNotice(const QString& text);
+    void RenderStatus();
 
     std::unique_ptr<Ui::Form1> ui_;
     std::array<QComboBox*, 4> cmb1_{};
     std::array<QRadioButton*, 3> Option1_{};
+    std::array<QLabel*, 3> Label1_{};
     QLabel* StatusBar1 = nullptr;
     QStringList statusLines_;
+    QString notice_;
+    QTimer noticeTimer_;
     ProgramOptions options_;
+
+    QMenu* mnuSymbol = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* mnuSaveAs = nullptr;
+    QAction* mnuPrint = nullptr;
 
     QString TavroEwmTxt;
     QString TavroIsCreate;
     std::unique_ptr<clsQRCode> encoder_;  // made by the first generation, kept for the window
-    Image saved_;  // what Picture1 shows: the stretched copy that the save command writes
+    Image saved_;         // what Picture1 shows: the stretched copy that the save command writes
+    Modules modules_;     // the same symbol's modules, for SVG and print
+    QString tooLong_;     // the figures when the last text did not fit
+    QString lastFolder_;  // the folder last chosen in the save dialog in this run
+    double printWidthMm_ = 40;  // the printed width last chosen in this run
 };
 
 }  // namespace qrdesk

@@ -1,6 +1,6 @@
 #pragma once
 // The program's command-line options: the web panel's host, the legacy code page of "ANSI"
-// text, and the plain panel that stands in for the web view.
+// text, the plain panel that stands in for the web view, and the web engine's logging.
 
 #include <QCommandLineParser>
 #include <QString>
@@ -9,20 +9,24 @@
 
 namespace qrdesk {
 
-// A reserved name that never resolves, so the panel touches no real server unless asked to.
-inline const char* const kDefaultWebHost = "www.example.invalid";
-// The page the web panel shows on its host.
+// The page the web panel shows on a host given with --web-host.
 inline const char* const kWebPagePath = "/reder/2wm.asp";
+// The help page that ships inside the program, shown when no host is given.
+inline const char* const kHelpPageUrl = "qrc:/qrdesk/help.html";
 
 struct ProgramOptions {
-    QString webHost = kDefaultWebHost;
+    QString webHost;  // empty: the built-in help page, and no network at all
     QString ansiCodePage = "GBK";
     bool plainWebPanel = false;
+    bool verbose = false;  // the web engine's own logging on the console
 };
 
 // The page's address: http://HOST/reder/2wm.asp; a host given with a scheme
 // ("https://host:8443") keeps it.
 QUrl WebPageUrl(const QString& host);
+
+// What the web panel shows: the remote page for a host, else the built-in help page.
+QUrl WebPanelUrl(const ProgramOptions& options);
 
 // Declares the options (with --help and --version) on parser.
 void AddProgramOptions(QCommandLineParser& parser);

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <string_view>
 
 #include "encoder/clsQRCode.h"
 #include "readback/ReadBack.h"
@@ -24,6 +25,15 @@ struct StatusAdvice {
 // The third comes only with advice, or to say that no larger size reads either.
 QStringList StatusLines(const clsQRCode::EncodeReport& symbol, const SymbolCheck& check,
                         const StatusAdvice& advice);
+
+// The figures for data that do not fit the options, one line: what they need, what the
+// chosen symbol holds, and a choice that holds them when there is one, for example
+//   "需要 20,676 位，40-M 最多 18,672 位；选择 L 可容纳"
+//   "需要 1,732 位，10-M 最多 1,728 位；选择版本 11 可容纳"
+// Automatic offers the highest lower level that holds the data at version 40; a fixed
+// version offers the smallest larger version at the same level, else a lower level.
+QString TooLongFigures(const clsQRCode& encoder, std::string_view bytes,
+                       const clsQRCode::EncodeOptions& options);
 
 // "数字", "字母数字", "字节", "汉字", "ECI".
 QString ModeCaption(clsQRCode::Mode mode);

@@ -1,0 +1,43 @@
+#include "ui/PrintSymbol.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace qrdesk {
+
+int ModulePixels(double widthMm, double dotsPerInch, int modulesAcross, int roomPixels) {
+    if (modulesAcross <= 0) return 1;
+    const double pixels = widthMm / 25.4 * dotsPerInch / modulesAcross;
+    int module = std::max(1, static_cast<int>(std::lround(pixels)));
+    if (roomPixels > 0) module = std::max(1, std::min(module, roomPixels / modulesAcross));
+    return module;
+}
+
+int PaintSymbol(QPainter& painter, const Modules& modules, int modulePixels, QPoint origin) {
+    const int side = (modules.size + 2 * kPrintQuietZone) * modulePixels;
+    painter.save();
+    // Device pixels, whatever the painter was set to: no scaling, no smoothing of edges.
+    painter.resetTransform();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(QRect(origin, QSize(side, side)), Qt::white);
+    const QPoint first = origin + QPoint(kPrintQuietZone, kPrintQuietZone) * modulePixels;
+    for (std::int32_t y = 0; y < modules.size; ++y) {
+        // One rectangle for each run of dark modules along a row.
+        for (std::int32_t x = 0; x < modules.size;) {
+            if (!modules.Dark(x, y)) {
+                ++x;
+                continue;
+            }
+            std::int32_t end = x;
+            while (end < modules.size && modules.Dark(end, y)) ++end;
+            painter.fillRect(first.x() + x * modulePixels, first.y() + y * modulePixels,
+                             (end - x) * modulePixels, modulePixels, Qt::black);
+            x = end;
+        }
+    }
+    painter.restore();
+    return side;
+}
+
+}  // namespace qrdesk

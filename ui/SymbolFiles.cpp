@@ -1,0 +1,87 @@
+#include "ui/SymbolFiles.h"
+
+#include <QFileInfo>
+#include <cerrno>
+
+namespace qrdesk {
+namespace {
+struct FormatRow {
+    SaveFormat format;
+    const char* description;
+    const char* extension;
+};
+// The dialog's filters in their order; the bitmap's description is the window's own.
+constexpr FormatRow kFormats[] = {
+    {SaveFormat::Bmp, "位图文件(*.bmp)", "bmp"},
+    {SaveFormat::Png, "PNG 图片(*.png)", "png"},
+    {SaveFormat::Svg, "SVG 矢量图(*.svg)", "svg"},
+};
+constexpr std::int32_t kQuietZone = 4;
+}  // namespace
+
+QString SaveFilter() {
+    QStringList parts;
+    for (const FormatRow& row : kFormats)
+        parts << QString::fromUtf8(row.description) << QStringLiteral("*.") + row.extension;
+    return parts.join('|');
+}
+
+SaveFormat SaveFormatFromFilter(int filterIndex) {
+    const int count = static_cast<int>(std::size(kFormats));
+    return filterIndex >= 1 && filterIndex <= count ? kFormats[filterIndex - 1].format
+                                                    : SaveFormat::Bmp;
+}
+
+const char* SaveExtension(SaveFormat format) {
+    for (const FormatRow& row : kFormats)
+        if (row.format == format) return row.extension;
+    return "bmp";
+}
+
+QString SavePath(const QString& chosenPath, SaveFormat format) {
+    const qsizetype slash = chosenPath.lastIndexOf('/');
+    QString path = chosenPath.left(slash + 1) + chosenPath.mid(slash + 1).toLower();
+    const QString suffix = QStringLiteral(".") + SaveExtension(format);
+    if (!path.endsWith(suffix)) path += suffix;
+    return path;
+}
+
+std::string EncodeSymbolFile(SaveFormat format, const Image& picture, const Modules& modules) {
+    switch (format) {
+        case SaveFormat::Png:
+            return EncodePng(picture);
+        case SaveFormat::Svg:
+            return EncodeSvg(modules, kQuietZone, picture.width);
+        default:
+            return EncodeBmp(picture);
+    }
+}
+
+QString SaveFailureReason(const QString& path, int errnoValue, const std::string& reason) {
+    switch (errnoValue) {
+        case ENOENT:
+            return QStringLiteral("文件夹不存在");
+        case ENOTDIR:
+            return QStringLiteral("路径中有一部分不是文件夹");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("没有写入权限");
+        case EROFS:
+            return QStringLiteral("文件系统为只读");
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("磁盘空间不足");
+        case ENAMETOOLONG:
+            return QStringLiteral("文件名过长");
+        case EISDIR:
+            return QStringLiteral("已有同名的文件夹");
+        case 0:
+            if (QFileInfo(path).isDir()) return QStringLiteral("已有同名的文件夹");
+            break;
+        default:
+            break;
+    }
+    return QString::fromStdString(reason);
+}
+
+}  // namespace qrdesk
