@@ -251,6 +251,7 @@ void Form1::Form_Load() {
     cmb1_[1]->setCurrentIndex(1);
     cmb1_[2]->addItem("Automatic");
     for (int m = 0; m <= 7; ++m) cmb1_[2]->addItem(QString::number(m));
+    cmb1_[2]->addItem(kLowestPenaltyItem);
     cmb1_[2]->setCurrentIndex(0);
     for (const char* item : kEncodingItems) cmb1_[3]->addItem(item);
     cmb1_[3]->setCurrentIndex(1);

@@ -38,7 +38,9 @@ std::optional<std::int32_t> NeededBits(const clsQRCode& encoder, std::string_vie
 QString MadeLine(const clsQRCode::EncodeReport& symbol) {
     QStringList parts;
     parts << QStringLiteral("%1-%2").arg(symbol.version).arg(LevelName(symbol.level));
-    parts << QStringLiteral("掩码 %1").arg(symbol.mask);
+    parts << (symbol.penalty < 0
+                  ? QStringLiteral("掩码 %1").arg(symbol.mask)
+                  : QStringLiteral("掩码 %1（罚分 %2）").arg(symbol.mask).arg(symbol.penalty));
     for (const auto& s : symbol.segments)
         parts << ModeCaption(s.mode) + ' ' + QString::number(s.length);
     parts << QStringLiteral("数据 %1 / %2 位").arg(symbol.dataBits).arg(symbol.capacityBits);

@@ -7,6 +7,10 @@ clsQRCode::EncodeOptions OptionsFromIndexes(int versionIndex, int levelIndex, in
     options.version = static_cast<std::int16_t>(versionIndex);
     options.level = static_cast<std::int16_t>(levelIndex + 1);
     options.mask = static_cast<std::int16_t>(maskIndex - 1);
+    if (maskIndex == kLowestPenaltyIndex) {
+        options.mask = -1;
+        options.scoredMask = true;
+    }
     return options;
 }
 

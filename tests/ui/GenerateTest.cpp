@@ -5,6 +5,7 @@
 #include "WindowFixture.h"
 #include "support/qt/Hex.h"
 #include "ui/QtImage.h"
+#include "ui/WindowVocabulary.h"
 
 namespace {
 
@@ -24,6 +25,25 @@ bool OnlyBlackAndWhite(const QImage& image) {
             if (p != 0 && p != 0xFFFFFF) return false;
         }
     return true;
+}
+
+// "Lowest penalty" shows the scored symbol and names its penalty; the scoring itself is
+// checked against an independent encoder in the encoder's tests.
+TEST_F(WindowTest, LowestPenaltyShowsTheScoredSymbol) {
+    const std::string text = "https://example.com/lowest-penalty";
+    List(2)->setCurrentIndex(qrdesk::kLowestPenaltyIndex);
+    Generate(QByteArray::fromStdString(text));
+    clsQRCode encoder;
+    clsQRCode::EncodeOptions options;
+    options.scoredMask = true;
+    clsQRCode::EncodeReport report;
+    const auto picture = encoder.Encode(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                        static_cast<std::int32_t>(text.size()), options, &report);
+    ASSERT_TRUE(picture);
+    ASSERT_GE(report.penalty, 0);
+    EXPECT_EQ(Image1()->Picture(), qrdesk::ToQImage(qrdesk::FromPicture(*picture)));
+    EXPECT_TRUE(window->StatusLines()[0].contains(
+        QString::fromUtf8("掩码 %1（罚分 %2）").arg(report.mask).arg(report.penalty)));
 }
 
 TEST_F(WindowTest, EmptyTextIsRefusedAndChangesNothing) {

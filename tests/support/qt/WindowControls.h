@@ -24,6 +24,7 @@ inline const std::vector<WindowControl>& WindowControls() {
         QStringList versions{"Automatic"}, masks{"Automatic"};
         for (int v = 1; v <= 40; ++v) versions << QString::number(v);
         for (int m = 0; m <= 7; ++m) masks << QString::number(m);
+        masks << "Lowest penalty";
         return std::vector<WindowControl>{
             // The help page follows the text box, for reading it by keyboard.
             {"WebBrow", "Form1", {612, 400, 207, 206}, nullptr, nullptr, {}, -1, 9},

@@ -12,9 +12,14 @@
 namespace qrdesk {
 
 // version = index (0 automatic), level = index + 1 (1 L .. 4 H), mask = index - 1 (-1
-// automatic, pattern 0); the list indexes are 16-bit values and the sums are formed in 16
-// bits. kanjiAllowed and eci are left for the caller, which knows the encoding.
+// automatic, pattern 0), except the mask list's last item, "Lowest penalty", which scores
+// the eight patterns; the list indexes are 16-bit values and the sums are formed in 16 bits.
+// kanjiAllowed and eci are left for the caller, which knows the encoding.
 clsQRCode::EncodeOptions OptionsFromIndexes(int versionIndex, int levelIndex, int maskIndex);
+
+// The mask list: "Automatic", "0" .. "7", then "Lowest penalty".
+inline constexpr const char* kLowestPenaltyItem = "Lowest penalty";
+inline constexpr int kLowestPenaltyIndex = 9;
 
 // The encoding list: 0 "ANSI", 1 "UTF-8", then 2 "UTF-8 + ECI" and 3 "ANSI + ECI", which
 // carry the character set's ECI designator before the data.
