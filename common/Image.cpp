@@ -305,8 +305,16 @@ std::string EncodeSvg(const Modules& modules, std::int32_t margin, std::int32_t 
             }
             std::int32_t run = 1;
             while (x + run < modules.size && modules.Dark(x + run, y)) ++run;
-            out += "M" + std::to_string(margin + x) + "," + std::to_string(margin + y) + "h" +
-                   std::to_string(run) + "v1h-" + std::to_string(run) + "z";
+            // Appended piece by piece: no temporaries per run.
+            out += 'M';
+            out += std::to_string(margin + x);
+            out += ',';
+            out += std::to_string(margin + y);
+            out += 'h';
+            out += std::to_string(run);
+            out += "v1h-";
+            out += std::to_string(run);
+            out += 'z';
             x += run;
         }
     }

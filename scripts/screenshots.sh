@@ -15,7 +15,7 @@ fi
 
 build=$1
 mkdir -p docs
-"$build/ui/app/qrdesk" --plain-web-panel >"${TMPDIR:-/tmp}/qrdesk-screenshots.log" 2>&1 &
+"$build/ui/app/qrdesk" >"${TMPDIR:-/tmp}/qrdesk-screenshots.log" 2>&1 &
 app=$!
 trap 'kill $app 2>/dev/null || true' EXIT
 win=
