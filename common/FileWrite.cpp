@@ -49,10 +49,10 @@ bool Fail(int error, std::string* reason, int* errnoValue) {
     return false;
 }
 
-// Writes and closes fd, syncing first when asked; on failure removes name. Returns 0 or the
-// errno of the failure.
-int FinishFile(int fd, const std::string& name, std::string_view bytes, bool sync) {
-    int failure = WriteAll(fd, bytes) && (!sync || ::fsync(fd) == 0) ? 0 : errno;
+// Writes and closes fd (a full disk may show only at the close); on failure removes name.
+// Returns 0 or the errno of the failure.
+int FinishFile(int fd, const std::string& name, std::string_view bytes) {
+    int failure = WriteAll(fd, bytes) ? 0 : errno;
     if (::close(fd) != 0 && failure == 0) failure = errno;
     if (failure != 0) ::unlink(name.c_str());
     return failure;
@@ -126,7 +126,7 @@ WriteResult CreateInPlace(const std::string& path, std::string_view bytes, std::
         *error = e == EEXIST ? "the file exists" : ErrnoReason(e);
         return e == EEXIST ? WriteResult::Exists : WriteResult::Failed;
     }
-    const int failure = FinishFile(fd, path, bytes, false);
+    const int failure = FinishFile(fd, path, bytes);
     if (failure == 0) return WriteResult::Written;
     Fail(failure, error, errnoValue);
     return WriteResult::Failed;
@@ -205,7 +205,9 @@ bool WriteFileAtomically(const std::string& given, std::string_view bytes, std::
             // Only a privileged process may give a file away: it stays the writer's.
         }
     }
-    if (const int failure = FinishFile(fd, temporary, bytes, true); failure != 0)
+    // Not synced, as cp and the like: a sync costs more than the whole program, and ext4 and
+    // btrfs write a file's data before a rename over another file commits.
+    if (const int failure = FinishFile(fd, temporary, bytes); failure != 0)
         return Fail(failure, error, errnoValue);
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         const int failure = errno;
@@ -227,7 +229,7 @@ WriteResult WriteBatchFile(const std::string& path, std::string_view bytes, bool
         Fail(errno, error, errnoValue);
         return WriteResult::Failed;
     }
-    if (const int failure = FinishFile(fd, temporary, bytes, false); failure != 0) {
+    if (const int failure = FinishFile(fd, temporary, bytes); failure != 0) {
         Fail(failure, error, errnoValue);
         return WriteResult::Failed;
     }

@@ -3,6 +3,7 @@
 #include <spng.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -42,11 +43,14 @@ class StretchedRows {
     StretchedRows(const Image& source, std::int32_t width, std::int32_t height)
         : source_(source),
           height_(height),
-          column_(static_cast<std::size_t>(width)),
+          start_(static_cast<std::size_t>(source.width) + 1),
           row_(static_cast<std::size_t>(width)),
           identity_(width == source.width) {
-        for (std::int32_t x = 0; x < width; ++x)
-            column_[x] = static_cast<std::int32_t>(std::int64_t{x} * source.width / width);
+        // Target x shows source column x * sourceWidth / width (rounded down): column s
+        // fills the targets from ceil(s * width / sourceWidth) to the next column's start.
+        for (std::int32_t s = 0; s <= source.width; ++s)
+            start_[s] = static_cast<std::size_t>((std::int64_t{s} * width + source.width - 1) /
+                                                 source.width);
     }
     // Row y of the stretched image; repeated when it is the same source row as row y - 1.
     const std::uint8_t* Row(std::int32_t y, bool& repeated) {
@@ -59,7 +63,8 @@ class StretchedRows {
             if (identity_) {
                 last_ = in;
             } else {
-                for (std::size_t x = 0; x < row_.size(); ++x) row_[x] = in[column_[x]];
+                for (std::size_t s = 0; s + 1 < start_.size(); ++s)
+                    std::memset(row_.data() + start_[s], in[s], start_[s + 1] - start_[s]);
                 last_ = row_.data();
             }
         }
@@ -69,12 +74,36 @@ class StretchedRows {
   private:
     const Image& source_;
     std::int32_t height_;
-    std::vector<std::int32_t> column_;
+    std::vector<std::size_t> start_;
     std::vector<std::uint8_t> row_;
     bool identity_;
     std::int64_t lastRow_ = -1;
     const std::uint8_t* last_ = nullptr;
 };
+
+// A row of pixels 0 or 1 packed eight to a byte, the first pixel in the highest bit, the last
+// byte padded with zero bits.
+void PackRow(const std::uint8_t* in, std::int32_t width, std::uint8_t* out) {
+    std::int32_t x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The multiply gathers byte i's low bit into bit 7 - i of the top byte; the partial
+        // products below it never carry into it.
+        for (; x + 8 <= width; x += 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, in + x, 8);
+            *out++ = static_cast<std::uint8_t>((eight * 0x8040201008040201ULL) >> 56);
+        }
+    }
+    for (std::uint8_t bit = 0x80, byte = 0; x < width; ++x) {
+        if (in[x]) byte |= bit;
+        bit >>= 1;
+        if (bit == 0 || x + 1 == width) {
+            *out++ = byte;
+            bit = 0x80;
+            byte = 0;
+        }
+    }
+}
 
 }  // namespace
 
@@ -226,8 +255,7 @@ std::string EncodePng(const Image& source, std::int32_t width, std::int32_t heig
         } else if (!twoColours) {
             std::copy_n(in, width, out);
         } else {
-            for (std::int32_t x = 0; x < width; ++x)
-                out[x / 8] |= static_cast<std::uint8_t>(in[x] << (7 - x % 8));
+            PackRow(in, width, out);
         }
     }
 

@@ -1,6 +1,6 @@
-// The symbol's picture as an image and as files: pixel replication to a size, whole-pixel
-// modules with a margin, and the BMP, PNG and SVG files that the window and the command line
-// write, read back by Qt (and rsvg-convert for SVG) and decoded with zxing-cpp.
+// The symbol's picture as an image and as files: nearest-neighbour stretching to a size,
+// whole-pixel modules with a margin, and the BMP, PNG and SVG files that the window and the command
+// line write, read back by Qt (and rsvg-convert for SVG) and decoded with zxing-cpp.
 
 #include <gtest/gtest.h>
 
@@ -38,19 +38,40 @@ std::uint32_t Field32(const std::string& file, std::size_t at) {
     return v;
 }
 
-TEST(ImageFile, StretchReplicatesPixels) {
+// Stretching, alone and inside the BMP and PNG writers: target pixel (x, y) shows source pixel
+// (x * sourceWidth / width, y * sourceHeight / height), rounded down, as the window always
+// stretched; enlarged, shrunk and by odd factors, widths that do not fill whole bytes.
+TEST(ImageFile, StretchTakesTheNearestPixelBelow) {
     qrdesk::Image source;
-    source.width = source.height = 2;
-    source.palette[1] = 0xFFFFFF;
-    source.pixels = {0, 1, 1, 0};  // black, white / white, black
-    const qrdesk::Image big = qrdesk::Stretch(source, 5, 4);
-    ASSERT_EQ(big.width, 5);
-    ASSERT_EQ(big.height, 4);
-    // Columns 0..2 come from source column 0 (x * 2 / 5), rows 0..1 from row 0.
-    const char* expected[] = {"###..", "###..", "...##", "...##"};
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 5; ++x)
-            EXPECT_EQ(big.Colour(x, y) == 0, expected[y][x] == '#') << x << "," << y;
+    source.width = 29;
+    source.height = 31;
+    source.palette[0] = 0xFF000000;
+    source.palette[1] = 0xFFFFFFFF;
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < source.width * source.height; ++i) {
+        seed = seed * 1103515245 + 12345;
+        source.pixels.push_back(static_cast<std::uint8_t>(seed >> 16 & 1));
+    }
+    const QSize sizes[] = {{600, 600}, {200, 203}, {605, 17}, {29, 31}, {13, 7}, {1, 1}, {9, 64}};
+    for (const QSize& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        QImage expected(size, QImage::Format_ARGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                expected.setPixel(x, y,
+                                  source.Colour(x * source.width / size.width(),
+                                                y * source.height / size.height()));
+        const qrdesk::Image stretched = qrdesk::Stretch(source, size.width(), size.height());
+        ExpectSamePixels(expected, stretched);
+        for (const char* format : {"BMP", "PNG"}) {
+            const std::string file =
+                format[0] == 'B' ? qrdesk::EncodeBmp(source, size.width(), size.height(), 0)
+                                 : qrdesk::EncodePng(source, size.width(), size.height(), 0);
+            QImage reread;
+            ASSERT_TRUE(reread.loadFromData(QByteArray::fromStdString(file), format));
+            ASSERT_EQ(reread.convertToFormat(QImage::Format_ARGB32), expected) << format;
+        }
+    }
     EXPECT_TRUE(qrdesk::Stretch(qrdesk::Image(), 10, 10).Empty());
     EXPECT_TRUE(qrdesk::Stretch(source, 0, 10).Empty());
 }

@@ -19,10 +19,10 @@ bool IsFileSystemFull(int error);
 
 // Writes bytes to path; on failure returns false and sets *error to the reason (and, when
 // given, *errnoValue to the errno behind it, 0 for none).
-// - A new or replaced regular file is written to a temporary file in the same folder, synced
-//   and renamed into place, so that a missing folder, no permission or a full disk leaves no
-//   truncated file and the old file intact. A replaced file keeps its permissions, and its
-//   owner and group where the process may set them.
+// - A new or replaced regular file is written to a temporary file in the same folder and
+//   renamed into place, so that a missing folder, no permission or a full disk leaves no
+//   truncated file and the old file intact. A replaced file keeps its
+//   permissions, and its owner and group where the process may set them.
 // - A regular file with more than one hard link is written in place once the new contents
 //   are complete in memory, so that all its names keep showing the same file.
 // - A symbolic link is followed: its target is written by these rules, the link stays.
