@@ -35,6 +35,11 @@ constexpr std::int32_t CountWidth(std::int32_t mode, std::int32_t version) {
     return kCountWidth[CountWidthClass(version)][mode];
 }
 
+// Characters one segment may hold: what its count field can say.
+constexpr std::int32_t MaxCount(std::int32_t mode, std::int32_t version) {
+    return (1 << CountWidth(mode, version)) - 1;
+}
+
 // Bits of the first character of a segment: a byte 8, a digit 4, an alphanumeric
 // character 6, a Kanji character 13.
 inline constexpr std::int32_t kFirstCharBits[kModeCount] = {8, 4, 6, 13};

@@ -4,76 +4,20 @@
 // mode number of the predecessor, and only strictly cheaper candidates replace a cell's best,
 // so the split (and with it the stream's length and the version) is fixed to the bit.
 
-#include <algorithm>
-#include <array>
 #include <cstring>
-#include <memory>
 
+#include "Characters.h"
 #include "ModeFacts.h"
 #include "Segmentation.h"
 
 namespace {
 
 constexpr std::int32_t InfeasibleCost = clsQRCode::InfeasibleCost;
+using characters::KanjiPair;
+using characters::kCharClass;
+using characters::kSjisByte;
+using characters::TrailByte;
 using modefacts::ContinuingBits;
-
-constexpr std::int32_t CharClassOf(std::uint8_t byte) {
-    if (byte >= '0' && byte <= '9') return 1;
-    if (byte >= 'A' && byte <= 'Z') return 2;
-    switch (byte) {
-        case ' ':
-        case '$':
-        case '%':
-        case '*':
-        case '+':
-        case '-':
-        case '.':
-        case '/':
-        case ':':
-            return 2;
-        default:
-            return 0;
-    }
-}
-
-constexpr auto kCharClass = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (int b = 0; b < 256; ++b) table[b] = static_cast<std::uint8_t>(CharClassOf(b));
-    return table;
-}();
-
-// Lead bytes of a Kanji pair: 1 for 0x81-0x9F and 0xE0-0xEA (any second byte from 0x40),
-// 2 for 0xEB (second byte 0x40-0xBF), 0 otherwise.
-constexpr auto kKanjiLead = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (int b = 0x81; b <= 0x9F; ++b) table[b] = 1;
-    for (int b = 0xE0; b <= 0xEA; ++b) table[b] = 1;
-    table[0xEB] = 2;
-    return table;
-}();
-
-bool KanjiPair(std::uint8_t first, std::uint8_t second) {
-    const std::uint8_t lead = kKanjiLead[first];
-    return lead != 0 && second >= 0x40 && (lead == 1 || second <= 0xBF);
-}
-
-// Shift JIS: a lead byte (0x81-0x9F, 0xE0-0xFC) and a trail byte (0x40-0x7E, 0x80-0xFC) make
-// one two-byte character; every other byte is a character of its own (a lead byte without a
-// valid trail byte too). Only a whole character may become a Kanji pair: a pair across two
-// characters would be read back as other text, or not at all.
-constexpr auto kSjisByte = [] {
-    std::array<std::uint8_t, 256> table{};  // bit 0: lead byte, bit 1: trail byte
-    for (int b = 0x81; b <= 0x9F; ++b) table[b] |= 1;
-    for (int b = 0xE0; b <= 0xFC; ++b) table[b] |= 1;
-    for (int b = 0x40; b <= 0xFC; ++b)
-        if (b != 0x7F) table[b] |= 2;
-    return table;
-}();
-
-// Whether byte i is the trail byte of a two-byte character, given whether byte i-1 was.
-bool TrailByte(const std::uint8_t* data, std::int32_t i, bool previousWasTrail) {
-    return !previousWasTrail && (kSjisByte[data[i - 1]] & 1) && (kSjisByte[data[i]] & 2);
-}
 
 // Costs of one count-width class.
 struct CostModel {
@@ -83,7 +27,7 @@ struct CostModel {
         for (std::int32_t m = 0; m < modefacts::kModeCount; ++m) {
             const std::int32_t width = modefacts::CountWidth(m, version);
             open[m] = modefacts::kIndicatorBits + width + modefacts::kFirstCharBits[m];
-            maxCount[m] = (1 << width) - 1;
+            maxCount[m] = modefacts::MaxCount(m, version);
         }
     }
 };
@@ -376,38 +320,6 @@ std::int32_t FinalMode(const Row& last) {
 
 }  // namespace
 
-std::int32_t clsQRCode::GetCharClass(std::uint8_t byte) {
-    return kCharClass[byte];
-}
-
-bool clsQRCode::IsKanjiPair(std::uint8_t first, std::uint8_t second) {
-    return KanjiPair(first, second);
-}
-
-std::int32_t clsQRCode::GetStreamBitsAtLeast(const std::uint8_t* data, std::int32_t count) {
-    // No digit takes less than 10/3 bits (three in 10), no alphanumeric character less than
-    // 11/2 (two in 11), and any other byte goes in 8 bits or, at best, as half of a 13-bit
-    // Kanji character (a Kanji pair never holds a digit). Counted in sixths of a bit.
-    // 39 sixths for every byte, 19 fewer for a digit, 6 fewer for another alphanumeric
-    // character; the classes counted by comparisons, which the compiler does 16 bytes at a
-    // time, in blocks small enough for 8-bit counters.
-    std::int64_t digits = 0, others = 0;
-    for (std::int32_t start = 0; start < count; start += 255) {
-        const std::int32_t end = count - start < 255 ? count : start + 255;
-        std::uint8_t d = 0, a = 0;
-        for (std::int32_t i = start; i < end; ++i) {
-            const std::uint8_t b = data[i];
-            d += static_cast<std::uint8_t>(b - '0') < 10;
-            a += (static_cast<std::uint8_t>(b - 'A') < 26) | (b == ' ') | (b == '$') | (b == '%') |
-                 (b == '*') | (b == '+') | (b == '-') | (b == '.') | (b == '/') | (b == ':');
-        }
-        digits += d;
-        others += a;
-    }
-    const std::int64_t sixths = 39 * std::int64_t{count} - 19 * digits - 6 * others;
-    return static_cast<std::int32_t>(sixths / 6);
-}
-
 namespace segmentation {
 
 std::int32_t MeasureBits(const std::uint8_t* data, std::int32_t count, std::int32_t version,
@@ -425,64 +337,6 @@ std::int32_t SearchWithTable(const std::uint8_t* data, std::int32_t count, std::
     Search<true>(data, count, kanjiAllowed, costs, table, last);
     *lastMode = FinalMode(last);
     return last.cost[*lastMode];
-}
-
-std::int32_t BackTrack(const std::uint8_t* table, std::int32_t count, std::int32_t version,
-                       std::int32_t lastMode, Segment* segments) {
-    const CostModel costs(version);
-    constexpr std::uint64_t kLow2 = 0x0303030303030303ull, kEach = 0x0101010101010101ull;
-    std::int32_t n = 0;
-    // From the last row back, a run of one mode at a time: a cell whose predecessor is in its
-    // own mode continues the run (eight rows at a time while a word of the table says so).
-    for (std::int32_t i = count - 1, m = lastMode; i >= 0;) {
-        const std::int32_t end = i;
-        std::int32_t from;
-        if (m == clsQRCode::ModeKanji) {
-            do {
-                from = table[i] >> 6;
-                i -= 2;
-            } while (from == m && i >= 0);
-        } else {
-            const std::int32_t shift = 2 * m;
-            const std::uint64_t same = kEach * static_cast<std::uint64_t>(m);
-            do {
-                while (i >= 8) {
-                    std::uint64_t word;
-                    std::memcpy(&word, table + i - 7, 8);
-                    if (((word >> shift) & kLow2) != same) break;
-                    i -= 8;
-                }
-                from = (table[i] >> shift) & 3;
-                --i;
-            } while (from == m && i >= 0);
-        }
-        // Bytes i+1 .. end in mode m: segments as full as their count allows from the first,
-        // written last first (the list is turned round at the end).
-        const std::int32_t width = m == clsQRCode::ModeKanji ? 2 : 1;
-        const std::int32_t characters = (end - i) / width, limit = costs.maxCount[m];
-        const std::int32_t full = characters / limit, rest = characters % limit;
-        std::int32_t start = i + 1 + width * full * limit;
-        if (rest > 0) segments[n++] = {static_cast<clsQRCode::Mode>(m), start, rest};
-        for (std::int32_t k = 0; k < full; ++k) {
-            start -= width * limit;
-            segments[n++] = {static_cast<clsQRCode::Mode>(m), start, limit};
-        }
-        m = static_cast<std::int32_t>(from);
-    }
-    std::reverse(segments, segments + n);
-    return n;
-}
-
-std::int32_t ChooseSegments(const std::uint8_t* data, std::int32_t count, std::int32_t version,
-                            bool kanjiAllowed, std::vector<Segment>& segments) {
-    std::unique_ptr<std::uint8_t[]> table(new std::uint8_t[static_cast<std::size_t>(count)]);
-    std::int32_t mode = 0;
-    const std::int32_t bits =
-        SearchWithTable(data, count, version, kanjiAllowed, table.get(), &mode);
-    segments.resize(static_cast<std::size_t>(count));
-    segments.resize(
-        static_cast<std::size_t>(BackTrack(table.get(), count, version, mode, segments.data())));
-    return bits;
 }
 
 }  // namespace segmentation
