@@ -11,18 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "Payloads.h"
 #include "encoder/clsQRCode.h"
-
-namespace {
-
-std::string Repeat(const std::string& unit, std::size_t size) {
-    std::string s;
-    while (s.size() < size) s += unit;
-    s.resize(size);
-    return s;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -31,22 +21,11 @@ int main(int argc, char** argv) {
     }
     const int which = std::atoi(argv[1]), repetitions = std::atoi(argv[2]);
     const std::string mode = argc > 3 ? argv[3] : "";
-    // The payloads of bench/QrBench.cpp.
-    std::string url = "https://www.example.org/downloads/archive/";
-    url += Repeat("releases/stable/linux-amd64/", 100 - url.size() - 11) + "/index.html";
-    std::string digits;
-    for (int i = 0; digits.size() < 7089; ++i) digits += std::to_string(1000003 * i % 9973);
-    digits.resize(7089);
-    const std::string texts[] = {
-        "HELLO WORLD", url, Repeat("the quick brown fox jumps over the lazy dog ", 2953), digits,
-        Repeat("Order 20240917 ITEM QX-7731-ABZ qty 000125 price 00045990 ship to warehouse "
-               "NORTH-3 via express; ",
-               1500)};
-    const int levels[] = {2, 2, 1, 1, 2};
-    if (which < 0 || which > 4) return 2;
-    const std::string& text = texts[which];
+    const std::vector<bench::Payload> payloads = bench::Payloads();
+    if (which < 0 || which >= static_cast<int>(payloads.size())) return 2;
+    const std::string& text = payloads[which].text;
     clsQRCode::EncodeOptions options;
-    options.level = levels[which];
+    options.level = payloads[which].level;
     options.scoredMask = mode == "scored";
     clsQRCode kept;
     long width = 0;

@@ -8,7 +8,6 @@
 // and bench/table.py turns the JSON output into its table.
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <qrencode.h>
 
 #include <ZXing/BitMatrix.h>
@@ -24,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "CountingAllocator.h"
+#include "Payloads.h"
 #include "Segmentation.h"
 #include "Symbol.h"
 #include "encoder/clsQRCode.h"
@@ -37,62 +38,9 @@ int Split_splitStringToQRinput(const char* string, QRinput* input, QRencodeMode 
                                int casesensitive);
 }
 
-// ---- A counting allocator: heap bytes live at once, for the peak of one Encode.
-namespace {
-bool gCounting = false;
-std::size_t gLive = 0, gPeak = 0, gAllocations = 0;
-
-void* Allocate(std::size_t size) {
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) throw std::bad_alloc();
-    if (gCounting) {
-        gLive += malloc_usable_size(p);
-        if (gLive > gPeak) gPeak = gLive;
-        ++gAllocations;
-    }
-    return p;
-}
-void Release(void* p) {
-    if (p == nullptr) return;
-    if (gCounting) gLive -= malloc_usable_size(p);
-    std::free(p);
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-    Release(p);
-}
-void operator delete[](void* p) noexcept {
-    Release(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    Release(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    Release(p);
-}
-
 namespace {
 
-struct Payload {
-    const char* name;
-    std::string text;
-    int version;  // the version this encoder chooses; every peer is asked for the same
-    int level;    // 1..4 = L, M, Q, H
-};
-
-std::string Repeat(const std::string& unit, std::size_t size) {
-    std::string s;
-    while (s.size() < size) s += unit;
-    s.resize(size);
-    return s;
-}
+using bench::Payload;
 
 // The version this encoder picks: its picture is N + 8 pixels wide.
 int ChosenVersion(const Payload& p) {
@@ -103,23 +51,7 @@ int ChosenVersion(const Payload& p) {
 }
 
 std::vector<Payload> MakePayloads() {
-    std::string url = "https://www.example.org/downloads/archive/";
-    url += Repeat("releases/stable/linux-amd64/", 100 - url.size() - 11) + "/index.html";
-    std::string digits;
-    for (int i = 0; digits.size() < 7089; ++i) digits += std::to_string(1000003 * i % 9973);
-    digits.resize(7089);
-    // Digits, capitals and lower case in runs, as in an order list.
-    const std::string mixed = Repeat(
-        "Order 20240917 ITEM QX-7731-ABZ qty 000125 price 00045990 ship to warehouse "
-        "NORTH-3 via express; ",
-        1500);
-    std::vector<Payload> payloads = {
-        {"1-M HELLO WORLD", "HELLO WORLD", 0, 2},
-        {"M url 100 bytes", url, 0, 2},
-        {"40-L 2953 bytes", Repeat("the quick brown fox jumps over the lazy dog ", 2953), 0, 1},
-        {"40-L 7089 digits", digits, 0, 1},
-        {"M mixed 1500 bytes", mixed, 0, 2},
-    };
+    std::vector<Payload> payloads = bench::Payloads();
     for (auto& p : payloads) p.version = ChosenVersion(p);
     return payloads;
 }
@@ -352,15 +284,14 @@ void BM_Qrcodegen(benchmark::State& state, const Payload* p, int mask) {
 void BM_EncodePeakHeap(benchmark::State& state, const Payload* p) {
     clsQRCode qr;
     for (auto _ : state) {
-        gLive = gPeak = gAllocations = 0;
-        gCounting = true;
+        bench::StartCounting();
         auto pic =
             qr.Encode(Bytes(p->text), static_cast<std::int32_t>(p->text.size()), 0, p->level, -1);
-        gCounting = false;
+        const bench::HeapCount count = bench::StopCounting();
         benchmark::DoNotOptimize(pic);
+        state.counters["peak_heap_bytes"] = static_cast<double>(count.peakBytes);
+        state.counters["allocations"] = static_cast<double>(count.allocations);
     }
-    state.counters["peak_heap_bytes"] = static_cast<double>(gPeak);
-    state.counters["allocations"] = static_cast<double>(gAllocations);
 }
 
 // Prints the version and level each implementation makes for each payload, so that the

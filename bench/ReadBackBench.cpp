@@ -6,8 +6,8 @@
 #include <string>
 
 #include "common/Image.h"
-#include "readback/ReadBack.h"
 #include "common/Symbol.h"
+#include "readback/ReadBack.h"
 
 namespace {
 

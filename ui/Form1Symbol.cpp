@@ -1,0 +1,156 @@
+// What the user does with the symbol shown: save it, copy it, print it, its menu, dragging it
+// out, and text dropped on the window.
+
+#include <QClipboard>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QStandardPaths>
+
+#include "common/FileWrite.h"
+#include "ui/Controls.h"
+#include "ui/Form1.h"
+#include "ui/PrintSymbol.h"
+#include "ui/SymbolFiles.h"
+#include "ui_Form1.h"
+
+namespace qrdesk {
+namespace {
+const char* const kNothingToSave = "请先生成二维码";
+const char* const kTooLongNothingToSave = "文本信息过长，未能生成二维码，没有可保存的图片。";
+const char* const kTooLongNothingToPrint = "文本信息过长，未能生成二维码，没有可打印的图片。";
+const char* const kSaveTitle = "保存二维码文件";
+const char* const kCopied = "已复制到剪贴板";
+// The program asks the overwrite question itself, about the name it really writes.
+constexpr int kSaveFlags = Dialogbox::HideReadOnly;
+}  // namespace
+
+QString Form1::SaveFolder() const {
+    if (!lastFolder_.isEmpty() && QDir(lastFolder_).exists()) return lastFolder_;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists()) return pictures;
+    return QDir::homePath();
+}
+
+void Form1::Command2_Click() {
+    if (TavroIsCreate != "ok" || saved_.Empty()) {
+        // After a text that did not fit, say so rather than ask for a generation just made.
+        const bool tooLong = TavroIsCreate == "ok" && !tooLong_.isEmpty();
+        ShowMessage(tooLong ? QString::fromUtf8(kTooLongNothingToSave) + '\n' + tooLong_
+                            : QString::fromUtf8(kNothingToSave));
+        return;
+    }
+    const Dialogbox::SaveChoice choice =
+        ShowSaveDialog(kSaveTitle, SaveFilter(), 0, SaveFolder(), kSaveFlags, nullptr);
+    if (choice.path.isEmpty()) return;
+    lastFolder_ = QFileInfo(choice.path).absolutePath();
+    const SaveFormat format = SaveFormatFromFilter(choice.filterIndex);
+    const QString path = SavePath(choice.path, format);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (QFileInfo::exists(path) &&
+        !AskYesNo(QStringLiteral("%1 已存在。\n要替换它吗？").arg(shown)))
+        return;
+    std::string reason;
+    int error = 0;
+    if (!WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                             EncodeSymbolFile(format, saved_, modules_), &reason, &error)) {
+        ShowMessage(QStringLiteral("无法保存文件 %1\n%2")
+                        .arg(shown, SaveFailureReason(path, error, reason)));
+        return;
+    }
+    ShowNotice(QStringLiteral("已保存：%1").arg(shown));
+}
+
+void Form1::CopyToClipboard(const QImage& picture) {
+    if (picture.isNull()) return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setImage(picture);
+    ShowNotice(kCopied);
+}
+
+void Form1::Image1_Click() {
+    CopyToClipboard(ui_->Image1->Picture());
+}
+
+void Form1::mnuCopy_Click() {
+    CopyToClipboard(ui_->Picture1->Picture());
+}
+
+void Form1::mnuPrint_Click() {
+    if (modules_.size == 0) {
+        ShowMessage(!tooLong_.isEmpty()
+                        ? QString::fromUtf8(kTooLongNothingToPrint) + '\n' + tooLong_
+                        : QString::fromUtf8(kNothingToSave));
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    double widthMm = printWidthMm_;
+    if (!ShowPrintDialog(printer, &widthMm)) return;
+    printWidthMm_ = widthMm;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ShowMessage(QStringLiteral("无法打印：打印机“%1”不可用").arg(printer.printerName()));
+        return;
+    }
+    // From the printable area's top-left corner, shrunk only where the page is too small.
+    const QRect room = printer.pageLayout().paintRectPixels(printer.resolution());
+    const int across = modules_.size + 2 * kPrintQuietZone;
+    const int module =
+        ModulePixels(widthMm, printer.resolution(), across, std::min(room.width(), room.height()));
+    PaintSymbol(painter, modules_, module, QPoint(0, 0));
+    painter.end();
+    const QString where = printer.outputFileName().isEmpty()
+                              ? printer.printerName()
+                              : QDir::toNativeSeparators(printer.outputFileName());
+    ShowNotice(QStringLiteral("已打印：%1").arg(where));
+}
+
+void Form1::UpdateSymbolActions() {
+    // Saving and printing say why when there is nothing; a copy of nothing is no command.
+    mnuCopy->setEnabled(!ui_->Picture1->Picture().isNull());
+}
+
+void Form1::ShowSymbolMenu(QWidget* over, const QPoint& position) {
+    UpdateSymbolActions();
+    mnuSymbol->popup(over->mapToGlobal(position));
+}
+
+QMimeData* Form1::SymbolMimeData() const {
+    if (saved_.Empty()) return nullptr;
+    auto* data = new QMimeData;
+    const std::string png = EncodePng(saved_);
+    data->setData("image/png", QByteArray(png.data(), static_cast<qsizetype>(png.size())));
+    data->setImageData(ui_->Picture1->Picture());
+    return data;
+}
+
+void Form1::DragSymbol() {
+    if (QMimeData* data = SymbolMimeData()) StartDrag(data);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasText()) event->acceptProposedAction();
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasText()) event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasText()) return;
+    ui_->Text1->setPlainText(event->mimeData()->text());
+    event->acceptProposedAction();
+    activateWindow();
+    ui_->Text1->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace qrdesk
