@@ -17,9 +17,10 @@ using qrtest::Parity;
 
 namespace {
 
-std::shared_ptr<clsFiniteField> Field(std::int32_t size, std::int32_t polynomial) {
+std::shared_ptr<clsFiniteField> Field(std::int32_t size, std::int32_t polynomial,
+                                      std::int32_t generator = 0) {
     auto field = std::make_shared<clsFiniteField>();
-    EXPECT_TRUE(field->Init(size, polynomial, 0));
+    EXPECT_TRUE(field->Init(size, polynomial, generator));
     return field;
 }
 
@@ -168,22 +169,44 @@ TEST(ReedSolomon, FieldIsRequiredOnceAndThenReused) {
     EXPECT_EQ(Parity(rs, qrtest::kParityExampleData), qrtest::kParityExampleParity);
 }
 
+// Every field the finite field accepts is legal, whether its generator is primitive and its
+// polynomial irreducible or not: the field's Multiply defines the arithmetic, and the parity
+// must be the long division through it whatever path computes it.
 TEST(ReedSolomon, ProductRowsAgreeWithFieldArithmetic) {
     struct Shape {
-        std::int32_t size, polynomial, k, n;
+        std::int32_t size, polynomial, generator, k, n;
     };
     const Shape shapes[] = {
-        {256, 285, 16, 10},  {256, 285, 118, 30},  {256, 285, 1, 1},
-        {256, 285, 200, 32},  // the most parity symbols the rows take
-        {256, 285, 40, 33},  {256, 285, 200, 64},  {256, 285, 50, 65},  // plain path
-        {256, 301, 40, 20},  {16, 19, 11, 4},      {2, 0, 7, 3},
-        {7, 0, 5, 3},        {1024, 1033, 30, 12},
+        {256, 285, 0, 16, 10},
+        {256, 285, 0, 118, 30},
+        {256, 285, 0, 1, 1},
+        {256, 285, 0, 200, 32},  // the most parity symbols the rows take
+        {256, 285, 0, 40, 33},
+        {256, 285, 0, 200, 64},
+        {256, 285, 0, 50, 65},  // plain path
+        {256, 301, 0, 40, 20},
+        {16, 19, 0, 11, 4},
+        {2, 0, 0, 7, 3},
+        {7, 0, 0, 5, 3},
+        {1024, 1033, 0, 30, 12},
+        // Generators that are not primitive, polynomials that are not irreducible.
+        {256, 285, 3, 100, 30},
+        {256, 285, 8, 50, 10},
+        {256, 285, 85, 20, 7},
+        {256, 0x11B, 2, 100, 30},
+        {256, 0x11B, 3, 60, 32},
+        {16, 19, 15, 11, 4},
+        {256, 0x100, 2, 40, 10},
+        {256, 0x1FF, 2, 40, 30},
+        {128, 0x89, 2, 90, 30},
     };
     std::uint32_t seed = 7;
     for (const Shape& s : shapes) {
-        const auto field = Field(s.size, s.polynomial);
+        SCOPED_TRACE(testing::Message() << "field " << s.size << "/" << s.polynomial << "/"
+                                        << s.generator << ", k " << s.k << ", n " << s.n);
+        const auto field = Field(s.size, s.polynomial, s.generator);
         clsReedSolomon rs;
-        ASSERT_TRUE(rs.Init(s.k, s.n, field, 0, 0)) << s.size << " " << s.k << " " << s.n;
+        ASSERT_TRUE(rs.Init(s.k, s.n, field, 0, 0));
         for (int trial = 0; trial < 20; ++trial) {
             std::vector<std::int32_t> block(s.n + s.k);
             for (auto& v : block) {
@@ -193,8 +216,7 @@ TEST(ReedSolomon, ProductRowsAgreeWithFieldArithmetic) {
             if (trial == 0) std::fill(block.begin(), block.end(), 0);
             const auto expected = ReferenceParity(*field, rs, block);
             rs.EncodeBlock(block.data());
-            for (std::int32_t j = 0; j < s.n; ++j)
-                ASSERT_EQ(block[j], expected[j]) << s.size << " " << s.k << " " << s.n;
+            ASSERT_EQ(std::vector<std::int32_t>(block.begin(), block.begin() + s.n), expected);
         }
     }
 }
