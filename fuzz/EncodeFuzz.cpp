@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-#include "encoder/clsQRCode.h"
 #include "FuzzInput.h"
+#include "encoder/clsQRCode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static clsQRCode encoder;  // reused across calls, as the window reuses its one

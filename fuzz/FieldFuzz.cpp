@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "ecc/clsFiniteField.h"
 #include "FuzzInput.h"
+#include "ecc/clsFiniteField.h"
 
 namespace {
 bool IsPrime(std::int32_t q) {
