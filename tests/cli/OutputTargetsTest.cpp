@@ -37,7 +37,7 @@ QByteArray Drain(int fd) {
     return all;
 }
 
-TEST(SpecialFiles, FifoIsWrittenIntoAndStaysAFifo) {
+TEST(OutputTargets, FifoIsWrittenIntoAndStaysAFifo) {
     QTemporaryDir dir;
     const QString fifo = dir.filePath("pipe");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -55,7 +55,7 @@ TEST(SpecialFiles, FifoIsWrittenIntoAndStaysAFifo) {
     EXPECT_EQ(DecodedBytes(DecodeFile(received)), "through a FIFO");
 }
 
-TEST(SpecialFiles, SocketIsWrittenInto) {
+TEST(OutputTargets, SocketIsWrittenInto) {
     QTemporaryDir dir;
     const QByteArray path = QFile::encodeName(dir.filePath("sock"));
     const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -80,7 +80,7 @@ TEST(SpecialFiles, SocketIsWrittenInto) {
     EXPECT_EQ(DecodedBytes(DecodeFile(received)), "into a socket");
 }
 
-TEST(SpecialFiles, DevicesStayDevicesAndLinksStayLinks) {
+TEST(OutputTargets, DevicesStayDevicesAndLinksStayLinks) {
     QTemporaryDir dir;
     // /dev/null takes the picture; /dev/full refuses it and stays a device, also through a
     // link, which stays a link.
@@ -114,7 +114,7 @@ TEST(SpecialFiles, DevicesStayDevicesAndLinksStayLinks) {
     }
 }
 
-TEST(SpecialFiles, ReplacedFilesKeepModeOwnerAndLinks) {
+TEST(OutputTargets, ReplacedFilesKeepModeOwnerAndLinks) {
     QTemporaryDir dir;
     const QString a = dir.filePath("a.png"), b = dir.filePath("b.png");
     ASSERT_TRUE(WriteFile(a, "old"));
