@@ -116,7 +116,7 @@ struct Prepared {
         longLength = (dataCodewords + blocks - 1) / blocks;
         shortBlocks = dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;
         size = qr.GetSymbolSize(version);
-        symbol::WriteDataCodewords(ws->data, dataCodewords, bits, 0, Bytes(p->text), ws->segments,
+        symbol::WriteDataCodewords(ws->data, dataCodewords, 0, Bytes(p->text), ws->segments,
                                    segmentCount, version);
         symbol::InterleaveWithErrorCorrection(ws->data, blocks, shortBlocks, longLength, ec,
                                               ws->codewords, symbol::BestPath());
@@ -147,8 +147,8 @@ void BM_StageSearch(benchmark::State& state, const Payload* p) {
 void BM_StageCodewords(benchmark::State& state, const Payload* p) {
     Prepared s(p);
     for (auto _ : state) {
-        symbol::WriteDataCodewords(s.ws->data, s.dataCodewords, s.bits, 0, Bytes(p->text),
-                                   s.ws->segments, s.segmentCount, s.version);
+        symbol::WriteDataCodewords(s.ws->data, s.dataCodewords, 0, Bytes(p->text), s.ws->segments,
+                                   s.segmentCount, s.version);
         benchmark::ClobberMemory();
     }
 }

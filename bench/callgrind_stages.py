@@ -17,7 +17,7 @@ import tempfile
 STAGES = [  # (stage, patterns of function names), first match wins
     ("search", ["SearchWithTable", "BackTrack", "GetStreamBitsAtLeast", "MeasureBits",
                 "ChooseSegments", "segmentation::Search"]),
-    ("codewords", ["WriteDataCodewords", "WriteSegments", "WriteEci", "SpreadByte", "PackByte"]),
+    ("codewords", ["WriteDataCodewords", "WriteStream", "WriteSegments", "WriteEci", "SpreadByte", "PackByte"]),
     ("error correction", ["InterleaveWithErrorCorrection", "ErrorCorrection", "clsReedSolomon",
                           "DivisionStep", "clsFiniteField"]),
     ("matrix", ["BuildFunctionLines", "PlaceCodewords", "PlacePairs", "PlacePortable",

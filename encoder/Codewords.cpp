@@ -62,12 +62,15 @@ constexpr auto kAlphanumericValue = [] {
 
 }  // namespace
 
+std::int32_t clsQRCode::GetAlphanumericValue(std::uint8_t byte) {
+    return kAlphanumericValue[byte];
+}
+
 namespace symbol {
 
-void WriteDataCodewords(std::uint8_t* out, std::int32_t dataCodewords, std::int32_t bits,
-                        std::int32_t eci, const std::uint8_t* data,
-                        const segmentation::Segment* segments, std::int32_t segmentCount,
-                        std::int32_t version) {
+std::int32_t WriteStream(std::uint8_t* out, std::int32_t eci, const std::uint8_t* data,
+                         const segmentation::Segment* segments, std::int32_t segmentCount,
+                         std::int32_t version) {
     PackedWriter w(out);
     if (eci != 0) {
         const std::int32_t width = modefacts::EciDesignatorBits(eci);
@@ -114,11 +117,16 @@ void WriteDataCodewords(std::uint8_t* out, std::int32_t dataCodewords, std::int3
                 break;
         }
     }
-    (void)bits;  // the writer's own count is the same: Bits() == bits
-    // Terminator and zero bits to the byte boundary (cut at the capacity), then the pad
-    // codewords 0xEC, 0x11 alternately.
-    const std::int32_t written = w.Bits();
     w.FlushWithZeros();
+    return w.Bits();
+}
+
+void WriteDataCodewords(std::uint8_t* out, std::int32_t dataCodewords, std::int32_t eci,
+                        const std::uint8_t* data, const segmentation::Segment* segments,
+                        std::int32_t segmentCount, std::int32_t version) {
+    const std::int32_t written = WriteStream(out, eci, data, segments, segmentCount, version);
+    // Terminator and zero bits to the byte boundary (cut at the capacity; the stream is
+    // followed by zeros), then the pad codewords 0xEC, 0x11 alternately.
     std::int32_t c = (written + modefacts::kTerminatorBits + 7) / 8;
     for (std::int32_t pad = 0; c < dataCodewords; ++c, pad ^= 1) out[c] = pad == 0 ? 0xEC : 0x11;
 }

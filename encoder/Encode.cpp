@@ -104,7 +104,7 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
 
     // Codewords: the stream, padding, blocks of S short (L-1 data codewords) and then long
     // ones (L), error correction, interleaved. Zeros after the last: the remainder bits.
-    symbol::WriteDataCodewords(ws.data, dataCodewords, dataBits, options.eci, data, ws.segments,
+    symbol::WriteDataCodewords(ws.data, dataCodewords, options.eci, data, ws.segments,
                                segmentCount, v);
     const std::int32_t longLength = (dataCodewords + blocks - 1) / blocks;  // L
     const std::int32_t shortBlocks =

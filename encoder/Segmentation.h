@@ -1,6 +1,6 @@
 #pragma once
-// The data bit stream in two halves: the search for the cheapest split of the data into
-// segments (Segmentation.cpp), and the writer of the segments it chose (BitStream.cpp).
+// The search for the cheapest split of the data into segments (Segmentation.cpp) and its
+// back-track (BackTrack.cpp); Codewords.cpp writes the segments it chose.
 
 #include <cstdint>
 #include <vector>
@@ -38,16 +38,5 @@ std::int32_t BackTrack(const std::uint8_t* table, std::int32_t count, std::int32
 // what MeasureBits returns. Throws std::bad_alloc when the table cannot be had.
 std::int32_t ChooseSegments(const std::uint8_t* data, std::int32_t count, std::int32_t version,
                             bool kanjiAllowed, std::vector<Segment>& segments);
-
-// Writes the segments' mode indicators, counts and data bits from bits[position] on, at the
-// count-width class of version, and returns the position after them. end is that position,
-// as the search counted it: no entry at or past it is touched.
-std::int32_t WriteSegments(std::uint8_t* bits, std::int32_t position, std::int32_t end,
-                           const std::uint8_t* data, const std::vector<Segment>& segments,
-                           std::int32_t version);
-
-// Writes the ECI designator segment for designator (1..999999) at bits[0..] and returns the
-// position after it; writes nothing and returns 0 for designator 0.
-std::int32_t WriteEci(std::uint8_t* bits, std::int32_t designator);
 
 }  // namespace segmentation

@@ -135,13 +135,17 @@ namespace symbol {
 // ---- Codewords.cpp
 
 // Writes the ECI header (designator 0: none) and the segments at the count-width class of
-// version, packed most significant bit first, then the terminator, zero bits to the byte and
-// the pad codewords up to dataCodewords bytes; bits is the stream's length as the search gave
-// it. out needs dataCodewords + 8 bytes.
-void WriteDataCodewords(std::uint8_t* out, std::int32_t dataCodewords, std::int32_t bits,
-                        std::int32_t eci, const std::uint8_t* data,
-                        const segmentation::Segment* segments, std::int32_t segmentCount,
-                        std::int32_t version);
+// version, packed most significant bit first from out[0], zero bits after them; returns the
+// bits written. out needs room for those bits rounded up to bytes, and 8 bytes more.
+std::int32_t WriteStream(std::uint8_t* out, std::int32_t eci, const std::uint8_t* data,
+                         const segmentation::Segment* segments, std::int32_t segmentCount,
+                         std::int32_t version);
+
+// The stream as above, then the terminator, zero bits to the byte and the pad codewords up to
+// dataCodewords bytes. out needs dataCodewords + 8 bytes.
+void WriteDataCodewords(std::uint8_t* out, std::int32_t dataCodewords, std::int32_t eci,
+                        const std::uint8_t* data, const segmentation::Segment* segments,
+                        std::int32_t segmentCount, std::int32_t version);
 
 // Splits the data codewords into blocks (shortBlocks of longLength - 1, the rest of
 // longLength), computes each block's ecLength error-correction codewords and writes all
