@@ -11,14 +11,6 @@ namespace {
 
 constexpr std::uint8_t kFree = 0, kDark = 1, kLight = 2;
 
-// The generator polynomials of the standard's two BCH codes, top term included: the (15, 5)
-// code of the format information, x^10 + x^8 + x^5 + x^4 + x^2 + x + 1, and the (18, 6) code
-// of the version information, x^12 + x^11 + x^10 + x^9 + x^8 + x^5 + x^2 + 1.
-constexpr std::int32_t kFormatGenerator = 0b101'0011'0111;      // 0x537
-constexpr std::int32_t kVersionGenerator = 0b1'1111'0010'0101;  // 0x1F25
-// The format information is XORed with this pattern, so that no format word is all zero.
-constexpr std::int32_t kFormatMaskPattern = 0b101'0100'0001'0010;  // 0x5412
-
 }  // namespace
 
 void clsQRCode::DrawFunctionPatterns(std::uint8_t* m, std::int32_t stride,
@@ -190,8 +182,7 @@ void clsQRCode::WriteVersionInformation(std::uint8_t* m, std::int32_t stride,
                                         std::int32_t version) const {
     if (m == nullptr || version < 7 || version > 40) return;
     const std::int32_t n = GetSymbolSize(version);
-    const std::int32_t word =
-        version << 12 | GetBchRemainder(version, kVersionGenerator, 1 << 12, 12);
+    const std::int32_t word = symbol::VersionWord(version);
     for (std::int32_t j = 0; j <= 5; ++j) {
         for (std::int32_t i = 0; i <= 2; ++i) {
             const std::uint8_t bit = (word & PowerOfTwo[3 * j + i]) ? 1 : 0;
@@ -206,16 +197,10 @@ void clsQRCode::WriteFormatInformation(std::uint8_t* m, std::int32_t stride, std
     if (m == nullptr || size < 21) return;
     if (level < 1 || level > 4) level = 2;
     if (mask < 0 || mask > 7) mask = 0;
-    const std::int32_t data = (((level - 1) ^ 1) << 3) | mask;  // L 01, M 00, Q 11, H 10
-    const std::int32_t word =
-        (data << 10 | GetBchRemainder(data, kFormatGenerator, 1 << 10, 10)) ^ kFormatMaskPattern;
-    // Bit k's two positions; the first copy skips the timing modules (6, 8) and (8, 6).
-    static constexpr std::int8_t kFirst[15][2] = {{8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4},
-                                                  {8, 5}, {8, 7}, {8, 8}, {7, 8}, {5, 8},
-                                                  {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8}};
+    const std::int32_t word = symbol::FormatWord(level, mask);
     for (std::int32_t k = 0; k < 15; ++k) {
         const std::uint8_t bit = (word & PowerOfTwo[k]) ? 1 : 0;
-        m[kFirst[k][1] * stride + kFirst[k][0]] = bit;
+        m[symbol::kFormatFirst[k][1] * stride + symbol::kFormatFirst[k][0]] = bit;
         if (k <= 7)
             m[8 * stride + (size - 1 - k)] = bit;  // row 8, right edge leftwards
         else

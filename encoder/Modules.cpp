@@ -36,24 +36,7 @@ constexpr MaskTables kMasks = [] {
     return t;
 }();
 
-// ---- Format and version information (BCH codes of the standard).
-constexpr std::int32_t BchRemainder(std::int32_t value, std::int32_t generator,
-                                    std::int32_t degree) {
-    for (std::int32_t k = 0; k < degree; ++k) {
-        value <<= 1;
-        if (value & (1 << degree)) value ^= generator;
-    }
-    return value;
-}
-
-constexpr std::int32_t FormatWord(std::int32_t level, std::int32_t mask) {
-    const std::int32_t data = (((level - 1) ^ 1) << 3) | mask;  // L 01, M 00, Q 11, H 10
-    return (data << 10 | BchRemainder(data, 0x537, 10)) ^ 0x5412;
-}
-
-constexpr std::int32_t VersionWord(std::int32_t version) {
-    return version << 12 | BchRemainder(version, 0x1F25, 12);
-}
+// ---- Format and version information.
 
 // Module (x, y) of a symbol held as rows (line y, bit x) or as columns (line x, bit y).
 template <bool kAsColumns>
@@ -67,21 +50,17 @@ inline void PutModule(Lines& l, std::int32_t x, std::int32_t y, bool value) {
 template <bool kAsColumns>
 void PutFormatAndVersion(Lines& l, std::int32_t n, std::int32_t version, std::int32_t level,
                          std::int32_t mask) {
-    const std::int32_t format = FormatWord(level, mask);
-    // Bit k's two positions; the first copy skips the timing modules (6, 8) and (8, 6).
-    static constexpr std::int8_t kFirst[15][2] = {{8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4},
-                                                  {8, 5}, {8, 7}, {8, 8}, {7, 8}, {5, 8},
-                                                  {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8}};
+    const std::int32_t format = symbol::FormatWord(level, mask);
     for (std::int32_t k = 0; k < 15; ++k) {
         const bool bit = (format >> k) & 1;
-        PutModule<kAsColumns>(l, kFirst[k][0], kFirst[k][1], bit);
+        PutModule<kAsColumns>(l, symbol::kFormatFirst[k][0], symbol::kFormatFirst[k][1], bit);
         if (k <= 7)
             PutModule<kAsColumns>(l, n - 1 - k, 8, bit);  // row 8, right edge leftwards
         else
             PutModule<kAsColumns>(l, 8, n - 15 + k, bit);  // column 8, bottom edge upwards
     }
     if (version < 7) return;
-    const std::int32_t word = VersionWord(version);
+    const std::int32_t word = symbol::VersionWord(version);
     for (std::int32_t j = 0; j <= 5; ++j)
         for (std::int32_t i = 0; i <= 2; ++i) {
             const bool bit = (word >> (3 * j + i)) & 1;
