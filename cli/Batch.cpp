@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BatchReport.h"
+#include "Values.h"
 #include "cli/Generate.h"
 #include "common/FileWrite.h"
 
@@ -213,15 +214,15 @@ std::string BatchFileName(const std::string& nameTemplate, std::int64_t line) {
         }
         name += nameTemplate.substr(at, open - at);
         const std::string field = nameTemplate.substr(open, close - open + 1);
-        if (field == "{line}") {
-            name += number;
-        } else if (field.starts_with("{line:0")) {
-            const std::size_t width = std::stoul(field.substr(7));
-            name += std::string(width > number.size() ? width - number.size() : 0, '0') + number;
+        if (const auto width = LineFieldWidth(field)) {
+            const std::size_t pad = static_cast<std::size_t>(*width);
+            name += std::string(pad > number.size() ? pad - number.size() : 0, '0') + number;
+            at = close + 1;
         } else {
-            name += field;
+            // Not a field: its first character stays, and the search goes on after it.
+            name += nameTemplate[open];
+            at = open + 1;
         }
-        at = close + 1;
     }
     return name;
 }

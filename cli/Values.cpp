@@ -56,14 +56,20 @@ bool EndsWithNoCase(const std::string& text, const char* suffix) {
     return lower.size() > n && lower.compare(lower.size() - n, n, suffix) == 0;
 }
 
-// The {line} or {line:0N} field of a batch's file-name template.
+std::optional<int> LineFieldWidth(std::string_view field) {
+    if (field == "{line}") return 0;
+    if (!field.starts_with("{line:0") || !field.ends_with('}')) return std::nullopt;
+    return ParseNumber(std::string(field.substr(7, field.size() - 8)), 1, 20);
+}
+
 bool HasLineField(const std::string& name) {
-    const std::size_t at = name.find("{line");
-    if (at == std::string::npos) return false;
-    if (name.compare(at, 6, "{line}") == 0) return true;
-    const std::size_t close = name.find('}', at);
-    return close != std::string::npos && name.compare(at, 7, "{line:0") == 0 &&
-           ParseNumber(name.substr(at + 7, close - at - 7), 1, 20).has_value();
+    for (std::size_t open = name.find("{line"); open != std::string::npos;
+         open = name.find("{line", open + 1)) {
+        const std::size_t close = name.find('}', open);
+        if (close == std::string::npos) return false;
+        if (LineFieldWidth(std::string_view(name).substr(open, close - open + 1))) return true;
+    }
+    return false;
 }
 
 // A FIFO, character device or socket (a link to one included): written into like standard

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace qrdesk::cli {
 
@@ -26,7 +27,10 @@ double RelativeLuminance(std::uint32_t colour);
 // Whether text ends with suffix (lower case), ignoring case, with something before it.
 bool EndsWithNoCase(const std::string& text, const char* suffix);
 
-// Whether a batch's file-name template has its {line} or {line:0N} field.
+// The padding of a batch file-name template's field: 0 for "{line}", N for "{line:0N}" (N 1 to
+// 20); nullopt for any other text, which stays in the name as written.
+std::optional<int> LineFieldWidth(std::string_view field);
+// Whether a batch's file-name template has a {line} or {line:0N} field.
 bool HasLineField(const std::string& name);
 
 // A FIFO, character device or socket (a link to one included): written into like standard

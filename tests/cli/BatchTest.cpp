@@ -82,6 +82,24 @@ void ExpectSymbolFile(const QString& path, const QByteArray& text, const char* e
     EXPECT_TRUE(ReadFile(dir.filePath("one.bmp")) == file);
 }
 
+// Only {line} and {line:0N} (N 1 to 20) are fields; any other brace text stays as written
+// (a bad field after a good one once ended the program).
+TEST(CliBatch, FileNamesFromTheTemplate) {
+    const struct {
+        const char* nameTemplate;
+        const char* name;  // of line 7
+    } cases[] = {
+        {"qr-{line}.png", "qr-7.png"},
+        {"{line:03}-{line}.bmp", "007-7.bmp"},
+        {"a{line}b{line:0zz}.png", "a7b{line:0zz}.png"},
+        {"a{line}{line:099999999999}.png", "a7{line:099999999999}.png"},
+        {"{line:}{lines}{line", "{line:}{lines}{line"},
+        {"{line{line}}.png", "{line7}.png"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(qrdesk::cli::BatchFileName(c.nameTemplate, 7), c.name) << c.nameTemplate;
+}
+
 TEST(CliBatch, ReportsFailingLinesSkipsEmptyOnesAndNeverReplaces) {
     QTemporaryDir dir;
     const QString out = dir.filePath("out");
