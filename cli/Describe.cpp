@@ -8,9 +8,6 @@
 namespace qrdesk::cli {
 namespace {
 
-// No symbol holds more than 23,648 data bits and every byte costs more than 3 bits.
-constexpr std::size_t kMaxFittingCount = 23648 / 3;
-
 // A JSON string: quotes, backslashes and control characters escaped; bytes that are not
 // UTF-8 become U+FFFD, so that the output is always valid JSON.
 std::string JsonString(std::string_view text) {
@@ -58,15 +55,6 @@ std::int32_t VersionFromPictureSize(std::int32_t pixels) {
     return (modules - 17) / 4;
 }
 
-std::optional<std::int32_t> MeasureDataBits(const clsQRCode& encoder, std::string_view bytes,
-                                            std::int32_t version, bool kanjiAllowed) {
-    if (bytes.size() > kMaxFittingCount) return std::nullopt;
-    const std::int32_t n = encoder.BuildBitStream(
-        nullptr, 0, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-        static_cast<std::int32_t>(bytes.size()), version, true, kanjiAllowed);
-    return n - 4;
-}
-
 std::string FormatSymbolInfo(const clsQRCode::EncodeReport& report) {
     std::string segments;
     for (const auto& s : report.segments) {
@@ -84,12 +72,16 @@ std::string DoesNotFit(const clsQRCode& encoder, std::string_view bytes,
     const std::int32_t level = options.level >= 1 && options.level <= 4 ? options.level : 2;
     const bool fixed = options.version >= 1 && options.version <= 40;
     const std::int32_t version = fixed ? options.version : 40;
-    const auto bits = MeasureDataBits(encoder, bytes, version, options.kanjiAllowed);
+    const std::int32_t bits =
+        bytes.size() > static_cast<std::size_t>(INT32_MAX)
+            ? -1
+            : encoder.MeasureDataBits(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                      static_cast<std::int32_t>(bytes.size()), version, options);
     const std::string count = std::to_string(bytes.size());
-    if (!bits) return "the data do not fit: " + count + " bytes are more than any symbol holds";
+    if (bits < 0) return "the data do not fit: " + count + " bytes are more than any symbol holds";
     return "the data do not fit " +
            (fixed ? "version " + std::to_string(version) : std::string("any version")) +
-           " at level " + LevelName(level) + ": " + count + " bytes need " + std::to_string(*bits) +
+           " at level " + LevelName(level) + ": " + count + " bytes need " + std::to_string(bits) +
            " bits, " + (fixed ? "it" : "version 40") + " holds " +
            std::to_string(8 * encoder.GetDataCodewordCount(version, level));
 }

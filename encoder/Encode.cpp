@@ -18,7 +18,26 @@ using modefacts::kClassLast;
 
 using symbol::kMaxFittingCount;
 
+// Under another character set's ECI a reader takes a Kanji segment for Shift JIS all the
+// same, and none shows it as written.
+bool KanjiAllowed(const clsQRCode::EncodeOptions& options) {
+    return options.kanjiAllowed && (options.eci == 0 || options.eci == 20);
+}
+
+bool ValidEci(std::int32_t eci) {
+    return eci >= 0 && eci <= clsQRCode::MaxEci;
+}
+
 }  // namespace
+
+std::int32_t clsQRCode::MeasureDataBits(const std::uint8_t* data, std::int32_t count,
+                                        std::int32_t version, const EncodeOptions& options) const {
+    if (count > kMaxFittingCount || !ValidEci(options.eci) || (count > 0 && data == nullptr))
+        return -1;
+    const std::int32_t header = modefacts::EciHeaderBits(options.eci);
+    if (count <= 0) return header;
+    return header + segmentation::MeasureBits(data, count, version, KanjiAllowed(options));
+}
 
 clsQRCode::~clsQRCode() = default;
 clsQRCode::clsQRCode(clsQRCode&&) noexcept = default;
@@ -53,10 +72,8 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
                                                std::int32_t count, const EncodeOptions& options,
                                                EncodeReport* report, symbol::Path path) const {
     const std::int32_t level = options.level >= 1 && options.level <= 4 ? options.level : 2;
-    if (options.version < 0 || options.eci < 0 || options.eci > MaxEci) return nullptr;
-    // Under another character set's ECI a reader takes a Kanji segment for Shift JIS all the
-    // same, and none shows it as written.
-    const bool kanjiAllowed = options.kanjiAllowed && (options.eci == 0 || options.eci == 20);
+    if (options.version < 0 || !ValidEci(options.eci)) return nullptr;
+    const bool kanjiAllowed = KanjiAllowed(options);
     const std::int32_t eciBits = modefacts::EciHeaderBits(options.eci);
     if (count > 0 && data == nullptr) return nullptr;
     if (count > kMaxFittingCount) return nullptr;
@@ -104,8 +121,8 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
 
     // Codewords: the stream, padding, blocks of S short (L-1 data codewords) and then long
     // ones (L), error correction, interleaved. Zeros after the last: the remainder bits.
-    symbol::WriteDataCodewords(ws.data, dataCodewords, options.eci, data, ws.segments,
-                               segmentCount, v);
+    symbol::WriteDataCodewords(ws.data, dataCodewords, options.eci, data, ws.segments, segmentCount,
+                               v);
     const std::int32_t longLength = (dataCodewords + blocks - 1) / blocks;  // L
     const std::int32_t shortBlocks =
         dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;  // S

@@ -11,28 +11,20 @@ namespace qrdesk {
 namespace {
 
 constexpr qsizetype kQuotedCharacters = 40;
-// No symbol holds more than 23,648 data bits, and every byte costs more than 3 bits: longer
-// data are not measured, only bounded.
-constexpr std::size_t kMaxFittingBytes = 23648 / 3;
 
 QString Grouped(std::int64_t n) {
     return QLocale(QLocale::Chinese, QLocale::China).toString(static_cast<qlonglong>(n));
 }
 
-// The data bits of bytes at version as the encoder makes them (its count widths, the ECI
-// header, Kanji only where the encoder allows it); nullopt beyond any symbol.
+// The data bits of bytes at version as the encoder makes them; nullopt beyond any symbol.
 std::optional<std::int32_t> NeededBits(const clsQRCode& encoder, std::string_view bytes,
                                        const clsQRCode::EncodeOptions& options,
                                        std::int32_t version) {
-    if (bytes.size() > kMaxFittingBytes) return std::nullopt;
-    const bool kanji = options.kanjiAllowed && (options.eci == 0 || options.eci == 20);
-    const std::int32_t eciBits = options.eci == 0 ? 0
-                                                  : 4 + (options.eci < 128     ? 8
-                                                         : options.eci < 16384 ? 16
-                                                                               : 24);
-    return encoder.BuildBitStream(nullptr, 0, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                  static_cast<std::int32_t>(bytes.size()), version, true, kanji) -
-           4 + eciBits;
+    if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) return std::nullopt;
+    const std::int32_t bits =
+        encoder.MeasureDataBits(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                static_cast<std::int32_t>(bytes.size()), version, options);
+    return bits < 0 ? std::nullopt : std::optional<std::int32_t>(bits);
 }
 
 QString MadeLine(const clsQRCode::EncodeReport& symbol) {

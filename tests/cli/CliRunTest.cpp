@@ -191,6 +191,11 @@ TEST(CliRun, ExitCodesAndMessages) {
          {},
          1,
          "the data do not fit version 1 at level H: 19 bytes need 78 bits, it holds 72"},
+        // The ECI header's 4 + 8 bits count too.
+        {{"-v", "1", "-l", "H", "--eci", "26", "0123456789012345678"},
+         {},
+         1,
+         "the data do not fit version 1 at level H: 19 bytes need 90 bits, it holds 72"},
         {{"-"}, QByteArray(2 * 1024 * 1024, '7'), 1, "more than 1048576 bytes"},
     };
     for (const Case& c : cases) {

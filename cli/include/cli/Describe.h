@@ -18,11 +18,6 @@ namespace qrdesk::cli {
 // 0 when the size is no symbol's.
 std::int32_t VersionFromPictureSize(std::int32_t pixels);
 
-// Bits the segments of bytes take at version (its count-width class), terminator excluded;
-// nullopt for data too long for any symbol (so no measuring is attempted).
-std::optional<std::int32_t> MeasureDataBits(const clsQRCode& encoder, std::string_view bytes,
-                                            std::int32_t version, bool kanjiAllowed);
-
 // One line: "version 1, level M, mask 0, segments numeric 8, bits 41 of 128".
 std::string FormatSymbolInfo(const clsQRCode::EncodeReport& report);
 

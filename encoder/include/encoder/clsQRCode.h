@@ -127,6 +127,11 @@ class clsQRCode {
     static std::int32_t GetCharClass(std::uint8_t byte);          // 1 digit, 2 alnum, 0 other
     static std::int32_t GetAlphanumericValue(std::uint8_t byte);  // 0..44
     static bool IsKanjiPair(std::uint8_t first, std::uint8_t second);
+    // The data bits (ECI header and segments, terminator excluded) that Encode would need for
+    // count bytes at the count-width class of version (1..40), as options say (ECI, Kanji);
+    // -1 for data longer than any symbol holds or options Encode refuses.
+    std::int32_t MeasureDataBits(const std::uint8_t* data, std::int32_t count, std::int32_t version,
+                                 const EncodeOptions& options) const;
     // A lower bound on the stream's length without terminator, for any count-width class:
     // 10/3 bits per digit, 11/2 per other alphanumeric character, 13/2 per other byte.
     static std::int32_t GetStreamBitsAtLeast(const std::uint8_t* data, std::int32_t count);
