@@ -115,7 +115,7 @@ std::string CheckName(const std::string& name) {
 }
 
 void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& stop) {
-    clsQRCode encoder;  // one per thread: Encode keeps working state in its instance
+    SymbolMaker maker;  // one per thread: the encoder keeps working state in its instance
     Job job;
     while (queue.Pop(job)) {
         if (stop.now.load()) break;
@@ -143,7 +143,7 @@ void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& 
                 fail(kInputOutput, path + " exists (--force replaces it)");
             continue;
         }
-        const SymbolFile file = MakeSymbolFile(encoder, job.text, options, type, false);
+        const SymbolFile file = maker.Make(job.text, options, type, false);
         if (file.code != kOk) {
             fail(file.code, file.error);
             continue;

@@ -66,9 +66,9 @@ int RunOne(const CliOptions& options) {
     std::string text;
     if (const int code = ReadText(options, text); code != kOk) return code;
 
-    clsQRCode encoder;
+    SymbolMaker maker;
     const SymbolFile file =
-        MakeSymbolFile(encoder, text, options, options.type, options.info != InfoFormat::None);
+        maker.Make(text, options, options.type, options.info != InfoFormat::None);
     if (file.code != kOk) return Fail(file.code, file.error);
 
     if (toStdout) {
@@ -82,12 +82,12 @@ int RunOne(const CliOptions& options) {
     // The description line first and unchanged, for scripts; then the readers' verdicts. Not
     // into the image's own stream.
     std::FILE* info = toStdout ? stderr : stdout;
-    if (options.info == InfoFormat::Json && file.info) {
-        std::fprintf(info, "%s\n",
-                     InfoJson(*file.info, file.eci, file.pixels, file.readBack).c_str());
-    } else if (options.info == InfoFormat::Text && file.info) {
-        std::fprintf(info, "%s\n", FormatSymbolInfo(*file.info).c_str());
-        for (const std::string& line : file.report) std::fprintf(info, "%s\n", line.c_str());
+    if (options.info == InfoFormat::Json) {
+        std::fprintf(info, "%s\n", InfoJson(file.symbol).c_str());
+    } else if (options.info == InfoFormat::Text) {
+        std::fprintf(info, "%s\n", FormatSymbolInfo(file.symbol.report).c_str());
+        for (const std::string& line : ReaderLines(file.symbol))
+            std::fprintf(info, "%s\n", line.c_str());
     }
     return kOk;
 }
