@@ -3,7 +3,6 @@
 #include <ZXing/ReadBarcode.h>
 
 #include <QImage>
-#include <QPainter>
 #include <QProcess>
 
 AppReading ZbarimgReads(const QString& path) {
@@ -24,11 +23,17 @@ AppReading ZxingAppReads(const QString& path) {
     QImage file(path);
     if (file.isNull()) return reading;
     reading.ran = true;
-    QImage flat(file.size(), QImage::Format_RGB32);
-    flat.fill(Qt::white);
-    {
-        QPainter painter(&flat);
-        painter.drawImage(0, 0, file);
+    // Over white: each channel c with alpha a shows as c a + 255 (1 - a).
+    const QImage argb = file.convertToFormat(QImage::Format_ARGB32);
+    QImage flat(argb.size(), QImage::Format_RGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(flat.scanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            const int a = qAlpha(in[x]);
+            auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
+            out[x] = qRgb(over(qRed(in[x])), over(qGreen(in[x])), over(qBlue(in[x])));
+        }
     }
     const QImage grey = flat.convertToFormat(QImage::Format_Grayscale8);
     const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(),
