@@ -132,9 +132,11 @@ class clsQRCode {
     static bool IsKanjiPair(std::uint8_t first, std::uint8_t second);
     // The data bits (ECI header and segments, terminator excluded) that Encode would need for
     // count bytes at the count-width class of version (1..40), as options say (ECI, Kanji),
-    // full segments split as their count fields require; exact for any count up to
-    // MaxMeasuredCount, so that a text that does not fit can be told how far it is off. -1
-    // for longer data or options Encode refuses.
+    // for any count up to MaxMeasuredCount, so that a text that does not fit can be told how
+    // far it is off. A run longer than its count field allows is split into full segments
+    // and the rest, which can be a bit above the least (8,191 + 1,809 alphanumerics rather
+    // than 8,190 + 1,810); no data that fits a symbol has such a run. -1 for longer data or
+    // options Encode refuses.
     std::int32_t MeasureDataBits(const std::uint8_t* data, std::int32_t count, std::int32_t version,
                                  const EncodeOptions& options) const;
     // A lower bound on the stream's length without terminator, for any count-width class:
