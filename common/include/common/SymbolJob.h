@@ -107,8 +107,9 @@ struct SymbolAdvice {
 // Why a text does not fit, to the bit.
 struct FitFigures {
     std::int64_t bytes = 0;  // the text's bytes
-    std::int64_t neededBits =
-        -1;  // its data bits (segments, ECI header) at version; -1: too long to count
+    // Its data bits (segments, ECI header) at version, as clsQRCode::MeasureDataBits counts
+    // them; -1: too long to count.
+    std::int64_t neededBits = -1;
     std::int32_t version = 40;  // the fixed version, or 40
     bool fixedVersion = false;
     std::int32_t level = 2;          // 1 L .. 4 H
