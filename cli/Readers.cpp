@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "readback/Module.h"
+#include "common/ReaderModule.h"
 
 #ifndef QRDESK_READBACK_DIR
 #define QRDESK_READBACK_DIR "../lib/qrdesk"

@@ -1,6 +1,6 @@
-// The C interface of the read-back module (Module.h) over this build's readers.
+// The C interface of the read-back module (common/ReaderModule.h) over this build's readers.
 
-#include "readback/Module.h"
+#include "common/ReaderModule.h"
 
 #include <algorithm>
 #include <cstring>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/SymbolJob.h"
-#include "readback/Module.h"
+#include "common/ReaderModule.h"
 #include "readback/ReadBack.h"
 
 using qrdesk::TextEncoding;

@@ -2,7 +2,7 @@
 // The readers a symbol's picture is read back with, as scanners read the written file:
 // zxing-cpp (phone apps and many libraries) and zbar (most Linux scanning programs), each
 // behind the symbol job's SymbolReader. The window links them; the command line loads them
-// as a module (Module.h).
+// as a module (common/ReaderModule.h, Module.cpp).
 
 #include <memory>
 #include <span>

@@ -1,9 +1,9 @@
 #pragma once
 // The readers as a module that a program loads with dlopen when it needs them (qrdesk-cli,
-// for --info only). The interface is plain C: plain structs, pixels and text in buffers that
-// the caller owns, no allocation, object or exception crossing. qrdesk-cli links its own C++
-// library statically (for its start-up time) while the module uses the shared one; with only
-// C crossing between them, the two runtimes never meet.
+// for --info only; readback/ builds it). The interface is plain C: plain structs, pixels and
+// text in buffers that the caller owns, no allocation, object or exception crossing.
+// qrdesk-cli links its own C++ library statically (for its start-up time) while the module
+// uses the shared one; with only C crossing between them, the two runtimes never meet.
 
 #include <stdint.h>
 
