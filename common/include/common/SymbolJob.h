@@ -154,7 +154,8 @@ enum class FileFormat { Bmp, Png, Svg };
 
 // The file of a made symbol: the written picture as a 24-bit BMP or a PNG, pixel for pixel,
 // with dpi written when > 0; or the modules with their margins as an SVG of whole modules,
-// side pixels wide. Empty when the picture cannot be encoded.
+// side pixels wide (drawn from the modules: an overlay is not in it). Empty when the picture
+// cannot be encoded.
 std::string SymbolFileBytes(const SymbolResult& symbol, FileFormat format, int dpi = 0);
 
 }  // namespace qrdesk
