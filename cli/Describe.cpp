@@ -153,12 +153,14 @@ std::vector<std::string> ReaderLines(const SymbolResult& symbol) {
                         everyone + " read it at " + std::to_string(symbol.side) + " pixels");
     if (!symbol.AllDecoded() && advice.charset == SymbolAdvice::Charset::None &&
         advice.smallerScale == 0 && advice.largerScale == 0 && advice.offeredSide == 0 &&
-        advice.level == 0)
-        lines.push_back("advice: no other size" +
-                        (advice.noneUpTo != 0
-                             ? " up to " + std::to_string(advice.noneUpTo) + " pixels"
-                             : std::string()) +
-                        " and no other level reads in " + everyone + " either");
+        advice.level == 0 && (advice.noneUpTo != 0 || advice.triedLevels)) {
+        std::vector<std::string> tried;
+        if (advice.noneUpTo != 0)
+            tried.push_back("other size up to " + std::to_string(advice.noneUpTo) + " pixels");
+        if (advice.triedLevels) tried.push_back("other level");
+        lines.push_back("advice: no " + tried[0] + (tried.size() > 1 ? " and no " + tried[1] : "") +
+                        " reads in " + everyone + " either");
+    }
     return lines;
 }
 
@@ -194,6 +196,7 @@ std::string InfoJson(const SymbolResult& symbol) {
             ",\"largerScale\":" + std::to_string(a.largerScale) +
             ",\"offeredSize\":" + std::to_string(a.offeredSide) + ",\"level\":" +
             (a.level != 0 ? std::string("\"") + LevelName(a.level) + "\"" : "null") +
+            ",\"triedLevels\":" + boolean(a.triedLevels) +
             ",\"noneUpTo\":" + std::to_string(a.noneUpTo) + "}";
     return json + "}";
 }

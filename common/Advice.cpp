@@ -11,10 +11,9 @@
 namespace qrdesk::job {
 namespace {
 
-// Advice tries larger pictures up to this side (four times the default), or three whole
-// scales above the written one where that is more: a picture that no side up to it reads has
-// a cause that size does not mend (colours, margin), and each try at the largest allowed
-// side costs seconds.
+// Advice tries pictures up to this side (four times the default): one that no side up to it
+// reads has a cause that size does not mend (colours, margin, modules too large for a
+// reader), and each read of a picture near the largest allowed side costs seconds.
 constexpr std::int32_t kLargestTriedSide = 4 * kDefaultSide;
 
 // Whole scales from `from` towards `to` (either way), nearest first: the three nearest, then
@@ -80,7 +79,7 @@ SymbolAdvice::Charset TryCharsets(clsQRCode& encoder, const SymbolSettings& sett
 // offered side for a stretched picture.
 void TrySides(const SymbolSettings& settings, std::span<const SymbolReader* const> readers,
               SymbolResult& made) {
-    std::map<std::int32_t, bool> tried;
+    std::map<std::int32_t, bool> tried;  // side: read
     auto reads = [&](std::int32_t side) {
         const auto [at, fresh] = tried.try_emplace(side, false);
         if (fresh)
@@ -92,33 +91,33 @@ void TrySides(const SymbolSettings& settings, std::span<const SymbolReader* cons
     const std::int32_t across = made.across;
     const std::int32_t below = made.side / across;  // the whole scale at or below the side
     const std::int32_t first = below * across == made.side ? below - 1 : below;
-    for (const std::int32_t k : ScalesToward(first, 1))
+    const std::int32_t largest = std::min(kMaxSide, kLargestTriedSide) / across;
+    for (const std::int32_t k : ScalesToward(std::min(first, largest), 1))
         if (reads(k * across)) {
             advice.smallerScale = k;
             break;
         }
-    const std::int32_t largest =
-        std::min(kMaxSide / across, std::max(kLargestTriedSide / across, below + 3));
     if (below + 1 <= largest) {
         for (const std::int32_t k : ScalesToward(below + 1, largest))
             if (reads(k * across)) {
                 advice.largerScale = k;
                 break;
             }
-        if (advice.largerScale == 0) advice.noneUpTo = largest * across;
     }
 
-    if (settings.scale > 0) return;
     std::vector<std::int32_t> offered(std::begin(kOfferedSides), std::end(kOfferedSides));
     std::stable_sort(offered.begin(), offered.end(), [&](std::int32_t a, std::int32_t b) {
         const std::int32_t da = std::abs(a - made.side), db = std::abs(b - made.side);
         return da != db ? da < db : a > b;
     });
     for (const std::int32_t side : offered)
-        if (side != made.side && side >= across && reads(side)) {
+        if (settings.scale == 0 && side != made.side && side >= across && reads(side)) {
             advice.offeredSide = side;
             break;
         }
+    if (advice.smallerScale == 0 && advice.largerScale == 0 && advice.offeredSide == 0 &&
+        !tried.empty())
+        advice.noneUpTo = tried.rbegin()->first;
 }
 
 // Another level at the same side: the lower ones first, nearest first (a lower level makes a
@@ -156,7 +155,9 @@ void Advise(clsQRCode& encoder, const SymbolSettings& settings,
         if (result.advice.charset != SymbolAdvice::Charset::None) return;
     }
     if (settings.surface == Surface::Image) TrySides(settings, readers, result);
-    result.advice.level = TryLevels(encoder, settings, readers, result);
+    result.advice.triedLevels = result.side <= kLargestTriedSide;
+    if (result.advice.triedLevels)
+        result.advice.level = TryLevels(encoder, settings, readers, result);
 }
 
 }  // namespace qrdesk::job

@@ -71,9 +71,13 @@ QString SizeAdvice(const SymbolResult& symbol) {
                    "像素图片可以识别。")
             .arg(symbol.side)
             .arg(sides.join(QStringLiteral(" 或 ")));
-    return QStringLiteral("%1 像素的图片无法识别，%2 像素以内的其他尺寸与其他纠错等级也无法识别。")
+    QStringList tried;
+    if (a.noneUpTo != 0) tried << QStringLiteral("%1 像素以内的其他尺寸").arg(Grouped(a.noneUpTo));
+    if (a.triedLevels) tried << QStringLiteral("其他纠错等级");
+    if (tried.isEmpty()) return QStringLiteral("%1 像素的图片无法识别。").arg(symbol.side);
+    return QStringLiteral("%1 像素的图片无法识别，%2也无法识别。")
         .arg(symbol.side)
-        .arg(Grouped(a.noneUpTo));
+        .arg(tried.join(QStringLiteral("与")));
 }
 
 }  // namespace

@@ -143,7 +143,8 @@ TEST(CliRun, InfoJsonIsOneObject) {
                          "\"zbar\",\"read\":true,\"bytesExact\":true,\"textAsTyped\":true,\"text\":"
                          "\"HELLO WORLD\",\"decoded\":true,\"helpedBy\":null}],\"advice\":{"
                          "\"options\":null,\"smallerSize\":0,\"smallerScale\":0,\"largerSize\":0,"
-                         "\"largerScale\":0,\"offeredSize\":0,\"level\":null,\"noneUpTo\":0}}\n"));
+                         "\"largerScale\":0,\"offeredSize\":0,\"level\":null,\"triedLevels\":false,"
+                         "\"noneUpTo\":0}}\n"));
     // Quotes, backslashes and line breaks escaped; the image to standard output, the object
     // to standard error.
     const CliRun piped =

@@ -94,13 +94,14 @@ struct SymbolAdvice {
     // Some reader cannot read the picture: the nearest whole pixels per module below and
     // above the written picture's at which every reader reads it (0: none), the nearest other
     // offered side that reads (stretched pictures only), and another level (1 L .. 4 H) that
-    // reads at the same side.
+    // reads at the same side. Sides are tried up to four times the default, levels for
+    // pictures up to that side.
     std::int32_t smallerScale = 0;
     std::int32_t largerScale = 0;
     std::int32_t offeredSide = 0;
     std::int32_t level = 0;
-    // When no larger whole scale reads: the largest side tried (whole scales are tried up to
-    // about four times the default side, or three above the written one). 0 otherwise.
+    bool triedLevels = false;
+    // When no other side reads: the largest side tried (0 when none was).
     std::int32_t noneUpTo = 0;
 };
 
