@@ -20,6 +20,8 @@ namespace {
 constexpr const char* kModuleName = "qrdesk-readback.so";
 // Room for a payload and its text at the first try: a symbol holds at most 7,089 characters.
 constexpr std::size_t kFirstRoom = 32 * 1024;
+// More than any reading of a symbol can be: a module that asks for it is not believed.
+constexpr std::size_t kMostRoom = 1024 * 1024;
 
 std::string ProgramFolder() {
     char path[PATH_MAX];
@@ -58,6 +60,7 @@ class ModuleReader final : public SymbolReader {
                 text.resize(out.text_length);
                 return {out.decoded != 0, out.shown != 0, std::move(bytes), std::move(text)};
             }
+            if (out.bytes_length > kMostRoom || out.text_length > kMostRoom) return {};
             bytes.resize(std::max<std::size_t>(bytes.size(), out.bytes_length));
             text.resize(std::max<std::size_t>(text.size(), out.text_length));
         }
@@ -107,6 +110,10 @@ std::span<const SymbolReader* const> LoadReaders(std::string* error) {
         for (const std::string& path : candidates) {
             const qrdesk_readback* module = Open(path, loaded.failure);
             if (!module) continue;
+            if (module->reader_count == 0) {
+                loaded.failure = path + " has no readers";
+                continue;
+            }
             for (std::uint32_t i = 0; i < module->reader_count; ++i) {
                 loaded.owned.push_back(std::make_unique<ModuleReader>(module, i));
                 loaded.readers.push_back(loaded.owned.back().get());
