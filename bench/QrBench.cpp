@@ -121,11 +121,11 @@ struct Prepared {
         symbol::InterleaveWithErrorCorrection(ws->data, blocks, shortBlocks, longLength, ec,
                                               ws->codewords, symbol::BestPath());
         std::memset(ws->codewords + total, 0, 16);
-        symbol::BuildFunctionLines(version, ws->function, ws->dark);
+        symbol::BuildFunctionLines(version, ws->function, ws->fixed);
         symbol::PlaceCodewords(ws->codewords, size, ws->function, ws->dataColumns,
                                symbol::BestPath());
         symbol::Transpose(ws->dataColumns, size, ws->dataRows, symbol::BestPath());
-        symbol::MaskedSymbol(*ws, version, level, 0, ws->rows, &ws->columns);
+        symbol::MaskedRows(*ws, version, level, 0, ws->rows);
     }
 };
 
@@ -169,25 +169,22 @@ void BM_StageMatrix(benchmark::State& state, const Payload* p) {
     Prepared s(p);
     const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
-        symbol::BuildFunctionLines(s.version, s.ws->function, s.ws->dark);
+        symbol::BuildFunctionLines(s.version, s.ws->function, s.ws->fixed);
         symbol::PlaceCodewords(s.ws->codewords, s.size, s.ws->function, s.ws->dataColumns, path);
         symbol::Transpose(s.ws->dataColumns, s.size, s.ws->dataRows, path);
-        symbol::MaskedSymbol(*s.ws, s.version, s.level, 0, s.ws->rows, nullptr);
+        symbol::MaskedRows(*s.ws, s.version, s.level, 0, s.ws->rows);
         benchmark::ClobberMemory();
     }
 }
 
-// Stage: scoring the eight masks (each masked as rows and columns, then its penalty).
+// Stage: scoring the eight masks (masked while laid out, all eight at once).
 void BM_StagePenalty(benchmark::State& state, const Payload* p) {
     Prepared s(p);
     const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
-        std::int32_t sum = 0;
-        for (std::int32_t m = 0; m < 8; ++m) {
-            symbol::MaskedSymbol(*s.ws, s.version, s.level, m, s.ws->rows, &s.ws->columns);
-            sum += symbol::Penalty(s.ws->rows, s.ws->columns, s.size, path);
-        }
-        benchmark::DoNotOptimize(sum);
+        std::int32_t penalties[symbol::kLanes];
+        symbol::ScoreMasks(*s.ws, s.version, s.level, penalties, path);
+        benchmark::DoNotOptimize(penalties);
     }
 }
 

@@ -133,7 +133,7 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     // The matrix: codewords placed as columns, turned into rows, masked.
     const std::int32_t size = GetSymbolSize(v);
     if (ws.functionVersion != v) {  // kept for the next symbol of the same version
-        symbol::BuildFunctionLines(v, ws.function, ws.dark);
+        symbol::BuildFunctionLines(v, ws.function, ws.fixed);
         ws.functionVersion = v;
     }
     symbol::PlaceCodewords(ws.codewords, size, ws.function, ws.dataColumns, path);
@@ -141,16 +141,16 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     std::int32_t mask = options.mask >= 0 && options.mask <= 7 ? options.mask : 0;
     std::int32_t penalty = -1;
     if (options.scoredMask && (options.mask < 0 || options.mask > 7)) {
-        for (std::int32_t m = 0; m < 8; ++m) {
-            symbol::MaskedSymbol(ws, v, level, m, ws.rows, &ws.columns);
-            const std::int32_t p = symbol::Penalty(ws.rows, ws.columns, size, path);
-            if (penalty < 0 || p < penalty) {
-                penalty = p;
+        std::int32_t penalties[symbol::kLanes];
+        symbol::ScoreMasks(ws, v, level, penalties, path);
+        for (std::int32_t m = 0; m < symbol::kLanes; ++m) {
+            if (penalty < 0 || penalties[m] < penalty) {  // the lower pattern on a tie
+                penalty = penalties[m];
                 mask = m;
             }
         }
     }
-    symbol::MaskedSymbol(ws, v, level, mask, ws.rows, nullptr);
+    symbol::MaskedRows(ws, v, level, mask, ws.rows);
     std::shared_ptr<Picture> picture = symbol::RowsToPicture(ws.rows, size, path);
     if (picture && report) {
         report->version = v;

@@ -16,57 +16,18 @@ namespace {
 
 using namespace bitlines;
 
-// ---- Masks: per pattern, the words of a row (bits over x) for row y % 12, and of a column
-// (bits over y) for column x % 12. Every pattern repeats after 12 rows and 12 columns.
-struct MaskTables {
-    std::uint64_t row[8][12][kWords];
-    std::uint64_t column[8][12][kWords];
-};
-
-constexpr MaskTables kMasks = [] {
-    MaskTables t{};
-    for (std::int32_t m = 0; m < 8; ++m)
-        for (std::int32_t k = 0; k < 12; ++k)
-            for (std::int32_t i = 0; i < 64 * kWords; ++i) {
-                if (symbol::MaskInverts(m, i, k))
-                    t.row[m][k][i / 64] |= std::uint64_t{1} << (i % 64);
-                if (symbol::MaskInverts(m, k, i))
-                    t.column[m][k][i / 64] |= std::uint64_t{1} << (i % 64);
-            }
-    return t;
-}();
-
-// ---- Format and version information.
-
-// Module (x, y) of a symbol held as rows (line y, bit x) or as columns (line x, bit y).
-template <bool kAsColumns>
-inline void PutModule(Lines& l, std::int32_t x, std::int32_t y, bool value) {
-    if constexpr (kAsColumns)
-        PutBit(l, x, y, value);
-    else
-        PutBit(l, y, x, value);
-}
-
-template <bool kAsColumns>
-void PutFormatAndVersion(Lines& l, std::int32_t n, std::int32_t version, std::int32_t level,
-                         std::int32_t mask) {
+// ---- Format information and the dark module, written into rows (line y, bit x).
+void PutFormat(Lines& rows, std::int32_t n, std::int32_t level, std::int32_t mask) {
     const std::int32_t format = symbol::FormatWord(level, mask);
     for (std::int32_t k = 0; k < 15; ++k) {
         const bool bit = (format >> k) & 1;
-        PutModule<kAsColumns>(l, symbol::kFormatFirst[k][0], symbol::kFormatFirst[k][1], bit);
+        PutBit(rows, symbol::kFormatFirst[k][1], symbol::kFormatFirst[k][0], bit);
         if (k <= 7)
-            PutModule<kAsColumns>(l, n - 1 - k, 8, bit);  // row 8, right edge leftwards
+            PutBit(rows, 8, n - 1 - k, bit);  // row 8, right edge leftwards
         else
-            PutModule<kAsColumns>(l, 8, n - 15 + k, bit);  // column 8, bottom edge upwards
+            PutBit(rows, n - 15 + k, 8, bit);  // column 8, bottom edge upwards
     }
-    if (version < 7) return;
-    const std::int32_t word = symbol::VersionWord(version);
-    for (std::int32_t j = 0; j <= 5; ++j)
-        for (std::int32_t i = 0; i <= 2; ++i) {
-            const bool bit = (word >> (3 * j + i)) & 1;
-            PutModule<kAsColumns>(l, j, n - 11 + i, bit);  // bottom-left block
-            PutModule<kAsColumns>(l, n - 11 + i, j, bit);  // top-right block
-        }
+    SetBit(rows, n - 8, 8);  // the dark module, (8, N-8)
 }
 
 // kSpread[b]: the 8 bits of b as 8 bytes of 0 or 1, lowest bit first.
@@ -123,10 +84,11 @@ Path BestPath() {
     return Path::Portable;
 }
 
-void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark) {
+void BuildFunctionLines(std::int32_t version, Lines& function, Lines& fixed) {
     const std::int32_t n = 4 * version + 17;
     Clear(function, n);
-    Clear(dark, n);
+    Clear(fixed, n);
+    Lines& dark = fixed;
     Lines& f = function;
     // Finder patterns with their separators, format areas, the version areas.
     for (std::int32_t y = 0; y <= 7; ++y) {
@@ -179,38 +141,32 @@ void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark) {
             SetBit(dark, *cy, *cx);
         }
     }
-    SetBit(dark, n - 8, 8);  // the dark module, (8, N-8)
+    // The version information: bit 3j + i at (j, N-11+i) and at (N-11+i, j), a pair of
+    // mirror images.
+    if (version >= 7) {
+        const std::int32_t word = symbol::VersionWord(version);
+        for (std::int32_t j = 0; j <= 5; ++j)
+            for (std::int32_t i = 0; i <= 2; ++i)
+                if ((word >> (3 * j + i)) & 1) {
+                    SetBit(fixed, n - 11 + i, j);
+                    SetBit(fixed, j, n - 11 + i);
+                }
+    }
 }
 
-void MaskedSymbol(const clsQRCode::Workspace& ws, std::int32_t version, std::int32_t level,
-                  std::int32_t mask, Lines& rows, Lines* columns) {
-    const std::int32_t n = 4 * version + 17, words = WordsFor(n);
-    auto build = [&](const Lines& data, const std::uint64_t(*pattern)[kWords], Lines& out) {
-        for (std::int32_t w = 0; w < words; ++w) {
-            const std::uint64_t valid = ValidBits(n, w);
-            // The pattern repeats every 12 lines: laid out once, then one simple loop.
-            std::uint64_t tiled[symbol::kMaxSize + 12];
-            for (std::int32_t k = 0; k < 12; ++k) tiled[k] = pattern[k][w] & valid;
-            for (std::int32_t i = 12; i < n; i += 12)
-                std::memcpy(tiled + i, tiled, sizeof(*tiled) * 12);
-            // The light lines around the symbol that the penalty reads.
-            std::memset(out[w] + kPad - kPenaltyBefore, 0, kPenaltyBefore * sizeof(std::uint64_t));
-            std::memset(out[w] + kPad + n, 0, (kPenaltyAfter + 1) * sizeof(std::uint64_t));
-            const std::uint64_t* d = data[w] + kPad;
-            const std::uint64_t* f = ws.function[w] + kPad;
-            const std::uint64_t* k = ws.dark[w] + kPad;
-            std::uint64_t* o = out[w] + kPad;
-            for (std::int32_t i = 0; i < n; ++i) o[i] = (d[i] ^ (tiled[i] & ~f[i])) | k[i];
-        }
-    };
-    build(ws.dataRows, kMasks.row[mask], rows);
-    PutFormatAndVersion<false>(rows, n, version, level, mask);
-    if (columns == nullptr) return;
-    build(ws.dataColumns, kMasks.column[mask], *columns);
-    // The function modules are symmetric but for the dark module: (8, N-8) in rows is line
-    // N-8; as a column it is line 8. Its mirror image is a format module, written next.
-    SetBit(*columns, 8, n - 8);
-    PutFormatAndVersion<true>(*columns, n, version, level, mask);
+void MaskedRows(const clsQRCode::Workspace& ws, std::int32_t version, std::int32_t level,
+                std::int32_t mask, Lines& rows) {
+    const std::int32_t n = 4 * version + 17;
+    for (std::int32_t w = 0; w < WordsFor(n); ++w) {
+        const std::uint64_t valid = ValidBits(n, w);
+        const std::uint64_t* d = ws.dataRows[w] + kPad;
+        const std::uint64_t* f = ws.function[w] + kPad;
+        const std::uint64_t* k = ws.fixed[w] + kPad;
+        std::uint64_t* o = rows[w] + kPad;
+        for (std::int32_t y = 0, r = 0; y < n; ++y, r = r == 11 ? 0 : r + 1)
+            o[y] = (d[y] ^ (kMaskWords[0][r][w][mask] & ~f[y] & valid)) | k[y];
+    }
+    PutFormat(rows, n, level, mask);
 }
 
 std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path) {

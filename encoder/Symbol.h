@@ -40,6 +40,12 @@ inline constexpr std::int32_t kMaxSegments = 23648 / 18 + 1;
 
 using Lines = std::uint64_t[kWords][kPlane];
 
+// The penalty scores eight symbols at once (the eight masks), one per lane: a plane holds
+// module i of 64 lines of each, i from -kLaneBefore to size + kLaneAfter (Penalty.cpp).
+inline constexpr std::int32_t kLanes = 8;
+inline constexpr std::int32_t kLaneBefore = 16, kLaneAfter = 32;
+using LanePlane = std::uint64_t[kLaneBefore + kMaxSize + kLaneAfter][kLanes];
+
 // ISO/IEC 18004 Annex E, Table E.1: the row and column coordinates of the alignment-pattern
 // centres of versions 2 to 40 (version 1 has none), ended by 0.
 inline constexpr std::uint8_t kAlignmentCentres[41][8] = {
@@ -159,11 +165,14 @@ struct clsQRCode::Workspace {
     std::uint8_t data[symbol::kMaxCodewords + 64];
     std::uint8_t codewords[symbol::kMaxCodewords + 64];
 
-    // The matrix: function modules (symmetric, so rows and columns alike), dark function
-    // modules, the placed data unmasked as columns and as rows, and a masked symbol as rows
-    // and as columns.
-    symbol::Lines function, dark, dataColumns, dataRows, rows, columns;
-    std::int32_t functionVersion = 0;  // the version function and dark hold, 0 for none
+    // The matrix: function modules and the dark ones among them with the version information
+    // (both symmetric, so rows and columns alike), the placed data unmasked as columns and as
+    // rows, and the masked symbol as rows.
+    symbol::Lines function, fixed, dataColumns, dataRows, rows;
+    std::int32_t functionVersion = 0;  // the version function and fixed hold, 0 for none
+
+    // The penalty's two planes of eight lanes.
+    alignas(64) symbol::LanePlane planes[2];
 };
 
 namespace symbol {
@@ -192,9 +201,11 @@ void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks
 
 // ---- Modules.cpp
 
-// Function modules of version 1..40 (format and version areas included), and which of them
-// are dark (format and version information excluded, the dark module included).
-void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark);
+// Function modules of version 1..40 (format and version areas included), and the modules
+// that are dark whatever the data and mask: dark function modules and the version
+// information, the format information and the dark module (8, N-8) left out, so that both
+// sets are symmetric and serve as rows and as columns alike.
+void BuildFunctionLines(std::int32_t version, Lines& function, Lines& fixed);
 
 // Places the codewords' bits into the free modules in the standard's order (the codewords
 // must be followed by 16 zero bytes: the remainder bits, and room to read whole words);
@@ -205,13 +216,22 @@ void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Line
 // rows = the transpose of columns (size x size; the column lines past size must be zero).
 void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path);
 
-// The masked symbol as rows (and columns when columnsToo): data ^ mask on free modules, the
-// function modules, format information of level and mask, version information.
-void MaskedSymbol(const clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
-                  std::int32_t mask, Lines& rows, Lines* columns);
+// The masked symbol as rows: data ^ mask on free modules, the function modules, format
+// information of level and mask, version information.
+void MaskedRows(const clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
+                std::int32_t mask, Lines& rows);
 
-// The standard's penalty of a symbol given as rows and as the same symbol's columns.
-std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size, Path path);
+// ---- Penalty.cpp
+
+// The standard's penalty of each of the eight masks (ISO/IEC 18004, 7.8.3) of the symbol in
+// the workspace (placed data as rows and columns, function lines of version).
+void ScoreMasks(clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
+                std::int32_t penalties[kLanes], Path path);
+
+// The penalty of any one symbol given as rows and as the same symbol's columns (the lines
+// past size zero); uses the workspace's planes.
+std::int32_t Penalty(clsQRCode::Workspace& w, const Lines& rows, const Lines& columns,
+                     std::int32_t size, Path path);
 
 // The picture: one pixel per module, 4 light modules around (palette 0 light, 1 dark).
 std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path);

@@ -110,7 +110,7 @@ TEST(VectorPath, PlacementEveryVersionInTheStandardsOrder) {
         std::vector<std::uint8_t> codewords(static_cast<std::size_t>(total) + 64, 0);
         for (int k = 0; k < total; ++k) codewords[k] = static_cast<std::uint8_t>(rng());
         auto ws = std::make_unique<clsQRCode::Workspace>();
-        symbol::BuildFunctionLines(version, ws->function, ws->dark);
+        symbol::BuildFunctionLines(version, ws->function, ws->fixed);
         for (Path path : Paths()) {
             symbol::PlaceCodewords(codewords.data(), size, ws->function, ws->dataColumns, path);
             std::vector<int> expected(static_cast<std::size_t>(size) * size, 0);
