@@ -9,6 +9,7 @@
 // which also give the 2 x 2 blocks and the dark modules. The masking is done while a plane is
 // laid out, from the unmasked data and function modules that all eight masks share.
 
+#include <array>
 #include <cstring>
 
 #include "BitLines.h"
@@ -31,10 +32,6 @@ using symbol::LanePlane;
 #pragma GCC diagnostic ignored "-Wpsabi"
 using V = std::uint64_t __attribute__((vector_size(8 * kLanes)));
 
-[[gnu::always_inline]] inline V Splat(std::uint64_t x) {
-    return V{} + x;
-}
-
 [[gnu::always_inline]] inline V Load(const std::uint64_t* p) {
     V v;
     std::memcpy(&v, p, sizeof(v));
@@ -48,6 +45,13 @@ using V = std::uint64_t __attribute__((vector_size(8 * kLanes)));
 // Population counts lane by lane: shifts and adds on the portable path, the processor's
 // instruction on the vector path.
 struct PortableLanes {
+    static V Splat(std::uint64_t x) { return V{x, x, x, x, x, x, x, x}; }
+    // x in the lanes whose bit is set in lanes, 0 in the others.
+    static V Select(std::uint8_t lanes, std::uint64_t x) {
+        V v{};
+        for (std::int32_t k = 0; k < kLanes; ++k) v[k] = (lanes >> k) & 1 ? x : 0;
+        return v;
+    }
     static V Count(V x) {
         x -= (x >> 1) & 0x5555555555555555ull;
         x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
@@ -66,6 +70,12 @@ struct PortableLanes {
 
 #if defined(__x86_64__)
 struct VectorLanes {
+    [[gnu::target("avx512f")]] static V Splat(std::uint64_t x) {
+        return reinterpret_cast<V>(_mm512_set1_epi64(static_cast<long long>(x)));
+    }
+    [[gnu::target("avx512f")]] static V Select(std::uint8_t lanes, std::uint64_t x) {
+        return reinterpret_cast<V>(_mm512_maskz_set1_epi64(lanes, static_cast<long long>(x)));
+    }
     [[gnu::target("avx512f,avx512vpopcntdq")]] static V Count(V x) {
         return reinterpret_cast<V>(_mm512_popcnt_epi64(reinterpret_cast<__m512i>(x)));
     }
@@ -97,7 +107,7 @@ template <class Lanes>
 [[gnu::always_inline]] inline void LayOut(const Source& s, std::int32_t o, std::int32_t w,
                                           std::int32_t n, LanePlane& plane) {
     std::uint64_t* out = &plane[kLaneBefore][0];
-    std::memset(&plane[0][0], 0, sizeof(plane[0]) * kLaneBefore);
+    std::memset(&plane[0][0], 0, sizeof(plane[0]) * kLaneBefore);  // the light area around
     std::memset(out + kLanes * n, 0, sizeof(plane[0]) * kLaneAfter);
     const std::uint64_t valid = ValidBits(n, w);
     const std::uint64_t* data = (*s.lines[o])[w] + kPad;
@@ -106,19 +116,23 @@ template <class Lanes>
         const std::uint64_t* fixed = (*s.fixed)[w] + kPad;
         V pattern[12];
         for (std::int32_t k = 0; k < 12; ++k) pattern[k] = Load(kMaskWords[o][k][w].data());
-        for (std::int32_t i = 0, k = 0; i < n; ++i, k = k == 11 ? 0 : k + 1) {
-            const V free = Splat(~function[i] & valid);
-            Store(out + kLanes * i, (Splat(data[i]) ^ (pattern[k] & free)) | Splat(fixed[i]));
+        for (std::int32_t i0 = 0; i0 < n; i0 += 12) {
+            for (std::int32_t k = 0; k < 12 && i0 + k < n; ++k) {
+                const std::int32_t i = i0 + k;
+                const V free = Lanes::Splat(~function[i] & valid);
+                Store(out + kLanes * i,
+                      (Lanes::Splat(data[i]) ^ (pattern[k] & free)) | Lanes::Splat(fixed[i]));
+            }
         }
     } else {
-        for (std::int32_t i = 0; i < n; ++i) Store(out + kLanes * i, Splat(data[i]));
+        for (std::int32_t i = 0; i < n; ++i) Store(out + kLanes * i, Lanes::Splat(data[i]));
     }
     for (std::int32_t k = 0; k < s.moduleCount; ++k) {
         const auto& m = s.modules[k];
         const std::int32_t at = o == 0 ? m.y : m.x, bit = o == 0 ? m.x : m.y;
-        if (bit >> 6 != w) continue;
-        for (std::int32_t lane = 0; lane < kLanes; ++lane)
-            if ((m.lanes >> lane) & 1) out[kLanes * at + lane] |= 1ull << (bit & 63);
+        if (bit >> 6 == w)
+            Store(out + kLanes * at,
+                  Load(out + kLanes * at) | Lanes::Select(m.lanes, 1ull << (bit & 63)));
     }
 }
 
@@ -167,6 +181,17 @@ std::int32_t RunFrom(const LanePlane& plane, std::int32_t n, std::int32_t lane, 
     return (side[0] >= 4 * u && side[1] >= u) + (side[1] >= 4 * u && side[0] >= u);
 }
 
+// Bit m of [level - 1][k]: bit k of mask m's format word.
+constexpr auto kFormatLanes = [] {
+    std::array<std::array<std::uint8_t, 15>, 4> t{};
+    for (std::int32_t level = 1; level <= 4; ++level)
+        for (std::int32_t k = 0; k < 15; ++k)
+            for (std::int32_t m = 0; m < kLanes; ++m)
+                t[level - 1][k] |=
+                    static_cast<std::uint8_t>(((symbol::FormatWord(level, m) >> k) & 1) << m);
+    return t;
+}();
+
 // Sums per lane.
 struct Totals {
     V runs{}, blocks{}, finders{}, dark{};
@@ -187,10 +212,10 @@ template <class Lanes, bool kBlocksAndDark>
         for (std::int32_t k = from + 1; k <= to; ++k) any |= at(k);
         return any;
     };
-    const V lines = Splat(ValidBits(n, w));
+    const V lines = Lanes::Splat(ValidBits(n, w));
     // Blocks: module x + 1 beside x, from the next plane's first bit at x = 63; x + 1 < n.
     const std::uint64_t* nextBase = next ? &(*next)[kLaneBefore][0] : base;
-    const V carry = Splat(next ? ~0ull : 0), pairs = Splat(ValidBits(n - 1, w));
+    const V carry = Lanes::Splat(next ? ~0ull : 0), pairs = Lanes::Splat(ValidBits(n - 1, w));
     auto across = [&](std::int32_t i) {  // module x equals module x + 1 in line i
         const V a = at(i), b = Load(nextBase + kLanes * i);
         return ~(a ^ ((a >> 1) | ((b << 63) & carry))) & pairs;
@@ -319,9 +344,7 @@ void ScoreMasks(clsQRCode::Workspace& ws, std::int32_t version, std::int32_t lev
     // The format information of each mask (bit k of the word in module k of each copy), and
     // the dark module, in every lane.
     for (std::int32_t k = 0; k < 15; ++k) {
-        std::uint8_t lanes = 0;
-        for (std::int32_t m = 0; m < kLanes; ++m)
-            lanes |= static_cast<std::uint8_t>(((FormatWord(level, m) >> k) & 1) << m);
+        const std::uint8_t lanes = kFormatLanes[level - 1][k];
         const std::int32_t x2 = k <= 7 ? n - 1 - k : 8, y2 = k <= 7 ? 8 : n - 15 + k;
         s.modules[s.moduleCount++] = {kFormatFirst[k][0], kFormatFirst[k][1], lanes};
         s.modules[s.moduleCount++] = {static_cast<std::int16_t>(x2), static_cast<std::int16_t>(y2),

@@ -41,9 +41,10 @@ inline constexpr std::int32_t kMaxSegments = 23648 / 18 + 1;
 using Lines = std::uint64_t[kWords][kPlane];
 
 // The penalty scores eight symbols at once (the eight masks), one per lane: a plane holds
-// module i of 64 lines of each, i from -kLaneBefore to size + kLaneAfter (Penalty.cpp).
+// module i of 64 lines of each, i from -kLaneBefore to size + kLaneAfter, as far as the
+// patterns it looks for reach beyond the symbol (Penalty.cpp).
 inline constexpr std::int32_t kLanes = 8;
-inline constexpr std::int32_t kLaneBefore = 16, kLaneAfter = 32;
+inline constexpr std::int32_t kLaneBefore = 12, kLaneAfter = 28;
 using LanePlane = std::uint64_t[kLaneBefore + kMaxSize + kLaneAfter][kLanes];
 
 // ISO/IEC 18004 Annex E, Table E.1: the row and column coordinates of the alignment-pattern
