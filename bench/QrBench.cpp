@@ -107,7 +107,7 @@ struct Prepared {
     explicit Prepared(const Payload* p) : version(p->version), level(p->level) {
         const auto count = static_cast<std::int32_t>(p->text.size());
         bits = segmentation::SearchWithTable(Bytes(p->text), count, version, true, ws->table,
-                                             &lastMode);
+                                             &lastMode, symbol::BestPath());
         segmentCount = segmentation::BackTrack(ws->table, count, version, lastMode, ws->segments);
         total = qr.GetTotalCodewordCount(version);
         blocks = qr.GetEcBlockCount(version, level);
@@ -135,8 +135,8 @@ void BM_StageSearch(benchmark::State& state, const Payload* p) {
     const auto count = static_cast<std::int32_t>(p->text.size());
     for (auto _ : state) {
         std::int32_t mode = 0;
-        const std::int32_t bits = segmentation::SearchWithTable(Bytes(p->text), count, s.version,
-                                                                true, s.ws->table, &mode);
+        const std::int32_t bits = segmentation::SearchWithTable(
+            Bytes(p->text), count, s.version, true, s.ws->table, &mode, symbol::BestPath());
         benchmark::DoNotOptimize(bits);
         benchmark::DoNotOptimize(
             segmentation::BackTrack(s.ws->table, count, s.version, mode, s.ws->segments));

@@ -36,7 +36,8 @@ std::int32_t clsQRCode::MeasureDataBits(const std::uint8_t* data, std::int32_t c
         return -1;
     const std::int32_t header = modefacts::EciHeaderBits(options.eci);
     if (count <= 0) return header;
-    return header + segmentation::MeasureBits(data, count, version, KanjiAllowed(options));
+    return header + segmentation::MeasureBits(data, count, version, KanjiAllowed(options),
+                                              symbol::BestPath());
 }
 
 clsQRCode::~clsQRCode() = default;
@@ -86,7 +87,7 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     auto search = [&](std::int32_t classVersion) {
         std::int32_t lastMode = 0;
         dataBits = eciBits + segmentation::SearchWithTable(data, count, classVersion, kanjiAllowed,
-                                                           ws.table, &lastMode);
+                                                           ws.table, &lastMode, path);
         return lastMode;
     };
     if (options.version >= 1 && options.version <= 40) {

@@ -192,6 +192,27 @@ constexpr auto kFormatLanes = [] {
     return t;
 }();
 
+// Module i of the plane's lines, its first entry at base.
+[[gnu::always_inline]] inline V At(const std::uint64_t* base, std::int32_t i) {
+    return Load(base + kLanes * i);
+}
+
+// Whether any module from position from to position to (inclusive) is dark.
+[[gnu::always_inline]] inline V AnyDark(const std::uint64_t* base, std::int32_t from,
+                                        std::int32_t to) {
+    V any = At(base, from);
+    for (std::int32_t k = from + 1; k <= to; ++k) any |= At(base, k);
+    return any;
+}
+
+// Where module x equals module x + 1 in line i (x + 1 < n: pairs); module 64 of the word is
+// the next plane's first (carry all ones), or none.
+[[gnu::always_inline]] inline V Across(const std::uint64_t* base, const std::uint64_t* next,
+                                       V carry, V pairs, std::int32_t i) {
+    const V a = At(base, i), b = At(next, i);
+    return ~(a ^ ((a >> 1) | ((b << 63) & carry))) & pairs;
+}
+
 // Sums per lane.
 struct Totals {
     V runs{}, blocks{}, finders{}, dark{};
@@ -205,28 +226,21 @@ template <class Lanes, bool kBlocksAndDark>
 [[gnu::always_inline]] inline void ScanPlane(const LanePlane& plane, const LanePlane* next,
                                              std::int32_t n, std::int32_t w, Totals& t) {
     const std::uint64_t* base = &plane[kLaneBefore][0];
-    auto at = [&](std::int32_t i) { return Load(base + kLanes * i); };
-    // Any dark module among positions from .. to (inclusive).
-    auto anyDark = [&](std::int32_t from, std::int32_t to) {
-        V any = at(from);
-        for (std::int32_t k = from + 1; k <= to; ++k) any |= at(k);
-        return any;
-    };
     const V lines = Lanes::Splat(ValidBits(n, w));
     // Blocks: module x + 1 beside x, from the next plane's first bit at x = 63; x + 1 < n.
     const std::uint64_t* nextBase = next ? &(*next)[kLaneBefore][0] : base;
     const V carry = Lanes::Splat(next ? ~0ull : 0), pairs = Lanes::Splat(ValidBits(n - 1, w));
-    auto across = [&](std::int32_t i) {  // module x equals module x + 1 in line i
-        const V a = at(i), b = Load(nextBase + kLanes * i);
-        return ~(a ^ ((a >> 1) | ((b << 63) & carry))) & pairs;
-    };
     // The last four positions start no run of five and no finder-like pattern.
     for (std::int32_t i = 0; i < n - 4; ++i) {
-        const V m4 = at(i - 4), m3 = at(i - 3), m2 = at(i - 2), m1 = at(i - 1);
-        const V p0 = at(i), p1 = at(i + 1), p2 = at(i + 2), p3 = at(i + 3), p4 = at(i + 4);
-        const V p5 = at(i + 5), p6 = at(i + 6), p7 = at(i + 7), p8 = at(i + 8), p9 = at(i + 9);
-        const V p10 = at(i + 10), p11 = at(i + 11), p12 = at(i + 12), p13 = at(i + 13);
-        const V p14 = at(i + 14);
+        const V m4 = At(base, i - 4), m3 = At(base, i - 3), m2 = At(base, i - 2),
+                m1 = At(base, i - 1);
+        const V p0 = At(base, i), p1 = At(base, i + 1), p2 = At(base, i + 2), p3 = At(base, i + 3),
+                p4 = At(base, i + 4);
+        const V p5 = At(base, i + 5), p6 = At(base, i + 6), p7 = At(base, i + 7),
+                p8 = At(base, i + 8), p9 = At(base, i + 9);
+        const V p10 = At(base, i + 10), p11 = At(base, i + 11), p12 = At(base, i + 12),
+                p13 = At(base, i + 13);
+        const V p14 = At(base, i + 14);
 
         // N1: five equal modules from i, and 2 more where such a run starts (a run of
         // L >= 5 is L - 4 windows and costs 3 + (L - 5)).
@@ -250,15 +264,16 @@ template <class Lanes, bool kBlocksAndDark>
         if (Lanes::Any(core2 | core3 | wide)) [[unlikely]] {
             // Unit 2: 8 light before (the first in the core) and 2 after (the first in the
             // core), or the other way round.
-            const V p15 = at(i + 15);
-            t.finders += Lanes::Count(core2 & ~(anyDark(i - 8, i - 2) | p15)) +
-                         Lanes::Count(core2 & ~(anyDark(i + 15, i + 21) | m2));
+            const V p15 = At(base, i + 15);
+            t.finders += Lanes::Count(core2 & ~(AnyDark(base, i - 8, i - 2) | p15)) +
+                         Lanes::Count(core2 & ~(AnyDark(base, i + 15, i + 21) | m2));
             // Unit 3: the rest of its core, then 12 light on one side and 3 on the other.
-            const V core3Whole = core3 & ~(p15 | at(i + 16) | at(i + 17)) & at(i + 18) &
-                                 at(i + 19) & at(i + 20) & ~at(i + 21);
-            t.finders +=
-                Lanes::Count(core3Whole & ~(anyDark(i - 12, i - 2) | at(i + 22) | at(i + 23))) +
-                Lanes::Count(core3Whole & ~(anyDark(i + 22, i + 32) | m3 | m2));
+            const V core3Whole = core3 & ~(p15 | At(base, i + 16) | At(base, i + 17)) &
+                                 At(base, i + 18) & At(base, i + 19) & At(base, i + 20) &
+                                 ~At(base, i + 21);
+            t.finders += Lanes::Count(core3Whole & ~(AnyDark(base, i - 12, i - 2) |
+                                                     At(base, i + 22) | At(base, i + 23))) +
+                         Lanes::Count(core3Whole & ~(AnyDark(base, i + 22, i + 32) | m3 | m2));
             if (Lanes::Any(wide)) {
                 std::uint64_t bits[kLanes];
                 std::memcpy(bits, &wide, sizeof(bits));
@@ -270,15 +285,18 @@ template <class Lanes, bool kBlocksAndDark>
             }
         }
         if constexpr (kBlocksAndDark) {
-            t.blocks += Lanes::Count(across(i) & across(i + 1) & s0);
+            t.blocks += Lanes::Count(Across(base, nextBase, carry, pairs, i) &
+                                     Across(base, nextBase, carry, pairs, i + 1) & s0);
             t.dark += Lanes::Count(p0);
         }
     }
     if constexpr (kBlocksAndDark) {
         for (std::int32_t i = n - 4 > 0 ? n - 4 : 0; i < n; ++i) {
             if (i + 1 < n)
-                t.blocks += Lanes::Count(across(i) & across(i + 1) & ~(at(i) ^ at(i + 1)));
-            t.dark += Lanes::Count(at(i));
+                t.blocks += Lanes::Count(Across(base, nextBase, carry, pairs, i) &
+                                         Across(base, nextBase, carry, pairs, i + 1) &
+                                         ~(At(base, i) ^ At(base, i + 1)));
+            t.dark += Lanes::Count(At(base, i));
         }
     }
 }
