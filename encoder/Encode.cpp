@@ -97,11 +97,19 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
         if (count > 0)
             segmentCount = segmentation::BackTrack(ws.table, count, v, lastMode, ws.segments);
     } else {
-        // A class whose largest capacity is below the bound cannot hold the data: its
-        // search would find nothing, so it is left out.
-        const std::int32_t atLeast = GetStreamBitsAtLeast(data, count);
+        // A class whose largest capacity is below a lower bound of the stream cannot hold the
+        // data: its search would find nothing, so it is left out. 10/3 bits a byte first,
+        // which needs no look at the data; the bound by the data's characters where that
+        // does not settle it.
+        std::int32_t atLeast = static_cast<std::int32_t>(std::int64_t{count} * 10 / 3);
+        bool looked = false;
         for (std::int32_t c = 0; c < modefacts::kClassCount && v == 0; ++c) {
-            if (atLeast > 8 * GetDataCodewordCount(kClassLast[c], level)) continue;
+            const std::int32_t largest = 8 * GetDataCodewordCount(kClassLast[c], level);
+            if (atLeast <= largest && !looked) {
+                atLeast = GetStreamBitsAtLeast(data, count);
+                looked = true;
+            }
+            if (atLeast > largest) continue;
             const std::int32_t lastMode = count == 0 ? 0 : search(kClassFirst[c]);
             for (std::int32_t candidate = kClassFirst[c]; candidate <= kClassLast[c]; ++candidate) {
                 if (8 * GetDataCodewordCount(candidate, level) >= dataBits) {
