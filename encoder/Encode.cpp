@@ -143,9 +143,10 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     const std::int32_t size = GetSymbolSize(v);
     if (ws.functionVersion != v) {  // kept for the next symbol of the same version
         symbol::BuildFunctionLines(v, ws.function, ws.fixed);
+        ws.pieceCount = symbol::PlanPlacement(size, ws.function, ws.pieces);
         ws.functionVersion = v;
     }
-    symbol::PlaceCodewords(ws.codewords, size, ws.function, ws.dataColumns, path);
+    symbol::PlaceCodewords(ws.codewords, size, ws.pieces, ws.pieceCount, ws.dataColumns, path);
     symbol::Transpose(ws.dataColumns, size, ws.dataRows, path);
     std::int32_t mask = options.mask >= 0 && options.mask <= 7 ? options.mask : 0;
     std::int32_t penalty = -1;

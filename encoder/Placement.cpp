@@ -73,21 +73,9 @@ struct PortableBits {
 // walk's order, take as many stream bits at once by a deposit, and the even and odd bits
 // split them into the two columns. Walking upward the stream runs from the top of the rows
 // down, so its first bit is the highest; walking downward the bits are reversed, the first
-// the lowest.
-template <class Bits>
-inline void PlacePairs(const std::uint8_t* codewords, std::int32_t n, const Lines& function,
-                       Lines& columns) {
-    // First every piece's free modules and how many bits they take, then the pieces' start
-    // positions, then the placing: so the pieces do not wait on each other.
-    struct Piece {
-        std::uint64_t slots;
-        std::int32_t low, high;  // the columns of the even and of the odd slot bits
-        std::int16_t w, shift;
-        bool upward;
-    };
-    Piece pieces[(symbol::kMaxSize / 2) * ((symbol::kMaxSize + 31) / 32)];
-    std::int32_t starts[sizeof(pieces) / sizeof(pieces[0]) + 1];
-    std::int32_t count = 0;
+// the lowest. The pieces depend only on the function modules: planned once per version.
+std::int32_t Plan(std::int32_t n, const Lines& function, symbol::PlacementPiece* pieces) {
+    std::int32_t count = 0, start = 0;
     const std::int32_t perPair = (n + 31) / 32;
     bool upward = true;
     for (std::int32_t right = n - 1; right > 0; right -= 2) {
@@ -103,38 +91,43 @@ inline void PlacePairs(const std::uint8_t* codewords, std::int32_t n, const Line
             // Upward: bit 2i the left module of row i, 2i + 1 the right one; downward the
             // other way round, so that the walk's order is the bits' order either way.
             const std::uint64_t lowSide = upward ? freeL : freeR, highSide = upward ? freeR : freeL;
-            Piece& p = pieces[count];
-            p.slots = Bits::SpreadEven(lowSide) | Bits::SpreadEven(highSide) << 1;
-            p.low = upward ? left : right;
-            p.high = upward ? right : left;
-            p.w = static_cast<std::int16_t>(w);
-            p.shift = static_cast<std::int16_t>(shift);
+            const std::uint64_t slots =
+                PortableBits::SpreadEven(lowSide) | PortableBits::SpreadEven(highSide) << 1;
+            if (slots == 0) continue;
+            symbol::PlacementPiece& p = pieces[count++];
+            p.slots = slots;
+            p.start = start;
+            p.bits = static_cast<std::int16_t>(PortableBits::Count(slots));
+            p.low = static_cast<std::int16_t>(upward ? left : right);
+            p.high = static_cast<std::int16_t>(upward ? right : left);
+            p.w = static_cast<std::int8_t>(w);
+            p.shift = static_cast<std::int8_t>(shift);
             p.upward = upward;
-            starts[count] = Bits::Count(p.slots);
-            ++count;
+            start += p.bits;
         }
         upward = !upward;
     }
-    for (std::int32_t k = 0, pos = 0; k < count; ++k) {
-        const std::int32_t bits = starts[k];
-        starts[k] = pos;
-        pos += bits;
-    }
+    return count;
+}
+
+// The pieces one after the other; none waits on another.
+template <class Bits>
+[[gnu::always_inline]] inline void PlacePieces(const std::uint8_t* codewords,
+                                               const symbol::PlacementPiece* pieces,
+                                               std::int32_t count, Lines& columns) {
     for (std::int32_t k = 0; k < count; ++k) {
-        const Piece& p = pieces[k];
-        if (p.slots == 0) continue;
-        const std::int32_t bits = Bits::Count(p.slots);
-        const std::uint64_t read = ReadBits(codewords, starts[k], bits);
-        const std::uint64_t value = p.upward ? read : Bits::Reverse(read) >> (64 - bits);
+        const symbol::PlacementPiece& p = pieces[k];
+        const std::uint64_t read = ReadBits(codewords, p.start, p.bits);
+        const std::uint64_t value = p.upward ? read : Bits::Reverse(read) >> (64 - p.bits);
         const std::uint64_t placed = Bits::Deposit(value, p.slots);
         columns[p.w][kPad + p.low] |= Bits::EvenBits(placed) << p.shift;
         columns[p.w][kPad + p.high] |= Bits::OddBits(placed) << p.shift;
     }
 }
 
-void PlacePortable(const std::uint8_t* codewords, std::int32_t n, const Lines& function,
-                   Lines& columns) {
-    PlacePairs<PortableBits>(codewords, n, function, columns);
+void PlacePortable(const std::uint8_t* codewords, const symbol::PlacementPiece* pieces,
+                   std::int32_t count, Lines& columns) {
+    PlacePieces<PortableBits>(codewords, pieces, count, columns);
 }
 
 #if defined(__x86_64__)
@@ -157,13 +150,18 @@ struct VectorBits {
     [[gnu::target("bmi2,popcnt")]] static inline std::int32_t Count(std::uint64_t x) {
         return static_cast<std::int32_t>(_mm_popcnt_u64(x));
     }
-    static std::uint64_t Reverse(std::uint64_t x) { return PortableBits::Reverse(x); }
+    // The bits of each byte reversed by one affine step over GF(2), then the bytes.
+    [[gnu::target("gfni,sse2")]] static inline std::uint64_t Reverse(std::uint64_t x) {
+        const __m128i v = _mm_cvtsi64_si128(static_cast<long long>(x));
+        const __m128i r = _mm_gf2p8affine_epi64_epi8(v, _mm_set1_epi64x(0x8040201008040201ll), 0);
+        return __builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(r)));
+    }
 };
 
-[[gnu::target("bmi2,popcnt"), gnu::flatten]] void PlaceVector(const std::uint8_t* codewords,
-                                                              std::int32_t n, const Lines& function,
-                                                              Lines& columns) {
-    PlacePairs<VectorBits>(codewords, n, function, columns);
+[[gnu::target("bmi2,popcnt,gfni,sse2"), gnu::flatten]] void PlaceVector(
+    const std::uint8_t* codewords, const symbol::PlacementPiece* pieces, std::int32_t count,
+    Lines& columns) {
+    PlacePieces<VectorBits>(codewords, pieces, count, columns);
 }
 
 #endif
@@ -240,18 +238,22 @@ void TransposePortable(const Lines& columns, std::int32_t size, Lines& rows) {
 
 namespace symbol {
 
-void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Lines& function,
-                    Lines& columns, Path path) {
+std::int32_t PlanPlacement(std::int32_t size, const Lines& function, PlacementPiece* pieces) {
+    return Plan(size, function, pieces);
+}
+
+void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const PlacementPiece* pieces,
+                    std::int32_t count, Lines& columns, Path path) {
     Clear(columns, size);
 #if defined(__x86_64__)
     if (path == Path::Vector) {
-        PlaceVector(codewords, size, function, columns);
+        PlaceVector(codewords, pieces, count, columns);
         return;
     }
 #else
     (void)path;
 #endif
-    PlacePortable(codewords, size, function, columns);
+    PlacePortable(codewords, pieces, count, columns);
 }
 
 void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path) {

@@ -40,6 +40,20 @@ inline constexpr std::int32_t kMaxSegments = 23648 / 18 + 1;
 
 using Lines = std::uint64_t[kWords][kPlane];
 
+// One piece of the codeword placement: up to 32 rows of a column pair, their free modules as
+// slots (bit 2i and 2i + 1 the pair's modules of row i in the walk's order), the stream bits
+// they take from start on, and where they go (Placement.cpp).
+struct PlacementPiece {
+    std::uint64_t slots;
+    std::int32_t start;
+    std::int16_t bits;
+    std::int16_t low, high;  // the columns of the even and of the odd slot bits
+    std::int8_t w, shift;    // word of the column lines, 0 or 32 within it
+    bool upward;
+};
+// Pieces of a symbol: two columns each for 32 rows.
+inline constexpr std::int32_t kMaxPieces = (kMaxSize / 2) * ((kMaxSize + 31) / 32);
+
 // The penalty scores eight symbols at once (the eight masks), one per lane: a plane holds
 // module i of 64 lines of each, i from -kLaneBefore to size + kLaneAfter, as far as the
 // patterns it looks for reach beyond the symbol (Penalty.cpp).
@@ -170,7 +184,10 @@ struct clsQRCode::Workspace {
     // (both symmetric, so rows and columns alike), the placed data unmasked as columns and as
     // rows, and the masked symbol as rows.
     symbol::Lines function, fixed, dataColumns, dataRows, rows;
-    std::int32_t functionVersion = 0;  // the version function and fixed hold, 0 for none
+    // The placement's pieces for those function modules.
+    symbol::PlacementPiece pieces[symbol::kMaxPieces];
+    std::int32_t pieceCount = 0;
+    std::int32_t functionVersion = 0;  // the version function, fixed and pieces are for; 0 none
 
     // The penalty's two planes of eight lanes.
     alignas(64) symbol::LanePlane planes[2];
@@ -208,11 +225,14 @@ void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks
 // sets are symmetric and serve as rows and as columns alike.
 void BuildFunctionLines(std::int32_t version, Lines& function, Lines& fixed);
 
-// Places the codewords' bits into the free modules in the standard's order (the codewords
-// must be followed by 16 zero bytes: the remainder bits, and room to read whole words);
-// writes the unmasked data as columns.
-void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Lines& function,
-                    Lines& columns, Path path);
+// The pieces in which the codewords are placed into the free modules of function (the
+// standard's order); returns how many (at most kMaxPieces).
+std::int32_t PlanPlacement(std::int32_t size, const Lines& function, PlacementPiece* pieces);
+
+// Places the codewords' bits piece by piece (the codewords must be followed by 16 zero bytes:
+// the remainder bits, and room to read whole words); writes the unmasked data as columns.
+void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const PlacementPiece* pieces,
+                    std::int32_t count, Lines& columns, Path path);
 
 // rows = the transpose of columns (size x size; the column lines past size must be zero).
 void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path);

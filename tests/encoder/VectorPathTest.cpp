@@ -116,8 +116,10 @@ TEST(VectorPath, PlacementEveryVersionInTheStandardsOrder) {
         for (int k = 0; k < total; ++k) codewords[k] = static_cast<std::uint8_t>(rng());
         auto ws = std::make_unique<clsQRCode::Workspace>();
         symbol::BuildFunctionLines(version, ws->function, ws->fixed);
+        ws->pieceCount = symbol::PlanPlacement(size, ws->function, ws->pieces);
         for (Path path : Paths()) {
-            symbol::PlaceCodewords(codewords.data(), size, ws->function, ws->dataColumns, path);
+            symbol::PlaceCodewords(codewords.data(), size, ws->pieces, ws->pieceCount,
+                                   ws->dataColumns, path);
             std::vector<int> expected(static_cast<std::size_t>(size) * size, 0);
             for (std::size_t i = 0; i < order.size(); ++i) {
                 const int bit = i < 8u * total ? (codewords[i / 8] >> (7 - i % 8)) & 1 : 0;
