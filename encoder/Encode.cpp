@@ -105,7 +105,8 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
         bool looked = false;
         for (std::int32_t c = 0; c < modefacts::kClassCount && v == 0; ++c) {
             const std::int32_t largest = 8 * GetDataCodewordCount(kClassLast[c], level);
-            if (atLeast <= largest && !looked) {
+            // The last class's search tells itself.
+            if (atLeast <= largest && !looked && c + 1 < modefacts::kClassCount) {
                 atLeast = GetStreamBitsAtLeast(data, count);
                 looked = true;
             }

@@ -228,11 +228,9 @@ constexpr std::uint8_t kSteadyDigitFrom = 0b00'01'01'01;
 
 // ---- Which bytes are alphanumeric characters and which lead bytes, 64 at a time.
 
-// Eight bytes a word: a byte's range test is two additions in its own byte (no carry leaves
-// it), its result the top bit, and one multiplication gathers the eight top bits.
+// Eight bytes a word (characters::ByteKindTops), one multiplication gathering their top bits.
 void ByteKindsPortable(const std::uint8_t* data, std::int32_t count, std::int32_t from,
                        std::uint64_t* alphanumeric, std::uint64_t* lead) {
-    constexpr std::uint64_t kEach = 0x0101010101010101ull, kTop = 0x8080808080808080ull;
     constexpr std::uint64_t kGather = 0x0102040810204080ull;  // bit 7 of byte k to bit 56 + k
     std::uint64_t a = 0, l = 0;
     const std::int32_t n = count - from < 64 ? count - from : 64;
@@ -242,16 +240,10 @@ void ByteKindsPortable(const std::uint8_t* data, std::int32_t count, std::int32_
             std::memcpy(&x, data + from + j, 8);
         else
             std::memcpy(&x, data + from + j, static_cast<std::size_t>(n - j));
-        const std::uint64_t low = x & ~kTop;  // the low seven bits of each byte
-        // Top bit set where the low seven bits lie in lo .. hi.
-        auto in = [low](std::uint64_t lo, std::uint64_t hi) {
-            return (low + (0x80 - lo) * kEach) & ~(low + (0x7F - hi) * kEach);
-        };
-        const std::uint64_t ascii = in(0x30, 0x3A) | in(0x41, 0x5A) | in(0x20, 0x20) |
-                                    in(0x24, 0x25) | in(0x2A, 0x2B) | in(0x2D, 0x2F);
-        const std::uint64_t high = in(0x01, 0x1F) | in(0x60, 0x7C);  // 81-9F, E0-FC
-        a |= ((((ascii & ~x & kTop) >> 7) * kGather) >> 56) << j;
-        l |= ((((high & x & kTop) >> 7) * kGather) >> 56) << j;
+        std::uint64_t digits, others, leads;
+        characters::ByteKindTops(x, &digits, &others, &leads);
+        a |= ((((digits | others) >> 7) * kGather) >> 56) << j;
+        l |= (((leads >> 7) * kGather) >> 56) << j;
     }
     *alphanumeric = a;
     *lead = l;

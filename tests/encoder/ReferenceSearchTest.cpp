@@ -106,6 +106,11 @@ TEST(ReferenceSearch, StreamBitsAtLeastIsALowerBound) {
             bits)
             << text;
     }
+    // Long enough for the counts to pass every limit of a word's eight counters.
+    const Bytes digitsAndCapitals =
+        qrtest::FromText(std::string(5000, '7') + std::string(3000, 'Q') + "xyz");
+    EXPECT_EQ(clsQRCode::GetStreamBitsAtLeast(digitsAndCapitals.data(), 8003),
+              (39 * 8003 - 19 * 5000 - 6 * 3000) / 6);
     // Never above the cheapest stream of any class.
     for (std::uint32_t trial = 0; trial < 300; ++trial) {
         const Bytes data = MakeContent(trial % 2 ? Content::Mixed : Content::SmallAlphabet,
