@@ -77,8 +77,8 @@ Path BestPath() {
 #if defined(__x86_64__)
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vpopcntdq") &&
-        __builtin_cpu_supports("gfni") && __builtin_cpu_supports("bmi2") &&
-        __builtin_cpu_supports("popcnt"))
+        __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("gfni") &&
+        __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt"))
         return Path::Vector;
 #endif
     return Path::Portable;
