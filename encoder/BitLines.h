@@ -44,8 +44,11 @@ inline void SetRange(Lines& l, std::int32_t line, std::int32_t from, std::int32_
     }
 }
 
+// Clears lines 0 .. 64 x words - 1 of each word plane (all that a transposition reads).
 inline void Clear(Lines& l, std::int32_t size) {
-    for (std::int32_t w = 0; w < WordsFor(size); ++w) std::memset(l[w], 0, sizeof(l[w]));
+    const std::int32_t words = WordsFor(size);
+    for (std::int32_t w = 0; w < words; ++w)
+        std::memset(l[w] + kPad, 0, sizeof(l[w][0]) * 64 * words);
 }
 
 // Bits below size in each word of a line.

@@ -100,13 +100,19 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
         // A class whose largest capacity is below a lower bound of the stream cannot hold the
         // data: its search would find nothing, so it is left out. 10/3 bits a byte first,
         // which needs no look at the data; the bound by the data's characters where that
-        // does not settle it.
+        // does not settle it, unless the data in one byte segment fit (then no lower bound
+        // can leave the class out) or the class is the last (its search tells itself).
         std::int32_t atLeast = static_cast<std::int32_t>(std::int64_t{count} * 10 / 3);
         bool looked = false;
         for (std::int32_t c = 0; c < modefacts::kClassCount && v == 0; ++c) {
             const std::int32_t largest = 8 * GetDataCodewordCount(kClassLast[c], level);
-            // The last class's search tells itself.
-            if (atLeast <= largest && !looked && c + 1 < modefacts::kClassCount) {
+            const bool oneByteSegmentFits =
+                count <= modefacts::MaxCount(ModeByte, kClassFirst[c]) &&
+                modefacts::kIndicatorBits + modefacts::CountWidth(ModeByte, kClassFirst[c]) +
+                        8 * count <=
+                    largest;
+            if (atLeast <= largest && !looked && !oneByteSegmentFits &&
+                c + 1 < modefacts::kClassCount) {
                 atLeast = GetStreamBitsAtLeast(data, count);
                 looked = true;
             }

@@ -17,15 +17,29 @@ namespace {
 using namespace bitlines;
 
 // ---- Format information and the dark module, written into rows (line y, bit x).
+// The format words of level 1..4 and mask 0..7.
+constexpr auto kFormatWords = [] {
+    std::array<std::array<std::int32_t, 8>, 4> t{};
+    for (std::int32_t level = 1; level <= 4; ++level)
+        for (std::int32_t mask = 0; mask < 8; ++mask)
+            t[level - 1][mask] = symbol::FormatWord(level, mask);
+    return t;
+}();
+
+// The format modules are light in masked rows (reserved, and not among the fixed ones):
+// their dark bits are ORed in.
 void PutFormat(Lines& rows, std::int32_t n, std::int32_t level, std::int32_t mask) {
-    const std::int32_t format = symbol::FormatWord(level, mask);
+    const std::int32_t format = kFormatWords[level - 1][mask];
+    auto put = [&rows](std::int32_t x, std::int32_t y, std::uint64_t bit) {
+        rows[x >> 6][kPad + y] |= bit << (x & 63);
+    };
     for (std::int32_t k = 0; k < 15; ++k) {
-        const bool bit = (format >> k) & 1;
-        PutBit(rows, symbol::kFormatFirst[k][1], symbol::kFormatFirst[k][0], bit);
+        const std::uint64_t bit = (format >> k) & 1;
+        put(symbol::kFormatFirst[k][0], symbol::kFormatFirst[k][1], bit);
         if (k <= 7)
-            PutBit(rows, 8, n - 1 - k, bit);  // row 8, right edge leftwards
+            put(n - 1 - k, 8, bit);  // row 8, right edge leftwards
         else
-            PutBit(rows, n - 15 + k, 8, bit);  // column 8, bottom edge upwards
+            put(8, n - 15 + k, bit);  // column 8, bottom edge upwards
     }
     SetBit(rows, n - 8, 8);  // the dark module, (8, N-8)
 }
@@ -163,8 +177,13 @@ void MaskedRows(const clsQRCode::Workspace& ws, std::int32_t version, std::int32
         const std::uint64_t* f = ws.function[w] + kPad;
         const std::uint64_t* k = ws.fixed[w] + kPad;
         std::uint64_t* o = rows[w] + kPad;
-        for (std::int32_t y = 0, r = 0; y < n; ++y, r = r == 11 ? 0 : r + 1)
-            o[y] = (d[y] ^ (kMaskWords[0][r][w][mask] & ~f[y] & valid)) | k[y];
+        std::uint64_t pattern[12];
+        for (std::int32_t r = 0; r < 12; ++r) pattern[r] = kMaskWords[0][r][w][mask] & valid;
+        for (std::int32_t y0 = 0; y0 < n; y0 += 12)
+            for (std::int32_t r = 0; r < 12 && y0 + r < n; ++r) {
+                const std::int32_t y = y0 + r;
+                o[y] = (d[y] ^ (pattern[r] & ~f[y])) | k[y];
+            }
     }
     PutFormat(rows, n, level, mask);
 }
