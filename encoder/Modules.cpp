@@ -27,11 +27,15 @@ constexpr auto kFormatWords = [] {
 }();
 
 // The format modules are light in masked rows (reserved, and not among the fixed ones):
-// their dark bits are ORed in.
+// their dark bits are ORed in, row 8's gathered first.
 void PutFormat(Lines& rows, std::int32_t n, std::int32_t level, std::int32_t mask) {
     const std::int32_t format = kFormatWords[level - 1][mask];
-    auto put = [&rows](std::int32_t x, std::int32_t y, std::uint64_t bit) {
-        rows[x >> 6][kPad + y] |= bit << (x & 63);
+    std::uint64_t row8[kWords] = {};
+    auto put = [&](std::int32_t x, std::int32_t y, std::uint64_t bit) {
+        if (y == 8)
+            row8[x >> 6] |= bit << (x & 63);
+        else
+            rows[x >> 6][kPad + y] |= bit << (x & 63);
     };
     for (std::int32_t k = 0; k < 15; ++k) {
         const std::uint64_t bit = (format >> k) & 1;
@@ -41,6 +45,7 @@ void PutFormat(Lines& rows, std::int32_t n, std::int32_t level, std::int32_t mas
         else
             put(8, n - 15 + k, bit);  // column 8, bottom edge upwards
     }
+    for (std::int32_t w = 0; w < WordsFor(n); ++w) rows[w][kPad + 8] |= row8[w];
     SetBit(rows, n - 8, 8);  // the dark module, (8, N-8)
 }
 
@@ -190,16 +195,8 @@ void MaskedRows(const clsQRCode::Workspace& ws, std::int32_t version, std::int32
 
 std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path) {
     const std::int32_t side = size + 8;
-    auto* bitmap = new (std::nothrow) Bitmap;
+    Bitmap* bitmap = mdlVexmora::NewCanvas(side, side);
     if (bitmap == nullptr) return nullptr;
-    try {
-        bitmap->indices.assign(static_cast<std::size_t>(side) * side, 0);
-    } catch (const std::bad_alloc&) {
-        delete bitmap;
-        return nullptr;
-    }
-    bitmap->width = bitmap->height = side;
-    bitmap->palette = mdlVexmora::SymbolPalette();
     std::uint8_t* out = bitmap->indices.data() + 4 * static_cast<std::size_t>(side) + 4;
 #if defined(__x86_64__)
     if (path == Path::Vector)

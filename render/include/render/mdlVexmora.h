@@ -15,6 +15,11 @@ constexpr std::int32_t MaxPictureSide = 32767;
 // The 256-entry symbol palette as 0xRRGGBB.
 std::array<std::uint32_t, 256> SymbolPalette();
 
+// A white canvas of width x height pixels (both from 1 to MaxPictureSide) with the symbol
+// palette, for the caller to draw on and hand to BitmapToPicture; null when memory for it
+// cannot be had.
+Bitmap* NewCanvas(std::int32_t width, std::int32_t height);
+
 // cells: width * height cells, row by row from the top, no row padding. Result: a picture
 // of (left + width + right) x (top + height + bottom) pixels, white but for the cells drawn
 // at (left + x, top + y). No picture for null cells, a width or height below 1, a negative
