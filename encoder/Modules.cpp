@@ -195,8 +195,9 @@ void MaskedRows(const clsQRCode::Workspace& ws, std::int32_t version, std::int32
 
 std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path) {
     const std::int32_t side = size + 8;
-    Bitmap* bitmap = mdlVexmora::NewCanvas(side, side);
-    if (bitmap == nullptr) return nullptr;
+    Bitmap* bitmap = nullptr;
+    std::shared_ptr<Picture> picture = mdlVexmora::NewCanvas(side, side, &bitmap);
+    if (!picture) return nullptr;
     std::uint8_t* out = bitmap->indices.data() + 4 * static_cast<std::size_t>(side) + 4;
 #if defined(__x86_64__)
     if (path == Path::Vector)
@@ -207,7 +208,7 @@ std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Pat
     (void)path;
     SpreadRowsPortable(rows, size, out, side);
 #endif
-    return mdlVexmora::BitmapToPicture(bitmap, true);
+    return picture;
 }
 
 }  // namespace symbol

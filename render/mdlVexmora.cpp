@@ -19,20 +19,26 @@ std::array<std::uint32_t, 256> SymbolPalette() {
     return kSymbolPalette;
 }
 
-Bitmap* NewCanvas(std::int32_t width, std::int32_t height) {
+std::shared_ptr<Picture> NewCanvas(std::int32_t width, std::int32_t height, Bitmap** canvas) {
+    // The picture and the bitmap it shows in one block, freed with the last reference.
+    struct Canvas {
+        Bitmap bitmap;
+        Picture picture{&bitmap, false};
+    };
+    *canvas = nullptr;
     // A large canvas may not be had: no picture then, and nothing thrown.
-    auto* bitmap = new (std::nothrow) Bitmap;
-    if (bitmap == nullptr) return nullptr;
     try {
-        bitmap->indices.assign(static_cast<std::size_t>(width) * height, 0);  // white
+        auto block = std::make_shared<Canvas>();
+        Bitmap& bitmap = block->bitmap;
+        bitmap.indices.assign(static_cast<std::size_t>(width) * height, 0);  // white
+        bitmap.width = width;
+        bitmap.height = height;
+        bitmap.palette = kSymbolPalette;
+        *canvas = &bitmap;
+        return std::shared_ptr<Picture>(block, &block->picture);
     } catch (const std::bad_alloc&) {
-        delete bitmap;
         return nullptr;
     }
-    bitmap->width = width;
-    bitmap->height = height;
-    bitmap->palette = kSymbolPalette;
-    return bitmap;
 }
 
 std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t width,
@@ -45,14 +51,15 @@ std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t
     const std::int64_t canvasHeight = std::int64_t{top} + height + bottom;
     if (canvasWidth > MaxPictureSide || canvasHeight > MaxPictureSide) return nullptr;
 
-    Bitmap* bitmap =
-        NewCanvas(static_cast<std::int32_t>(canvasWidth), static_cast<std::int32_t>(canvasHeight));
-    if (bitmap == nullptr) return nullptr;
+    Bitmap* bitmap = nullptr;
+    auto picture = NewCanvas(static_cast<std::int32_t>(canvasWidth),
+                             static_cast<std::int32_t>(canvasHeight), &bitmap);
+    if (!picture) return nullptr;
     for (std::int32_t y = 0; y < height; ++y) {
         std::memcpy(bitmap->indices.data() + (top + y) * canvasWidth + left,
                     cells + static_cast<std::size_t>(y) * width, static_cast<std::size_t>(width));
     }
-    return BitmapToPicture(bitmap, true);
+    return picture;
 }
 
 std::shared_ptr<Picture> BitmapToPicture(Bitmap* bitmap, bool takeOwnership) {
