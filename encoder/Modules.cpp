@@ -27,24 +27,21 @@ constexpr auto kFormatWords = [] {
 }();
 
 // The format modules are light in masked rows (reserved, and not among the fixed ones):
-// their dark bits are ORed in, row 8's gathered first.
+// their dark bits are ORed in, the places of symbol::kFormatFirst and of the second copy
+// spelt out by where they lie, without a branch.
 void PutFormat(Lines& rows, std::int32_t n, std::int32_t level, std::int32_t mask) {
-    const std::int32_t format = kFormatWords[level - 1][mask];
-    std::uint64_t row8[kWords] = {};
-    auto put = [&](std::int32_t x, std::int32_t y, std::uint64_t bit) {
-        if (y == 8)
-            row8[x >> 6] |= bit << (x & 63);
-        else
-            rows[x >> 6][kPad + y] |= bit << (x & 63);
-    };
-    for (std::int32_t k = 0; k < 15; ++k) {
-        const std::uint64_t bit = (format >> k) & 1;
-        put(symbol::kFormatFirst[k][0], symbol::kFormatFirst[k][1], bit);
-        if (k <= 7)
-            put(n - 1 - k, 8, bit);  // row 8, right edge leftwards
-        else
-            put(8, n - 15 + k, bit);  // column 8, bottom edge upwards
-    }
+    const auto f = static_cast<std::uint64_t>(kFormatWords[level - 1][mask]);
+    auto bit = [f](std::int32_t k) { return (f >> k) & 1; };
+    // Column 8 (bit 8 of word 0): bits 0-5 in rows 0-5, bit 6 in row 7, bits 8-14 in the
+    // rows N-7 .. N-1.
+    for (std::int32_t k = 0; k <= 5; ++k) rows[0][kPad + k] |= bit(k) << 8;
+    rows[0][kPad + 7] |= bit(6) << 8;
+    for (std::int32_t k = 8; k <= 14; ++k) rows[0][kPad + n - 15 + k] |= bit(k) << 8;
+    // Row 8: bit 7 at x = 8, bit 8 at x = 7, bits 9-14 at x = 5 .. 0, and bits 0-7 from the
+    // right edge leftwards.
+    std::uint64_t row8[kWords] = {bit(7) << 8 | bit(8) << 7};
+    for (std::int32_t k = 9; k <= 14; ++k) row8[0] |= bit(k) << (14 - k);
+    for (std::int32_t k = 0; k <= 7; ++k) row8[(n - 1 - k) >> 6] |= bit(k) << ((n - 1 - k) & 63);
     for (std::int32_t w = 0; w < WordsFor(n); ++w) rows[w][kPad + 8] |= row8[w];
     SetBit(rows, n - 8, 8);  // the dark module, (8, N-8)
 }
