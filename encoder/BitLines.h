@@ -19,10 +19,6 @@ constexpr std::int32_t WordsFor(std::int32_t size) {
     return (size + 63) / 64;
 }
 
-// The penalty reads the light lines from 16 before the symbol to 40 after it (patterns of
-// units up to 3 and their light sides, word by word).
-constexpr std::int32_t kPenaltyBefore = 16, kPenaltyAfter = 40;
-
 inline void SetBit(Lines& l, std::int32_t line, std::int32_t pos) {
     l[pos >> 6][kPad + line] |= std::uint64_t{1} << (pos & 63);
 }

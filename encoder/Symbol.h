@@ -5,13 +5,12 @@
 // A bit line holds one row or one column of the matrix, module i at bit i % 64 of word
 // i / 64. Line sets are kept word plane by word plane: plane w holds word w of every line,
 // line i at index kPad + i, so that the loops over neighbouring lines run over consecutive
-// words. Entries on either side of the symbol stand for the light area around it: a line
-// set that is read there has them cleared (the placed data wholly, a masked symbol as far
-// as the penalty reads).
+// words. The penalty lays out its own planes of eight masked symbols (Penalty.cpp).
 //
-// Two paths compute the same results: the portable one (plain C++, every machine runs it)
-// and the vector one (AVX-512, GFNI, BMI2), chosen at run time when the processor has them.
-// The tests run both and compare them.
+// Two paths compute the same results: the portable one (plain C++, with the compiler's
+// generic vectors where eight masks go side by side; every machine runs it) and the vector
+// one (AVX-512 with VBMI, GFNI, BMI2), chosen at run time when the processor has them. The
+// tests run both and compare them.
 
 #include <cstdint>
 #include <memory>
