@@ -186,7 +186,7 @@ void BM_StagePenalty(benchmark::State& state, const Payload* p) {
     const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
         std::int32_t penalties[symbol::kLanes];
-        symbol::ScoreMasks(*s.ws, s.version, s.level, penalties, path);
+        benchmark::DoNotOptimize(symbol::ScoreMasks(*s.ws, s.version, s.level, penalties, path));
         benchmark::DoNotOptimize(penalties);
     }
 }

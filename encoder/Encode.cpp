@@ -159,7 +159,7 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     std::int32_t penalty = -1;
     if (options.scoredMask && (options.mask < 0 || options.mask > 7)) {
         std::int32_t penalties[symbol::kLanes];
-        symbol::ScoreMasks(ws, v, level, penalties, path);
+        if (!symbol::ScoreMasks(ws, v, level, penalties, path)) return nullptr;
         for (std::int32_t m = 0; m < symbol::kLanes; ++m) {
             if (penalty < 0 || penalties[m] < penalty) {  // the lower pattern on a tie
                 penalty = penalties[m];

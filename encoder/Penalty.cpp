@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstring>
+#include <new>
 
 #include "BitLines.h"
 
@@ -355,8 +356,16 @@ void Score(const Source& s, std::int32_t n, LanePlane (&planes)[2], std::int32_t
 
 namespace symbol {
 
-void ScoreMasks(clsQRCode::Workspace& ws, std::int32_t version, std::int32_t level,
+// The workspace's planes, made when first needed; null when memory runs out.
+PenaltyPlanes* Planes(clsQRCode::Workspace& ws) {
+    if (!ws.planes) ws.planes.reset(new (std::nothrow) PenaltyPlanes);
+    return ws.planes.get();
+}
+
+bool ScoreMasks(clsQRCode::Workspace& ws, std::int32_t version, std::int32_t level,
                 std::int32_t penalties[8], Path path) {
+    PenaltyPlanes* planes = Planes(ws);
+    if (planes == nullptr) return false;
     const std::int32_t n = 4 * version + 17;
     Source s{{&ws.dataRows, &ws.dataColumns}, &ws.function, &ws.fixed, true, {}, 0};
     // The format information of each mask (bit k of the word in module k of each copy), and
@@ -369,14 +378,17 @@ void ScoreMasks(clsQRCode::Workspace& ws, std::int32_t version, std::int32_t lev
                                       lanes};
     }
     s.modules[s.moduleCount++] = {8, static_cast<std::int16_t>(n - 8), 0xFF};
-    Score(s, n, ws.planes, penalties, path);
+    Score(s, n, planes->plane, penalties, path);
+    return true;
 }
 
 std::int32_t Penalty(clsQRCode::Workspace& ws, const Lines& rows, const Lines& columns,
                      std::int32_t size, Path path) {
+    PenaltyPlanes* planes = Planes(ws);
+    if (planes == nullptr) return -1;
     Source s{{&rows, &columns}, nullptr, nullptr, false, {}, 0};
     std::int32_t out[kLanes];
-    Score(s, size, ws.planes, out, path);
+    Score(s, size, planes->plane, out, path);
     return out[0];
 }
 

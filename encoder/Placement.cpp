@@ -96,12 +96,11 @@ std::int32_t Plan(std::int32_t n, const Lines& function, symbol::PlacementPiece*
             if (slots == 0) continue;
             symbol::PlacementPiece& p = pieces[count++];
             p.slots = slots;
-            p.start = start;
-            p.bits = static_cast<std::int16_t>(PortableBits::Count(slots));
-            p.low = static_cast<std::int16_t>(upward ? left : right);
-            p.high = static_cast<std::int16_t>(upward ? right : left);
-            p.w = static_cast<std::int8_t>(w);
-            p.shift = static_cast<std::int8_t>(shift);
+            p.start = static_cast<std::int16_t>(start);
+            p.bits = static_cast<std::uint8_t>(PortableBits::Count(slots));
+            p.low = static_cast<std::uint8_t>(upward ? left : right);
+            p.w = static_cast<std::uint8_t>(w);
+            p.shift = static_cast<std::uint8_t>(shift);
             p.upward = upward;
             start += p.bits;
         }
@@ -121,7 +120,7 @@ template <class Bits>
         const std::uint64_t value = p.upward ? read : Bits::Reverse(read) >> (64 - p.bits);
         const std::uint64_t placed = Bits::Deposit(value, p.slots);
         columns[p.w][kPad + p.low] |= Bits::EvenBits(placed) << p.shift;
-        columns[p.w][kPad + p.high] |= Bits::OddBits(placed) << p.shift;
+        columns[p.w][kPad + (p.upward ? p.low + 1 : p.low - 1)] |= Bits::OddBits(placed) << p.shift;
     }
 }
 

@@ -44,10 +44,10 @@ using Lines = std::uint64_t[kWords][kPlane];
 // they take from start on, and where they go (Placement.cpp).
 struct PlacementPiece {
     std::uint64_t slots;
-    std::int32_t start;
-    std::int16_t bits;
-    std::int16_t low, high;  // the columns of the even and of the odd slot bits
-    std::int8_t w, shift;    // word of the column lines, 0 or 32 within it
+    std::int16_t start;     // below 8 x 3706
+    std::uint8_t bits;      // the slots' count
+    std::uint8_t low;       // the column of the even slot bits; the odd ones' is low + 1 upward
+    std::uint8_t w, shift;  // word of the column lines, 0 or 32 within it
     bool upward;
 };
 // Pieces of a symbol: two columns each for 32 rows.
@@ -59,6 +59,10 @@ inline constexpr std::int32_t kMaxPieces = (kMaxSize / 2) * ((kMaxSize + 31) / 3
 inline constexpr std::int32_t kLanes = 8;
 inline constexpr std::int32_t kLaneBefore = 12, kLaneAfter = 28;
 using LanePlane = std::uint64_t[kLaneBefore + kMaxSize + kLaneAfter][kLanes];
+// The penalty's two planes, made on the first scored symbol.
+struct PenaltyPlanes {
+    alignas(64) LanePlane plane[2];
+};
 
 // ISO/IEC 18004 Annex E, Table E.1: the row and column coordinates of the alignment-pattern
 // centres of versions 2 to 40 (version 1 has none), ended by 0.
@@ -188,8 +192,7 @@ struct clsQRCode::Workspace {
     std::int32_t pieceCount = 0;
     std::int32_t functionVersion = 0;  // the version function, fixed and pieces are for; 0 none
 
-    // The penalty's two planes of eight lanes.
-    alignas(64) symbol::LanePlane planes[2];
+    std::unique_ptr<symbol::PenaltyPlanes> planes;
 };
 
 namespace symbol {
@@ -245,11 +248,12 @@ void MaskedRows(const clsQRCode::Workspace& w, std::int32_t version, std::int32_
 
 // The standard's penalty of each of the eight masks (ISO/IEC 18004, 7.8.3) of the symbol in
 // the workspace (placed data as rows and columns, function lines of version).
-void ScoreMasks(clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
+// False (and no penalties) when memory for the penalty's planes cannot be had.
+bool ScoreMasks(clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
                 std::int32_t penalties[kLanes], Path path);
 
 // The penalty of any one symbol given as rows and as the same symbol's columns (the lines
-// past size zero); uses the workspace's planes.
+// past size zero); uses the workspace's planes. -1 when memory for them cannot be had.
 std::int32_t Penalty(clsQRCode::Workspace& w, const Lines& rows, const Lines& columns,
                      std::int32_t size, Path path);
 
