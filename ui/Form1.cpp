@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>

@@ -1,33 +1,49 @@
 // The print command: the symbol at the width chosen (40 mm to begin with, then the last one
-// chosen in this run), whole device pixels a module, to a PDF drawn by pdftoppm.
+// chosen in this run), whole device pixels a module, centred on the page, to a PDF drawn by
+// pdftoppm; the print dialog offers the output file last chosen in the run.
 
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "WindowFixture.h"
+#include "ui/Dialogbox.h"
+#include "ui/PrintSymbol.h"
 
 namespace {
 
-TEST_F(WindowTest, PrintsAtTheWidthChosenAndItDecodes) {
+TEST_F(WindowTest, PrintsAtTheWidthChosenCentredAndItDecodes) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString text = "https://example.org/printed";
     Generate(text);
     const int across = Image1()->Picture().width();  // modules and quiet zone
-    for (const auto& [width, opened] : {std::pair{40.0, 40.0}, {25.0, 40.0}, {60.0, 25.0}}) {
-        SCOPED_TRACE(width);
-        printFile = dir.filePath(QString("w%1.pdf").arg(width));
-        printWidthMm = width;
+    struct Case {
+        double width, opened;
+        QString file, offered;  // the file printed to, and the one the dialog offered
+    };
+    const Case cases[] = {
+        {40, 40, "w40.pdf", ""},
+        {25, 40, "w25.pdf", "w40.pdf"},
+        {60, 25, "w60.pdf", "w25.pdf"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        printFile = dir.filePath(c.file);
+        printWidthMm = c.width;
         printCalls.clear();
+        printFilesOffered.clear();
         QTest::keyClick(Text1(), Qt::Key_P, Qt::ControlModifier);
         ASSERT_EQ(printCalls.size(), 1u);
-        EXPECT_EQ(printCalls[0], opened);
+        EXPECT_EQ(printCalls[0], c.opened);
+        EXPECT_EQ(printFilesOffered[0], c.offered.isEmpty() ? "" : dir.filePath(c.offered));
         EXPECT_EQ(window->StatusNotice(), QString::fromUtf8("已打印：") + printFile);
 
-        // The page's top-left 76 mm at 600 dots an inch.
+        // The whole page at 300 dots an inch.
+        constexpr double kDpi = 300;
         QProcess render;
-        render.start("pdftoppm", {"-r", "600", "-W", "1800", "-H", "1800", "-gray", "-png",
-                                  "-singlefile", printFile, dir.filePath("page")});
+        render.start("pdftoppm", {"-r", QString::number(kDpi), "-gray", "-png", "-singlefile",
+                                  printFile, dir.filePath("page")});
         if (!render.waitForStarted(10000)) GTEST_SKIP() << "pdftoppm (poppler-utils) is missing";
         ASSERT_TRUE(render.waitForFinished(60000));
         const QImage page(dir.filePath("page.png"));
@@ -36,11 +52,53 @@ TEST_F(WindowTest, PrintsAtTheWidthChosenAndItDecodes) {
         for (int y = 0; y < page.height(); ++y)
             for (int x = 0; x < page.width(); ++x)
                 if (qGray(page.pixel(x, y)) < 128) dark |= QRect(x, y, 1, 1);
-        const double mm = dark.width() * 25.4 / 600 * across / (across - 8);
-        EXPECT_NEAR(mm, width, width / across / 2 + 0.1);  // half a module, and the renderer's
+        const double mm = dark.width() * 25.4 / kDpi * across / (across - 8);
+        EXPECT_NEAR(mm, c.width, c.width / across / 2 + 0.2);  // half a module, the renderer's
         EXPECT_NEAR(dark.width(), dark.height(), 1);
+        // As much paper left as right, above as below (the renderer's pixel either way).
+        EXPECT_NEAR(dark.left(), page.width() - 1 - dark.right(), 2);
+        EXPECT_NEAR(dark.top(), page.height() - 1 - dark.bottom(), 2);
     }
     EXPECT_TRUE(messages.empty());
+}
+
+TEST(PrintSymbol, CentresOnThePaperWithinThePrintableArea) {
+    struct Case {
+        QRect paper, printable;
+        int side;
+        QPoint origin;  // from the printable area's corner
+    };
+    const Case cases[] = {
+        {{0, 0, 1000, 1400}, {50, 50, 900, 1300}, 400, {250, 450}},    // even margins
+        {{0, 0, 1000, 1400}, {200, 100, 800, 1300}, 400, {100, 400}},  // uneven, still centred
+        {{0, 0, 1000, 1400}, {0, 0, 500, 1400}, 400, {100, 500}},      // pushed in from the right
+        {{0, 0, 1000, 1400}, {600, 0, 400, 1400}, 400, {0, 500}},      // pushed in from the left
+        {{0, 0, 1000, 1400}, {50, 50, 900, 1300}, 1000, {0, 150}},     // wider than the area
+        {{0, 0, 1001, 1401}, {0, 0, 1001, 1401}, 400, {300, 500}},     // an odd pixel left over
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.side);
+        EXPECT_EQ(qrdesk::CentredOrigin(c.paper, c.printable, c.side), c.origin);
+    }
+}
+
+// The dialog itself shows the output file its printer carries (Qt's own dialog would
+// otherwise offer print.pdf at home each time).
+TEST(PrintDialog, OffersThePrintersOutputFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("remembered.pdf"));
+    double widthMm = 40;
+    QStringList shown{"no dialog"};
+    const auto watch = OnNextModal([&](QWidget* modal) {
+        shown.clear();
+        for (const QLineEdit* line : modal->findChildren<QLineEdit*>())
+            if (line->isVisible()) shown << line->text();
+    });
+    Dialogbox::ShowPrintDialog(printer, &widthMm, nullptr);
+    EXPECT_TRUE(shown.contains(dir.filePath("remembered.pdf"))) << shown.join(" | ").toStdString();
 }
 
 }  // namespace
