@@ -16,7 +16,8 @@ struct Case {
     QStringList args;
     QStringList environment;  // NAME=VALUE to set, NAME alone to unset
     int code;
-    const char* line;  // what standard error starts with
+    const char* line;              // what standard error starts with
+    const char* output = nullptr;  // a file for standard output
 };
 
 TEST(CommandLine, OneEnglishLineInEveryLocale) {
@@ -32,6 +33,8 @@ TEST(CommandLine, OneEnglishLineInEveryLocale) {
         {QRDESK_APP_PATH, {"--bogus"}, {}, 2, "qrdesk: unknown option 'bogus'; try --help"},
         {QRDESK_APP_PATH, {"--help", "-x"}, {}, 2, "qrdesk: unknown option 'x'; try --help"},
         {QRDESK_APP_PATH, {"--code-page", "NO-SUCH"}, {}, 2, "qrdesk: unknown code page"},
+        {QRDESK_APP_PATH, {"--help"}, {}, 1, "qrdesk: cannot write", "/dev/full"},
+        {QRDESK_APP_PATH, {"--version"}, {}, 1, "qrdesk: cannot write", "/dev/full"},
         {QRDESK_APP_PATH, {}, noDisplay, 1, "qrdesk: cannot open the window: no display"},
         {QRDESK_APP_PATH,
          {},
@@ -67,6 +70,7 @@ TEST(CommandLine, OneEnglishLineInEveryLocale) {
         }
         QProcess program;
         program.setProcessEnvironment(environment);
+        if (c.output) program.setStandardOutputFile(c.output);
         program.start(c.program, c.args);
         ASSERT_TRUE(program.waitForFinished(30000));
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);

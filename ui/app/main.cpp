@@ -75,6 +75,14 @@ bool ParseOptions(QCommandLineParser& parser, const QStringList& arguments) {
     return false;
 }
 
+// Qt prints the help and the version and exits on its own; a write that failed (a full disk,
+// a closed descriptor) must not end with status 0.
+void CheckStandardOutput() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return;
+    std::fprintf(stderr, "qrdesk: cannot write to standard output\n");
+    std::_Exit(1);
+}
+
 bool AsksForHelpOrVersion(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         for (const char* flag : {"-h", "--help", "-?", "-v", "--version", "--help-all"})
@@ -107,6 +115,7 @@ int main(int argc, char** argv) {
         SetIdentity();
         QCommandLineParser parser;
         if (!ParseOptions(parser, app.arguments())) return kUsageError;
+        std::atexit(CheckStandardOutput);
         parser.process(app);
         return 0;
     }
