@@ -88,8 +88,7 @@ TEST(PrintDialog, OffersThePrintersOutputFile) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath("remembered.pdf"));
+    PrintToPdf(printer, dir.filePath("remembered.pdf"));
     double widthMm = 40;
     QStringList shown{"no dialog"};
     const auto watch = OnNextModal([&](QWidget* modal) {

@@ -38,6 +38,12 @@ inline QString SecondLine(const QString& message) {
     return message.section('\n', 1);
 }
 
+// Points printer at a PDF file, as a user does who prints to a file.
+inline void PrintToPdf(QPrinter& printer, const QString& file) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+}
+
 struct DialogCall {
     QString title, filter;
     int filterIndex;
@@ -75,8 +81,7 @@ class WindowTest : public ::testing::Test {
             printCalls.push_back(*widthMm);
             printFilesOffered.push_back(printer.outputFileName());
             if (printFile.isEmpty()) return false;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(printFile);
+            PrintToPdf(printer, printFile);
             *widthMm = printWidthMm;
             return true;
         };
