@@ -99,7 +99,15 @@ void Form1::mnuPrint_Click() {
     printWidthMm_ = widthMm;
     QPainter painter;
     if (!painter.begin(&printer)) {
-        ShowMessage(QStringLiteral("无法打印：打印机“%1”不可用").arg(printer.printerName()));
+        const QString file = printer.outputFileName();
+        if (file.isEmpty()) {
+            ShowMessage(QStringLiteral("无法打印：打印机“%1”不可用").arg(printer.printerName()));
+            return;
+        }
+        // Printing to a file: say which and why, as a save does.
+        const QString reason = SaveFailureReason(file, WriteErrno(file), "");
+        ShowMessage(QStringLiteral("无法打印到文件 %1").arg(QDir::toNativeSeparators(file)) +
+                    (reason.isEmpty() ? QString() : '\n' + reason));
         return;
     }
     // Centred on the paper, shrunk only where the printable area is too small.

@@ -2,11 +2,13 @@
 // chosen in this run), whole device pixels a module, centred on the page, to a PDF drawn by
 // pdftoppm; the print dialog offers the output file last chosen in the run.
 
+#include <QDir>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "WindowFixture.h"
+#include "support/qt/ScratchDisk.h"
 #include "ui/Dialogbox.h"
 #include "ui/PrintSymbol.h"
 
@@ -98,6 +100,42 @@ TEST(PrintDialog, OffersThePrintersOutputFile) {
     });
     Dialogbox::ShowPrintDialog(printer, &widthMm, nullptr);
     EXPECT_TRUE(shown.contains(dir.filePath("remembered.pdf"))) << shown.join(" | ").toStdString();
+}
+
+// Printing to a file that cannot be written names the file and the cause, as saving does, and
+// claims no print.
+TEST_F(WindowTest, PrintToAnUnwritableFileSaysWhy) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(WriteFile(dir.filePath("file.txt"), "x"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pdf"));
+    const QString readOnly = dir.filePath("ro");
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    ScratchDisk disk(readOnly, "size=64k,mode=0755");
+    const bool canReadOnly = disk.MakeReadOnly();
+    struct Case {
+        QString file;
+        const char* reason;
+    };
+    std::vector<Case> cases = {
+        {dir.filePath("missing/x.pdf"), "文件夹不存在"},
+        {dir.filePath("file.txt/x.pdf"), "路径中有一部分不是文件夹"},
+        {dir.filePath("folder.pdf"), "已有同名的文件夹"},
+    };
+    if (canReadOnly)
+        cases.push_back({readOnly + "/x.pdf", disk.Mounted() ? "文件系统为只读" : "没有写入权限"});
+    Generate("https://example.org/printed");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        messages.clear();
+        printFile = c.file;
+        QTest::keyClick(Text1(), Qt::Key_P, Qt::ControlModifier);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(FirstLine(messages[0]), QString::fromUtf8("无法打印到文件 ") + c.file);
+        EXPECT_EQ(SecondLine(messages[0]), QString::fromUtf8(c.reason));
+        EXPECT_EQ(window->StatusNotice(), "");
+    }
+    EXPECT_EQ(Entries(dir.path()), (QStringList{"file.txt", "folder.pdf", "ro"}));
 }
 
 }  // namespace
