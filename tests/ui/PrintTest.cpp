@@ -3,13 +3,11 @@
 // pdftoppm; the print dialog offers the output file last chosen in the run.
 
 #include <QDir>
-#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "WindowFixture.h"
 #include "support/qt/ScratchDisk.h"
-#include "ui/Dialogbox.h"
 #include "ui/PrintSymbol.h"
 
 namespace {
@@ -82,24 +80,6 @@ TEST(PrintSymbol, CentresOnThePaperWithinThePrintableArea) {
         SCOPED_TRACE(c.side);
         EXPECT_EQ(qrdesk::CentredOrigin(c.paper, c.printable, c.side), c.origin);
     }
-}
-
-// The dialog itself shows the output file its printer carries (Qt's own dialog would
-// otherwise offer print.pdf at home each time).
-TEST(PrintDialog, OffersThePrintersOutputFile) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QPrinter printer;
-    PrintToPdf(printer, dir.filePath("remembered.pdf"));
-    double widthMm = 40;
-    QStringList shown{"no dialog"};
-    const auto watch = OnNextModal([&](QWidget* modal) {
-        shown.clear();
-        for (const QLineEdit* line : modal->findChildren<QLineEdit*>())
-            if (line->isVisible()) shown << line->text();
-    });
-    Dialogbox::ShowPrintDialog(printer, &widthMm, nullptr);
-    EXPECT_TRUE(shown.contains(dir.filePath("remembered.pdf"))) << shown.join(" | ").toStdString();
 }
 
 // Printing to a file that cannot be written names the file and the cause, as saving does, and
