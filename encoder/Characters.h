@@ -61,6 +61,29 @@ inline constexpr auto kSjisByte = [] {
     return table;
 }();
 
+// ---- Eight bytes at a time in a 64-bit word: a byte's range test is two additions within
+// the byte (no carry leaves it), its result the byte's top bit.
+inline constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
+inline constexpr std::uint64_t kTopBits = 0x8080808080808080ull;
+
+// Top bit of each byte set where its low seven bits (low7 = x & ~kTopBits) lie in lo .. hi.
+inline std::uint64_t LowBitsInRange(std::uint64_t low7, std::uint64_t lo, std::uint64_t hi) {
+    return (low7 + (0x80 - lo) * kEachByte) & ~(low7 + (0x7F - hi) * kEachByte);
+}
+
+// Top bit of each byte of x set where it is a digit (*digits), another alphanumeric
+// character (*others), a Shift JIS lead byte 81-9F or E0-FC (*leads).
+inline void ByteKindTops(std::uint64_t x, std::uint64_t* digits, std::uint64_t* others,
+                         std::uint64_t* leads) {
+    const std::uint64_t low = x & ~kTopBits, ascii = ~x & kTopBits, high = x & kTopBits;
+    *digits = LowBitsInRange(low, 0x30, 0x39) & ascii;
+    *others = (LowBitsInRange(low, 0x41, 0x5A) | LowBitsInRange(low, 0x3A, 0x3A) |
+               LowBitsInRange(low, 0x20, 0x20) | LowBitsInRange(low, 0x24, 0x25) |
+               LowBitsInRange(low, 0x2A, 0x2B) | LowBitsInRange(low, 0x2D, 0x2F)) &
+              ascii;
+    *leads = (LowBitsInRange(low, 0x01, 0x1F) | LowBitsInRange(low, 0x60, 0x7C)) & high;
+}
+
 // Whether byte i is the trail byte of a two-byte character, given whether byte i-1 was.
 inline bool TrailByte(const std::uint8_t* data, std::int32_t i, bool previousWasTrail) {
     return !previousWasTrail && (kSjisByte[data[i - 1]] & 1) && (kSjisByte[data[i]] & 2);

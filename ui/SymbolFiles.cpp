@@ -1,5 +1,8 @@
 #include "ui/SymbolFiles.h"
 
+#include <unistd.h>
+
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 
@@ -43,6 +46,15 @@ QString SavePath(const QString& chosenPath, FileFormat format) {
     const QString suffix = QStringLiteral(".") + SaveExtension(format);
     if (!path.endsWith(suffix)) path += suffix;
     return path;
+}
+
+int WriteErrno(const QString& path) {
+    const QFileInfo file(path);
+    if (file.isDir()) return EISDIR;
+    const QFileInfo folder(file.absolutePath());
+    if (!file.exists() && folder.exists() && !folder.isDir()) return ENOTDIR;
+    const QByteArray probe = QFile::encodeName(file.exists() ? path : folder.filePath());
+    return ::access(probe.constData(), W_OK) == 0 ? 0 : errno;
 }
 
 QString SaveFailureReason(const QString& path, int errnoValue, const std::string& reason) {

@@ -27,7 +27,7 @@ TEST_F(WindowTest, ListItemsMakeTheSymbolsTheyName) {
     const Case cases[] = {
         {{"Automatic", "L - 7%", "Automatic", "UTF-8"}, 1, 1, 0, false},
         {{"7", "Q - 25%", "5", "UTF-8"}, 7, 3, 5, false},
-        {{"40", "H - 30%", "7", "UTF-8 + ECI"}, 40, 4, 7, true},
+        {{"40", "H - 30%", "7", "UTF-8+ECI"}, 40, 4, 7, true},
         {{"1", "M - 15%", "0", "ANSI"}, 1, 2, 0, false},
         {{"2", "M - 15%", "3", "UTF-8"}, 2, 2, 3, false},
     };

@@ -13,7 +13,7 @@ namespace qrdesk {
 // Up to three lines, for example
 //   "3-M · 掩码 0 · 字节 27 · 数字 5 · 数据 259 / 352 位"
 //   "zxing-cpp：读取正确 · zbar：显示为“https://example.org/莠ｧ?id=12345”"
-//   "建议：将文本编码改为“UTF-8 + ECI”后重新生成。"
+//   "建议：将文本编码改为“UTF-8+ECI”后重新生成。"
 // The third comes only when a reader does not show the text as typed: the advice that was
 // tried, the window's own choices first, or what was tried in vain.
 QStringList StatusLines(const SymbolResult& symbol);

@@ -22,6 +22,10 @@ const char* SaveExtension(FileFormat format);
 // lower case, with ".bmp" (".png", ".svg") appended unless it already ends so.
 QString SavePath(const QString& chosenPath, FileFormat format);
 
+// The errno a write of path meets as the file system stands (a missing folder, a read-only
+// one, a folder of that name), for writers that give none; 0 when none is seen.
+int WriteErrno(const QString& path);
+
 // Why writing path failed, for errno (0 when the writer gave none) and the writer's own
 // text: the common causes in Chinese, the writer's text for the rest.
 QString SaveFailureReason(const QString& path, int errnoValue, const std::string& reason);
