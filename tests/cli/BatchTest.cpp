@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Temporaries.h"
 #include "cli/Batch.h"
 #include "support/qt/CliProcess.h"
 #include "support/qt/Files.h"
@@ -216,20 +218,60 @@ TEST(CliBatch, SignalsStopItCleanly) {
         << run.err.toStdString();
 }
 
-// A killed run's temporary files are removed by the next run into the folder; other files
-// stay.
-TEST(CliBatch, TemporaryFilesOfAKilledRunAreRemoved) {
+// Temporary files that a killed run left (where the file system has no unnamed files) are
+// removed by the next run into the folder, which says so; but only those it can prove are its
+// own and abandoned: named as only the program names them, this user's, not locked by a
+// writer, untouched for an hour. Nothing else is ever removed.
+TEST(CliBatch, OnlyProvablyAbandonedTemporaryFilesAreRemoved) {
     QTemporaryDir dir;
-    ASSERT_TRUE(QDir().mkpath(dir.filePath("out")));
-    const QStringList left = {".qrdesk-999999999-0.tmp", ".qrdesk-999999999-17.tmp"};
-    const QStringList others = {".qrdesk-notes.txt", "mine.tmp", "qr-9.bmp"};
-    for (const QString& name : left + others)
-        ASSERT_TRUE(WriteFile(dir.filePath("out/" + name), QByteArray(1000, 'x')));
+    const QString out = dir.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(out));
+    std::string forged = qrdesk::detail::TemporaryName();
+    forged[forged.size() - 5] = forged[forged.size() - 5] == '0' ? '1' : '0';  // a wrong check
+    const bool root = ::geteuid() == 0;
+    const struct {
+        std::string name;
+        bool old, locked, otherUser, removed;
+    } cases[] = {
+        {qrdesk::detail::TemporaryName(), true, false, false, true},
+        {qrdesk::detail::TemporaryName(), false, false, false, false},  // may be in flight
+        {qrdesk::detail::TemporaryName(), true, true, false, false},    // its writer lives
+        {qrdesk::detail::TemporaryName(), true, false, root, !root},    // another user's
+        {forged, true, false, false, false},
+        {".qrdesk-999999999-0.tmp", true, false, false, false},  // the user's own names
+        {".qrdesk-99999-notes.tmp", true, false, false, false},
+        {"mine.tmp", true, false, false, false},
+    };
+    std::vector<int> locks;
+    QStringList kept = {"qr-1.bmp"};
+    for (const auto& c : cases) {
+        const QString path = out + "/" + QString::fromStdString(c.name);
+        ASSERT_TRUE(WriteFile(path, "data"));
+        const QByteArray native = QFile::encodeName(path);
+        if (c.old) {
+            const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 7200, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
+        }
+        if (c.otherUser) {
+            ASSERT_EQ(::chown(native.constData(), 65534, 65534), 0);
+        }
+        if (c.locked) {
+            locks.push_back(::open(native.constData(), O_RDWR));
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            ASSERT_EQ(::fcntl(locks.back(), F_OFD_SETLK, &lock), 0);
+        }
+        if (!c.removed) kept << QString::fromStdString(c.name);
+    }
     ASSERT_TRUE(WriteFile(dir.filePath("in.txt"), "a\n"));
     const CliRun run = RunCliProcess({"--batch", "in.txt", "--out-dir", "out"}, dir.path());
+    for (const int fd : locks) ::close(fd);
     EXPECT_EQ(run.code, 0) << run.err.toStdString();
-    EXPECT_EQ(Entries(dir.filePath("out")),
-              (QStringList{".qrdesk-notes.txt", "mine.tmp", "qr-1.bmp", "qr-9.bmp"}));
+    EXPECT_TRUE(run.err.startsWith(
+        "qrdesk-cli: removed 1 temporary file that an earlier run left in out\n"))
+        << run.err.toStdString();
+    kept.sort();
+    EXPECT_EQ(Entries(out), kept);
 }
 
 // The first "no space" stops the batch with one message, not one per line.
@@ -255,7 +297,8 @@ TEST(CliBatch, FullDiskStopsTheBatch) {
 }
 
 // CSV records name their files: RFC 4180 quoting, an optional header, the type from each
-// name's extension; bad records fail on their own, in line order.
+// name's extension; bad records fail on their own, in line order, under the line of the file
+// where they begin (a quoted line break makes a record two lines long).
 TEST(CliBatch, CsvRecordsNameTheirFiles) {
     QTemporaryDir dir;
     ASSERT_TRUE(WriteFile(dir.filePath("in.csv"),
@@ -277,11 +320,11 @@ TEST(CliBatch, CsvRecordsNameTheirFiles) {
     EXPECT_EQ(
         err.mid(0, 5),
         (QList<QByteArray>{
-            "qrdesk-cli: line 4: the record has no file name",
-            "qrdesk-cli: line 5: \"sub/dir.png\" is not a plain file name",
-            "qrdesk-cli: line 6: a record has two fields, name and text",
-            "qrdesk-cli: line 7: \"odd.gif\" must end in .png, .bmp, .svg or .txt (or give -t)",
-            "qrdesk-cli: line 8: the record is not well-formed CSV"}));
+            "qrdesk-cli: line 6: the record has no file name",
+            "qrdesk-cli: line 7: \"sub/dir.png\" is not a plain file name",
+            "qrdesk-cli: line 8: a record has two fields, name and text",
+            "qrdesk-cli: line 9: \"odd.gif\" must end in .png, .bmp, .svg or .txt (or give -t)",
+            "qrdesk-cli: line 10: the record is not well-formed CSV"}));
     EXPECT_TRUE(
         err[5].startsWith("qrdesk-cli: 3 written, 5 failed, 2 empty lines skipped, 10 lines"))
         << err[5].toStdString();

@@ -38,24 +38,31 @@ TEST(FileWrite, FailedWriteLeavesNoFileAndKeepsTheOldOne) {
 }
 
 TEST(FileWrite, BatchWriterReplacesOnlyWhenAskedAndLeavesNoTemporaryFile) {
-    using qrdesk::WriteBatchFile;
     using qrdesk::WriteResult;
     QTemporaryDir dir;
+    qrdesk::WriteOptions keep;
+    keep.replace = false;
+    keep.intoStreams = false;
+    qrdesk::WriteOptions force = keep;
+    force.replace = true;
+    auto write = [](const QString& path, std::string_view bytes, const qrdesk::WriteOptions& o,
+                    const char* reason = nullptr) {
+        const qrdesk::WriteOutcome outcome = qrdesk::WriteFileSafely(Native(path), bytes, o);
+        if (reason) {
+            EXPECT_NE(outcome.error.find(reason), std::string::npos) << outcome.error;
+        }
+        return outcome.result;
+    };
     const QString path = dir.filePath("a.bmp");
-    std::string error;
-    EXPECT_EQ(WriteBatchFile(Native(path), "first", false, &error), WriteResult::Written);
+    EXPECT_EQ(write(path, "first", keep), WriteResult::Written);
     EXPECT_EQ(ReadFile(path), "first");
-    EXPECT_EQ(WriteBatchFile(Native(path), "second", false, &error), WriteResult::Exists);
-    EXPECT_NE(error.find("exists"), std::string::npos) << error;
+    EXPECT_EQ(write(path, "second", keep, "exists"), WriteResult::Exists);
     EXPECT_EQ(ReadFile(path), "first");
-    EXPECT_EQ(WriteBatchFile(Native(path), "third", true, &error), WriteResult::Written);
+    EXPECT_EQ(write(path, "third", force), WriteResult::Written);
     EXPECT_EQ(ReadFile(path), "third");
-    EXPECT_EQ(WriteBatchFile(Native(dir.filePath("missing/b.bmp")), "x", false, &error),
-              WriteResult::Failed);
-    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+    EXPECT_EQ(write(dir.filePath("missing/b.bmp"), "x", keep, "No such file"), WriteResult::Failed);
     ASSERT_TRUE(QDir(dir.path()).mkdir("c.bmp"));
-    EXPECT_EQ(WriteBatchFile(Native(dir.filePath("c.bmp")), "x", true, &error),
-              WriteResult::Failed);
+    EXPECT_EQ(write(dir.filePath("c.bmp"), "x", force, "folder"), WriteResult::Failed);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.bmp"});
 
     // Made with the permissions of any new file (the umask's), not a temporary file's 0600.
