@@ -12,7 +12,7 @@
 namespace qrdesk::cli {
 
 std::string Quoted(const std::string& value) {
-    return "\"" + value + "\"";
+    return "\"" + Printable(value) + "\"";
 }
 
 std::string Lower(std::string text) {

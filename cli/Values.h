@@ -9,7 +9,7 @@
 
 namespace qrdesk::cli {
 
-// The value in double quotes, for messages.
+// The value in double quotes, for messages (control characters escaped, see Printable).
 std::string Quoted(const std::string& value);
 // ASCII letters in lower case: keywords are taken in any case.
 std::string Lower(std::string text);

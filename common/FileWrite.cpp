@@ -237,6 +237,8 @@ WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
     FileTarget target = detail::ResolveTarget(path);
     if (target.error != 0)
         return Failure(target.error, target.reason, !target.folder && FolderWide(target.error));
+    if (detail::IsTemporaryName(target.name))
+        return Failure(EINVAL, "the name is one that qrdesk keeps for its temporary files");
     constexpr const char* kNotAFile = "it is not a regular file";
     if (target.descriptor >= 0 || target.opened) {
         if (!options.intoStreams) return Failure(0, kNotAFile);

@@ -53,17 +53,6 @@ std::string Hex(std::uint64_t value) {
     return text;
 }
 
-bool IsTemporaryName(std::string_view name) {
-    if (name.size() != kPrefix.size() + 33 + kSuffix.size() || !name.starts_with(kPrefix) ||
-        !name.ends_with(kSuffix))
-        return false;
-    const std::string_view random = name.substr(kPrefix.size(), 16);
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(random.begin(), random.end(), value, 16);
-    return error == std::errc() && end == random.end() && Hex(value) == random &&
-           name.substr(kPrefix.size() + 16, 17) == "-" + Hex(Check(value));
-}
-
 // An open-file-description lock on the whole file: held until the file is closed, whichever
 // process, host or PID namespace asks.
 bool Lock(int fd) {
@@ -82,6 +71,17 @@ std::string DescriptorPath(int fd) {
 std::string TemporaryName() {
     const std::uint64_t r = RandomNumber();
     return std::string(kPrefix) + Hex(r) + "-" + Hex(Check(r)) + std::string(kSuffix);
+}
+
+bool IsTemporaryName(std::string_view name) {
+    if (name.size() != kPrefix.size() + 33 + kSuffix.size() || !name.starts_with(kPrefix) ||
+        !name.ends_with(kSuffix))
+        return false;
+    const std::string_view random = name.substr(kPrefix.size(), 16);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(random.begin(), random.end(), value, 16);
+    return error == std::errc() && end == random.end() && Hex(value) == random &&
+           name.substr(kPrefix.size() + 16, 17) == "-" + Hex(Check(value));
 }
 
 int CreatePending(int folder, mode_t mode, Pending& pending) {

@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <string_view>
 
 #include "FileTarget.h"
 
@@ -22,6 +23,9 @@ struct Pending {
 // A new temporary name: ".qrdesk-", 16 random hex digits, "-", 16 hex digits that depend on
 // them, ".tmp".
 std::string TemporaryName();
+// Whether name is such a name: a file of that name may be removed once abandoned, so no
+// other file is given one.
+bool IsTemporaryName(std::string_view name);
 
 // A new file in folder with mode (less the umask). 0, or the errno.
 int CreatePending(int folder, mode_t mode, Pending& pending);
