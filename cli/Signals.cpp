@@ -56,8 +56,11 @@ StopSignals::StopSignals() {
     action.sa_handler = OnStop;  // no SA_RESTART: a blocked call returns EINTR
     sigemptyset(&action.sa_mask);
     for (const int signal : kStopSignals) sigaddset(&action.sa_mask, signal);
-    for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
-        ::sigaction(kStopSignals[i], &action, &previous[i]);
+    for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+        // One ignored by whoever started the program stays ignored (nohup, a background job).
+        ::sigaction(kStopSignals[i], nullptr, &previous[i]);
+        if (previous[i].sa_handler != SIG_IGN) ::sigaction(kStopSignals[i], &action, nullptr);
+    }
 }
 
 StopSignals::~StopSignals() {

@@ -11,7 +11,9 @@ namespace qrdesk::cli {
 class StopSignals {
   public:
     // Catches the signals (without SA_RESTART, so that a blocked call returns) for as long as
-    // the object lives; the process's previous handling comes back with its end.
+    // the object lives, but for those the program was started with ignored (nohup, the
+    // background jobs of a shell without job control); the previous handling comes back with
+    // its end.
     StopSignals();
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;

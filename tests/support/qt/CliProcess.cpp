@@ -6,6 +6,27 @@
 #include <QProcess>
 #include <QThread>
 
+CliRun RunShell(const QString& script, const QString& dir) {
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("CLI", QStringLiteral(QRDESK_CLI_PATH));
+    process.setProcessEnvironment(environment);
+    process.start("bash", {"-c", script});
+    CliRun run;
+    if (!process.waitForStarted(10000)) return run;
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return run;
+}
+
 CliRun RunCliProcess(const QStringList& args, const QString& dir, const CliProcess& how) {
     const QString cli = QStringLiteral(QRDESK_CLI_PATH);
     QProcess process;
