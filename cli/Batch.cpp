@@ -113,7 +113,7 @@ std::string CheckName(const std::string& name) {
     const bool control = std::any_of(name.begin(), name.end(),
                                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
     if (name == "." || name == ".." || name.find('/') != std::string::npos || control)
-        return "\"" + Printable(name) + "\" is not a plain file name";
+        return Quoted(name) + " is not a plain file name";
     return {};
 }
 
@@ -136,8 +136,7 @@ void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& 
         if (!job.name.empty() && !options.typeGiven) {
             const auto fromName = TypeFromName(name);
             if (!fromName) {
-                fail(kUsage, Quoted(Printable(name)) +
-                                 " must end in .png, .bmp, .svg or .txt (or give -t)");
+                fail(kUsage, Quoted(name) + " must end in .png, .bmp, .svg or .txt (or give -t)");
                 continue;
             }
             type = *fromName;
