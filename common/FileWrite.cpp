@@ -245,7 +245,7 @@ WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
         if (target.descriptor >= 0) return IntoDescriptor(target.descriptor, false, bytes, options);
         struct stat st {};
         if (::fstat(target.opened.get(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
-            return Failure(EACCES, "it is another process's open file");
+            return Failure(EACCES, "it names an open file through /proc, not a path");
         const int fd = ::dup(target.opened.get());
         return fd < 0 ? Failure(errno) : IntoDescriptor(fd, true, bytes, options);
     }
