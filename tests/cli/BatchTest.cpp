@@ -67,6 +67,38 @@ TEST(LineReader, SplitsLinesThroughItsFixedBuffer) {
     }
 }
 
+// CSV records and the line of the file each begins on: a quoted line break makes a record two
+// lines long, a leading byte-order mark (as spreadsheets write it) is no part of the first
+// field, a mark elsewhere is.
+TEST(CsvReader, RecordsBeginOnTheirLinesAfterAByteOrderMark) {
+    using Record = std::pair<std::int64_t, std::vector<std::string>>;  // line, fields
+    const struct {
+        std::string input;
+        std::vector<Record> records;
+    } cases[] = {
+        {"\xEF\xBB\xBFname,text\r\na.png,x\n", {{1, {"name", "text"}}, {2, {"a.png", "x"}}}},
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB", {{1, {"\xEF\xBB"}}}},
+        {"a,\"one\ntwo\"\nb,c\n\nd,\"\"\"\"\n",
+         {{1, {"a", "one\ntwo"}}, {3, {"b", "c"}}, {4, {""}}, {5, {"d", "\""}}}},
+        {"x,\xEF\xBB\xBFy\n", {{1, {"x", "\xEF\xBB\xBFy"}}}},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        const QString path = dir.filePath("in.csv");
+        ASSERT_TRUE(WriteFile(path, QByteArray::fromStdString(c.input)));
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        qrdesk::cli::CsvReader reader(fd);
+        std::vector<Record> records;
+        std::vector<std::string> fields;
+        bool tooLong = false, malformed = false;
+        while (reader.Next(fields, tooLong, malformed)) records.emplace_back(reader.Line(), fields);
+        ::close(fd);
+        EXPECT_EQ(records, c.records) << c.input;
+    }
+}
+
 // A batch's file reads back as text at level ecLevel, and is the file that qrdesk-cli
 // writes for that text alone with options.
 void ExpectSymbolFile(const QString& path, const QByteArray& text, const char* ecLevel,
