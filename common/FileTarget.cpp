@@ -96,10 +96,13 @@ FileTarget ResolveTarget(const std::string& path) {
     for (int links = 0;; ++links) {
         if (!target.folder) return Failed(std::move(target), errno);
         target.name = name;
-        struct stat st {};
+        struct stat& st = target.st;
         if (::fstatat(target.folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             return errno == ENOENT ? std::move(target) : Failed(std::move(target), errno);
-        if (!S_ISLNK(st.st_mode)) return target;
+        if (!S_ISLNK(st.st_mode)) {
+            target.exists = true;
+            return target;
+        }
         if (links == kMaxLinks) return Failed(std::move(target), ELOOP);
 
         struct statfs fs {};

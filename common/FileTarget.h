@@ -6,6 +6,8 @@
 // descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N) names that descriptor, whose file may
 // be a pipe or have no path at all.
 
+#include <sys/stat.h>
+
 #include <string>
 #include <utility>
 
@@ -34,6 +36,8 @@ struct FileTarget {
     std::string reason;   // set when there is a better reason than errno's text
     Fd folder;            // the folder holding the final name (opened O_PATH)
     std::string name;     // the final name in it: no slash; "." when the path is a folder's
+    bool exists = false;  // whether the name is there, and then what it is (not a link)
+    struct stat st {};
     int descriptor = -1;  // this process's descriptor that the path names, or -1
     Fd opened;            // another process's descriptor (/proc/PID/fd/N), opened for writing
 };

@@ -140,13 +140,15 @@ WriteOutcome CreateInPlace(const FileTarget& target, std::string_view bytes,
     return error == 0 ? WriteOutcome{} : Failure(error, {}, FolderWide(error));
 }
 
-// A new file, or a replacement of old (when given).
+// A new file, or a replacement of old (when given); named: under a temporary name from the
+// start.
 WriteOutcome WriteNew(const FileTarget& target, const struct stat* old, std::string_view bytes,
-                      const WriteOptions& options) {
+                      const WriteOptions& options, bool named = false) {
     const int folder = target.folder.get();
     Pending pending;
-    int error = detail::CreatePending(folder, old ? 0600 : 0666, pending);
+    int error = detail::CreatePending(folder, old ? 0600 : 0666, pending, named);
     if (error != 0) return Failure(error, {}, FolderWide(error));
+    const bool unnamed = pending.name.empty();
     error = Fill(pending, bytes, old, options);
     if (error == 0 && old) {
         error = ReplaceWithPending(folder, pending, target.name);
@@ -164,6 +166,9 @@ WriteOutcome WriteNew(const FileTarget& target, const struct stat* old, std::str
         }
     }
     DiscardPending(folder, pending);
+    // No /proc to give an unnamed file its name (a chroot): once more, named from the start.
+    if (error == ENOENT && unnamed && !detail::CanNameUnnamed())
+        return WriteNew(target, old, bytes, options, true);
     return error == 0 ? WriteOutcome{} : Failure(error, {}, FolderWide(error));
 }
 
@@ -249,9 +254,8 @@ WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
         const int fd = ::dup(target.opened.get());
         return fd < 0 ? Failure(errno) : IntoDescriptor(fd, true, bytes, options);
     }
-    struct stat st {};
-    if (::fstatat(target.folder.get(), target.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? WriteNew(target, nullptr, bytes, options) : Failure(errno);
+    if (!target.exists) return WriteNew(target, nullptr, bytes, options);
+    const struct stat& st = target.st;
     if (S_ISDIR(st.st_mode)) return Failure(EISDIR, "it is a folder");
     if (S_ISBLK(st.st_mode)) return Failure(0, "it is a block device");
     if (!S_ISREG(st.st_mode))
@@ -279,10 +283,9 @@ int DescriptorOf(const std::string& path) {
 bool IsStreamTarget(const std::string& path) {
     const FileTarget target = detail::ResolveTarget(path);
     if (target.error != 0) return false;
-    if (target.descriptor >= 0 || target.opened) return true;
-    struct stat st {};
-    return ::fstatat(target.folder.get(), target.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-           (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode));
+    const mode_t mode = target.st.st_mode;
+    return target.descriptor >= 0 || target.opened ||
+           (target.exists && (S_ISFIFO(mode) || S_ISCHR(mode) || S_ISSOCK(mode)));
 }
 
 int RemoveAbandonedTemporaries(const std::string& folder) {

@@ -84,14 +84,12 @@ bool IsTemporaryName(std::string_view name) {
            name.substr(kPrefix.size() + 16, 17) == "-" + Hex(Check(value));
 }
 
-int CreatePending(int folder, mode_t mode, Pending& pending) {
+int CreatePending(int folder, mode_t mode, Pending& pending, bool named) {
     pending.name.clear();
-    // An unnamed file needs /proc to be given a name later without privileges.
-    if (::faccessat(AT_FDCWD, "/proc/self/fd", X_OK, 0) == 0) {
+    if (!named) {
         const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
         if (fd >= 0) {
-            pending.fd.reset(fd);
-            Lock(fd);
+            pending.fd.reset(fd);  // locked once it has a name
             return 0;
         }
         // The file system (EOPNOTSUPP) or the kernel (EISDIR, EINVAL) cannot.
@@ -110,6 +108,10 @@ int CreatePending(int folder, mode_t mode, Pending& pending) {
         if (errno != EEXIST) return errno;
     }
     return EEXIST;
+}
+
+bool CanNameUnnamed() {
+    return ::faccessat(AT_FDCWD, "/proc/self/fd", X_OK, 0) == 0;
 }
 
 int LinkPending(int folder, Pending& pending, const std::string& name) {
@@ -137,10 +139,12 @@ int ReplaceWithPending(int folder, Pending& pending, const std::string& name) {
     for (int attempt = 0; pending.name.empty(); ++attempt) {
         const std::string temporary = TemporaryName();
         if (::linkat(AT_FDCWD, DescriptorPath(pending.fd.get()).c_str(), folder, temporary.c_str(),
-                     AT_SYMLINK_FOLLOW) == 0)
+                     AT_SYMLINK_FOLLOW) == 0) {
             pending.name = temporary;
-        else if (errno != EEXIST || attempt == kNameAttempts)
+            Lock(pending.fd.get());
+        } else if (errno != EEXIST || attempt == kNameAttempts) {
             return errno;
+        }
     }
     if (::renameat(folder, pending.name.c_str(), folder, name.c_str()) != 0) return errno;
     pending.name.clear();

@@ -27,8 +27,13 @@ std::string TemporaryName();
 // other file is given one.
 bool IsTemporaryName(std::string_view name);
 
-// A new file in folder with mode (less the umask). 0, or the errno.
-int CreatePending(int folder, mode_t mode, Pending& pending);
+// A new file in folder with mode (less the umask): unnamed where it can be, else (or when
+// named) under a temporary name. 0, or the errno.
+int CreatePending(int folder, mode_t mode, Pending& pending, bool named = false);
+
+// Whether an unnamed file can be given a name (through /proc/self/fd, which a chroot may
+// lack): asked only once giving one failed.
+bool CanNameUnnamed();
 
 // Gives the file name, which must not exist: EEXIST when it does. 0, or the errno (EPERM or
 // EOPNOTSUPP where the file system has neither hard links nor an exclusive rename).
