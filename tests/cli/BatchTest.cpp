@@ -24,6 +24,14 @@
 
 namespace {
 
+// A descriptor open for reading the bytes of input (a file in dir), -1 on failure.
+int InputOf(const QTemporaryDir& dir, const std::string& input) {
+    const QString path = dir.filePath("input");
+    return WriteFile(path, QByteArray::fromStdString(input))
+               ? ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)
+               : -1;
+}
+
 TEST(LineReader, SplitsLinesThroughItsFixedBuffer) {
     using Line = std::pair<std::string, bool>;  // text, too long
     const std::string a65535(65535, 'a'), a65536(65536, 'a'), a65537(65537, 'a');
@@ -46,9 +54,7 @@ TEST(LineReader, SplitsLinesThroughItsFixedBuffer) {
     };
     QTemporaryDir dir;
     for (const Case& c : cases) {
-        const QString path = dir.filePath("lines.txt");
-        ASSERT_TRUE(WriteFile(path, QByteArray::fromStdString(c.input)));
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        const int fd = InputOf(dir, c.input);
         ASSERT_GE(fd, 0);
         qrdesk::cli::LineReader reader(fd);
         std::vector<Line> lines;
@@ -85,9 +91,7 @@ TEST(CsvReader, RecordsBeginOnTheirLinesAfterAByteOrderMark) {
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
-        const QString path = dir.filePath("in.csv");
-        ASSERT_TRUE(WriteFile(path, QByteArray::fromStdString(c.input)));
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        const int fd = InputOf(dir, c.input);
         ASSERT_GE(fd, 0);
         qrdesk::cli::CsvReader reader(fd);
         std::vector<Record> records;
