@@ -116,7 +116,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTer
          [&](const std::string& v) {
              o.codePage = v;
              if (!IsCodePageSupported(v))
-                 return "unknown code page " + Quoted(v) + " (iconv cannot convert to it)";
+                 return "unknown code page " + Quoted(v) +
+                        " (a name iconv converts to, without //IGNORE or //TRANSLIT)";
              return std::string();
          }},
         {"--eci", 0, true,
