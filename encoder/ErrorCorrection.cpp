@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "BigEndian.h"
 #include "Symbol.h"
 
 #if defined(__x86_64__)
@@ -11,11 +12,6 @@
 #endif
 
 namespace {
-
-inline void StoreBigEndian64(std::uint8_t* p, std::uint64_t v) {
-    v = __builtin_bswap64(v);
-    std::memcpy(p, &v, 8);
-}
 
 // ---- GF(256) with polynomial 285 and generator 2, at compile time.
 
@@ -98,10 +94,10 @@ constexpr auto kProductRows = [] {
 // The error-correction codewords of a block in transmission order: the remainder's bytes
 // from the top (coefficient E-1 first), as four big-endian words.
 inline void StoreRemainder(const std::uint64_t r[4], std::uint8_t ec[32]) {
-    StoreBigEndian64(ec, r[3]);
-    StoreBigEndian64(ec + 8, r[2]);
-    StoreBigEndian64(ec + 16, r[1]);
-    StoreBigEndian64(ec + 24, r[0]);
+    bigendian::Store64(ec, r[3]);
+    bigendian::Store64(ec + 8, r[2]);
+    bigendian::Store64(ec + 16, r[1]);
+    bigendian::Store64(ec + 24, r[0]);
 }
 
 inline void DivisionStep(std::uint64_t r[4], std::int32_t data, const ProductRows& rows) {
