@@ -27,9 +27,8 @@ std::int32_t clsQRCode::GetStreamBitsAtLeast(const std::uint8_t* data, std::int3
         std::uint8_t d = 0, a = 0;
         for (std::int32_t i = start; i < end; ++i) {
             const std::uint8_t b = data[i];
-            d += static_cast<std::uint8_t>(b - '0') < 10;
-            a += (static_cast<std::uint8_t>(b - 'A') < 26) | (b == ' ') | (b == '$') | (b == '%') |
-                 (b == '*') | (b == '+') | (b == '-') | (b == '.') | (b == '/') | (b == ':');
+            d += characters::IsDigit(b);
+            a += characters::IsOtherAlphanumeric(b);
         }
         digits += d;
         others += a;
