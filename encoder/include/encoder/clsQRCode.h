@@ -2,14 +2,20 @@
 // QR Code model 2 symbol encoder (ISO/IEC 18004), versions 1 to 40, levels L/M/Q/H,
 // numeric, alphanumeric, byte and Kanji segments chosen by a cheapest-bit-stream search.
 //
-// The pipeline, one file each in encoder/:
-//   Tables.cpp        construction, the standard's tables, geometry and capacity
-//   Segmentation.cpp  the cheapest split of the data into segments
-//   BitStream.cpp     the data bit stream those segments make
-//   Codewords.cpp     packed codewords, padding, blocks, Reed-Solomon, interleaving
-//   Modules.cpp       the symbol as bit lines: placement, masks, the mask penalty, the picture
-//   Encode.cpp        the driver: version choice, segments, codewords, matrix, picture
-//   Matrix.cpp        the matrix steps one by one on byte matrices (the public steps below)
+// Where each step lives in encoder/:
+//   Tables.cpp           construction (the field, the standard's tables), geometry, capacity
+//   Characters.cpp       digits, alphanumerics, Kanji pairs; the stream's lower bound
+//   Segmentation.cpp     the cheapest split of the data into segments (BackTrack.cpp reads it)
+//   Codewords.cpp        the stream writer, terminator and padding
+//   BitStream.cpp        the stream one bit per byte, for BuildBitStream
+//   ErrorCorrection.cpp  Reed-Solomon blocks through tables derived from the encoder's
+//                        clsReedSolomon and clsFiniteField; the interleaving
+//   Modules.cpp          the symbol as bit lines: function modules, masking, the picture
+//   Placement.cpp        codewords into the bit lines; columns to rows
+//   Penalty.cpp          the scored mask's penalty
+//   Encode.cpp           the driver: version, segments, codewords, matrix, picture
+//   Matrix.cpp           the matrix steps one by one on byte matrices (the public steps
+//                        below), from the same geometry as the bit lines
 //
 // Conventions: levels are 1 = L, 2 = M, 3 = Q, 4 = H. A module matrix is one byte per
 // module, element (x, y) at cells[y * stride + x], x the column, y the row from the top.
