@@ -51,22 +51,14 @@ template <bool kAsColumns>
 void PutFormatAndVersion(Lines& l, std::int32_t n, std::int32_t version, std::int32_t level,
                          std::int32_t mask) {
     const std::int32_t format = symbol::FormatWord(level, mask);
-    for (std::int32_t k = 0; k < 15; ++k) {
-        const bool bit = (format >> k) & 1;
-        PutModule<kAsColumns>(l, symbol::kFormatFirst[k][0], symbol::kFormatFirst[k][1], bit);
-        if (k <= 7)
-            PutModule<kAsColumns>(l, n - 1 - k, 8, bit);  // row 8, right edge leftwards
-        else
-            PutModule<kAsColumns>(l, 8, n - 15 + k, bit);  // column 8, bottom edge upwards
-    }
+    symbol::ForEachFormatModule(n, [&](std::int32_t k, std::int32_t x, std::int32_t y) {
+        PutModule<kAsColumns>(l, x, y, (format >> k) & 1);
+    });
     if (version < 7) return;
     const std::int32_t word = symbol::VersionWord(version);
-    for (std::int32_t j = 0; j <= 5; ++j)
-        for (std::int32_t i = 0; i <= 2; ++i) {
-            const bool bit = (word >> (3 * j + i)) & 1;
-            PutModule<kAsColumns>(l, j, n - 11 + i, bit);  // bottom-left block
-            PutModule<kAsColumns>(l, n - 11 + i, j, bit);  // top-right block
-        }
+    symbol::ForEachVersionModule(n, [&](std::int32_t k, std::int32_t x, std::int32_t y) {
+        PutModule<kAsColumns>(l, x, y, (word >> k) & 1);
+    });
 }
 
 // kSpread[b]: the 8 bits of b as 8 bytes of 0 or 1, lowest bit first.

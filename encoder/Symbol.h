@@ -1,6 +1,7 @@
 #pragma once
-// The symbol after the segmentation: codewords packed eight bits to a byte, error correction,
-// and the module matrix as bit lines (Codewords.cpp, Modules.cpp), driven by Encode.cpp.
+// The symbol after the segmentation: codewords packed eight bits to a byte (Codewords.cpp),
+// error correction (ErrorCorrection.cpp), and the module matrix as bit lines (Modules.cpp,
+// Placement.cpp, Penalty.cpp), driven by Encode.cpp.
 //
 // A bit line holds one row or one column of the matrix, module i at bit i % 64 of word
 // i / 64. Line sets are kept word plane by word plane: plane w holds word w of every line,
@@ -143,6 +144,30 @@ constexpr std::int32_t VersionWord(std::int32_t version) {
 inline constexpr std::int8_t kFormatFirst[15][2] = {{8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4},
                                                     {8, 5}, {8, 7}, {8, 8}, {7, 8}, {5, 8},
                                                     {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8}};
+
+// Calls put(k, x, y) for both modules of format bit k (0..14) of a symbol of size n.
+template <class Put>
+constexpr void ForEachFormatModule(std::int32_t n, Put put) {
+    for (std::int32_t k = 0; k < 15; ++k) {
+        put(k, kFormatFirst[k][0], kFormatFirst[k][1]);
+        if (k <= 7)
+            put(k, n - 1 - k, 8);  // row 8, right edge leftwards
+        else
+            put(k, 8, n - 15 + k);  // column 8, bottom edge upwards
+    }
+}
+
+// Calls put(k, x, y) for both modules of version bit k (0..17) of a symbol of size n
+// (versions 7 and up): bit 3j + i at (j, n - 11 + i), six columns wide above the bottom-left
+// finder, and mirrored at (n - 11 + i, j) left of the top-right one.
+template <class Put>
+constexpr void ForEachVersionModule(std::int32_t n, Put put) {
+    for (std::int32_t j = 0; j <= 5; ++j)
+        for (std::int32_t i = 0; i <= 2; ++i) {
+            put(3 * j + i, j, n - 11 + i);
+            put(3 * j + i, n - 11 + i, j);
+        }
+}
 
 }  // namespace symbol
 
