@@ -64,7 +64,7 @@ class clsReedSolomon {
     // (RowReady) and kept until the next Init. Valid only for the field as it was at Init
     // (RowsField and its size, polynomial and generator); otherwise EncodeBlock multiplies
     // through the field.
-    mutable std::uint64_t ProductRows[256][4] = {};
+    mutable std::uint64_t ProductRows[256][4];  // read only where RowReady: not cleared
     mutable bool RowReady[256] = {};
     const clsFiniteField* RowsField = nullptr;
     std::int32_t RowsFieldSize = 0, RowsPolynomial = 0, RowsGenerator = 0;
