@@ -18,20 +18,21 @@
 #include <memory>
 
 #include "Segmentation.h"
+#include "ecc/clsFiniteField.h"
+#include "ecc/clsReedSolomon.h"
 #include "encoder/clsQRCode.h"
 
 namespace symbol {
 
 enum class Path { Portable, Vector };
 
-// The vector path when this processor (and its operating system) can run it.
-Path BestPath();
-
 inline constexpr std::int32_t kMaxSize = 177;
 inline constexpr std::int32_t kWords = 3;  // words per line: 192 bits >= 177
 inline constexpr std::int32_t kPad = 48;
 inline constexpr std::int32_t kPlane = kPad + kMaxSize + kPad;
 inline constexpr std::int32_t kMaxCodewords = 3706;
+// The most error-correction codewords a block has (Table 9 of the standard).
+inline constexpr std::int32_t kMaxEcLength = 30;
 // Every byte costs more than 3 bits in any mode (3 digits take 10 bits), and no symbol
 // holds more than 23,648 data bits, so longer data can never fit.
 inline constexpr std::int32_t kMaxFittingCount = 23648 / 3;
@@ -193,6 +194,12 @@ struct clsQRCode::Workspace {
 
 namespace symbol {
 
+// ---- Tables.cpp
+
+// GF(256) with the standard's polynomial 285 (x^8 + x^4 + x^3 + x^2 + 1) and generator 2, set
+// up; nullptr when memory runs out.
+std::shared_ptr<clsFiniteField> NewGf256();
+
 // ---- Codewords.cpp
 
 // Writes the ECI header (designator 0: none) and the segments at the count-width class of
@@ -208,37 +215,67 @@ void WriteDataCodewords(std::uint8_t* out, std::int32_t dataCodewords, std::int3
                         const std::uint8_t* data, const segmentation::Segment* segments,
                         std::int32_t segmentCount, std::int32_t version);
 
+// ---- ErrorCorrection.cpp
+
+// What the fast paths need for one number of error-correction codewords per block, E: the
+// generator polynomial and products by its coefficients, all read from the encoder's own
+// clsReedSolomon and clsFiniteField.
+struct ErrorCorrectionTables {
+    std::int32_t ecLength = 0;  // E
+    // g_0 .. g_{E-1} of the monic generator g(x) = (x - 1)(x - 2)...(x - 2^(E-1)).
+    std::uint8_t generator[kMaxEcLength];
+    // Row a: the products a * g_j, j = 0..E-1, at byte 32 - E + j of four little-endian
+    // words (the bytes below 32 - E zero), so that one step of the division is a one-byte
+    // shift and four exclusive ors.
+    std::uint64_t rows[256][4];
+    // The 8 x 8 bit matrix of multiplication by g_j, as GF2P8AFFINEQB takes it.
+    std::uint64_t matrices[kMaxEcLength];
+};
+
+// The tables of rs's parity length, from its generator polynomial and the field's products;
+// field must be the GF(256) that rs was set up with.
+void DeriveErrorCorrectionTables(const clsReedSolomon& rs, const clsFiniteField& field,
+                                 ErrorCorrectionTables& out);
+
 // Splits the data codewords into blocks (shortBlocks of longLength - 1, the rest of
-// longLength), computes each block's ecLength error-correction codewords and writes all
-// codewords interleaved to out (data rounds, then error-correction rounds).
+// longLength), computes each block's error-correction codewords (tables.ecLength of them)
+// and writes all codewords interleaved to out (data rounds, then error-correction rounds).
 void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks,
                                    std::int32_t shortBlocks, std::int32_t longLength,
-                                   std::int32_t ecLength, std::uint8_t* out, Path path);
+                                   const ErrorCorrectionTables& tables, std::uint8_t* out,
+                                   Path path);
 
 // ---- Modules.cpp
+
+// The vector path when this processor (and its operating system) can run it.
+Path BestPath();
 
 // Function modules of version 1..40 (format and version areas included), and which of them
 // are dark (format and version information excluded, the dark module included).
 void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark);
-
-// Places the codewords' bits into the free modules in the standard's order (the codewords
-// must be followed by 16 zero bytes: the remainder bits, and room to read whole words);
-// writes the unmasked data as columns.
-void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Lines& function,
-                    Lines& columns, Path path);
-
-// rows = the transpose of columns (size x size; the column lines past size must be zero).
-void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path);
 
 // The masked symbol as rows (and columns when columnsToo): data ^ mask on free modules, the
 // function modules, format information of level and mask, version information.
 void MaskedSymbol(const clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
                   std::int32_t mask, Lines& rows, Lines* columns);
 
-// The standard's penalty of a symbol given as rows and as the same symbol's columns.
-std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size, Path path);
-
 // The picture: one pixel per module, 4 light modules around (palette 0 light, 1 dark).
 std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path);
+
+// ---- Placement.cpp
+
+// Places the codewords' bits into the free modules (those clear in function, line x holding
+// column x) in the standard's order; the codewords must be followed by 16 zero bytes (the
+// remainder bits, and room to read whole words). Writes the unmasked data as columns.
+void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Lines& function,
+                    Lines& columns, Path path);
+
+// rows = the transpose of columns (size x size; the column lines past size must be zero).
+void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path);
+
+// ---- Penalty.cpp
+
+// The standard's penalty of a symbol given as rows and as the same symbol's columns.
+std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size, Path path);
 
 }  // namespace symbol

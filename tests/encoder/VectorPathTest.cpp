@@ -74,7 +74,7 @@ std::vector<std::uint8_t> ReferenceCodewords(const clsQRCode& qr, int version, i
 }
 
 TEST(VectorPath, ErrorCorrectionEveryVersionAndLevel) {
-    const clsQRCode qr;
+    clsQRCode qr;
     std::mt19937 rng(3);
     for (int version = 1; version <= 40; ++version) {
         for (int level = 1; level <= 4; ++level) {
@@ -88,10 +88,12 @@ TEST(VectorPath, ErrorCorrectionEveryVersionAndLevel) {
                 ReferenceCodewords(qr, version, level, {data.begin(), data.begin() + dataCount});
             const int longLength = (dataCount + blocks - 1) / blocks;
             const int shortBlocks = dataCount % blocks == 0 ? 0 : blocks - dataCount % blocks;
+            const auto* tables = qr.ErrorCorrectionTablesFor(longLength, ec);
+            ASSERT_NE(tables, nullptr);
             for (Path path : Paths()) {
                 std::vector<std::uint8_t> out(static_cast<std::size_t>(total) + 64, 0xA5);
                 symbol::InterleaveWithErrorCorrection(data.data(), blocks, shortBlocks, longLength,
-                                                      ec, out.data(), path);
+                                                      *tables, out.data(), path);
                 ASSERT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + total), expected)
                     << Name(path) << " version " << version << " level " << level;
                 for (std::size_t k = total; k < out.size(); ++k)
@@ -149,7 +151,7 @@ TEST(VectorPath, TransposeEverySize) {
 
 TEST(VectorPath, WholeSymbolsAlike) {
     if (symbol::BestPath() != Path::Vector) GTEST_SKIP() << "no vector path on this processor";
-    const clsQRCode qr;
+    clsQRCode qr;
     auto portable = std::make_unique<clsQRCode::Workspace>();
     auto vector = std::make_unique<clsQRCode::Workspace>();
     std::mt19937 rng(17);

@@ -32,9 +32,10 @@
 #include "ecc/clsReedSolomon.h"
 #include "render/Picture.h"
 
-namespace symbol {
-enum class Path;  // encoder/Symbol.h
-}
+namespace symbol {  // encoder/Symbol.h
+enum class Path;
+struct ErrorCorrectionTables;
+}  // namespace symbol
 
 class clsQRCode {
   public:
@@ -101,7 +102,8 @@ class clsQRCode {
     // Scratch memory of Encode (encoder/Symbol.h), made on the first Encode and kept.
     struct Workspace;
 
-    // Builds the tables; allocates nothing.
+    // Builds the tables and the GF(256) field (polynomial 285, generator 2) that the
+    // Reed-Solomon encoder made by the first Encode shares.
     clsQRCode();
     ~clsQRCode();
     clsQRCode(clsQRCode&&) noexcept;
@@ -176,11 +178,20 @@ class clsQRCode {
     // compare the two paths; Encode uses its own workspace and the best path.
     std::shared_ptr<Picture> EncodeWith(Workspace& workspace, const std::uint8_t* data,
                                         std::int32_t count, const EncodeOptions& options,
-                                        EncodeReport* report, symbol::Path path) const;
+                                        EncodeReport* report, symbol::Path path);
+
+    // The error correction's tables for blocks of ecLength (1..30) codewords, derived from
+    // RsEncoder (set up for dataLength data codewords when they are made) and GaloisField the
+    // first time they are asked for, then kept; nullptr when memory runs out.
+    const symbol::ErrorCorrectionTables* ErrorCorrectionTablesFor(std::int32_t dataLength,
+                                                                  std::int32_t ecLength);
 
   private:
     std::uint8_t EcBlockCount[160];
     std::uint8_t EcCodewordsPerBlock[160];
     std::int32_t PowerOfTwo[18];
+    std::shared_ptr<clsFiniteField> GaloisField;                  // shared with RsEncoder
+    std::unique_ptr<clsReedSolomon> RsEncoder;                    // made by the first Encode
+    std::unique_ptr<symbol::ErrorCorrectionTables> EcTables[31];  // by error-correction length
     std::unique_ptr<Workspace> Work;
 };
