@@ -53,19 +53,21 @@ void clsFiniteField::BuildTables(std::int32_t g) {
     ExpTable[q - 1] = 1;
     ExpTable[1] = static_cast<std::int16_t>(g);
     Generator = g;
-    std::int32_t e = g;
-    // Multiplying by 2 in GF(2^m) is one shift and one reduction: the common generator
-    // builds its tables without the general product.
-    const bool doubling = g == 2 && (q & (q - 1)) == 0;
-    for (std::int32_t i = 2; i <= q - 2; ++i) {
-        if (doubling) {
-            e <<= 1;
-            if (e & q) e = (e ^ Polynomial) & (q - 1);
-        } else {
-            e = MultiplyDirect(e, g);
-        }
+    auto put = [&](std::int32_t i, std::int32_t e) {
         LogTable[e] = static_cast<std::int16_t>(i);
         ExpTable[i] = static_cast<std::int16_t>(e);
+    };
+    std::int32_t e = g;
+    if (g == 2 && IsPowerOfTwoSize()) {
+        // Multiplying by 2 in GF(2^m) is one shift and one reduction: the common generator
+        // builds its tables without the general product.
+        for (std::int32_t i = 2; i <= q - 2; ++i) {
+            e <<= 1;
+            if (e & q) e = (e ^ Polynomial) & (q - 1);
+            put(i, e);
+        }
+    } else {
+        for (std::int32_t i = 2; i <= q - 2; ++i) put(i, e = MultiplyDirect(e, g));
     }
 }
 

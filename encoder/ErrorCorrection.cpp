@@ -3,6 +3,7 @@
 // (GF(256), polynomial 285, generator 2): the tables of the fast paths are derived from its
 // generator polynomial and its multiplication, once per encoder and error-correction length.
 
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -208,12 +209,10 @@ void DeriveErrorCorrectionTables(const clsReedSolomon& rs, const clsFiniteField&
     for (std::int32_t w = 0; w < 4; ++w) out.rows[0][w] = 0;
     for (std::int32_t t = 0; t < 8; ++t) {
         std::uint64_t* row = out.rows[1 << t];
-        for (std::int32_t w = 0; w < 4; ++w) row[w] = 0;
-        for (std::int32_t j = 0; j < n; ++j) {
-            const std::int32_t at = 32 - n + j;
-            row[at / 8] |= static_cast<std::uint64_t>(field.Multiply(1 << t, out.generator[j]))
-                           << (8 * (at % 8));
-        }
+        std::uint8_t bytes[32] = {};  // the row's bytes, the words little-endian
+        for (std::int32_t j = 0; j < n; ++j)
+            bytes[32 - n + j] = static_cast<std::uint8_t>(field.Multiply(1 << t, out.generator[j]));
+        std::memcpy(row, bytes, sizeof(bytes));
         const std::uint64_t p0 = row[0], p1 = row[1], p2 = row[2], p3 = row[3];
         for (std::int32_t i = 1; i < (1 << t); ++i) {
             // Rows 2^t + i and i never overlap.
