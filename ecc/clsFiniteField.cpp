@@ -72,19 +72,19 @@ void clsFiniteField::BuildTables(std::int32_t g) {
 }
 
 std::int32_t clsFiniteField::Divide(std::int32_t a, std::int32_t b) const {
-    if (a == 0 || b == 0 || FieldSize == 0) return 0;
+    if (!IsNonzeroElement(a) || !IsNonzeroElement(b)) return 0;
     std::int32_t d = LogTable[a] - LogTable[b];
     if (d < 0) d += FieldSize - 1;
     return ExpTable[d];
 }
 
 std::int32_t clsFiniteField::Inverse(std::int32_t a) const {
-    if (a == 0 || FieldSize == 0) return 0;
+    if (!IsNonzeroElement(a)) return 0;
     return ExpTable[FieldSize - 1 - LogTable[a]];
 }
 
 std::int32_t clsFiniteField::Log(std::int32_t a) const {
-    return FieldSize == 0 ? 0 : LogTable[a];
+    return IsNonzeroElement(a) ? LogTable[a] : 0;
 }
 
 std::int32_t clsFiniteField::Exp(std::int32_t n) const {

@@ -189,13 +189,19 @@ TEST(FiniteField, GeneratorOutsideTheFieldIsRefused) {
 }
 
 // The tables are as large as the largest field set up so far: before any Init the table
-// operations have nothing to read and give 0; a larger field after a smaller one grows them.
+// operations have nothing to read and give 0, and so do operands outside the field; a larger
+// field after a smaller one grows them.
 TEST(FiniteField, TablesBeforeInitAndGrowingWithTheField) {
     clsFiniteField field;
     for (const int r :
          {field.Multiply(3, 5), field.Divide(3, 5), field.Inverse(3), field.Log(3), field.Exp(3)})
         EXPECT_EQ(r, 0);
     ASSERT_TRUE(field.Init(7, 0, 0));
+    // Operands outside the field are the caller's fault; they give 0, read nothing outside.
+    for (const int r : {field.Multiply(255, 3), field.Multiply(3, -1), field.Multiply(20000, 1),
+                        field.Divide(3, 9), field.Divide(-2, 3), field.Inverse(9), field.Log(-5),
+                        field.Log(16384)})
+        EXPECT_EQ(r, 0);
     ASSERT_TRUE(field.Init(256, 285, 2));
     for (int a = 0; a < 256; ++a)
         for (int b : {1, 2, 29, 142, 255})

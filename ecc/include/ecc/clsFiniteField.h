@@ -22,9 +22,9 @@ class clsFiniteField {
     std::int32_t GetPolynomial() const { return Polynomial; }
     std::int32_t GetGenerator() const { return Generator; }
 
-    // Operands must be elements 0..q-1; they are not checked. Before a successful Init the
-    // table operations give 0. The four operations of the Reed-Solomon loops are defined
-    // here so that callers can inline them.
+    // Operands must be elements 0..q-1. The table operations give 0 for any other operand
+    // (and before a successful Init) rather than read outside their tables. The four
+    // operations of the Reed-Solomon loops are defined here so that callers can inline them.
     std::int32_t Add(std::int32_t a, std::int32_t b) const {
         if (IsPowerOfTwoSize()) return a ^ b;
         const std::int32_t s = a + b;
@@ -40,7 +40,7 @@ class clsFiniteField {
         return a == 0 ? 0 : FieldSize - a;
     }
     std::int32_t Multiply(std::int32_t a, std::int32_t b) const {  // through the tables
-        if (a == 0 || b == 0 || FieldSize == 0) return 0;
+        if (!IsNonzeroElement(a) || !IsNonzeroElement(b)) return 0;
         std::int32_t s = LogTable[a] + LogTable[b];
         if (s >= FieldSize - 1) s -= FieldSize - 1;
         return ExpTable[s];
@@ -60,6 +60,7 @@ class clsFiniteField {
 
   private:
     bool IsPowerOfTwoSize() const { return (FieldSize & (FieldSize - 1)) == 0; }
+    bool IsNonzeroElement(std::int32_t a) const { return a > 0 && a < FieldSize; }
     void BuildTables(std::int32_t generator);
 
     std::int32_t FieldSize = 0;
