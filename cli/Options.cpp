@@ -1,6 +1,7 @@
 #include "cli/Options.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <iterator>
 
 #include "Values.h"
@@ -39,6 +40,25 @@ struct Option {
     bool ends = false;
 };
 
+// The value of the keyword v names (in any case); nullopt for any other word.
+template <class T>
+std::optional<T> FromKeyword(const std::string& v,
+                             std::initializer_list<std::pair<const char*, T>> words) {
+    const std::string lower = Lower(v);
+    for (const auto& [word, value] : words)
+        if (lower == word) return value;
+    return std::nullopt;
+}
+
+// A whole number from low to high into target; otherwise "<what>, not "<v>"".
+std::string SetNumber(int& target, const std::string& v, int low, int high,
+                      const std::string& what) {
+    const auto n = ParseNumber(v, low, high);
+    if (!n) return what + ", not " + Quoted(v);
+    target = *n;
+    return {};
+}
+
 std::string SetColour(std::uint32_t& target, const char* name, const std::string& v) {
     const auto c = ParseColour(v);
     if (!c) return std::string(name) + " must be RRGGBB or RRGGBBAA in hex, not " + Quoted(v);
@@ -69,16 +89,16 @@ const Option kOptions[] = {
      }},
     {'t', "--type", Takes::Value,
      [](Parse& p, const std::string& v) {
-         static const std::pair<const char*, OutputType> kTypes[] = {
-             {"png", OutputType::Png},   {"bmp", OutputType::Bmp},   {"svg", OutputType::Svg},
-             {"utf8", OutputType::Utf8}, {"ansi", OutputType::Ansi}, {"ascii", OutputType::Ascii}};
-         for (const auto& [name, type] : kTypes)
-             if (Lower(v) == name) {
-                 p.o.type = type;
-                 p.o.typeGiven = true;
-                 return std::string();
-             }
-         return "--type must be png, bmp, svg, utf8, ansi or ascii, not " + Quoted(v);
+         const auto type = FromKeyword<OutputType>(v, {{"png", OutputType::Png},
+                                                       {"bmp", OutputType::Bmp},
+                                                       {"svg", OutputType::Svg},
+                                                       {"utf8", OutputType::Utf8},
+                                                       {"ansi", OutputType::Ansi},
+                                                       {"ascii", OutputType::Ascii}});
+         if (!type) return "--type must be png, bmp, svg, utf8, ansi or ascii, not " + Quoted(v);
+         p.o.type = *type;
+         p.o.typeGiven = true;
+         return std::string();
      }},
     {'r', "--read", Takes::Value,
      [](Parse& p, const std::string& v) {
@@ -121,14 +141,11 @@ const Option kOptions[] = {
      }},
     {0, "--encoding", Takes::Value,
      [](Parse& p, const std::string& v) {
-         const std::string name = Lower(v);
-         if (name == "utf-8" || name == "utf8") {
-             p.o.encoding = TextEncoding::Utf8;
-         } else if (name == "ansi") {
-             p.o.encoding = TextEncoding::Ansi;
-         } else {
-             return "--encoding must be utf-8 or ansi, not " + Quoted(v);
-         }
+         const auto encoding = FromKeyword<TextEncoding>(v, {{"utf-8", TextEncoding::Utf8},
+                                                             {"utf8", TextEncoding::Utf8},
+                                                             {"ansi", TextEncoding::Ansi}});
+         if (!encoding) return "--encoding must be utf-8 or ansi, not " + Quoted(v);
+         p.o.encoding = *encoding;
          return std::string();
      }},
     {0, "--ansi-codepage", Takes::Value,
@@ -164,30 +181,22 @@ const Option kOptions[] = {
      "json", "text"},
     {'s', "--scale", Takes::Value,
      [](Parse& p, const std::string& v) {
-         const auto n = ParseNumber(v, 1, kMaxSize / kMinSymbolPixels);
-         if (!n)
-             return "--scale must be a number of pixels per module from 1 to " +
-                    std::to_string(kMaxSize / kMinSymbolPixels) + ", not " + Quoted(v);
-         p.o.scale = *n;
-         return std::string();
+         return SetNumber(p.o.scale, v, 1, kMaxSize / kMinSymbolPixels,
+                          "--scale must be a number of pixels per module from 1 to " +
+                              std::to_string(kMaxSize / kMinSymbolPixels));
      }},
     {'m', "--margin", Takes::Value,
      [](Parse& p, const std::string& v) {
-         const auto n = ParseNumber(v, 0, 100);
-         if (!n) return "--margin must be a number of modules from 0 to 100, not " + Quoted(v);
-         p.o.margin = *n;
-         return std::string();
+         return SetNumber(p.o.margin, v, 0, 100,
+                          "--margin must be a number of modules from 0 to 100");
      }},
     {0, "--size", Takes::Value,
      [](Parse& p, const std::string& v) {
-         const auto n = ParseNumber(v, kMinSymbolPixels, kMaxSize);
-         if (!n)
-             return "--size must be a number of pixels from " + std::to_string(kMinSymbolPixels) +
-                    " (the smallest symbol with its quiet zone) to " + std::to_string(kMaxSize) +
-                    ", not " + Quoted(v);
-         p.o.size = *n;
          p.o.sizeGiven = true;
-         return std::string();
+         return SetNumber(
+             p.o.size, v, kMinSymbolPixels, kMaxSize,
+             "--size must be a number of pixels from " + std::to_string(kMinSymbolPixels) +
+                 " (the smallest symbol with its quiet zone) to " + std::to_string(kMaxSize));
      }},
     {0, "--unscaled", Takes::Nothing,
      [](Parse& p, const std::string&) {
@@ -196,10 +205,7 @@ const Option kOptions[] = {
      }},
     {0, "--dpi", Takes::Value,
      [](Parse& p, const std::string& v) {
-         const auto n = ParseNumber(v, 1, 100000);
-         if (!n) return "--dpi must be a number from 1 to 100000, not " + Quoted(v);
-         p.o.dpi = *n;
-         return std::string();
+         return SetNumber(p.o.dpi, v, 1, 100000, "--dpi must be a number from 1 to 100000");
      }},
     {0, "--foreground", Takes::Value,
      [](Parse& p, const std::string& v) { return SetColour(p.o.colours.dark, "--foreground", v); }},
@@ -216,14 +222,10 @@ const Option kOptions[] = {
      }},
     {0, "--batch-format", Takes::Value,
      [](Parse& p, const std::string& v) {
-         const std::string name = Lower(v);
-         if (name == "lines") {
-             p.o.batchFormat = BatchFormat::Lines;
-         } else if (name == "csv") {
-             p.o.batchFormat = BatchFormat::Csv;
-         } else {
-             return "--batch-format must be lines or csv, not " + Quoted(v);
-         }
+         const auto format = FromKeyword<BatchFormat>(
+             v, {{"lines", BatchFormat::Lines}, {"csv", BatchFormat::Csv}});
+         if (!format) return "--batch-format must be lines or csv, not " + Quoted(v);
+         p.o.batchFormat = *format;
          return std::string();
      }},
     {0, "--out-dir", Takes::Value,
@@ -253,10 +255,7 @@ const Option kOptions[] = {
      }},
     {'j', "--jobs", Takes::Value,
      [](Parse& p, const std::string& v) {
-         const auto n = ParseNumber(v, 1, 256);
-         if (!n) return "--jobs must be 1 to 256, not " + Quoted(v);
-         p.o.jobs = *n;
-         return std::string();
+         return SetNumber(p.o.jobs, v, 1, 256, "--jobs must be 1 to 256");
      }},
     {0, "--shard", Takes::Value,
      [](Parse& p, const std::string& v) {
