@@ -34,7 +34,7 @@ constexpr bool InRun(std::uint8_t byte, std::int32_t from, std::int32_t count) {
 template <std::size_t... I>
 constexpr bool IsSymbol(std::uint8_t byte, std::index_sequence<I...>) {
     constexpr std::int32_t first = kDigitCount + kLetterCount;
-    return ((byte == static_cast<std::uint8_t>(kCharset[first + I])) | ...);
+    return (static_cast<int>(byte == static_cast<std::uint8_t>(kCharset[first + I])) | ...) != 0;
 }
 
 constexpr bool IsDigit(std::uint8_t byte) {
@@ -43,8 +43,8 @@ constexpr bool IsDigit(std::uint8_t byte) {
 
 // A letter or a symbol: alphanumeric, but no digit.
 constexpr bool IsOtherAlphanumeric(std::uint8_t byte) {
-    return InRun(byte, kDigitCount, kLetterCount) |
-           IsSymbol(byte, std::make_index_sequence<kSymbolCount>{});
+    return (static_cast<int>(InRun(byte, kDigitCount, kLetterCount)) |
+            static_cast<int>(IsSymbol(byte, std::make_index_sequence<kSymbolCount>{}))) != 0;
 }
 
 // 1 for a digit, 2 for another alphanumeric character, 0 for any other byte.
