@@ -16,6 +16,8 @@ packages=(
     qt6-translations-l10n                       # Qt's own dialogs and buttons in Chinese
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
     help2man dpkg-dev                           # manual pages and the Debian package
+    lintian appstream                           # the package's checks (scripts/package.sh)
+    locales                                     # tests: messages in a Chinese locale (localedef)
     poppler-utils xvfb                          # tests: printed PDF drawn, a real display
     "$@"
 )

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -235,7 +236,7 @@ void Form1::Form_Load() {
     cmb1_[2]->setCurrentIndex(0);
     for (const char* item : kEncodingItems) cmb1_[3]->addItem(item);
     cmb1_[3]->setCurrentIndex(1);
-    // "ANSI + ECI" only where the code page has a designator that both readers honour.
+    // "ANSI+ECI" only where the code page has a designator that both readers honour.
     if (EciFromIndex(kAnsiEciItem, options_.ansiCodePage.toStdString()) == 0) {
         if (auto* model = qobject_cast<QStandardItemModel*>(cmb1_[3]->model()))
             model->item(kAnsiEciItem)->setEnabled(false);
@@ -322,7 +323,7 @@ void Form1::Command1_Click() {
     StatusAdvice advice;
     advice.size = check.readableSize;
     if (check.readBack.AllRead() && !check.readBack.AllAsTyped() && encodingIndex != kUtf8EciItem) {
-        // Advise "UTF-8 + ECI" only when it is seen to help.
+        // Advise "UTF-8+ECI" only when it is seen to help.
         clsQRCode::EncodeOptions utf8 = symbol;
         utf8.kanjiAllowed = false;
         utf8.eci = kUtf8Eci;

@@ -92,21 +92,32 @@ void Form1::mnuPrint_Click() {
                         : QString::fromUtf8(kNothingToSave));
         return;
     }
-    QPrinter printer(QPrinter::HighResolution);
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = *printer_;
     double widthMm = printWidthMm_;
     if (!ShowPrintDialog(printer, &widthMm)) return;
     printWidthMm_ = widthMm;
     QPainter painter;
     if (!painter.begin(&printer)) {
-        ShowMessage(QStringLiteral("无法打印：打印机“%1”不可用").arg(printer.printerName()));
+        const QString file = printer.outputFileName();
+        if (file.isEmpty()) {
+            ShowMessage(QStringLiteral("无法打印：打印机“%1”不可用").arg(printer.printerName()));
+            return;
+        }
+        // Printing to a file: say which and why, as a save does.
+        const QString reason = SaveFailureReason(file, WriteErrno(file), "");
+        ShowMessage(QStringLiteral("无法打印到文件 %1").arg(QDir::toNativeSeparators(file)) +
+                    (reason.isEmpty() ? QString() : '\n' + reason));
         return;
     }
-    // From the printable area's top-left corner, shrunk only where the page is too small.
-    const QRect room = printer.pageLayout().paintRectPixels(printer.resolution());
+    // Centred on the paper, shrunk only where the printable area is too small.
+    const QPageLayout page = printer.pageLayout();
+    const QRect room = page.paintRectPixels(printer.resolution());
     const int across = modules_.size + 2 * kPrintQuietZone;
     const int module =
         ModulePixels(widthMm, printer.resolution(), across, std::min(room.width(), room.height()));
-    PaintSymbol(painter, modules_, module, QPoint(0, 0));
+    PaintSymbol(painter, modules_, module,
+                CentredOrigin(page.fullRectPixels(printer.resolution()), room, module * across));
     painter.end();
     const QString where = printer.outputFileName().isEmpty()
                               ? printer.printerName()

@@ -125,7 +125,7 @@ QStringList StatusLines(const clsQRCode::EncodeReport& symbol, const SymbolCheck
     } else if (!check.readBack.AllRead()) {
         lines << QStringLiteral("%1 像素的图片无法识别，更大的尺寸也无法识别。").arg(check.size);
     } else if (advice.utf8Eci) {
-        lines << QStringLiteral("建议：将文本编码改为“UTF-8 + ECI”后重新生成。");
+        lines << QStringLiteral("建议：将文本编码改为“UTF-8+ECI”后重新生成。");
     }
     return lines;
 }

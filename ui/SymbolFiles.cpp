@@ -1,5 +1,8 @@
 #include "ui/SymbolFiles.h"
 
+#include <unistd.h>
+
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 
@@ -55,6 +58,15 @@ std::string EncodeSymbolFile(SaveFormat format, const Image& picture, const Modu
         default:
             return EncodeBmp(picture);
     }
+}
+
+int WriteErrno(const QString& path) {
+    const QFileInfo file(path);
+    if (file.isDir()) return EISDIR;
+    const QFileInfo folder(file.absolutePath());
+    if (!file.exists() && folder.exists() && !folder.isDir()) return ENOTDIR;
+    const QByteArray probe = QFile::encodeName(file.exists() ? path : folder.filePath());
+    return ::access(probe.constData(), W_OK) == 0 ? 0 : errno;
 }
 
 QString SaveFailureReason(const QString& path, int errnoValue, const std::string& reason) {

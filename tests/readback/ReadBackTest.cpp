@@ -169,7 +169,7 @@ TEST(ReadBack, WhatEachReaderShows) {
     EXPECT_EQ(check.readBack.readers[1].text, Utf8(u"https://example.org/莠ｧ?id=12345"));
 }
 
-// The designator the "ANSI + ECI" item and --eci auto write for a code page: each one makes
+// The designator the "ANSI+ECI" item and --eci auto write for a code page: each one makes
 // both readers show text of that code page as typed, and zxing-cpp knows the code page by
 // its name; a code page without one (GBK, the Windows pages, EUC-KR) gets 0.
 TEST(ReadBack, CodePageDesignatorsBothReadersHonour) {

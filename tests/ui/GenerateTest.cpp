@@ -27,7 +27,7 @@ bool OnlyBlackAndWhite(const QImage& image) {
     return true;
 }
 
-// "Lowest penalty" shows the scored symbol and names its penalty; the scoring itself is
+// "最低罚分" (lowest penalty) shows the scored symbol and names its penalty; the scoring itself is
 // checked against an independent encoder in the encoder's tests.
 TEST_F(WindowTest, LowestPenaltyShowsTheScoredSymbol) {
     const std::string text = "https://example.com/lowest-penalty";
@@ -138,8 +138,8 @@ TEST_F(WindowTest, TextBecomesTheChosenBytesWithKanjiOnlyForShiftJis) {
     }
 }
 
-// "UTF-8 + ECI" and "ANSI + ECI" reach the encoder as the designator before the bytes, and
-// "ANSI + ECI" is offered only where the code page has a designator both readers honour.
+// "UTF-8+ECI" and "ANSI+ECI" reach the encoder as the designator before the bytes, and
+// "ANSI+ECI" is offered only where the code page has a designator both readers honour.
 TEST_F(WindowTest, EciItemsReachTheEncoder) {
     struct Case {
         const char* codePage;

@@ -49,7 +49,7 @@ TEST_F(WindowAndCliTest, CommandLineWritesTheWindowsFileByteForByte) {
     const Case cases[] = {
         {"", url, "Automatic|M - 15%|Automatic|UTF-8", -1},
         {"--size 200 --symbol-version 5 --level H --mask 3", "HELLO 2024", "5|H - 30%|3|UTF-8", 0},
-        {"--mask best", url, "Automatic|M - 15%|Lowest penalty|UTF-8", -1},
+        {"--mask best", url, "Automatic|M - 15%|最低罚分|UTF-8", -1},
         {"--size 400 --encoding ansi --level L", QString::fromUtf8("二维码 qrdesk"),
          "Automatic|L - 7%|Automatic|ANSI", 1},
         {"--encoding ansi --ansi-codepage SHIFT_JIS --level Q", kanji,

@@ -16,7 +16,7 @@ TEST(WindowVocabulary, OptionsAndEncodingFollowTheListIndexes) {
     const Case cases[] = {
         {0, 0, 0, 0, 1, -1, false},  // Automatic, L, Automatic
         {40, 3, 8, 40, 4, 7, false},
-        {1, 1, 9, 1, 2, -1, true},  // Lowest penalty
+        {1, 1, 9, 1, 2, -1, true},  // 最低罚分 (lowest penalty)
     };
     for (const Case& c : cases) {
         const auto options = qrdesk::OptionsFromIndexes(c.versionIndex, c.levelIndex, c.maskIndex);

@@ -120,6 +120,9 @@ class Form1 : public QWidget {
     QString tooLong_;     // the figures when the last text did not fit
     QString lastFolder_;  // the folder last chosen in the save dialog in this run
     double printWidthMm_ = 40;  // the printed width last chosen in this run
+    // The printer last chosen in this run, with its output file and page: made by the first
+    // print.
+    std::unique_ptr<QPrinter> printer_;
 };
 
 }  // namespace qrdesk

@@ -12,7 +12,7 @@
 namespace qrdesk {
 
 // Advice that was tried and found true: a size option whose picture both readers read, or
-// the "UTF-8 + ECI" item, with which both show the text as typed.
+// the "UTF-8+ECI" item, with which both show the text as typed.
 struct StatusAdvice {
     int size = 0;
     bool utf8Eci = false;
@@ -21,7 +21,7 @@ struct StatusAdvice {
 // Up to three lines, for example
 //   "3-M · 掩码 0 · 字节 27 · 数字 5 · 数据 259 / 352 位"
 //   "zxing-cpp：读取正确 · zbar：显示为“https://example.org/莠ｧ?id=12345”"
-//   "建议：将文本编码改为“UTF-8 + ECI”后重新生成。"
+//   "建议：将文本编码改为“UTF-8+ECI”后重新生成。"
 // The third comes only with advice, or to say that no larger size reads either.
 QStringList StatusLines(const clsQRCode::EncodeReport& symbol, const SymbolCheck& check,
                         const StatusAdvice& advice);

@@ -28,6 +28,10 @@ QString SavePath(const QString& chosenPath, SaveFormat format);
 // whole modules with a four-module quiet zone, picture.width pixels wide.
 std::string EncodeSymbolFile(SaveFormat format, const Image& picture, const Modules& modules);
 
+// The errno a write of path meets as the file system stands (a missing folder, a read-only
+// one, a folder of that name), for writers that give none; 0 when none is seen.
+int WriteErrno(const QString& path);
+
 // Why writing path failed, for errno (0 when the writer gave none) and the writer's own
 // text: the common causes in Chinese, the writer's text for the rest.
 QString SaveFailureReason(const QString& path, int errnoValue, const std::string& reason);
