@@ -29,12 +29,17 @@ void clsQRCode::DrawFunctionPatterns(std::uint8_t* m, std::int32_t stride,
     if (m == nullptr || version < 1 || version > 40) return;
     const std::int32_t n = GetSymbolSize(version);
     // The bit lines' function modules (line y holds row y), written into the function cells
-    // only: the dark ones 1, the light ones and the reserved areas 2.
-    symbol::Lines function, dark;
-    symbol::BuildFunctionLines(version, function, dark);
+    // only: the dark ones 1, the light ones 2; then the version areas reserved (2: the lines
+    // hold the version information itself) and the dark module, which they leave out.
+    symbol::Lines function, fixed;
+    symbol::BuildFunctionLines(version, function, fixed);
     for (std::int32_t y = 0; y < n; ++y)
         for (std::int32_t x = 0; x < n; ++x)
-            if (GetBit(function, y, x)) m[y * stride + x] = GetBit(dark, y, x) ? kDark : kLight;
+            if (GetBit(function, y, x)) m[y * stride + x] = GetBit(fixed, y, x) ? kDark : kLight;
+    if (version >= 7)
+        symbol::ForEachVersionModule(
+            n, [&](std::int32_t, std::int32_t x, std::int32_t y) { m[y * stride + x] = kLight; });
+    m[symbol::DarkModuleY(n) * stride + symbol::kDarkModuleX] = kDark;
 }
 
 std::int32_t clsQRCode::PlaceCodewords(const std::uint8_t* symbolMatrix, std::int32_t stride,
@@ -47,6 +52,7 @@ std::int32_t clsQRCode::PlaceCodewords(const std::uint8_t* symbolMatrix, std::in
     // as columns (line x holds column x) they may be any layout the caller drew.
     struct Scratch {
         symbol::Lines function, placed, taken;
+        symbol::PlacementPiece pieces[symbol::kMaxPieces];
         std::uint8_t stream[symbol::kMaxSize * symbol::kMaxSize / 8 + 24];
     };
     const std::unique_ptr<Scratch> s(new (std::nothrow) Scratch);
@@ -61,12 +67,13 @@ std::int32_t clsQRCode::PlaceCodewords(const std::uint8_t* symbolMatrix, std::in
                 ++free;
         }
     const std::int32_t count = bitCount < free ? bitCount : free;
+    const std::int32_t pieceCount = symbol::PlanPlacement(size, s->function, s->pieces);
     // The bits packed as the codewords are, then as many ones: the modules that take a bit.
     auto place = [&](symbol::Lines& out, auto bitAt) {
         std::memset(s->stream, 0, sizeof(s->stream));
         for (std::int32_t i = 0; i < count; ++i)
             if (bitAt(i)) s->stream[i >> 3] |= static_cast<std::uint8_t>(0x80 >> (i & 7));
-        symbol::PlaceCodewords(s->stream, size, s->function, out, symbol::Path::Portable);
+        symbol::PlaceCodewords(s->stream, size, s->pieces, pieceCount, out, symbol::Path::Portable);
     };
     place(s->placed, [&](std::int32_t i) { return bits[i] != 0; });
     place(s->taken, [](std::int32_t) { return true; });

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -15,12 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "Segmentation.h"
 #include "Symbol.h"
 #include "encoder/clsQRCode.h"
 #include "support/Bytes.h"
 #include "support/Codewords.h"
 #include "support/Content.h"
 #include "support/KnownAnswers.h"
+#include "support/ReferenceSegmentation.h"
 #include "support/SymbolReader.h"
 
 namespace {
@@ -49,8 +53,8 @@ TEST(VectorPath, ChosenExactlyWhenTheProcessorHasItsInstructions) {
     std::istringstream words(line);
     const std::set<std::string> flags{std::istream_iterator<std::string>(words), {}};
     bool all = true;
-    for (const char* needed :
-         {"avx512f", "avx512bw", "avx512vl", "avx512_vpopcntdq", "gfni", "bmi2", "popcnt"})
+    for (const char* needed : {"avx512f", "avx512bw", "avx512vl", "avx512_vpopcntdq", "avx512vbmi",
+                               "gfni", "bmi2", "popcnt"})
         all = all && flags.count(needed) == 1;
     EXPECT_EQ(symbol::BestPath() == Path::Vector, all);
 }
@@ -143,9 +147,11 @@ TEST(VectorPath, PlacementEveryVersionInTheStandardsOrder) {
         std::vector<std::uint8_t> codewords(static_cast<std::size_t>(total) + 64, 0);
         for (int k = 0; k < total; ++k) codewords[k] = static_cast<std::uint8_t>(rng());
         auto ws = std::make_unique<clsQRCode::Workspace>();
-        symbol::BuildFunctionLines(version, ws->function, ws->dark);
+        symbol::BuildFunctionLines(version, ws->function, ws->fixed);
+        ws->pieceCount = symbol::PlanPlacement(size, ws->function, ws->pieces);
         for (Path path : Paths()) {
-            symbol::PlaceCodewords(codewords.data(), size, ws->function, ws->dataColumns, path);
+            symbol::PlaceCodewords(codewords.data(), size, ws->pieces, ws->pieceCount,
+                                   ws->dataColumns, path);
             std::vector<int> expected(static_cast<std::size_t>(size) * size, 0);
             for (std::size_t i = 0; i < order.size(); ++i) {
                 const int bit = i < 8u * total ? (codewords[i / 8] >> (7 - i % 8)) & 1 : 0;
@@ -176,6 +182,62 @@ TEST(VectorPath, TransposeEverySize) {
                     ASSERT_EQ((ws->dataRows[x / 64][symbol::kPad + y] >> (x % 64)) & 1,
                               (ws->dataColumns[y / 64][symbol::kPad + x] >> (y % 64)) & 1)
                         << Name(path) << " " << size << ": " << x << ", " << y;
+        }
+    }
+}
+
+TEST(VectorPath, ByteKindsOfEveryByte) {
+    // Every byte value at every position of a word, and words cut short by the data's end.
+    std::mt19937 rng(13);
+    std::vector<std::uint8_t> data(64 * 12);
+    for (std::size_t k = 0; k < data.size(); ++k)
+        data[k] = static_cast<std::uint8_t>(k * 131 + k / 256);
+    std::shuffle(data.begin(), data.end(), rng);
+    for (Path path : Paths()) {
+        for (int count : {1, 7, 8, 9, 63, 64, 65, 200, 64 * 12}) {
+            for (int from = 0; from < count; from += 64) {
+                std::uint64_t alphanumeric = ~0ull, lead = ~0ull;
+                segmentation::ByteKinds(data.data(), count, from, &alphanumeric, &lead, path);
+                for (int j = 0; j < 64; ++j) {
+                    const bool inside = from + j < count;
+                    const std::uint8_t b = inside ? data[from + j] : 0;
+                    ASSERT_EQ((alphanumeric >> j) & 1, inside && clsQRCode::GetCharClass(b) != 0)
+                        << Name(path) << " byte " << int(b);
+                    ASSERT_EQ((lead >> j) & 1,
+                              inside && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)))
+                        << Name(path) << " byte " << int(b);
+                }
+            }
+        }
+    }
+}
+
+TEST(VectorPath, SegmentationAgainstTheReference) {
+    // Text with short runs of capitals, digits, spaces and colons between small letters, and
+    // Shift JIS lead bytes among them: where the byte segment goes on in closed form.
+    std::mt19937 rng(19);
+    static const char* kPieces[] = {"the", "quick",    " ",    ":",        "//",     "A",
+                                    "QX",  "7",        "42",   "2024",     "HELLO",  "-",
+                                    "a",   "\x82\xA0", "\x93", "ABCDEFGH", "1234567"};
+    auto ws = std::make_unique<clsQRCode::Workspace>();
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::string text;
+        const int pieces = trial % 20 == 0 ? 400 : 1 + static_cast<int>(rng() % 30);
+        for (int k = 0; k < pieces; ++k) text += kPieces[rng() % std::size(kPieces)];
+        const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
+        const auto count = static_cast<std::int32_t>(text.size());
+        const int version = std::array{1, 10, 27}[trial % 3];
+        const bool kanji = trial % 2 == 0;
+        const auto expected =
+            static_cast<std::int32_t>(reference::BitStream(data, count, version, kanji).size()) - 4;
+        for (Path path : Paths()) {
+            ASSERT_EQ(segmentation::MeasureBits(data, count, version, kanji, path), expected)
+                << Name(path) << " trial " << trial;
+            std::int32_t last = 0;
+            ASSERT_EQ(
+                segmentation::SearchWithTable(data, count, version, kanji, ws->table, &last, path),
+                expected)
+                << Name(path) << " trial " << trial;
         }
     }
 }
