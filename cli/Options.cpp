@@ -152,7 +152,8 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) {
          p.o.codePage = v;
          if (!IsCodePageSupported(v))
-             return "unknown code page " + Quoted(v) + " (iconv cannot convert to it)";
+             return "unknown code page " + Quoted(v) +
+                    " (a name iconv converts to, without //IGNORE or //TRANSLIT)";
          return std::string();
      }},
     {0, "--eci", Takes::Value,
