@@ -104,6 +104,7 @@ struct Prepared {
     std::int32_t version = 0, level = 0, bits = 0, segmentCount = 0, lastMode = 0;
     std::int32_t total = 0, blocks = 0, ec = 0, dataCodewords = 0, longLength = 0, shortBlocks = 0;
     std::int32_t size = 0;
+    const symbol::ErrorCorrectionTables* tables = nullptr;
     explicit Prepared(const Payload* p) : version(p->version), level(p->level) {
         const auto count = static_cast<std::int32_t>(p->text.size());
         bits = segmentation::SearchWithTable(Bytes(p->text), count, version, true, ws->table,
@@ -118,7 +119,8 @@ struct Prepared {
         size = qr.GetSymbolSize(version);
         symbol::WriteDataCodewords(ws->data, dataCodewords, 0, Bytes(p->text), ws->segments,
                                    segmentCount, version);
-        symbol::InterleaveWithErrorCorrection(ws->data, blocks, shortBlocks, longLength, ec,
+        tables = qr.ErrorCorrectionTablesFor(longLength, ec);
+        symbol::InterleaveWithErrorCorrection(ws->data, blocks, shortBlocks, longLength, *tables,
                                               ws->codewords, symbol::BestPath());
         std::memset(ws->codewords + total, 0, 16);
         symbol::BuildFunctionLines(version, ws->function, ws->fixed);
@@ -160,7 +162,7 @@ void BM_StageErrorCorrection(benchmark::State& state, const Payload* p) {
     const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
         symbol::InterleaveWithErrorCorrection(s.ws->data, s.blocks, s.shortBlocks, s.longLength,
-                                              s.ec, s.ws->codewords, path);
+                                              *s.tables, s.ws->codewords, path);
         benchmark::ClobberMemory();
     }
 }

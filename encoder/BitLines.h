@@ -23,6 +23,10 @@ inline void SetBit(Lines& l, std::int32_t line, std::int32_t pos) {
     l[pos >> 6][kPad + line] |= std::uint64_t{1} << (pos & 63);
 }
 
+inline bool GetBit(const Lines& l, std::int32_t line, std::int32_t pos) {
+    return (l[pos >> 6][kPad + line] >> (pos & 63)) & 1;
+}
+
 inline void PutBit(Lines& l, std::int32_t line, std::int32_t pos, bool value) {
     std::uint64_t& word = l[pos >> 6][kPad + line];
     const std::uint64_t bit = std::uint64_t{1} << (pos & 63);
@@ -69,12 +73,6 @@ inline constexpr auto kMaskWords = [] {
             }
     return t;
 }();
-
-inline std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    return __builtin_bswap64(v);
-}
 
 // Population counts: in plain arithmetic on the portable path (a library call otherwise),
 // the processor's instruction on the vector path.

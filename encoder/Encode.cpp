@@ -71,7 +71,7 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
 
 std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t* data,
                                                std::int32_t count, const EncodeOptions& options,
-                                               EncodeReport* report, symbol::Path path) const {
+                                               EncodeReport* report, symbol::Path path) {
     const std::int32_t level = options.level >= 1 && options.level <= 4 ? options.level : 2;
     if (options.version < 0 || !ValidEci(options.eci)) return nullptr;
     const bool kanjiAllowed = KanjiAllowed(options);
@@ -142,7 +142,9 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     const std::int32_t longLength = (dataCodewords + blocks - 1) / blocks;  // L
     const std::int32_t shortBlocks =
         dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;  // S
-    symbol::InterleaveWithErrorCorrection(ws.data, blocks, shortBlocks, longLength, ecPerBlock,
+    const symbol::ErrorCorrectionTables* tables = ErrorCorrectionTablesFor(longLength, ecPerBlock);
+    if (tables == nullptr) return nullptr;
+    symbol::InterleaveWithErrorCorrection(ws.data, blocks, shortBlocks, longLength, *tables,
                                           ws.codewords, path);
     std::memset(ws.codewords + total, 0, 16);
 

@@ -26,24 +26,14 @@ constexpr auto kFormatWords = [] {
     return t;
 }();
 
-// The format modules are light in masked rows (reserved, and not among the fixed ones):
-// their dark bits are ORed in, the places of symbol::kFormatFirst and of the second copy
-// spelt out by where they lie, without a branch.
+// The format modules are light in masked rows (reserved, and not among the fixed ones): their
+// dark bits are ORed in, at the places symbol::ForEachFormatModule gives.
 void PutFormat(Lines& rows, std::int32_t n, std::int32_t level, std::int32_t mask) {
     const auto f = static_cast<std::uint64_t>(kFormatWords[level - 1][mask]);
-    auto bit = [f](std::int32_t k) { return (f >> k) & 1; };
-    // Column 8 (bit 8 of word 0): bits 0-5 in rows 0-5, bit 6 in row 7, bits 8-14 in the
-    // rows N-7 .. N-1.
-    for (std::int32_t k = 0; k <= 5; ++k) rows[0][kPad + k] |= bit(k) << 8;
-    rows[0][kPad + 7] |= bit(6) << 8;
-    for (std::int32_t k = 8; k <= 14; ++k) rows[0][kPad + n - 15 + k] |= bit(k) << 8;
-    // Row 8: bit 7 at x = 8, bit 8 at x = 7, bits 9-14 at x = 5 .. 0, and bits 0-7 from the
-    // right edge leftwards.
-    std::uint64_t row8[kWords] = {bit(7) << 8 | bit(8) << 7};
-    for (std::int32_t k = 9; k <= 14; ++k) row8[0] |= bit(k) << (14 - k);
-    for (std::int32_t k = 0; k <= 7; ++k) row8[(n - 1 - k) >> 6] |= bit(k) << ((n - 1 - k) & 63);
-    for (std::int32_t w = 0; w < WordsFor(n); ++w) rows[w][kPad + 8] |= row8[w];
-    SetBit(rows, n - 8, 8);  // the dark module, (8, N-8)
+    symbol::ForEachFormatModule(n, [&](std::int32_t k, std::int32_t x, std::int32_t y) {
+        rows[x >> 6][kPad + y] |= ((f >> k) & 1) << (x & 63);
+    });
+    SetBit(rows, symbol::DarkModuleY(n), symbol::kDarkModuleX);
 }
 
 // kSpread[b]: the 8 bits of b as 8 bytes of 0 or 1, lowest bit first.
@@ -157,16 +147,12 @@ void BuildFunctionLines(std::int32_t version, Lines& function, Lines& fixed) {
             SetBit(dark, *cy, *cx);
         }
     }
-    // The version information: bit 3j + i at (j, N-11+i) and at (N-11+i, j), a pair of
-    // mirror images.
+    // The version information, its two copies mirror images of each other.
     if (version >= 7) {
         const std::int32_t word = symbol::VersionWord(version);
-        for (std::int32_t j = 0; j <= 5; ++j)
-            for (std::int32_t i = 0; i <= 2; ++i)
-                if ((word >> (3 * j + i)) & 1) {
-                    SetBit(fixed, n - 11 + i, j);
-                    SetBit(fixed, j, n - 11 + i);
-                }
+        symbol::ForEachVersionModule(n, [&](std::int32_t k, std::int32_t x, std::int32_t y) {
+            if ((word >> k) & 1) SetBit(fixed, y, x);
+        });
     }
 }
 

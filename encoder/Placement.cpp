@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "BigEndian.h"
 #include "BitLines.h"
 
 #if defined(__x86_64__)
@@ -20,7 +21,7 @@ using namespace bitlines;
 // whose lowest bit is the last of them. bytes must be readable 9 bytes from pos / 8.
 inline std::uint64_t ReadBits(const std::uint8_t* bytes, std::int32_t pos, std::int32_t count) {
     const std::int32_t shift = pos & 7;
-    std::uint64_t high = LoadBigEndian64(bytes + (pos >> 3)) << shift;
+    std::uint64_t high = bigendian::Load64(bytes + (pos >> 3)) << shift;
     if (shift != 0) high |= bytes[(pos >> 3) + 8] >> (8 - shift);
     return high >> (64 - count);
 }

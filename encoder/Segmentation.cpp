@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "Characters.h"
 #include "ModeFacts.h"
@@ -256,6 +257,16 @@ void ByteKindsPortable(const std::uint8_t* data, std::int32_t count, std::int32_
                                   _mm512_set1_epi8(static_cast<char>(span)));
 }
 
+// Bytes in one of the runs R.
+template <const characters::ByteRuns& R, std::size_t... I>
+[[gnu::target("avx512f,avx512bw")]] inline __mmask64 InRuns(__m512i x, std::index_sequence<I...>) {
+    return (InRange(x, R.run[I].lo, R.run[I].hi - R.run[I].lo) | ...);
+}
+template <const characters::ByteRuns& R>
+[[gnu::target("avx512f,avx512bw")]] inline __mmask64 InRuns(__m512i x) {
+    return InRuns<R>(x, std::make_index_sequence<R.count>{});
+}
+
 // 64 bytes at once: compare masks.
 [[gnu::target("avx512f,avx512bw")]] void ByteKindsVector(const std::uint8_t* data,
                                                          std::int32_t count, std::int32_t from,
@@ -264,9 +275,8 @@ void ByteKindsPortable(const std::uint8_t* data, std::int32_t count, std::int32_
     const std::int32_t n = count - from < 64 ? count - from : 64;
     const __mmask64 keep = n >= 64 ? ~__mmask64{0} : (__mmask64{1} << n) - 1;
     const __m512i x = _mm512_maskz_loadu_epi8(keep, data + from);
-    *alphanumeric = keep & (InRange(x, 0x30, 10) | InRange(x, 0x41, 25) | InRange(x, 0x20, 0) |
-                            InRange(x, 0x24, 1) | InRange(x, 0x2A, 1) | InRange(x, 0x2D, 2));
-    *lead = keep & (InRange(x, 0x81, 0x1E) | InRange(x, 0xE0, 0x1C));
+    *alphanumeric = keep & InRuns<characters::kAlphanumericRuns>(x);
+    *lead = keep & InRuns<characters::kSjisLeadRuns>(x);
 }
 #endif
 
