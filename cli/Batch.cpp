@@ -118,7 +118,7 @@ std::string CheckName(const std::string& name) {
 }
 
 void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& stop) {
-    clsQRCode encoder;  // one per thread: Encode keeps working state in its instance
+    SymbolMaker maker;  // one per thread: the encoder keeps working state in its instance
     WriteOptions writing;
     writing.replace = options.force;
     writing.intoStreams = false;  // a batch makes files
@@ -151,7 +151,7 @@ void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& 
                 fail(kInputOutput, shown + " exists (--force replaces it)");
             continue;
         }
-        const SymbolFile file = MakeSymbolFile(encoder, job.text, options, type, false);
+        const SymbolFile file = maker.Make(job.text, options, type, false);
         if (file.code != kOk) {
             fail(file.code, file.error);
             continue;

@@ -66,20 +66,20 @@ int RunOne(const CliOptions& options, const StopSignals& stopSignals) {
     std::string text;
     if (const int code = ReadText(options, text, stopSignals); code != kOk) return code;
 
-    clsQRCode encoder;
+    SymbolMaker maker;
     const SymbolFile file =
-        MakeSymbolFile(encoder, text, options, options.type, options.info != InfoFormat::None);
+        maker.Make(text, options, options.type, options.info != InfoFormat::None);
     if (file.code != kOk) return Fail(file.code, file.error);
 
     if (const int code = WriteOutput(options, file.bytes, stopSignals); code != kOk) return code;
     // The description line first and unchanged, for scripts; then the readers' verdicts. Not
     // into the image's own stream.
     std::string info;
-    if (options.info == InfoFormat::Json && file.info) {
-        info = InfoJson(*file.info, file.eci, file.pixels, file.readBack) + "\n";
-    } else if (options.info == InfoFormat::Text && file.info) {
-        info = FormatSymbolInfo(*file.info) + "\n";
-        for (const std::string& line : file.report) info += line + "\n";
+    if (options.info == InfoFormat::Json) {
+        info = InfoJson(file.symbol) + "\n";
+    } else if (options.info == InfoFormat::Text) {
+        info = FormatSymbolInfo(file.symbol.report) + "\n";
+        for (const std::string& line : ReaderLines(file.symbol)) info += line + "\n";
     }
     if (IsStandardOutput(options.output)) {
         std::fputs(info.c_str(), stderr);

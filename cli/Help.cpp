@@ -54,7 +54,8 @@ Symbol:
       --mask auto|best|0..7 mask pattern (default auto, which is pattern 0 as in the window;
                             best: the lowest of the standard's penalty over all eight)
       --encoding utf-8|ansi bytes the symbol carries (default utf-8)
-      --ansi-codepage NAME  code page for --encoding ansi (default GBK), any iconv name
+      --ansi-codepage NAME  code page for --encoding ansi (default )" +
+           std::string(kDefaultAnsiCodePage) + R"(), any iconv name
                             (without //IGNORE or //TRANSLIT): characters it lacks become its
                             "?"; Kanji mode only for Shift JIS
       --eci auto|off|N      an ECI header naming the character set (default off): auto
@@ -62,8 +63,13 @@ Symbol:
                             is not plain ASCII; some shop scanners print the header as text
       --info [json]         print version, level, mask, segments and bits used of the
                             capacity (data bits without the terminator), then what zxing-cpp
-                            and zbar read from the written picture; json: one JSON object;
-                            to standard error when the image goes to standard output
+                            and zbar read from the written picture with the settings apps
+                            use (one that reads only as a pure symbol or enlarged is said
+                            so and counts as not reading), and advice tried before it is
+                            given: sizes, a level or ECI; json: one JSON object; to standard
+                            error when the image goes to standard output. The picture read:
+                            PNG and BMP pixel for pixel, translucent colours over white; SVG
+                            drawn at its width and height; terminal text 4 pixels a module
 
 Batch (one symbol per line or CSV record of FILE, - for standard input):
       --batch FILE          the texts; empty lines are skipped and counted; a final \r is

@@ -416,17 +416,4 @@ ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTer
     return result;
 }
 
-std::int32_t ResolveEci(const CliOptions& options, std::string_view bytes) {
-    switch (options.eciChoice) {
-        case EciChoice::Given:
-            return options.symbol.eci;
-        case EciChoice::Auto:
-            if (IsPlainAscii(bytes)) return 0;
-            return options.encoding == TextEncoding::Utf8 ? kUtf8Eci
-                                                          : EciOfCodePage(options.codePage);
-        default:
-            return 0;
-    }
-}
-
 }  // namespace qrdesk::cli

@@ -32,7 +32,7 @@ bool ValidEci(std::int32_t eci) {
 
 std::int32_t clsQRCode::MeasureDataBits(const std::uint8_t* data, std::int32_t count,
                                         std::int32_t version, const EncodeOptions& options) const {
-    if (count > kMaxFittingCount || !ValidEci(options.eci) || (count > 0 && data == nullptr))
+    if (count > MaxMeasuredCount || !ValidEci(options.eci) || (count > 0 && data == nullptr))
         return -1;
     const std::int32_t header = modefacts::EciHeaderBits(options.eci);
     if (count <= 0) return header;

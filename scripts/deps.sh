@@ -9,6 +9,7 @@ packages=(
     libzxing-dev libzbar-dev                    # the two readers of the read-back check
     libspng-dev                                 # PNG files (common/)
     librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
+    zbar-tools                                  # tests: zbarimg reads the written files
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
     qt6-base-dev libgl-dev                      # the window (with Print Support)

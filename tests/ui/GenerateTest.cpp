@@ -297,3 +297,24 @@ TEST_F(WindowTest, ListWithoutSelectionStopsSilently) {
 }
 
 }  // namespace
+
+namespace {
+
+// After a text that did not fit, an empty box's generate (which only says so) made nothing
+// either: save and print answer for that last generate, not with the earlier text's figures.
+TEST_F(WindowTest, SaveAndPrintFollowTheLastGenerate) {
+    Generate(QString(3000, 'a'));
+    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(FirstLine(messages[0]), kTooLong);
+    Text1()->clear();
+    Text1()->setFocus();
+    QTest::keyClick(Text1(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(Text1(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(Text1(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(messages,
+              (std::vector<QString>{messages[0], kNoText, kNothingToSave, kNothingToSave}));
+    EXPECT_TRUE(dialogCalls.empty());
+    EXPECT_TRUE(printCalls.empty());
+}
+
+}  // namespace

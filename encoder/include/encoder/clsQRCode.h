@@ -54,6 +54,9 @@ class clsQRCode {
     };
     // The largest ECI designator (six decimal digits).
     static constexpr std::int32_t MaxEci = 999999;
+    // The longest data MeasureDataBits counts: 64 MiB, whose streams (at most about 8 bits a
+    // byte) stay far below InfeasibleCost.
+    static constexpr std::int32_t MaxMeasuredCount = 1 << 26;
 
     // One cell of the segmentation table: the cheapest stream found for bytes 0..i whose
     // last segment is in this cell's mode and ends at byte i.
@@ -136,8 +139,12 @@ class clsQRCode {
     static std::int32_t GetAlphanumericValue(std::uint8_t byte);  // 0..44
     static bool IsKanjiPair(std::uint8_t first, std::uint8_t second);
     // The data bits (ECI header and segments, terminator excluded) that Encode would need for
-    // count bytes at the count-width class of version (1..40), as options say (ECI, Kanji);
-    // -1 for data longer than any symbol holds or options Encode refuses.
+    // count bytes at the count-width class of version (1..40), as options say (ECI, Kanji),
+    // for any count up to MaxMeasuredCount, so that a text that does not fit can be told how
+    // far it is off. A run longer than its count field allows is split into full segments
+    // and the rest, which can be a bit above the least (8,191 + 1,809 alphanumerics rather
+    // than 8,190 + 1,810); no data that fits a symbol has such a run. -1 for longer data or
+    // options Encode refuses.
     std::int32_t MeasureDataBits(const std::uint8_t* data, std::int32_t count, std::int32_t version,
                                  const EncodeOptions& options) const;
     // A lower bound on the stream's length without terminator, for any count-width class:

@@ -12,7 +12,7 @@ class QPainter;
 namespace qrdesk {
 
 // The quiet zone printed around the symbol, in modules.
-inline constexpr int kPrintQuietZone = 4;
+inline constexpr int kPrintQuietZone = kQuietZone;
 
 // Device pixels per module for modulesAcross modules (quiet zone included) to come out
 // widthMm wide at dotsPerInch: the whole number nearest to that, at least 1, and at most
