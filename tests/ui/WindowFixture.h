@@ -23,6 +23,11 @@
 #include "support/qt/QtPrinters.h"
 #include "ui/Controls.h"
 #include "ui/Form1.h"
+#include "ui/QtTranslations.h"
+
+// The translations the tests run with (Chinese, as the program shows in a Chinese locale); a
+// test of another language switches and switches back.
+qrdesk::Translations& TestTranslations();
 
 inline const QString kPrompt = QString::fromUtf8("请在此输入文本信息！");
 inline const QString kNoText = QString::fromUtf8("您未输入文本信息！");

@@ -1,0 +1,291 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>Form1</name>
+    <message>
+        <source>二维码设置</source>
+        <translation>QR Code settings</translation>
+    </message>
+    <message>
+        <source>小图</source>
+        <translation>Small</translation>
+    </message>
+    <message>
+        <source>中图</source>
+        <translation>Mid</translation>
+    </message>
+    <message>
+        <source>大图</source>
+        <translation>Large</translation>
+    </message>
+    <message>
+        <source>生成二维码</source>
+        <translation>Generate</translation>
+    </message>
+    <message>
+        <source>保存图片</source>
+        <translation>Save image</translation>
+    </message>
+    <message>
+        <source>最低罚分</source>
+        <translation>Min penalty</translation>
+    </message>
+</context>
+<context>
+    <name>PrintPage</name>
+    <message>
+        <source>二维码</source>
+        <translation>QR Code</translation>
+    </message>
+    <message>
+        <source> 毫米</source>
+        <translation> mm</translation>
+    </message>
+    <message>
+        <source>宽度含四周的空白（静区）。每个模块占整数个打印点，实际宽度取最接近的可打印值。</source>
+        <translation>The width includes the blank margin around the symbol (the quiet zone). Each module takes a whole number of printer dots; the printed width is the nearest one the printer can make.</translation>
+    </message>
+    <message>
+        <source>二维码宽度(&amp;W)：</source>
+        <translation>Symbol &amp;width:</translation>
+    </message>
+</context>
+<context>
+    <name>SaveFiles</name>
+    <message>
+        <source>位图文件(*.bmp)</source>
+        <translation>Bitmap file (*.bmp)</translation>
+    </message>
+    <message>
+        <source>PNG 图片(*.png)</source>
+        <translation>PNG image (*.png)</translation>
+    </message>
+    <message>
+        <source>SVG 矢量图(*.svg)</source>
+        <translation>SVG vector image (*.svg)</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>The folder does not exist</translation>
+    </message>
+    <message>
+        <source>路径中有一部分不是文件夹</source>
+        <translation>A part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>没有写入权限</source>
+        <translation>No permission to write</translation>
+    </message>
+    <message>
+        <source>文件系统为只读</source>
+        <translation>The file system is read-only</translation>
+    </message>
+    <message>
+        <source>磁盘空间不足</source>
+        <translation>The disk is full</translation>
+    </message>
+    <message>
+        <source>文件名过长</source>
+        <translation>The file name is too long</translation>
+    </message>
+    <message>
+        <source>已有同名的文件夹</source>
+        <translation>A folder of that name exists</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>掩码 %1</source>
+        <translation>mask %1</translation>
+    </message>
+    <message>
+        <source>掩码 %1（罚分 %2）</source>
+        <translation>mask %1 (penalty %2)</translation>
+    </message>
+    <message>
+        <source>数据 %1 / %2 位</source>
+        <translation>data %1 / %2 bits</translation>
+    </message>
+    <message>
+        <source>%1：读取正确</source>
+        <translation>%1: reads correctly</translation>
+    </message>
+    <message>
+        <source>%1：显示为“%2”</source>
+        <translation>%1: shows “%2”</translation>
+    </message>
+    <message>
+        <source>%1：读出数据，但无法显示文本</source>
+        <translation>%1: reads the data but cannot show the text</translation>
+    </message>
+    <message>
+        <source>%1：无法识别（仅纯图模式可识别）</source>
+        <translation>%1: does not read (only in pure-symbol mode)</translation>
+    </message>
+    <message>
+        <source>%1：无法识别（仅放大后可识别）</source>
+        <translation>%1: does not read (only when enlarged)</translation>
+    </message>
+    <message>
+        <source>%1：无法识别</source>
+        <translation>%1: does not read</translation>
+    </message>
+    <message>
+        <source>“%1”（%2 像素）</source>
+        <translation>“%1” (%2 pixels)</translation>
+    </message>
+    <message>
+        <source>建议：%1 像素的图片无法识别，请选择%2后重新生成。</source>
+        <translation>Advice: the %1-pixel picture does not read; choose %2 and generate again.</translation>
+    </message>
+    <message>
+        <source>或</source>
+        <translation> or </translation>
+    </message>
+    <message>
+        <source>%1 像素的图片无法识别；窗口的尺寸与纠错等级都无法识别，每模块整数像素的 %2 像素图片可以识别。</source>
+        <translation>The %1-pixel picture does not read, nor do the window&apos;s sizes and levels; a picture of %2 pixels (whole pixels per module) reads.</translation>
+    </message>
+    <message>
+        <source> 或 </source>
+        <translation> or </translation>
+    </message>
+    <message>
+        <source>%1 像素以内的其他尺寸</source>
+        <translation>other sizes up to %1 pixels</translation>
+    </message>
+    <message>
+        <source>其他纠错等级</source>
+        <translation>other error-correction levels</translation>
+    </message>
+    <message>
+        <source>%1 像素的图片无法识别。</source>
+        <translation>The %1-pixel picture does not read.</translation>
+    </message>
+    <message>
+        <source>%1 像素的图片无法识别，%2也无法识别。</source>
+        <translation>The %1-pixel picture does not read, nor do %2.</translation>
+    </message>
+    <message>
+        <source>与</source>
+        <translation> and </translation>
+    </message>
+    <message>
+        <source>%1 字节，远超任何二维码的容量</source>
+        <translation>%1 bytes, far beyond any QR Code&apos;s capacity</translation>
+    </message>
+    <message>
+        <source>需要 %1 位，%2-%3 最多 %4 位</source>
+        <translation>%1 bits needed, %2-%3 holds at most %4 bits</translation>
+    </message>
+    <message>
+        <source>；选择版本 %1 可容纳</source>
+        <translation>; version %1 holds them</translation>
+    </message>
+    <message>
+        <source>；选择 %1 可容纳</source>
+        <translation>; level %1 holds them</translation>
+    </message>
+    <message>
+        <source>数字</source>
+        <translation>numeric</translation>
+    </message>
+    <message>
+        <source>字母数字</source>
+        <translation>alphanumeric</translation>
+    </message>
+    <message>
+        <source>汉字</source>
+        <translation>Kanji</translation>
+    </message>
+    <message>
+        <source>字节</source>
+        <translation>byte</translation>
+    </message>
+    <message>
+        <source>建议：将文本编码改为“%1”后重新生成。</source>
+        <translation>Advice: set the text encoding to “%1” and generate again.</translation>
+    </message>
+</context>
+<context>
+    <name>qrdesk::Form1</name>
+    <message>
+        <source>请在此输入文本信息！</source>
+        <translation>Type your text here!</translation>
+    </message>
+    <message>
+        <source>您未输入文本信息！</source>
+        <translation>You have not typed any text!</translation>
+    </message>
+    <message>
+        <source>文本信息过长，无法生成二维码！</source>
+        <translation>The text is too long for a QR Code!</translation>
+    </message>
+    <message>
+        <source>内存不足，无法生成二维码！</source>
+        <translation>Not enough memory to make the QR Code!</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>另存为…</source>
+        <translation>Save As…</translation>
+    </message>
+    <message>
+        <source>打印…</source>
+        <translation>Print…</translation>
+    </message>
+    <message>
+        <source>请先生成二维码</source>
+        <translation>Generate a QR Code first</translation>
+    </message>
+    <message>
+        <source>文本信息过长，未能生成二维码，没有可保存的图片。</source>
+        <translation>The text was too long for a QR Code: there is no picture to save.</translation>
+    </message>
+    <message>
+        <source>文本信息过长，未能生成二维码，没有可打印的图片。</source>
+        <translation>The text was too long for a QR Code: there is no picture to print.</translation>
+    </message>
+    <message>
+        <source>保存二维码文件</source>
+        <translation>Save QR Code File</translation>
+    </message>
+    <message>
+        <source>已复制到剪贴板</source>
+        <translation>Copied to the clipboard</translation>
+    </message>
+    <message>
+        <source>%1 已存在。
+要替换它吗？</source>
+        <translation>%1 already exists.
+Do you want to replace it?</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1
+%2</source>
+        <translation>Cannot save the file %1
+%2</translation>
+    </message>
+    <message>
+        <source>已保存：%1</source>
+        <translation>Saved: %1</translation>
+    </message>
+    <message>
+        <source>无法打印：打印机“%1”不可用</source>
+        <translation>Cannot print: the printer “%1” is not available</translation>
+    </message>
+    <message>
+        <source>无法打印到文件 %1</source>
+        <translation>Cannot print to the file %1</translation>
+    </message>
+    <message>
+        <source>已打印：%1</source>
+        <translation>Printed: %1</translation>
+    </message>
+</context>
+</TS>
