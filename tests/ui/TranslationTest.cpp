@@ -122,7 +122,7 @@ TEST(Translation, EveryHelpPageHasAnEnglishOne) {
 }
 
 // The texts a control shows that do not fit it: captions of labels and buttons, the items of
-// closed lists (in the field the style leaves beside the arrow, less a pixel on either side).
+// closed lists.
 QStringList Overflowing(QWidget* window) {
     QStringList faults;
     for (auto* label : window->findChildren<QLabel*>(QRegularExpression("^Label\\d$")))
@@ -134,13 +134,7 @@ QStringList Overflowing(QWidget* window) {
             faults << button->text();
     }
     for (auto* list : window->findChildren<QComboBox*>()) {
-        QStyleOptionComboBox closed;
-        closed.initFrom(list);
-        const int room =
-            list->style()
-                ->subControlRect(QStyle::CC_ComboBox, &closed, QStyle::SC_ComboBoxEditField, list)
-                .adjusted(1, 0, -1, 0)
-                .width();
+        const int room = ClosedListRoom(list);
         for (int k = 0; k < list->count(); ++k)
             if (list->fontMetrics().horizontalAdvance(list->itemText(k)) > room)
                 faults << list->itemText(k);
