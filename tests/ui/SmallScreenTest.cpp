@@ -19,8 +19,13 @@ std::unique_ptr<qrdesk::ScrollWindow> OpenWindow() {
     return std::make_unique<qrdesk::ScrollWindow>(new qrdesk::Form1(options));
 }
 
-QString Describe(const QRect& r) {
-    return QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+std::string Describe(const QRect& r) {
+    return QString("%1,%2 %3x%4")
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.width())
+        .arg(r.height())
+        .toStdString();
 }
 
 TEST(SmallScreen, OpensWithinTheScreenAndScrollsToEveryControl) {
@@ -29,8 +34,7 @@ TEST(SmallScreen, OpensWithinTheScreenAndScrollsToEveryControl) {
     const QSize layout = form->size();
     const QRect available = window->screen()->availableGeometry();
     if (available.width() >= layout.width() + 100 && available.height() >= layout.height() + 100)
-        GTEST_SKIP() << "the screen (" << Describe(available).toStdString()
-                     << ") has room for the whole window";
+        GTEST_SKIP() << "the screen (" << Describe(available) << ") has room for the whole window";
     window->ShowFitted();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     // A window manager fits the maximised window in its own time.
@@ -38,8 +42,7 @@ TEST(SmallScreen, OpensWithinTheScreenAndScrollsToEveryControl) {
     clock.start();
     while (!available.contains(window->frameGeometry()) && clock.elapsed() < 5000) QTest::qWait(50);
     EXPECT_TRUE(available.contains(window->frameGeometry()))
-        << Describe(window->frameGeometry()).toStdString() << " in "
-        << Describe(available).toStdString();
+        << Describe(window->frameGeometry()) << " in " << Describe(available);
     EXPECT_EQ(form->size(), layout.expandedTo(window->viewport()->size()));
 
     // The scroll bars reach the whole layout: each control, scrolled to as a user drags the
@@ -68,28 +71,17 @@ TEST(SmallScreen, OpensWithinTheScreenAndScrollsToEveryControl) {
     EXPECT_LE(top + status->height(), available.bottom() + 1);
 }
 
-// At the layout's size and larger, no scroll bar and every control where it is described.
+// At the layout's size and larger the layout fills the window from its corner, unscrolled.
 TEST(SmallScreen, AtTheLayoutSizeAndLargerNothingMoves) {
     const auto window = OpenWindow();
-    QWidget* form = window->widget();
-    const QSize layout = form->size();
-    const struct {
-        const char* control;
-        QPoint place;  // in the window
-    } places[] = {{"Picture1", {8, 8}},  {"Frame1", {612, 8}},     {"WebBrow", {612, 400}},
-                  {"cmb1_1", {724, 24}}, {"Command1", {620, 344}}, {"Command2", {716, 344}},
-                  {"Text1", {620, 88}}};
+    const QSize layout = window->widget()->size();
     for (const QSize size : {layout, layout + QSize(200, 150)}) {
         window->resize(size);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        QApplication::processEvents();
-        EXPECT_FALSE(window->verticalScrollBar()->isVisible());
-        EXPECT_FALSE(window->horizontalScrollBar()->isVisible());
-        EXPECT_EQ(form->geometry(), QRect(QPoint(), size));
-        for (const auto& p : places)
-            EXPECT_EQ(form->findChild<QWidget*>(p.control)->mapTo(window.get(), QPoint()), p.place)
-                << p.control;
+        EXPECT_FALSE(window->verticalScrollBar()->isVisible() ||
+                     window->horizontalScrollBar()->isVisible());
+        EXPECT_EQ(window->widget()->geometry(), QRect(QPoint(), size));
     }
 }
 
