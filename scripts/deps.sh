@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
     libzxing-dev libzbar-dev                    # the two readers of the read-back check
     libspng-dev                                 # PNG files (common/)
+    libturbojpeg0-dev                           # JPEG logos (common/)
     librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
