@@ -13,6 +13,7 @@ packages=(
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
     qt6-base-dev libgl-dev                      # the window (with Print Support)
+    qt6-svg-dev                                 # the window's SVG logos
     qt6-webengine-dev                           # the web panel's --web-host (optional at build time)
     qt6-translations-l10n                       # Qt's own dialogs and buttons in Chinese
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
