@@ -9,6 +9,7 @@ packages=(
     libzxing-dev libzbar-dev                    # the two readers of the read-back check
     libspng-dev                                 # PNG files (common/)
     libturbojpeg0-dev                           # JPEG logos (common/)
+    librsvg2-dev                                # SVG logos of the command line (svglogo/)
     librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark

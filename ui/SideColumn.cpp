@@ -28,9 +28,9 @@ QString Tr(const char* source) {
     return QCoreApplication::translate(kContext, source);
 }
 
-// A multi-line field shows about three lines.
-constexpr int kMultiLineHeight = 52;
-constexpr int kMadeHeight = 76;
+// A multi-line field shows two lines, the text made four: the column keeps room below.
+constexpr int kMultiLineHeight = 40;
+constexpr int kMadeHeight = 60;
 constexpr int kSwatch = 14;
 
 QString ColourName(std::uint32_t argb) {
@@ -66,6 +66,8 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
     contentLayout->addWidget(cmbContentType_);
     pages_ = new QStackedWidget(content);
     for (const ContentKind& kind : ContentKinds()) pages_->addWidget(MakePage(kind.type));
+    // As high as the largest page, so that the groups below stay put; no higher.
+    pages_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     contentLayout->addWidget(pages_);
     lblMade_ = new QLabel(content);
     lblMade_->setObjectName("lblMade");
