@@ -148,6 +148,30 @@ TEST(Logo, DecodesPngAndJpegAndRefusesWhatItCannotUse) {
               LogoFormat::Svg);
 }
 
+TEST(Logo, DamagedFilesDecodeOrAreRefusedNeverMore) {
+    // Bytes changed at random in valid files (the sanitizer build watches every access):
+    // each decodes to a picture of the header's size or is refused with a reason.
+    const QImage quarters = Quarters(48);
+    const QByteArray files[] = {Saved(quarters, "PNG"),
+                                Saved(quarters.convertToFormat(QImage::Format_RGB32), "JPEG")};
+    std::uint32_t state = 12345;
+    const auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+    for (const QByteArray& file : files)
+        for (int trial = 0; trial < 300; ++trial) {
+            QByteArray damaged = file;
+            for (int k = 0; k < 1 + trial % 8; ++k)
+                damaged[next() % damaged.size()] = static_cast<char>(next() >> 24);
+            if (trial % 5 == 0) damaged.truncate(next() % damaged.size());
+            std::string error;
+            const auto logo = qrdesk::DecodeLogo(View(damaged), &error);
+            if (logo) {
+                EXPECT_EQ(logo->argb.size(), static_cast<std::size_t>(logo->width) * logo->height);
+            } else {
+                EXPECT_FALSE(error.empty());
+            }
+        }
+}
+
 TEST(Logo, OverlayDrawsThePadAndLogoInTheBoxAndNothingElse) {
     clsQRCode encoder;
     clsQRCode::EncodeOptions options;
