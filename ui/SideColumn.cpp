@@ -66,8 +66,6 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
     contentLayout->addWidget(cmbContentType_);
     pages_ = new QStackedWidget(content);
     for (const ContentKind& kind : ContentKinds()) pages_->addWidget(MakePage(kind.type));
-    // As high as the largest page, so that the groups below stay put; no higher.
-    pages_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     contentLayout->addWidget(pages_);
     lblMade_ = new QLabel(content);
     lblMade_->setObjectName("lblMade");
@@ -81,6 +79,10 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
     txtMade_->setToolTip(Tr("将编码的文本"));
     lblMade_->setBuddy(txtMade_);
     contentLayout->addWidget(txtMade_);
+    contentLayout->addStretch(1);
+    // The group keeps the height of its largest page, so that the groups below stay put, and
+    // the text made follows the fields of the page shown.
+    content->setMinimumHeight(content->sizeHint().height());
     column->addWidget(content);
 
     // 外观: colours, quiet zone, logo.
@@ -132,7 +134,7 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
     ShowMessage = [](const QString&) {};
 
     connect(cmbContentType_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        pages_->setCurrentIndex(index);
+        ShowPage(index);
         ShowMade();
         emit typeChanged(Type());
     });
@@ -142,7 +144,17 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
     connect(cmdClearLogo_, &QToolButton::clicked, this, &SideColumn::ClearLogo);
     UpdateColourButtons();
     ClearLogo();
+    ShowPage(0);
     ShowMade();
+}
+
+void SideColumn::ShowPage(int index) {
+    // A stack is as high as its largest page that is not ignored.
+    for (int i = 0; i < pages_->count(); ++i)
+        pages_->widget(i)->setSizePolicy(
+            QSizePolicy::Preferred, i == index ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    pages_->setCurrentIndex(index);
+    pages_->updateGeometry();
 }
 
 QWidget* SideColumn::MakePage(ContentType type) {

@@ -67,6 +67,7 @@ class SideColumn : public QWidget {
 
   private:
     QWidget* MakePage(ContentType type);
+    void ShowPage(int index);
     void ShowMade();
     void PickColour(bool dark);
     void PickLogo();
