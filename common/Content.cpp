@@ -10,8 +10,8 @@ namespace {
 
 constexpr ContentField kTextFields[] = {{"text", true, true}};
 constexpr ContentField kUrlFields[] = {{"url", true, false}};
-constexpr ContentField kWifiFields[] = {{"ssid", true, false},
-                                        {"password", false, false},
+constexpr ContentField kWifiFields[] = {{"ssid", true, false, true},
+                                        {"password", false, false, true},
                                         {"security", false, false},
                                         {"hidden", false, false}};
 constexpr ContentField kContactFields[] = {{"name", true, false},    {"org", false, false},
@@ -111,12 +111,13 @@ class Maker {
   public:
     Maker(ContentType type, const ContentFields& fields) : type_(type), fields_(fields) {}
 
-    // The field's value, blanks around it removed for one-line fields.
+    // The field's value, blanks around it removed unless it is multi-line or verbatim.
     std::string_view Get(const char* name) const {
         const auto it = fields_.find(name);
         if (it == fields_.end()) return {};
         const ContentField* field = FieldOf(type_, name);
-        return field && field->multiLine ? std::string_view(it->second) : Trimmed(it->second);
+        return field && (field->multiLine || field->verbatim) ? std::string_view(it->second)
+                                                              : Trimmed(it->second);
     }
     // Checks the fields of the type that every format shares: known, present when required,
     // one line when not multiLine. False after setting the result's problem.

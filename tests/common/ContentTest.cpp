@@ -159,6 +159,11 @@ TEST(Content, FieldsComeBackThroughAReaderAndTheFormatsParser) {
          ParseWifi,
          {{"T", "WPA"}, {"S", "My;Net:\"x\"\\ 5G"}, {"P", "p,a;s:s\"\\w0rd"}, {"H", "true"}}},
         {ContentType::Wifi, {{"ssid", "Café"}}, ParseWifi, {{"T", "nopass"}, {"S", "Café"}}},
+        // Blanks around a network's name and password belong to them.
+        {ContentType::Wifi,
+         {{"ssid", " Lab "}, {"password", " pass word "}, {"security", " wep "}},
+         ParseWifi,
+         {{"T", "WEP"}, {"S", " Lab "}, {"P", " pass word "}}},
         {ContentType::Contact,
          {{"name", "Zoë Ångström; Jr."},
           {"org", "R&D, Inc."},

@@ -20,6 +20,9 @@ struct ContentField {
     const char* name;  // as the command line's --field NAME=VALUE takes it
     bool required;
     bool multiLine;  // may hold line breaks (a note, an address, a message body)
+    // Taken exactly as given: a network's name and password may begin or end with blanks.
+    // Other one-line fields lose the blanks around them.
+    bool verbatim = false;
 };
 
 struct ContentKind {
