@@ -79,10 +79,8 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
     txtMade_->setToolTip(Tr("将编码的文本"));
     lblMade_->setBuddy(txtMade_);
     contentLayout->addWidget(txtMade_);
-    contentLayout->addStretch(1);
-    // The group keeps the height of its largest page, so that the groups below stay put, and
-    // the text made follows the fields of the page shown.
-    content->setMinimumHeight(content->sizeHint().height());
+    // The group is as high as the page shown, so that the column keeps room below for the
+    // short pages (the contact page fills it).
     column->addWidget(content);
 
     // 外观: colours, quiet zone, logo.
