@@ -61,6 +61,13 @@ QImage Quarters(int side) {
     return image;
 }
 
+// The modules of text's symbol at level H.
+qrdesk::Modules ModulesAtH(clsQRCode& encoder, const std::string& text) {
+    clsQRCode::EncodeOptions options;
+    options.level = 4;
+    return qrdesk::ModulesOf(*qrdesk::EncodeSymbol(encoder, text, options).picture);
+}
+
 }  // namespace
 
 TEST(Logo, BoxCoversDataModulesOnlyAndKeepsToTheCentre) {
@@ -174,10 +181,7 @@ TEST(Logo, DamagedFilesDecodeOrAreRefusedNeverMore) {
 
 TEST(Logo, OverlayDrawsThePadAndLogoInTheBoxAndNothingElse) {
     clsQRCode encoder;
-    clsQRCode::EncodeOptions options;
-    options.level = 4;
-    const auto symbol = qrdesk::EncodeSymbol(encoder, "https://example.org/logo", options);
-    const qrdesk::Modules modules = qrdesk::ModulesOf(*symbol.picture);
+    const qrdesk::Modules modules = ModulesAtH(encoder, "https://example.org/logo");
     const int across = modules.size + 8;
     const qrdesk::LogoBox box = qrdesk::PlaceLogo(encoder, modules.size, 30);
     const auto logo = qrdesk::DecodeLogo(View(Saved(Quarters(64), "PNG")), nullptr);
@@ -238,10 +242,7 @@ TEST(Logo, OverlayDrawsThePadAndLogoInTheBoxAndNothingElse) {
 
 TEST(Logo, SvgEmbedsTheLogoOverWholeModules) {
     clsQRCode encoder;
-    clsQRCode::EncodeOptions options;
-    options.level = 4;
-    const auto symbol = qrdesk::EncodeSymbol(encoder, "https://example.org/svg", options);
-    const qrdesk::Modules modules = qrdesk::ModulesOf(*symbol.picture);
+    const qrdesk::Modules modules = ModulesAtH(encoder, "https://example.org/svg");
     const LogoBox box = qrdesk::PlaceLogo(encoder, modules.size, 20);
     const QByteArray png = Saved(Quarters(32), "PNG");
     const std::string plain = qrdesk::EncodeSvg(modules, 4, 400);
