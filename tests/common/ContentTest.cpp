@@ -150,67 +150,45 @@ TEST(Content, FieldsComeBackThroughAReaderAndTheFormatsParser) {
         Fields expected;
     };
     const std::string body = "Line one,\nline two; 50% off & more";
+    // clang-format off
     const Case cases[] = {
         {ContentType::Wifi,
-         {{"ssid", "My;Net:\"x\"\\ 5G"},
-          {"password", "p,a;s:s\"\\w0rd"},
-          {"security", "WPA"},
+         {{"ssid", "My;Net:\"x\"\\ 5G"}, {"password", "p,a;s:s\"\\w0rd"}, {"security", "WPA"},
           {"hidden", "yes"}},
          ParseWifi,
          {{"T", "WPA"}, {"S", "My;Net:\"x\"\\ 5G"}, {"P", "p,a;s:s\"\\w0rd"}, {"H", "true"}}},
         {ContentType::Wifi, {{"ssid", "Café"}}, ParseWifi, {{"T", "nopass"}, {"S", "Café"}}},
         // Blanks around a network's name and password belong to them.
-        {ContentType::Wifi,
-         {{"ssid", " Lab "}, {"password", " pass word "}, {"security", " wep "}},
-         ParseWifi,
-         {{"T", "WEP"}, {"S", " Lab "}, {"P", " pass word "}}},
+        {ContentType::Wifi, {{"ssid", " Lab "}, {"password", " pass word "}, {"security", " wep "}},
+         ParseWifi, {{"T", "WEP"}, {"S", " Lab "}, {"P", " pass word "}}},
         {ContentType::Contact,
-         {{"name", "Zoë Ångström; Jr."},
-          {"org", "R&D, Inc."},
-          {"title", "Chief\\Engineer"},
-          {"phone", "+49 30 1234"},
-          {"email", "zoe@example.org"},
-          {"url", "https://example.org/a;b,c"},
-          {"address", "Main St 1\nBerlin"},
+         {{"name", "Zoë Ångström; Jr."}, {"org", "R&D, Inc."}, {"title", "Chief\\Engineer"},
+          {"phone", "+49 30 1234"}, {"email", "zoe@example.org"},
+          {"url", "https://example.org/a;b,c"}, {"address", "Main St 1\nBerlin"},
           {"note", "a\r\nb, c; d\\e"}},
          ParseVcard,
-         {{"BEGIN", "VCARD"},
-          {"VERSION", "3.0"},
-          {"N.family", "Zoë Ångström; Jr."},
-          {"FN", "Zoë Ångström; Jr."},
-          {"ORG", "R&D, Inc."},
-          {"TITLE", "Chief\\Engineer"},
-          {"TEL", "+49 30 1234"},
-          {"EMAIL", "zoe@example.org"},
-          {"URL", "https://example.org/a;b,c"},
-          {"ADR.street", "Main St 1\nBerlin"},
-          {"NOTE", "a\nb, c; d\\e"},
-          {"END", "VCARD"}}},
+         {{"BEGIN", "VCARD"}, {"VERSION", "3.0"}, {"N.family", "Zoë Ångström; Jr."},
+          {"FN", "Zoë Ångström; Jr."}, {"ORG", "R&D, Inc."}, {"TITLE", "Chief\\Engineer"},
+          {"TEL", "+49 30 1234"}, {"EMAIL", "zoe@example.org"},
+          {"URL", "https://example.org/a;b,c"}, {"ADR.street", "Main St 1\nBerlin"},
+          {"NOTE", "a\nb, c; d\\e"}, {"END", "VCARD"}}},
         {ContentType::Email,
-         {{"to", "ann@example.org, bo+x@example.com"},
-          {"subject", "Hello & welcome? 100%"},
+         {{"to", "ann@example.org, bo+x@example.com"}, {"subject", "Hello & welcome? 100%"},
           {"body", body}},
          ParseMailto,
-         {{"to", "ann@example.org,bo+x@example.com"},
-          {"subject", "Hello & welcome? 100%"},
+         {{"to", "ann@example.org,bo+x@example.com"}, {"subject", "Hello & welcome? 100%"},
           {"body", "Line one,\r\nline two; 50% off & more"}}},
-        {ContentType::Email,
-         {{"to", "李@例子.中国"}, {"subject", "你好 #1"}},
-         ParseMailto,
+        {ContentType::Email, {{"to", "李@例子.中国"}, {"subject", "你好 #1"}}, ParseMailto,
          {{"to", "李@例子.中国"}, {"subject", "你好 #1"}}},
         {ContentType::Event,
-         {{"summary", "Launch; party, v2\\final"},
-          {"start", "20240229T180000"},
-          {"end", "20240229T235960"},
-          {"location", "Hall 3, Floor 2"}},
+         {{"summary", "Launch; party, v2\\final"}, {"start", "20240229T180000"},
+          {"end", "20240229T235960"}, {"location", "Hall 3, Floor 2"}},
          ParseEvent,
-         {{"BEGIN", "VEVENT"},
-          {"SUMMARY", "Launch; party, v2\\final"},
-          {"DTSTART", "20240229T180000"},
-          {"DTEND", "20240229T235960"},
-          {"LOCATION", "Hall 3, Floor 2"},
-          {"END", "VEVENT"}}},
+         {{"BEGIN", "VEVENT"}, {"SUMMARY", "Launch; party, v2\\final"},
+          {"DTSTART", "20240229T180000"}, {"DTEND", "20240229T235960"},
+          {"LOCATION", "Hall 3, Floor 2"}, {"END", "VEVENT"}}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const auto made = qrdesk::MakeContent(c.type, c.fields);
         ASSERT_TRUE(made.Ok()) << made.field;
@@ -259,52 +237,36 @@ TEST(Content, RefusesFieldsTheFormatCannotTakeAndSaysWhy) {
         f[k] = v;
         return f;
     };
+    using P = ContentProblem;
+    // clang-format off
     const Case cases[] = {
-        {ContentType::Geo, {{"lat", "90.0001"}, {"lon", "0"}}, ContentProblem::OutOfRange, "lat"},
-        {ContentType::Geo, {{"lat", "0"}, {"lon", "-180.5"}}, ContentProblem::OutOfRange, "lon"},
-        {ContentType::Geo, {{"lat", "1e5"}, {"lon", "0"}}, ContentProblem::NotANumber, "lat"},
-        {ContentType::Geo, {{"lat", "12."}, {"lon", "0"}}, ContentProblem::NotANumber, "lat"},
-        {ContentType::Geo, {{"lat", "0"}}, ContentProblem::Missing, "lon"},
-        {ContentType::Event, with(event, "start", "20230229T120000"), ContentProblem::NotADate,
-         "start"},  // 2023 is no leap year
-        {ContentType::Event, with(event, "start", "21000229T120000"), ContentProblem::NotADate,
-         "start"},
-        {ContentType::Event, with(event, "start", "20240431T120000"), ContentProblem::NotADate,
-         "start"},
-        {ContentType::Event, with(event, "start", "20240101T240000"), ContentProblem::NotADate,
-         "start"},
-        {ContentType::Event, with(event, "start", "2024-01-01T10:00"), ContentProblem::NotADate,
-         "start"},
-        {ContentType::Event, with(event, "end", "20231231T235959"), ContentProblem::EndBeforeStart,
-         "end"},
-        {ContentType::Event, with(event, "end", "20240102T000000Z"), ContentProblem::MixedTimes,
-         "end"},
-        {ContentType::Wifi,
-         {{"ssid", "a"}, {"security", "WPA"}},
-         ContentProblem::Missing,
-         "password"},
-        {ContentType::Wifi,
-         {{"ssid", "a"}, {"password", "x"}, {"security", "nopass"}},
-         ContentProblem::Contradiction,
-         "password"},
-        {ContentType::Wifi,
-         {{"ssid", "a"}, {"security", "WPA4"}},
-         ContentProblem::NotAChoice,
-         "security"},
-        {ContentType::Wifi,
-         {{"ssid", "a"}, {"hidden", "maybe"}},
-         ContentProblem::NotAChoice,
-         "hidden"},
-        {ContentType::Wifi, {{"ssid", "a\nb"}}, ContentProblem::LineBreak, "ssid"},
-        {ContentType::Wifi, {{"ssid", "a"}, {"pin", "1"}}, ContentProblem::UnknownField, "pin"},
-        {ContentType::Email, {{"to", "ann@example.org, bob"}}, ContentProblem::NotAnAddress, "to"},
-        {ContentType::Email, {{"to", "@example.org"}}, ContentProblem::NotAnAddress, "to"},
-        {ContentType::Tel, {{"number", "555:1"}}, ContentProblem::NotAPhoneNumber, "number"},
-        {ContentType::Sms, {{"number", "1+2"}}, ContentProblem::NotAPhoneNumber, "number"},
-        {ContentType::Tel, {{"number", "--"}}, ContentProblem::NotAPhoneNumber, "number"},
-        {ContentType::Contact, {{"name", "  "}}, ContentProblem::Missing, "name"},
-        {ContentType::Url, {}, ContentProblem::Missing, "url"},
+        {ContentType::Geo, {{"lat", "90.0001"}, {"lon", "0"}}, P::OutOfRange, "lat"},
+        {ContentType::Geo, {{"lat", "0"}, {"lon", "-180.5"}}, P::OutOfRange, "lon"},
+        {ContentType::Geo, {{"lat", "1e5"}, {"lon", "0"}}, P::NotANumber, "lat"},
+        {ContentType::Geo, {{"lat", "12."}, {"lon", "0"}}, P::NotANumber, "lat"},
+        {ContentType::Geo, {{"lat", "0"}}, P::Missing, "lon"},
+        {ContentType::Event, with(event, "start", "20230229T120000"), P::NotADate, "start"},
+        {ContentType::Event, with(event, "start", "21000229T120000"), P::NotADate, "start"},
+        {ContentType::Event, with(event, "start", "20240431T120000"), P::NotADate, "start"},
+        {ContentType::Event, with(event, "start", "20240101T240000"), P::NotADate, "start"},
+        {ContentType::Event, with(event, "start", "2024-01-01T10:00"), P::NotADate, "start"},
+        {ContentType::Event, with(event, "end", "20231231T235959"), P::EndBeforeStart, "end"},
+        {ContentType::Event, with(event, "end", "20240102T000000Z"), P::MixedTimes, "end"},
+        {ContentType::Wifi, {{"ssid", "a"}, {"security", "WPA"}}, P::Missing, "password"},
+        {ContentType::Wifi, {{"ssid", "a"}, {"password", "x"}, {"security", "nopass"}},
+         P::Contradiction, "password"},
+        {ContentType::Wifi, {{"ssid", "a"}, {"security", "WPA4"}}, P::NotAChoice, "security"},
+        {ContentType::Wifi, {{"ssid", "a"}, {"hidden", "maybe"}}, P::NotAChoice, "hidden"},
+        {ContentType::Wifi, {{"ssid", "a\nb"}}, P::LineBreak, "ssid"},
+        {ContentType::Wifi, {{"ssid", "a"}, {"pin", "1"}}, P::UnknownField, "pin"},
+        {ContentType::Email, {{"to", "ann@example.org, bob"}}, P::NotAnAddress, "to"},
+        {ContentType::Email, {{"to", "@example.org"}}, P::NotAnAddress, "to"},
+        {ContentType::Tel, {{"number", "555:1"}}, P::NotAPhoneNumber, "number"},
+        {ContentType::Sms, {{"number", "1+2"}}, P::NotAPhoneNumber, "number"},
+        {ContentType::Contact, {{"name", "  "}}, P::Missing, "name"},
+        {ContentType::Url, {}, P::Missing, "url"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const auto made = qrdesk::MakeContent(c.type, c.fields);
         EXPECT_EQ(made.problem, c.problem) << c.field << ": " << made.text;
@@ -312,17 +274,6 @@ TEST(Content, RefusesFieldsTheFormatCannotTakeAndSaysWhy) {
         EXPECT_TRUE(made.text.empty());
         EXPECT_FALSE(qrdesk::DescribeProblem(c.type, made, c.fields).empty());
     }
-}
-
-TEST(Content, NamesOfTheCommandLine) {
-    const char* names[] = {"text", "url", "wifi", "contact", "email", "sms", "tel", "geo", "event"};
-    for (int i = 0; i < 9; ++i) {
-        const auto type = qrdesk::ContentTypeByName(names[i]);
-        ASSERT_TRUE(type) << names[i];
-        EXPECT_EQ(static_cast<int>(*type), i);
-    }
-    EXPECT_EQ(qrdesk::ContentTypeByName("WiFi"), ContentType::Wifi);
-    EXPECT_FALSE(qrdesk::ContentTypeByName("vcard"));
 }
 
 }  // namespace
