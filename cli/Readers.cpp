@@ -4,7 +4,11 @@
 #include <unistd.h>
 
 #include <climits>
+#include <memory>
 #include <mutex>
+#include <vector>
+
+#include "common/ReaderModule.h"
 
 #ifndef QRDESK_READBACK_DIR
 #define QRDESK_READBACK_DIR "../lib/qrdesk"
@@ -14,44 +18,109 @@ namespace qrdesk::cli {
 namespace {
 
 constexpr const char* kModuleName = "qrdesk-readback.so";
+// Room for a payload and its text at the first try: a symbol holds at most 7,089 characters.
+constexpr std::size_t kFirstRoom = 32 * 1024;
+// More than any reading of a symbol can be: a module that asks for it is not believed.
+constexpr std::size_t kMostRoom = 1024 * 1024;
 
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    const std::string program(path, static_cast<std::size_t>(n));
-    return program.substr(0, program.rfind('/'));
+// One reader of the module, through its C interface.
+class ModuleReader final : public SymbolReader {
+  public:
+    ModuleReader(const qrdesk_readback* module, std::uint32_t index)
+        : module_(module), index_(index) {
+        const char* name = module->name(index);
+        const char* help = module->help(index);
+        name_ = name ? name : "reader";
+        help_ = help ? help : "";
+    }
+    const char* Name() const override { return name_.c_str(); }
+    const char* Help() const override { return help_.c_str(); }
+    Reading Read(const GreyView& image, bool helped) const override {
+        std::string bytes(kFirstRoom, '\0'), text(kFirstRoom, '\0');
+        // A second read only when the first did not have room for what it found.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            qrdesk_reading out{};
+            out.bytes = bytes.data();
+            out.bytes_capacity = static_cast<std::uint32_t>(bytes.size());
+            out.text = text.data();
+            out.text_capacity = static_cast<std::uint32_t>(text.size());
+            if (module_->read(index_, image.pixels, image.width, image.height, helped ? 1 : 0,
+                              &out) != 0)
+                return {};
+            if (out.bytes_length <= bytes.size() && out.text_length <= text.size()) {
+                bytes.resize(out.bytes_length);
+                text.resize(out.text_length);
+                return {out.decoded != 0, out.shown != 0, std::move(bytes), std::move(text)};
+            }
+            if (out.bytes_length > kMostRoom || out.text_length > kMostRoom) return {};
+            bytes.resize(std::max<std::size_t>(bytes.size(), out.bytes_length));
+            text.resize(std::max<std::size_t>(text.size(), out.text_length));
+        }
+        return {};
+    }
+
+  private:
+    const qrdesk_readback* module_;
+    std::uint32_t index_;
+    std::string name_, help_;
+};
+
+struct Loaded {
+    std::vector<std::unique_ptr<ModuleReader>> owned;
+    std::vector<const SymbolReader*> readers;
+    std::string failure;
+};
+
+// The module's interface, when the file at path is this program's kind of module.
+const qrdesk_readback* Open(const std::string& path, std::string& failure) {
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        if (failure.empty() || ::access(path.c_str(), F_OK) == 0) failure = ::dlerror();
+        return nullptr;
+    }
+    using Entry = const qrdesk_readback* (*)();
+    const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kReadBackEntry));
+    const qrdesk_readback* module = entry ? entry() : nullptr;
+    // The size check keeps the program from calling past the end of an older, shorter table.
+    if (module && module->abi == QRDESK_READBACK_ABI && module->size >= sizeof(qrdesk_readback) &&
+        module->name && module->help && module->read)
+        return module;  // kept loaded for the rest of the run
+    failure = path + " is not this program's read-back module";
+    ::dlclose(handle);
+    return nullptr;
 }
 
 }  // namespace
 
-const ReadBackModule* LoadReadBack(std::string* error) {
+std::vector<std::string> ModulePaths(const char* file) {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    const std::string program(path, n > 0 ? static_cast<std::size_t>(n) : 0);
+    const std::string folder = n > 0 ? program.substr(0, program.rfind('/')) : ".";
+    return {folder + "/" + file, folder + "/" + QRDESK_READBACK_DIR + "/" + file};
+}
+
+std::span<const SymbolReader* const> LoadReaders(std::string* error) {
     static std::once_flag once;
-    static const ReadBackModule* module = nullptr;
-    static std::string failure;
+    static Loaded loaded;
     std::call_once(once, [] {
-        const std::string folder = ProgramFolder();
-        const std::string candidates[] = {folder + "/" + kModuleName,  // the build tree
-                                          folder + "/" + QRDESK_READBACK_DIR + "/" + kModuleName};
-        for (const std::string& path : candidates) {
-            void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (handle == nullptr) {
-                if (failure.empty() || ::access(path.c_str(), F_OK) == 0) failure = ::dlerror();
+        for (const std::string& path : ModulePaths(kModuleName)) {
+            const qrdesk_readback* module = Open(path, loaded.failure);
+            if (!module) continue;
+            if (module->reader_count == 0) {
+                loaded.failure = path + " has no readers";
                 continue;
             }
-            using Entry = const ReadBackModule* (*)();
-            const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kReadBackModuleEntry));
-            const ReadBackModule* found = entry ? entry() : nullptr;
-            if (found && found->version == kReadBackModuleVersion) {
-                module = found;
-                return;
+            for (std::uint32_t i = 0; i < module->reader_count; ++i) {
+                loaded.owned.push_back(std::make_unique<ModuleReader>(module, i));
+                loaded.readers.push_back(loaded.owned.back().get());
             }
-            failure = path + " is not this program's read-back module";
-            ::dlclose(handle);
+            return;
         }
     });
-    if (!module && error) *error = "cannot load the readers (" + failure + ")";
-    return module;
+    if (loaded.readers.empty() && error)
+        *error = "cannot load the readers (" + loaded.failure + ")";
+    return loaded.readers;
 }
 
 }  // namespace qrdesk::cli

@@ -7,48 +7,32 @@ using namespace zbar;
 
 #include <ZXing/ReadBarcode.h>
 
+#include <algorithm>
 #include <memory>
-
-#include "common/Symbol.h"
 
 namespace qrdesk {
 namespace {
 
-// zxing-cpp: first as a pure symbol (straight, quiet zone around it, as it is drawn), then
-// with the general detector. Its text follows the ECI, or its guess among ISO-8859-1, Shift
-// JIS and UTF-8 without one.
-void ReadWithZxing(const std::vector<std::uint8_t>& grey, const Image& image, ReaderResult& out) {
-    const ZXing::ImageView view(grey.data(), image.width, image.height, ZXing::ImageFormat::Lum);
-    for (const bool pure : {true, false}) {
-        const auto hints =
-            ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::QRCode).setIsPure(pure);
-        const ZXing::Result result = ZXing::ReadBarcode(view, hints);
-        if (!result.isValid()) continue;
-        const ZXing::ByteArray& bytes = result.bytes();
-        out.read = true;
-        out.bytes.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        out.text = result.text();
-        return;
-    }
-}
+// zbar enlarges a picture narrower than this when helped.
+constexpr std::int32_t kSmallestSeenSide = 200;
 
 // The first QR Code zbar finds in the grey pixels, with its binary mode on (the raw bytes)
 // or off (the text it shows); false when it finds none.
-bool ZbarScan(const std::vector<std::uint8_t>& grey, int width, int height, bool binary,
-              std::string& data) {
+bool ZbarScan(const GreyView& image, bool binary, std::string& data) {
     const std::unique_ptr<zbar_image_scanner_t, void (*)(zbar_image_scanner_t*)> scanner(
         zbar_image_scanner_create(), zbar_image_scanner_destroy);
-    const std::unique_ptr<zbar_image_t, void (*)(zbar_image_t*)> image(zbar_image_create(),
-                                                                       zbar_image_destroy);
-    if (!scanner || !image) return false;
-    zbar_image_scanner_set_config(scanner.get(), ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
-    zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_ENABLE, 1);
-    zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_BINARY, binary ? 1 : 0);
-    zbar_image_set_format(image.get(), zbar_fourcc('Y', '8', '0', '0'));
-    zbar_image_set_size(image.get(), static_cast<unsigned>(width), static_cast<unsigned>(height));
-    zbar_image_set_data(image.get(), grey.data(), grey.size(), nullptr);  // zbar only reads it
-    if (zbar_scan_image(scanner.get(), image.get()) <= 0) return false;
-    for (const zbar_symbol_t* symbol = zbar_image_first_symbol(image.get()); symbol;
+    const std::unique_ptr<zbar_image_t, void (*)(zbar_image_t*)> zimage(zbar_image_create(),
+                                                                        zbar_image_destroy);
+    if (!scanner || !zimage) return false;
+    if (binary) zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_BINARY, 1);
+    zbar_image_set_format(zimage.get(), zbar_fourcc('Y', '8', '0', '0'));
+    zbar_image_set_size(zimage.get(), static_cast<unsigned>(image.width),
+                        static_cast<unsigned>(image.height));
+    // zbar only reads the pixels.
+    zbar_image_set_data(zimage.get(), image.pixels,
+                        static_cast<unsigned long>(image.width) * image.height, nullptr);
+    if (zbar_scan_image(scanner.get(), zimage.get()) <= 0) return false;
+    for (const zbar_symbol_t* symbol = zbar_image_first_symbol(zimage.get()); symbol;
          symbol = zbar_symbol_next(symbol)) {
         if (zbar_symbol_get_type(symbol) != ZBAR_QRCODE) continue;
         data.assign(zbar_symbol_get_data(symbol), zbar_symbol_get_data_length(symbol));
@@ -57,61 +41,66 @@ bool ZbarScan(const std::vector<std::uint8_t>& grey, int width, int height, bool
     return false;
 }
 
-// zbar misses symbols whose modules are a pixel or two wide, which a camera never sees:
-// such small pictures are enlarged (pixel replication) before it looks.
-void ReadWithZbar(const Image& image, ReaderResult& out) {
-    constexpr int kSmallestSide = 200;
-    const int scale =
-        image.width >= kSmallestSide ? 1 : (kSmallestSide + image.width - 1) / image.width;
-    const Image seen =
-        scale == 1 ? Image() : Stretch(image, image.width * scale, image.height * scale);
-    const Image& used = scale == 1 ? image : seen;
-    const std::vector<std::uint8_t> grey = Luminance(used);
-    if (!ZbarScan(grey, used.width, used.height, true, out.bytes)) return;
-    out.read = true;
-    if (!ZbarScan(grey, used.width, used.height, false, out.text)) out.text.clear();
+Reading ZbarRead(const GreyView& image) {
+    Reading reading;
+    reading.decoded = ZbarScan(image, true, reading.bytes);
+    if (reading.decoded) reading.shown = ZbarScan(image, false, reading.text);
+    return reading;
 }
 
 }  // namespace
 
-ReadBack ReadBackImage(const Image& image, std::string_view encoded, std::string_view typed) {
-    ReadBack out;
-    out.readers[0].name = "zxing-cpp";
-    out.readers[1].name = "zbar";
-    if (image.Empty()) return out;
-    ReadWithZxing(Luminance(image), image, out.readers[0]);
-    ReadWithZbar(image, out.readers[1]);
-    for (ReaderResult& r : out.readers) {
-        r.bytesExact = r.read && r.bytes == encoded;
-        r.textAsTyped = r.read && r.text == typed;
-    }
-    return out;
-}
-
-SymbolCheck CheckSymbol(std::string_view encoded, std::string_view typed, const Image& unscaled,
-                        const Image& saved, std::span<const int> sizes) {
-    SymbolCheck check;
-    check.size = saved.width;
-    check.readBack = ReadBackImage(saved, encoded, typed);
-    if (check.readBack.AllRead() || unscaled.Empty()) return check;
-    // A larger picture is not always better (nearest-neighbour stretching makes modules of
-    // uneven width), so each larger size is tried.
-    for (const int size : sizes) {
-        if (size <= check.size) continue;
-        if (ReadBackImage(Stretch(unscaled, size, size), encoded, typed).AllRead()) {
-            check.readableSize = size;
+Reading ZxingReader::Read(const GreyView& image, bool helped) const {
+    Reading reading;
+    if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) return reading;
+    try {
+        const ZXing::ImageView view(image.pixels, image.width, image.height,
+                                    ZXing::ImageFormat::Lum);
+        ZXing::Results results;
+        if (helped)
+            results.push_back(ZXing::ReadBarcode(
+                view,
+                ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::QRCode).setIsPure(true)));
+        else
+            results = ZXing::ReadBarcodes(view);
+        for (const ZXing::Result& result : results) {
+            if (!result.isValid() || result.format() != ZXing::BarcodeFormat::QRCode) continue;
+            const ZXing::ByteArray& bytes = result.bytes();
+            reading.decoded = reading.shown = true;
+            reading.bytes.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            reading.text = result.text();
             break;
         }
+    } catch (...) {
+        return {};  // out of memory inside the reader: nothing read
     }
-    return check;
+    return reading;
 }
 
-bool ReadsAsTyped(clsQRCode& encoder, std::string_view bytes, std::string_view typed,
-                  const clsQRCode::EncodeOptions& options, int size) {
-    const Symbol symbol = EncodeSymbol(encoder, bytes, options);
-    if (!symbol.picture || size < symbol.picture->Width()) return false;
-    const Image picture = Stretch(FromPicture(*symbol.picture), size, size);
-    return ReadBackImage(picture, bytes, typed).AllAsTyped();
+Reading ZbarReader::Read(const GreyView& image, bool helped) const {
+    if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) return {};
+    try {
+        if (!helped) return ZbarRead(image);
+        if (image.width >= kSmallestSeenSide) return {};  // enlarging is no help here
+        const std::int32_t scale = (kSmallestSeenSide + image.width - 1) / image.width;
+        const std::int32_t width = image.width * scale, height = image.height * scale;
+        std::vector<std::uint8_t> enlarged(static_cast<std::size_t>(width) * height);
+        for (std::int32_t y = 0; y < height; ++y) {
+            const std::uint8_t* in =
+                image.pixels + static_cast<std::size_t>(y / scale) * image.width;
+            std::uint8_t* out = enlarged.data() + static_cast<std::size_t>(y) * width;
+            for (std::int32_t x = 0; x < width; ++x) out[x] = in[x / scale];
+        }
+        return ZbarRead({enlarged.data(), width, height});
+    } catch (...) {
+        return {};
+    }
+}
+
+Readers::Readers() {
+    owned_.push_back(std::make_unique<ZxingReader>());
+    owned_.push_back(std::make_unique<ZbarReader>());
+    for (const auto& reader : owned_) pointers_.push_back(reader.get());
 }
 
 }  // namespace qrdesk

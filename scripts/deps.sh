@@ -11,6 +11,7 @@ packages=(
     libturbojpeg0-dev                           # JPEG logos (common/)
     librsvg2-dev                                # SVG logos of the command line (svglogo/)
     librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
+    zbar-tools                                  # tests: zbarimg reads the written files
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
     qt6-base-dev libgl-dev                      # the window (with Print Support)
@@ -19,6 +20,8 @@ packages=(
     qt6-translations-l10n                       # Qt's own dialogs and buttons in Chinese
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
     help2man dpkg-dev                           # manual pages and the Debian package
+    lintian appstream                           # the package's checks (scripts/package.sh)
+    locales                                     # tests: messages in a Chinese locale (localedef)
     poppler-utils xvfb                          # tests: printed PDF drawn, a real display
     "$@"
 )

@@ -298,7 +298,7 @@ int SideColumn::LogoPercent() const {
 bool SideColumn::SetLogo(const QString& path, QString* error) {
     auto logo = LoadLogo(path, error);
     if (!logo) return false;
-    logo_ = std::move(logo);
+    logo_ = std::make_shared<const LoadedLogo>(std::move(*logo));
     logoPath_ = path;
     const QString name = QFileInfo(path).fileName();
     cmdLogo_->setText(
@@ -311,7 +311,7 @@ bool SideColumn::SetLogo(const QString& path, QString* error) {
 }
 
 void SideColumn::ClearLogo() {
-    const bool had = logo_.has_value();
+    const bool had = logo_ != nullptr;
     logo_.reset();
     logoPath_.clear();
     cmdLogo_->setText(Tr("选择…"));

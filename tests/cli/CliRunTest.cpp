@@ -86,13 +86,15 @@ TEST(CliRun, InfoPrintsTheLineForScriptsThenWhatTheReadersShow) {
     EXPECT_TRUE(run.out.startsWith(
         "version 3, level M, mask 5, segments byte 3 + numeric 13, bits 94 of 352\n"));
     // Version 40 stretched to 200 pixels has modules of about one pixel: the file does not
-    // read, and the report names a --size, tried, at which both readers read it.
+    // read, and the report names the sides, tried, at which both readers read it: the
+    // window's 400 and 3 pixels a module (at 2, zxing-cpp's default reading misses it).
     run = RunCliProcess({"--info", "--symbol-version", "40", "--size", "200", "abc"}, dir.path());
     EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out.split('\n').mid(1),
-              QList<QByteArray>({"zxing-cpp: cannot read the 200-pixel picture",
-                                 "zbar: cannot read the 200-pixel picture",
-                                 "advice: at --size 370 both readers read it", ""}));
+    EXPECT_EQ(
+        run.out.split('\n').mid(1),
+        QList<QByteArray>({"zxing-cpp: cannot read the 200-pixel picture",
+                           "zbar: cannot read the 200-pixel picture",
+                           "advice: at --size 400 or --size 555 (-s 3) both readers read it", ""}));
     // UTF-8 text without an ECI header: zbar takes it for Shift JIS; --eci auto was tried.
     run = RunCliProcess({"--info", "Grüße aus Köln"}, dir.path());
     EXPECT_EQ(run.out.split('\n').mid(1),
@@ -131,15 +133,18 @@ TEST(CliRun, InfoJsonIsOneObject) {
     QTemporaryDir dir;
     const CliRun run = RunCliProcess({"--info", "json", "--level", "Q", "HELLO WORLD"}, dir.path());
     EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(
-        run.out,
-        QByteArray("{\"version\":1,\"level\":\"Q\",\"mask\":0,\"penalty\":-1,\"eci\":0,"
-                   "\"segments\":[{\"mode\":"
-                   "\"alphanumeric\",\"count\":11}],\"dataBits\":74,\"capacityBits\":104,"
-                   "\"pixels\":600,\"readers\":[{\"name\":\"zxing-cpp\",\"read\":true,"
-                   "\"bytesExact\":true,\"textAsTyped\":true,\"text\":\"HELLO WORLD\"},{\"name\":"
-                   "\"zbar\",\"read\":true,\"bytesExact\":true,\"textAsTyped\":true,\"text\":"
-                   "\"HELLO WORLD\"}]}\n"));
+    EXPECT_EQ(run.out,
+              QByteArray("{\"version\":1,\"level\":\"Q\",\"mask\":0,\"penalty\":-1,\"eci\":0,"
+                         "\"segments\":[{\"mode\":"
+                         "\"alphanumeric\",\"count\":11}],\"dataBits\":74,\"capacityBits\":104,"
+                         "\"pixels\":600,\"readers\":[{\"name\":\"zxing-cpp\",\"read\":true,"
+                         "\"bytesExact\":true,\"textAsTyped\":true,\"text\":\"HELLO WORLD\","
+                         "\"decoded\":true,\"helpedBy\":null},{\"name\":"
+                         "\"zbar\",\"read\":true,\"bytesExact\":true,\"textAsTyped\":true,\"text\":"
+                         "\"HELLO WORLD\",\"decoded\":true,\"helpedBy\":null}],\"advice\":{"
+                         "\"options\":null,\"smallerSize\":0,\"smallerScale\":0,\"largerSize\":0,"
+                         "\"largerScale\":0,\"offeredSize\":0,\"level\":null,\"triedLevels\":false,"
+                         "\"noneUpTo\":0}}\n"));
     // Quotes, backslashes and line breaks escaped; the image to standard output, the object
     // to standard error.
     const CliRun piped =

@@ -1,22 +1,21 @@
-// A logo on the symbol, read by both readers from the very picture that is written: at level H
+// A logo on the symbol, read by both readers from the very picture the job writes: at level H
 // every size up to the largest reads as typed; a logo of 30 % at level L covers more than L
-// restores and reads in neither.
+// restores, reads in neither, and the advice given (a smaller logo, a higher level) reads.
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <memory>
 #include <string>
 
-#include "common/Logo.h"
-#include "common/Symbol.h"
+#include "common/SymbolJob.h"
 #include "readback/ReadBack.h"
 
 namespace {
 
-// A dark logo with a light ring and a disc, like a typical badge.
-qrdesk::LogoImage Badge(int side) {
+// A dark logo with a light disc, like a typical badge.
+std::shared_ptr<const qrdesk::LoadedLogo> Badge(int side) {
     QImage image(side, side, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -27,22 +26,24 @@ qrdesk::LogoImage Badge(int side) {
     painter.setBrush(QColor(250, 200, 40));
     painter.drawEllipse(side / 4, side / 4, side / 2, side / 2);
     painter.end();
-    qrdesk::LogoImage logo{side, side, std::vector<std::uint32_t>(side * side)};
+    auto logo = std::make_shared<qrdesk::LoadedLogo>();
+    logo->image = {side, side, std::vector<std::uint32_t>(side * side)};
     for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) logo.argb[y * side + x] = image.pixel(x, y);
+        for (int x = 0; x < side; ++x) logo->image.argb[y * side + x] = image.pixel(x, y);
+    logo->format = qrdesk::LogoFormat::Png;
     return logo;
 }
 
-qrdesk::ReadBack ReadWithLogo(const std::string& text, int level, int percent, int pixels) {
+qrdesk::SymbolResult WithLogo(const std::string& text, int level, int percent, int pixels) {
+    static const qrdesk::Readers readers;
     clsQRCode encoder;
-    clsQRCode::EncodeOptions options;
-    options.level = static_cast<std::int16_t>(level);
-    const auto symbol = qrdesk::EncodeSymbol(encoder, text, options);
-    const qrdesk::Modules modules = qrdesk::ModulesOf(*symbol.picture);
-    qrdesk::Image image = qrdesk::Stretch(qrdesk::Render(modules, 4, 1), pixels, pixels);
-    const auto box = qrdesk::PlaceLogo(encoder, modules.size, percent);
-    EXPECT_TRUE(qrdesk::OverlayLogo(image, modules.size + 8, 4, box, Badge(128)));
-    return qrdesk::ReadBackImage(image, text, text);
+    qrdesk::SymbolSettings settings;
+    settings.text = std::u16string(text.begin(), text.end());
+    settings.level = level;
+    settings.size = pixels;
+    settings.logo = Badge(128);
+    settings.logoPercent = percent;
+    return qrdesk::MakeSymbol(encoder, settings, readers.All());
 }
 
 TEST(LogoReadBack, BothReadersAtEachLevelAndSize) {
@@ -64,10 +65,22 @@ TEST(LogoReadBack, BothReadersAtEachLevelAndSize) {
         for (const int pixels : {c.smallest, 600}) {
             SCOPED_TRACE(testing::Message() << c.text.size() << " bytes, level " << c.level << ", "
                                             << c.percent << "%, " << pixels << " px");
-            const qrdesk::ReadBack read = ReadWithLogo(c.text, c.level, c.percent, pixels);
-            for (const qrdesk::ReaderResult& reader : read.readers) {
+            const qrdesk::SymbolResult made = WithLogo(c.text, c.level, c.percent, pixels);
+            ASSERT_TRUE(made.logo);
+            for (const qrdesk::ReaderVerdict& reader : made.verdicts) {
                 EXPECT_EQ(reader.read, c.reads) << reader.name;
                 EXPECT_EQ(reader.textAsTyped, c.reads) << reader.name;
+            }
+            if (c.reads) continue;
+            // Advice is given only once it was seen to read.
+            const qrdesk::SymbolAdvice& advice = made.advice;
+            ASSERT_TRUE(advice.level > c.level || advice.logoPercent != 0);
+            if (advice.logoPercent != 0) {
+                EXPECT_LT(advice.logoPercent, c.percent);
+                EXPECT_TRUE(WithLogo(c.text, c.level, advice.logoPercent, pixels).AllAsTyped());
+            }
+            if (advice.level != 0) {
+                EXPECT_TRUE(WithLogo(c.text, advice.level, c.percent, pixels).AllAsTyped());
             }
         }
 }

@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include "WindowFixture.h"
 #include "support/qt/CliProcess.h"
@@ -89,6 +91,24 @@ TEST_F(WindowTest, OpensEmptyWithNothingChosen) {
     EXPECT_TRUE(Picture1()->Picture().isNull());
     EXPECT_TRUE(Image1()->Picture().isNull());
     EXPECT_EQ(QApplication::focusWidget(), List(0));
+}
+
+// A closed list shows its item whole: the text fits the field the style leaves beside the
+// arrow (less the pixel it keeps on either side), in the window's font.
+TEST_F(WindowTest, ClosedListsShowWholeItems) {
+    for (int i = 0; i < 4; ++i) {
+        QComboBox* list = List(i);
+        QStyleOptionComboBox closed;
+        closed.initFrom(list);
+        const int room =
+            list->style()
+                ->subControlRect(QStyle::CC_ComboBox, &closed, QStyle::SC_ComboBoxEditField, list)
+                .adjusted(1, 0, -1, 0)
+                .width();
+        for (int k = 0; k < list->count(); ++k)
+            EXPECT_LE(list->fontMetrics().horizontalAdvance(list->itemText(k)), room)
+                << (list->objectName() + " " + list->itemText(k)).toStdString();
+    }
 }
 
 TEST_F(WindowTest, ResizePlacesImage1UnlessTooSmall) {

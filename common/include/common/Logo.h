@@ -26,6 +26,14 @@ struct LogoImage {
 
 enum class LogoFormat { Unknown, Png, Jpeg, Svg };
 
+// A logo as a symbol job takes it: the decoded picture for PNG and BMP files and for the
+// readers, and the file's own bytes, which SVG files embed.
+struct LoadedLogo {
+    LogoImage image;
+    std::string file;
+    LogoFormat format = LogoFormat::Unknown;
+};
+
 // The format by the file's first bytes (an SVG by "<svg" after an optional XML declaration,
 // comments and blanks).
 LogoFormat SniffLogoFormat(std::string_view file);
@@ -38,6 +46,9 @@ inline constexpr std::size_t kMaxLogoFileBytes = 64 * 1024 * 1024;
 // A PNG or JPEG file decoded; nullopt with *error (English, one line) for another format, a
 // damaged file, or one beyond the limits.
 std::optional<LogoImage> DecodeLogo(std::string_view file, std::string* error);
+
+// SVG logos are drawn at most this many pixels on their longer side.
+inline constexpr std::int32_t kSvgLogoPixels = 1024;
 
 // The logo's size: its box, pad included, as a percentage of the symbol's width.
 inline constexpr int kDefaultLogoPercent = 20;

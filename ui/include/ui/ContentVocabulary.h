@@ -36,13 +36,7 @@ inline constexpr SecurityChoice kSecurityChoices[] = {
 QString ProblemText(ContentType type, const ContentResult& result);
 
 // A logo file read and decoded, or why not: PNG and JPEG through common/, SVG drawn by Qt
-// at up to kSvgLogoPixels on its longer side. file keeps the bytes for an SVG output.
-struct LoadedLogo {
-    LogoImage image;
-    std::string file;
-    LogoFormat format = LogoFormat::Unknown;
-};
-inline constexpr int kSvgLogoPixels = 1024;
+// at up to kSvgLogoPixels on its longer side.
 std::optional<LoadedLogo> LoadLogo(const QString& path, QString* error);
 
 }  // namespace qrdesk

@@ -13,8 +13,9 @@
 
 #include <QWidget>
 
-#include "common/Image.h"
+#include "common/SymbolJob.h"
 #include "encoder/clsQRCode.h"
+#include "readback/ReadBack.h"
 #include "ui/Dialogbox.h"
 #include "ui/ProgramOptions.h"
 
@@ -126,11 +127,16 @@ class Form1 : public QWidget {
     QString TavroEwmTxt;
     QString TavroIsCreate;
     std::unique_ptr<clsQRCode> encoder_;  // made by the first generation, kept for the window
-    Image saved_;         // what Picture1 shows: the stretched copy that the save command writes
-    Modules modules_;     // the same symbol's modules, for SVG and print
-    QString tooLong_;     // the figures when the last text did not fit
-    QString lastFolder_;  // the folder last chosen in the save dialog in this run
+    Readers readers_;                     // what the status line's verdicts come from
+    // The last symbol made: its written picture is what Picture1 shows and the save command
+    // writes; its modules are printed.
+    SymbolResult symbol_;
+    QString tooLong_;           // the figures when the last generation's text did not fit
+    QString lastFolder_;        // the folder last chosen in the save dialog in this run
     double printWidthMm_ = 40;  // the printed width last chosen in this run
+    // The printer last chosen in this run, with its output file and page: made by the first
+    // print.
+    std::unique_ptr<QPrinter> printer_;
 };
 
 }  // namespace qrdesk

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -47,7 +48,7 @@ class SideColumn : public QWidget {
     void SetColours(const Colours& colours);
     int Margin() const;
     // The logo chosen, if any, and its size in percent.
-    const std::optional<LoadedLogo>& Logo() const { return logo_; }
+    const std::shared_ptr<const LoadedLogo>& Logo() const { return logo_; }
     QString LogoPath() const { return logoPath_; }
     int LogoPercent() const;
     // Reads and decodes path as the logo; false, with the logo unchanged, when it cannot.
@@ -87,7 +88,7 @@ class SideColumn : public QWidget {
     std::vector<std::vector<std::pair<const char*, QWidget*>>> editors_;
 
     Colours colours_;
-    std::optional<LoadedLogo> logo_;
+    std::shared_ptr<const LoadedLogo> logo_;
     QString logoPath_;
 };
 
