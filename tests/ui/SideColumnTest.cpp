@@ -171,6 +171,25 @@ TEST_F(SideColumnTest, ColoursMarginAndLogoControls) {
     QTest::keyClick(Find("cmdLogo"), Qt::Key_Space);
     EXPECT_TRUE(Column()->Logo());
     EXPECT_EQ(List(1)->currentIndex(), 0);
+
+    // The job gets them all: the picture in the colours with the logo in the middle, a quiet
+    // zone of 3 modules warned of as the command line warns of it.
+    Generate("https://example.org/qrdesk/logo?id=12345");
+    const QImage shown = Picture1()->Picture().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::red));
+    const qrdesk::SymbolResult& made = window->Symbol();
+    ASSERT_TRUE(made.logo);
+    EXPECT_EQ(made.margin, 3);
+    EXPECT_EQ(
+        shown.pixel(shown.width() * (3 + made.logoBox.x) / made.across + 1, shown.height() / 2),
+        shown.pixel(0, 0));  // the light pad, at the box's edge
+    bool darkSeen = false;
+    for (int x = 0; x < shown.width(); ++x)
+        darkSeen |= shown.pixel(x, shown.height() / 2) == 0xFF204080u;
+    EXPECT_TRUE(darkSeen);
+    const QString status =
+        Find<QLabel>("StatusBar1")->text() + Find<QLabel>("StatusBar1")->toolTip();
+    EXPECT_TRUE(status.contains(QString::fromUtf8("边距 3 个模块"))) << status.toStdString();
 }
 
 }  // namespace

@@ -62,6 +62,8 @@ class Form1 : public QWidget {
     QSize DrawingAreaSize() const;
     // The side column: content templates, colours, margin and logo.
     SideColumn* Column() const { return SideColumn1; }
+    // The last symbol made, as saves, copies and prints take it.
+    const SymbolResult& Symbol() const { return symbol_; }
     // The report's lines as last shown, before any shortening to the line's width.
     const QStringList& StatusLines() const { return statusLines_; }
     // What the status line says for a moment after a copy, save or print; "" otherwise.
