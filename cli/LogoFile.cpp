@@ -45,7 +45,11 @@ bool DrawSvg(LoadedLogo& logo, std::string* error) {
     if (draw(logo.file.data(), logo.file.size(), kSvgLogoPixels, pixels.data(), &width, &height,
              reason, sizeof reason) != 0 ||
         width < 1 || height < 1 || width > kSvgLogoPixels || height > kSvgLogoPixels) {
-        *error = reason[0] ? reason : "the SVG document cannot be drawn";
+        // librsvg's reasons may end in a line break: the message stays one line.
+        std::string line = reason[0] ? reason : "the SVG document cannot be drawn";
+        for (char& c : line)
+            if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+        *error = line.substr(0, line.find_last_not_of(' ') + 1);
         return false;
     }
     pixels.resize(std::size_t(width) * height);

@@ -148,6 +148,12 @@ TEST(CliLogo, SvgFilesEmbedTheLogoAndSvgLogosAreDrawn) {
     EXPECT_EQ(picture.pixelColor(picture.width() / 2, picture.height() / 2),
               QColor(0x1e, 0x3c, 0xa0));
     EXPECT_EQ(AppsRead(dir.filePath("s.png")), "x");
+    // A damaged SVG logo is one line, an input error; nothing is written.
+    ASSERT_TRUE(WriteFile(dir.filePath("cut.svg"), "<svg"));
+    const CliRun cut = RunCliProcess(Words("--logo cut.svg -o c.png x"), dir.path());
+    EXPECT_EQ(cut.code, 3);
+    EXPECT_EQ(cut.err.count('\n'), 1) << cut.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("c.png")));
 }
 
 }  // namespace
