@@ -52,8 +52,9 @@ TEST(SmallScreen, OpensWithinTheScreenAndScrollsToEveryControl) {
     QScrollBar* down = window->verticalScrollBar();
     EXPECT_EQ(across->maximum(), std::max(0, form->width() - viewport->width()));
     EXPECT_EQ(down->maximum(), std::max(0, form->height() - viewport->height()));
-    for (const char* name : {"cmb1_0", "cmb1_3", "Option1_2", "Text1", "Command1", "Command2",
-                             "WebBrow", "Picture1", "StatusBar1"}) {
+    for (const char* name :
+         {"cmb1_0", "cmb1_3", "Option1_2", "Text1", "Command1", "Command2", "WebBrow", "Picture1",
+          "cmbContentType", "spnMargin", "spnLogoSize", "StatusBar1"}) {
         auto* control = form->findChild<QWidget*>(name);
         ASSERT_TRUE(control) << name;
         const QRect place(control->mapTo(form, QPoint()), control->size());
@@ -64,7 +65,7 @@ TEST(SmallScreen, OpensWithinTheScreenAndScrollsToEveryControl) {
         EXPECT_EQ(shown.width(), std::min(control->width(), viewport->width())) << name;
         EXPECT_EQ(shown.height(), std::min(control->height(), viewport->height())) << name;
     }
-    // The status line, scrolled to, is on the screen.
+    // The status line, scrolled to last, is on the screen.
     auto* status = form->findChild<QLabel*>("StatusBar1");
     const int top = status->mapToGlobal(QPoint()).y();
     EXPECT_GE(top, available.top());

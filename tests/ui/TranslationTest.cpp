@@ -13,6 +13,7 @@
 #include <QXmlStreamReader>
 
 #include "WindowFixture.h"
+#include "ui/SideColumn.h"
 
 namespace {
 
@@ -156,6 +157,38 @@ TEST_F(WindowTest, ChineseKeepsTheDescribedCaptions) {
     for (const auto& c : kCaptions)
         EXPECT_EQ(TextOf(window->findChild<QObject*>(c.control)), QString::fromUtf8(c.chinese));
     EXPECT_EQ(Overflowing(window.get()), QStringList());
+}
+
+// The side column keeps its fixed width in both languages: on every content page each caption
+// shows whole and each control lies inside the column at no less than its minimum width.
+QStringList SideColumnOverflow(qrdesk::SideColumn* column) {
+    QStringList faults;
+    const QRect inside = column->rect();
+    for (int type = 0; type < static_cast<int>(qrdesk::ContentKinds().size()); ++type) {
+        column->SetType(static_cast<qrdesk::ContentType>(type));
+        QApplication::processEvents();  // the page's layout
+        for (auto* w : column->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(column)) continue;
+            const QRect place(w->mapTo(column, QPoint()), w->size());
+            auto* label = qobject_cast<QLabel*>(w);
+            if (!inside.contains(place) || w->width() < w->minimumSizeHint().width() ||
+                (label && !label->wordWrap() &&
+                 label->fontMetrics().horizontalAdvance(label->text()) >
+                     label->contentsRect().width()))
+                faults << QString("%1 %2 on page %3").arg(w->objectName(), TextOf(w)).arg(type);
+        }
+    }
+    return faults;
+}
+
+TEST_F(WindowTest, SideColumnFitsInBothLanguages) {
+    for (const auto language : {qrdesk::Language::English, qrdesk::Language::Chinese}) {
+        ASSERT_TRUE(TestTranslations().Use(language));
+        Open({});
+        EXPECT_EQ(window->Column()->width(), qrdesk::SideColumn::kWidth);
+        EXPECT_EQ(SideColumnOverflow(window->Column()), QStringList());
+        EXPECT_EQ(Overflowing(window.get()), QStringList());
+    }
 }
 
 TEST(Translation, LanguageRule) {

@@ -2,6 +2,181 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>Content</name>
+    <message>
+        <source>文本</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>网址</source>
+        <translation>URL</translation>
+    </message>
+    <message>
+        <source>Wi-Fi</source>
+        <translation>Wi-Fi</translation>
+    </message>
+    <message>
+        <source>联系人</source>
+        <translation>Contact</translation>
+    </message>
+    <message>
+        <source>电子邮件</source>
+        <translation>Email</translation>
+    </message>
+    <message>
+        <source>短信</source>
+        <translation>SMS</translation>
+    </message>
+    <message>
+        <source>电话</source>
+        <translation>Phone</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>日程</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>网络名称</source>
+        <translation>Network</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>加密方式</source>
+        <translation>Security</translation>
+    </message>
+    <message>
+        <source>隐藏网络</source>
+        <translation>Hidden</translation>
+    </message>
+    <message>
+        <source>姓名</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>职务</source>
+        <translation>Job title</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>收件人</source>
+        <translation>To</translation>
+    </message>
+    <message>
+        <source>主题</source>
+        <translation>Subject</translation>
+    </message>
+    <message>
+        <source>正文</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>号码</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>纬度</source>
+        <translation>Latitude</translation>
+    </message>
+    <message>
+        <source>经度</source>
+        <translation>Longitude</translation>
+    </message>
+    <message>
+        <source>标题</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>地点</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>未知字段“%1”。</source>
+        <translation>Unknown field “%1”.</translation>
+    </message>
+    <message>
+        <source>请填写“%1”。</source>
+        <translation>Please fill in “%1”.</translation>
+    </message>
+    <message>
+        <source>“%1”的值无效。</source>
+        <translation>“%1” has no valid value.</translation>
+    </message>
+    <message>
+        <source>“%1”必须是以度为单位的数字，例如 %2。</source>
+        <translation>“%1” must be a number of degrees, e.g. %2.</translation>
+    </message>
+    <message>
+        <source>“%1”必须在 %2 到 %3 之间。</source>
+        <translation>“%1” must lie between %2 and %3.</translation>
+    </message>
+    <message>
+        <source>“%1”必须是存在的日期和时间，格式为 YYYYMMDDTHHMMSS（UTC 时间末尾加 Z）。</source>
+        <translation>“%1” must be a real date and time as YYYYMMDDTHHMMSS (Z at the end for UTC).</translation>
+    </message>
+    <message>
+        <source>“%1”早于“%2”。</source>
+        <translation>“%1” is before “%2”.</translation>
+    </message>
+    <message>
+        <source>“%1”和“%2”必须同为 UTC 时间（末尾加 Z）或同为本地时间。</source>
+        <translation>“%1” and “%2” must both be UTC (Z at the end) or both local time.</translation>
+    </message>
+    <message>
+        <source>“%1”只能包含数字、开头的 +、- . ( ) 和空格。</source>
+        <translation>“%1” may hold only digits, a leading +, - . ( ) and spaces.</translation>
+    </message>
+    <message>
+        <source>“%1”必须是电子邮件地址（name@example.org），多个地址用逗号分隔。</source>
+        <translation>“%1” must be email addresses (name@example.org), separated by commas.</translation>
+    </message>
+    <message>
+        <source>“%1”只能有一行。</source>
+        <translation>“%1” must be one line.</translation>
+    </message>
+    <message>
+        <source>无密码的网络不需要“%1”。</source>
+        <translation>A network without a password needs no “%1”.</translation>
+    </message>
+    <message>
+        <source>不是普通文件。</source>
+        <translation>Not a regular file.</translation>
+    </message>
+    <message>
+        <source>文件大于 %1 MiB。</source>
+        <translation>The file is larger than %1 MiB.</translation>
+    </message>
+    <message>
+        <source>无法绘制这个 SVG 文件。</source>
+        <translation>This SVG file cannot be drawn.</translation>
+    </message>
+</context>
+<context>
     <name>Form1</name>
     <message>
         <source>二维码设置</source>
@@ -208,6 +383,34 @@
         <source>建议：将文本编码改为“%1”后重新生成。</source>
         <translation>Advice: set the text encoding to “%1” and generate again.</translation>
     </message>
+    <message>
+        <source>标志大小 %1 %</source>
+        <translation>logo size %1 %</translation>
+    </message>
+    <message>
+        <source>其他纠错等级与更小的标志</source>
+        <translation>other error correction levels and smaller logos</translation>
+    </message>
+    <message>
+        <source>边距 %1 个模块，少于标准要求的 4 个，有些识读器找不到二维码</source>
+        <translation>a margin of %1 modules, less than the 4 the standard asks for, and some readers will not find the symbol</translation>
+    </message>
+    <message>
+        <source>前景色比背景色浅，很多识读器读不了反色的二维码</source>
+        <translation>the foreground is lighter than the background, and many readers cannot read inverted symbols</translation>
+    </message>
+    <message>
+        <source>前景色与背景色的对比度低于 3:1，识读器可能分不清模块</source>
+        <translation>the contrast of foreground and background is below 3:1, and readers may not tell the modules apart</translation>
+    </message>
+    <message>
+        <source>注意：%1。</source>
+        <translation>Note: %1.</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
 </context>
 <context>
     <name>qrdesk::Form1</name>
@@ -286,6 +489,95 @@ Do you want to replace it?</translation>
     <message>
         <source>已打印：%1</source>
         <translation>Printed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>qrdesk::SideColumn</name>
+    <message>
+        <source>无密码</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>内容</source>
+        <translation>Content</translation>
+    </message>
+    <message>
+        <source>内容类型</source>
+        <translation>Kind of content</translation>
+    </message>
+    <message>
+        <source>将编码的文本</source>
+        <translation>The text to encode</translation>
+    </message>
+    <message>
+        <source>外观</source>
+        <translation>Look</translation>
+    </message>
+    <message>
+        <source>前景色</source>
+        <translation>Foreground</translation>
+    </message>
+    <message>
+        <source>背景色</source>
+        <translation>Background</translation>
+    </message>
+    <message>
+        <source> 模块</source>
+        <translation> modules</translation>
+    </message>
+    <message>
+        <source>四周空白的宽度（模块）；少于 4 个模块时部分扫描器可能无法识别</source>
+        <translation>The width of the blank border in modules; below 4 modules some scanners may not read the symbol</translation>
+    </message>
+    <message>
+        <source>边距</source>
+        <translation>Margin</translation>
+    </message>
+    <message>
+        <source>选择…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>放在二维码中央的标志（PNG、JPEG 或 SVG）</source>
+        <translation>A logo in the middle of the symbol (PNG, JPEG or SVG)</translation>
+    </message>
+    <message>
+        <source>去掉标志</source>
+        <translation>Remove the logo</translation>
+    </message>
+    <message>
+        <source>标志</source>
+        <translation>Logo</translation>
+    </message>
+    <message>
+        <source>标志（含白边）占二维码宽度的百分比</source>
+        <translation>The logo with its white border as a percentage of the symbol’s width</translation>
+    </message>
+    <message>
+        <source>标志大小</source>
+        <translation>Logo size</translation>
+    </message>
+    <message>
+        <source>选择标志</source>
+        <translation>Choose a logo</translation>
+    </message>
+    <message>
+        <source>图片 (*.png *.jpg *.jpeg *.svg)</source>
+        <translation>Images (*.png *.jpg *.jpeg *.svg)</translation>
+    </message>
+    <message>
+        <source>在“二维码设置”的文本框中输入文本。</source>
+        <translation>Type the text in the box under “QR Code settings”.</translation>
+    </message>
+    <message>
+        <source>将编码的文本：</source>
+        <translation>Text to encode:</translation>
+    </message>
+    <message>
+        <source>无法使用标志文件 %1
+%2</source>
+        <translation>Cannot use the logo file %1
+%2</translation>
     </message>
 </context>
 </TS>
