@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes the screenshots of the English window (LANG=en_US.UTF-8, 1024 x 768) and of the window
-# on a 1024 x 600 screen (Chinese, maximised, scrolled down to the status line), each on a virtual display with a
-# window manager (openbox), the whole screen as a user sees it.
+# Takes the screenshots of the English window (LANG=en_US.UTF-8, 1280 x 800) and of the window
+# on a 1024 x 600 screen (Chinese, maximised, scrolled down to the status line and right to the
+# side column's edge), each on a virtual display with a window manager (openbox), the whole
+# screen as a user sees it.
 # Usage: scripts/screenshots-en.sh [BUILD_DIR] (default build/ci/normal); writes
 # docs/screenshot-window-en.png and docs/screenshot-window-1024x600.png.
 set -euo pipefail
@@ -12,7 +13,7 @@ if [ -z "${QRDESK_SHOTS_INNER:-}" ]; then
     build=${1:-build/ci/normal}
     [ -x "$build/ui/app/qrdesk" ] || cmake --build "$build" -j2 --target qrdesk
     export QRDESK_SHOTS_INNER=1
-    xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build" en_US.UTF-8 screenshot-window-en.png
+    xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" en_US.UTF-8 screenshot-window-en.png
     xvfb-run -a -s "-screen 0 1024x600x24" "$0" "$build" zh_CN.UTF-8 screenshot-window-1024x600.png
     exit
 fi
@@ -41,8 +42,10 @@ sleep 0.3
 xdotool type --delay 20 "https://example.org/qrdesk"
 xdotool key ctrl+Return
 sleep 1
-# The wheel over the symbol scrolls a window smaller than its layout down to the status line.
+# The wheel over the symbol scrolls a window smaller than its layout down to the status line,
+# and sideways to the side column's right edge.
 xdotool mousemove $((X + 300)) $((Y + 300)) click --repeat 10 --delay 50 5
+xdotool click --repeat 10 --delay 50 7
 sleep 0.5
 import -window root "docs/$file"
 echo "docs/$file"
