@@ -154,14 +154,9 @@ void WorkOn(const Job& job, const CliOptions& options, SymbolMaker& maker,
     }
     const std::string path = InFolder(options.outDir, name);
     const std::string shown = Printable(path);
-    // Early refusal saves the work; the atomic link below is what guarantees it.
-    if (!options.force && Exists(path)) {
-        if (options.skipExisting)
-            done(Reporter::Outcome::Existing);
-        else
-            fail(kInputOutput, shown + " exists (--force replaces it)");
-        return;
-    }
+    // No look for an existing file first: the writer refuses one before it writes anything,
+    // and a look of its own cost every new file a system call to save the symbol's few
+    // microseconds for a file that exists.
     const SymbolFile file = maker.Make(job.text, options, type, false);
     if (file.code != kOk) {
         fail(file.code, file.error);
@@ -188,7 +183,11 @@ void WorkOn(const Job& job, const CliOptions& options, SymbolMaker& maker,
         quit = true;  // in flight: gone
         return;
     }
-    switch (outcome.result) {
+    // Without --force, a name taken by what the writer does not replace (a folder, a FIFO)
+    // exists as a file does.
+    const bool taken = outcome.result == WriteResult::Exists ||
+                       (outcome.result == WriteResult::Failed && !options.force && Exists(path));
+    switch (taken ? WriteResult::Exists : outcome.result) {
         case WriteResult::Exists:
             if (options.skipExisting)
                 done(Reporter::Outcome::Existing);
