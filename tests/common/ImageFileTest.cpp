@@ -101,13 +101,15 @@ TEST(ImageFile, RenderDrawsWholeModulesWithTheMargin) {
         for (int x = 0; x < own.width; ++x) ASSERT_EQ(own.Colour(x, y), drawn.Colour(x, y));
 }
 
-// A PNG whose pixels fit in one 4 KiB block unpacked stores them (deflate's block type 0);
-// a larger one deflates them. Both read back pixel for pixel through Qt's decoder.
+// A PNG whose pixels fit in one 4 KiB block unpacked, few rows alike, stores them (deflate's
+// block type 0); a larger one, or a stretched one, deflates them. Both read back pixel for pixel
+// through Qt's decoder.
 TEST(ImageFile, SmallPngsAreStoredLargeOnesDeflated) {
     const struct {
         int version, side;
         bool stored;
-    } cases[] = {{1, 0, true}, {5, 0, true}, {10, 0, true}, {40, 0, false}, {1, 600, false}};
+    } cases[] = {{1, 0, true},   {5, 0, true},    {10, 0, true},
+                 {40, 0, false}, {1, 600, false}, {1, 87, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.version) + " " + std::to_string(c.side));
         const qrdesk::Image unscaled = qrdesk::Render(ModulesOfText("SIZES", c.version), 4, 1);
