@@ -23,14 +23,6 @@ constexpr std::size_t kFirstRoom = 32 * 1024;
 // More than any reading of a symbol can be: a module that asks for it is not believed.
 constexpr std::size_t kMostRoom = 1024 * 1024;
 
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    const std::string program(path, static_cast<std::size_t>(n));
-    return program.substr(0, program.rfind('/'));
-}
-
 // One reader of the module, through its C interface.
 class ModuleReader final : public SymbolReader {
   public:
@@ -100,14 +92,19 @@ const qrdesk_readback* Open(const std::string& path, std::string& failure) {
 
 }  // namespace
 
+std::vector<std::string> ModulePaths(const char* file) {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    const std::string program(path, n > 0 ? static_cast<std::size_t>(n) : 0);
+    const std::string folder = n > 0 ? program.substr(0, program.rfind('/')) : ".";
+    return {folder + "/" + file, folder + "/" + QRDESK_READBACK_DIR + "/" + file};
+}
+
 std::span<const SymbolReader* const> LoadReaders(std::string* error) {
     static std::once_flag once;
     static Loaded loaded;
     std::call_once(once, [] {
-        const std::string folder = ProgramFolder();
-        const std::string candidates[] = {folder + "/" + kModuleName,  // the build tree
-                                          folder + "/" + QRDESK_READBACK_DIR + "/" + kModuleName};
-        for (const std::string& path : candidates) {
+        for (const std::string& path : ModulePaths(kModuleName)) {
             const qrdesk_readback* module = Open(path, loaded.failure);
             if (!module) continue;
             if (module->reader_count == 0) {

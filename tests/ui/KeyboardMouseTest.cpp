@@ -58,10 +58,12 @@ TEST_F(WindowTest, KeysGenerateSavePrintAndCopy) {
 
 TEST_F(WindowTest, EveryTabStopShowsItsFocusAndTheCaptionsSelect) {
     Generate("focus");
-    Find("WebBrow")->setFocus(Qt::TabFocusReason);  // the last stop: Tab goes round from it
+    // The last stop: Tab goes round from it.
+    Find(kColumnTabStops.back())->setFocus(Qt::TabFocusReason);
     std::vector<const char*> stops(10);
     for (const WindowControl& c : WindowControls())
         if (c.tab >= 0) stops[c.tab] = c.name;
+    stops.insert(stops.end(), kColumnTabStops.begin(), kColumnTabStops.end() - 1);
     for (const char* name : stops) {
         const QImage before = Find(name)->grab().toImage();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
