@@ -511,7 +511,7 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>外观</source>
-        <translation>Look</translation>
+        <translation>Appearance</translation>
     </message>
     <message>
         <source>前景色</source>
