@@ -13,6 +13,7 @@
 #include <QXmlStreamReader>
 
 #include "WindowFixture.h"
+#include "ui/ContentVocabulary.h"
 #include "ui/SideColumn.h"
 
 namespace {
@@ -159,22 +160,39 @@ TEST_F(WindowTest, ChineseKeepsTheDescribedCaptions) {
     EXPECT_EQ(Overflowing(window.get()), QStringList());
 }
 
-// The side column keeps its fixed width in both languages: on every content page each caption
-// shows whole and each control lies inside the column at no less than its minimum width.
+// The longest reason a page's fields may be refused for, in the column's font.
+QString LongestProblem(qrdesk::ContentType type, const QFontMetrics& metrics) {
+    QString longest;
+    for (const qrdesk::ContentField& field : qrdesk::KindOf(type).fields)
+        for (int p = 1; p <= static_cast<int>(qrdesk::ContentProblem::Contradiction); ++p) {
+            const QString text =
+                qrdesk::ProblemText(type, {{}, static_cast<qrdesk::ContentProblem>(p), field.name});
+            if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(longest))
+                longest = text;
+        }
+    return longest;
+}
+
+// The side column keeps its fixed size in both languages: on every content page, with the
+// longest reason for refusal shown, each caption and reason shows whole and each control lies
+// inside the column at no less than its minimum width.
 QStringList SideColumnOverflow(qrdesk::SideColumn* column) {
     QStringList faults;
     const QRect inside = column->rect();
-    for (int type = 0; type < static_cast<int>(qrdesk::ContentKinds().size()); ++type) {
+    auto* made = column->findChild<QLabel*>("lblMade");
+    for (int type = 1; type < static_cast<int>(qrdesk::ContentKinds().size()); ++type) {
         column->SetType(static_cast<qrdesk::ContentType>(type));
+        made->setText(LongestProblem(column->Type(), made->fontMetrics()));
         QApplication::processEvents();  // the page's layout
         for (auto* w : column->findChildren<QWidget*>()) {
             if (!w->isVisibleTo(column)) continue;
             const QRect place(w->mapTo(column, QPoint()), w->size());
             auto* label = qobject_cast<QLabel*>(w);
-            if (!inside.contains(place) || w->width() < w->minimumSizeHint().width() ||
-                (label && !label->wordWrap() &&
-                 label->fontMetrics().horizontalAdvance(label->text()) >
-                     label->contentsRect().width()))
+            const bool cut = label && (label->wordWrap()
+                                           ? label->heightForWidth(label->width()) > label->height()
+                                           : label->fontMetrics().horizontalAdvance(label->text()) >
+                                                 label->contentsRect().width());
+            if (!inside.contains(place) || w->width() < w->minimumSizeHint().width() || cut)
                 faults << QString("%1 %2 on page %3").arg(w->objectName(), TextOf(w)).arg(type);
         }
     }
