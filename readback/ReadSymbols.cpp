@@ -1,0 +1,306 @@
+#include "readback/ReadSymbols.h"
+
+// zbar first: zxing-cpp defines a macro that one of zbar's C++ headers uses as a name.
+#include <zbar.h>
+// In C++ zbar declares its C interface inside namespace zbar.
+using namespace zbar;
+
+#include <ZXing/ReadBarcode.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "WeChatReader.h"
+
+namespace qrdesk {
+namespace {
+
+// ---- Geometry of quadrilaterals
+
+Corner Centre(const Quad& q) {
+    return {(q[0].x + q[1].x + q[2].x + q[3].x) / 4, (q[0].y + q[1].y + q[2].y + q[3].y) / 4};
+}
+
+// Whether p lies inside the convex quadrilateral q, whichever way round its corners go.
+bool Contains(const Quad& q, Corner p) {
+    int sign = 0;
+    for (int k = 0; k < 4; ++k) {
+        const Corner a = q[k], b = q[(k + 1) % 4];
+        const float cross = (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+        const int s = cross > 0 ? 1 : cross < 0 ? -1 : 0;
+        if (s == 0) continue;
+        if (sign != 0 && s != sign) return false;
+        sign = s;
+    }
+    return true;
+}
+
+// q enlarged about its centre by factor.
+Quad Enlarged(const Quad& q, float factor) {
+    const Corner c = Centre(q);
+    Quad out;
+    for (int k = 0; k < 4; ++k)
+        out[k] = {c.x + (q[k].x - c.x) * factor, c.y + (q[k].y - c.y) * factor};
+    return out;
+}
+
+bool SameSymbol(const Quad& a, const Quad& b) {
+    return Contains(a, Centre(b)) || Contains(b, Centre(a));
+}
+
+// ---- zxing-cpp
+
+// The first ECI designator in zxing-cpp's bytesECI(): the symbology identifier ("]Q2"), then
+// the payload with "\\" for a backslash and "\" and six digits for each ECI.
+int FirstEci(const ZXing::ByteArray& marked) {
+    for (std::size_t i = 3; i + 1 < marked.size(); ++i) {
+        if (marked[i] != '\\') continue;
+        if (marked[i + 1] == '\\') {
+            ++i;
+            continue;
+        }
+        int value = 0;
+        std::size_t k = i + 1;
+        for (; k < marked.size() && k <= i + 6 && marked[k] >= '0' && marked[k] <= '9'; ++k)
+            value = value * 10 + (marked[k] - '0');
+        if (k == i + 7) return value;
+    }
+    return -1;
+}
+
+std::vector<Reading> ReadZxing(const GreyImage& image) {
+    const ZXing::ImageView view(image.pixels.data(), image.width, image.height,
+                                ZXing::ImageFormat::Lum);
+    std::vector<Reading> out;
+    for (const ZXing::Result& result :
+         ZXing::ReadBarcodes(view, ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::QRCode))) {
+        if (!result.isValid()) continue;
+        Reading r;
+        r.read = true;
+        r.bytes.assign(result.bytes().begin(), result.bytes().end());
+        r.text = result.text();
+        Quad quad;
+        for (int k = 0; k < 4; ++k)
+            quad[k] = {float(result.position()[k].x), float(result.position()[k].y)};
+        r.position = quad;
+        if (result.ecLevel().size() == 1) r.level = result.ecLevel()[0];
+        r.eci = result.hasECI() ? FirstEci(result.bytesECI()) : -1;
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+// ---- zbar
+
+struct ZbarSymbol {
+    std::string data;
+    std::optional<Quad> position;
+};
+
+// Every QR Code zbar finds, with its binary mode on (the payload's bytes) or off (the text it
+// shows).
+std::vector<ZbarSymbol> ZbarScanAll(const GreyImage& grey, bool binary) {
+    std::vector<ZbarSymbol> out;
+    const std::unique_ptr<zbar_image_scanner_t, void (*)(zbar_image_scanner_t*)> scanner(
+        zbar_image_scanner_create(), zbar_image_scanner_destroy);
+    const std::unique_ptr<zbar_image_t, void (*)(zbar_image_t*)> image(zbar_image_create(),
+                                                                       zbar_image_destroy);
+    if (!scanner || !image) return out;
+    zbar_image_scanner_set_config(scanner.get(), ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
+    zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_ENABLE, 1);
+    zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_BINARY, binary ? 1 : 0);
+    zbar_image_set_format(image.get(), zbar_fourcc('Y', '8', '0', '0'));
+    zbar_image_set_size(image.get(), static_cast<unsigned>(grey.width),
+                        static_cast<unsigned>(grey.height));
+    zbar_image_set_data(image.get(), grey.pixels.data(), grey.pixels.size(), nullptr);
+    if (zbar_scan_image(scanner.get(), image.get()) <= 0) return out;
+    for (const zbar_symbol_t* symbol = zbar_image_first_symbol(image.get()); symbol;
+         symbol = zbar_symbol_next(symbol)) {
+        if (zbar_symbol_get_type(symbol) != ZBAR_QRCODE) continue;
+        ZbarSymbol found{{zbar_symbol_get_data(symbol), zbar_symbol_get_data_length(symbol)}, {}};
+        // zbar gives the corners from the top-left one anticlockwise; turned round here.
+        if (zbar_symbol_get_loc_size(symbol) == 4) {
+            Quad quad;
+            for (unsigned k = 0; k < 4; ++k) {
+                const unsigned from = (4 - k) % 4;
+                quad[k] = {float(zbar_symbol_get_loc_x(symbol, from)),
+                           float(zbar_symbol_get_loc_y(symbol, from))};
+            }
+            found.position = quad;
+        }
+        out.push_back(std::move(found));
+    }
+    return out;
+}
+
+std::vector<Reading> ReadZbar(const GreyImage& image) {
+    const std::vector<ZbarSymbol> raw = ZbarScanAll(image, true);
+    const std::vector<ZbarSymbol> shown = ZbarScanAll(image, false);
+    std::vector<Reading> out;
+    for (const ZbarSymbol& symbol : raw) {
+        Reading r;
+        r.read = true;
+        r.bytes = symbol.data;
+        r.position = symbol.position;
+        // The same symbol in the text scan: the one at the same place.
+        for (const ZbarSymbol& text : shown)
+            if (text.position && symbol.position && SameSymbol(*text.position, *symbol.position))
+                r.text = text.data;
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+// ---- WeChat
+
+// The pixels inside region (a symbol's quad with room for its quiet zone), the rest white:
+// what the reader's detector model would hand it. Its left and top edge in origin.
+GreyImage CutOut(const GreyImage& image, const Quad& region, Corner& origin) {
+    float left = region[0].x, right = left, top = region[0].y, bottom = top;
+    for (const Corner& c : region) {
+        left = std::min(left, c.x), right = std::max(right, c.x);
+        top = std::min(top, c.y), bottom = std::max(bottom, c.y);
+    }
+    const int x0 = std::clamp(int(std::floor(left)), 0, image.width - 1);
+    const int x1 = std::clamp(int(std::ceil(right)), x0, image.width - 1);
+    const int y0 = std::clamp(int(std::floor(top)), 0, image.height - 1);
+    const int y1 = std::clamp(int(std::ceil(bottom)), y0, image.height - 1);
+    GreyImage cut;
+    cut.width = x1 - x0 + 1;
+    cut.height = y1 - y0 + 1;
+    cut.pixels.assign(static_cast<std::size_t>(cut.width) * cut.height, 255);
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if (Contains(region, {x + 0.5f, y + 0.5f}))
+                cut.pixels[static_cast<std::size_t>(y - y0) * cut.width + (x - x0)] =
+                    image.pixels[static_cast<std::size_t>(y) * image.width + x];
+    origin = {float(x0), float(y0)};
+    return cut;
+}
+
+// A quiet zone of four modules is 8 / 21 of the smallest symbol; less of larger ones.
+constexpr float kWithQuietZone = 1.4f;
+
+void ReadWeChat(const GreyImage& image, std::vector<FoundSymbol>& symbols, std::string& missing) {
+    const auto toReading = [](const wechat::Found& found, Corner origin) {
+        Reading r;
+        r.read = true;
+        r.bytes = r.text = found.text;
+        if (found.position) {
+            Quad quad = *found.position;
+            for (Corner& c : quad) c = {c.x + origin.x, c.y + origin.y};
+            r.position = quad;
+        }
+        return r;
+    };
+    const auto whole = wechat::Read(image.pixels.data(), image.width, image.height, &missing);
+    if (!whole) return;
+    for (FoundSymbol& symbol : symbols) {
+        if (!symbol.position) continue;
+        Corner origin;
+        const GreyImage cut = CutOut(image, Enlarged(*symbol.position, kWithQuietZone), origin);
+        std::string error;
+        const auto found = wechat::Read(cut.pixels.data(), cut.width, cut.height, &error);
+        if (found && !found->empty())
+            symbol.readings[int(ReaderId::WeChat)] = toReading(found->front(), origin);
+    }
+    // What it read in the whole picture is one of those symbols, or one only it found.
+    for (const wechat::Found& found : *whole) {
+        const auto same = std::find_if(symbols.begin(), symbols.end(), [&](const FoundSymbol& s) {
+            return std::any_of(s.readings.begin(), s.readings.end(),
+                               [&](const Reading& r) { return r.read && r.bytes == found.text; });
+        });
+        if (same == symbols.end()) {
+            FoundSymbol only;
+            only.readings[int(ReaderId::WeChat)] = toReading(found, {0, 0});
+            only.position = only.readings[int(ReaderId::WeChat)].position;
+            symbols.push_back(std::move(only));
+        } else if (!same->readings[int(ReaderId::WeChat)].read) {
+            same->readings[int(ReaderId::WeChat)] = toReading(found, {0, 0});
+        }
+    }
+}
+
+}  // namespace
+
+const Reading& FoundSymbol::First() const {
+    for (const Reading& r : readings)
+        if (r.read) return r;
+    return readings[0];
+}
+
+std::vector<std::size_t> ReadingOrder(const std::vector<std::optional<Quad>>& positions) {
+    struct Box {
+        float top, bottom, centreX;
+    };
+    std::vector<Box> boxes(positions.size());
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        if (!positions[i]) continue;
+        const Quad& q = *positions[i];
+        Box& b = boxes[i];
+        b.top = b.bottom = q[0].y;
+        for (const Corner& c : q) b.top = std::min(b.top, c.y), b.bottom = std::max(b.bottom, c.y);
+        b.centreX = Centre(q).x;
+    }
+    // Side by side: each reaches past the other's middle height.
+    const auto sideBySide = [&](std::size_t a, std::size_t b) {
+        const float middleA = (boxes[a].top + boxes[a].bottom) / 2;
+        const float middleB = (boxes[b].top + boxes[b].bottom) / 2;
+        return boxes[a].top <= middleB && middleB <= boxes[a].bottom && boxes[b].top <= middleA &&
+               middleA <= boxes[b].bottom;
+    };
+    std::vector<std::size_t> located, order;
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        if (positions[i]) located.push_back(i);
+    std::stable_sort(located.begin(), located.end(), [&](std::size_t a, std::size_t b) {
+        return boxes[a].top + boxes[a].bottom < boxes[b].top + boxes[b].bottom;
+    });
+    // A row: the highest symbol left and those beside it, from the left.
+    for (std::size_t first = 0, end = 0; first < located.size(); first = end) {
+        for (end = first + 1; end < located.size() && sideBySide(located[first], located[end]);)
+            ++end;
+        std::stable_sort(
+            located.begin() + first, located.begin() + end,
+            [&](std::size_t a, std::size_t b) { return boxes[a].centreX < boxes[b].centreX; });
+        order.insert(order.end(), located.begin() + first, located.begin() + end);
+    }
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        if (!positions[i]) order.push_back(i);
+    return order;
+}
+
+PictureReading ReadSymbols(const GreyImage& image) {
+    PictureReading out;
+    if (image.Empty()) return out;
+    std::vector<FoundSymbol> symbols;
+    for (Reading& r : ReadZxing(image)) {
+        FoundSymbol symbol;
+        symbol.position = r.position;
+        symbol.readings[int(ReaderId::Zxing)] = std::move(r);
+        symbols.push_back(std::move(symbol));
+    }
+    for (Reading& r : ReadZbar(image)) {
+        const auto same = std::find_if(symbols.begin(), symbols.end(), [&](const FoundSymbol& s) {
+            return s.position && r.position && !s.readings[int(ReaderId::Zbar)].read &&
+                   SameSymbol(*s.position, *r.position);
+        });
+        if (same != symbols.end()) {
+            same->readings[int(ReaderId::Zbar)] = std::move(r);
+            continue;
+        }
+        FoundSymbol symbol;
+        symbol.position = r.position;
+        symbol.readings[int(ReaderId::Zbar)] = std::move(r);
+        symbols.push_back(std::move(symbol));
+    }
+    ReadWeChat(image, symbols, out.wechatMissing);
+
+    std::vector<std::optional<Quad>> positions;
+    for (const FoundSymbol& s : symbols) positions.push_back(s.position);
+    for (const std::size_t i : ReadingOrder(positions))
+        out.symbols.push_back(std::move(symbols[i]));
+    return out;
+}
+
+}  // namespace qrdesk
