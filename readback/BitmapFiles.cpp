@@ -31,11 +31,52 @@ struct Channel {
     }
 };
 
+// Run-length BMP pixels (bottom row first): pairs of a count and an index (or two 4-bit
+// indices taken in turn); a count of 0 starts an escape: 0 the end of a row, 1 the end of
+// the picture, 2 a jump right and up, more the number of indices that follow as they are
+// (padded to whole 16-bit words). Pixels that are jumped over stay white.
+DecodedImage DecodeRuns(Bytes file, std::size_t at, std::uint32_t bits, const std::uint8_t* palette,
+                        DecodedImage out) {
+    GreyImage& image = out.image;
+    std::int64_t x = 0, y = image.height - 1;
+    const auto put = [&](int index) {
+        if (x < image.width && y >= 0)
+            image.pixels[static_cast<std::size_t>(y) * image.width + x] = palette[index];
+        ++x;
+    };
+    const auto nibble = [&](std::uint8_t byte, int k) {  // index k of a pair or a byte
+        return bits == 8 ? byte : k % 2 == 0 ? byte >> 4 : byte & 15;
+    };
+    while (at + 1 < file.size() && y >= 0) {
+        const std::uint8_t count = file[at], value = file[at + 1];
+        at += 2;
+        if (count > 0) {
+            for (int k = 0; k < count; ++k) put(nibble(value, k));
+        } else if (value == 0) {
+            x = 0, --y;
+        } else if (value == 1) {
+            return out;
+        } else if (value == 2) {
+            if (at + 1 >= file.size()) break;
+            x += file[at], y -= file[at + 1];
+            at += 2;
+        } else {
+            const std::size_t bytes = bits == 8 ? value : (value + 1) / 2;
+            if (at + bytes > file.size()) break;
+            for (int k = 0; k < value; ++k) put(nibble(file[at + (bits == 8 ? k : k / 2)], k));
+            at += (bytes + 1) / 2 * 2;
+        }
+    }
+    // Some writers leave out the final escape; a picture cut short is not one of them.
+    if (y < 0 || (y == 0 && at >= file.size())) return out;
+    return Failure("BMP: run-length pixels cut short");
+}
+
 }  // namespace
 
 // BMP: the core (12-byte) header and the info headers of 40 bytes and more; 1, 4 and 8 bits
-// with a palette, 16, 24 and 32 bits with the default layout or bit fields. Run-length and
-// embedded JPEG or PNG are refused.
+// with a palette (8 and 4 bits also run-length encoded), 16, 24 and 32 bits with the default
+// layout or bit fields. Embedded JPEG or PNG are refused.
 DecodedImage DecodeBmp(Bytes file, const ImageLimits& limits) {
     constexpr std::size_t kFileHeader = 14;
     if (file.size() < kFileHeader + 12) return Failure("BMP: cut short");
@@ -53,17 +94,19 @@ DecodedImage DecodeBmp(Bytes file, const ImageLimits& limits) {
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return Failure("BMP: " + std::to_string(bits) + " bits per pixel are not read");
     // 0 plain, 3 bit fields, 6 bit fields with alpha.
-    if (compression != 0 && compression != 3 && compression != 6)
+    // 1 and 2: run lengths of 8- and 4-bit indices; 4 and 5: embedded JPEG and PNG.
+    const bool runs = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
+    if (compression != 0 && compression != 3 && compression != 6 && !runs)
         return Failure("BMP: compressed pixels (method " + std::to_string(compression) +
                        ") are not read");
-    if (compression != 0 && bits != 16 && bits != 32)
+    if ((compression == 3 || compression == 6) && bits != 16 && bits != 32)
         return Failure("BMP: bit fields need 16 or 32 bits");
 
     // Masks: in the header from 52 bytes on, else just after a 40-byte one.
     std::array<std::uint32_t, 4> masks{};
     if (bits == 16) masks = {0x7C00, 0x03E0, 0x001F, 0};
     if (bits == 32) masks = {0xFF0000, 0xFF00, 0xFF, 0};
-    if (compression != 0) {
+    if (compression == 3 || compression == 6) {
         const int count = compression == 6 || headerSize >= 56 ? 4 : 3;
         if (file.size() < kFileHeader + 40 + 4 * count) return Failure("BMP: cut short");
         for (int k = 0; k < count; ++k) masks[k] = Le(file, kFileHeader + 40 + 4 * k, 4);
@@ -88,6 +131,7 @@ DecodedImage DecodeBmp(Bytes file, const ImageLimits& limits) {
 
     DecodedImage out = Allocate(width, height, limits, "BMP");
     if (!out.Ok()) return out;
+    if (runs) return DecodeRuns(file, offset, bits, palette, std::move(out));
     const std::size_t rowBytes = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
     if (offset > file.size() ||
         (file.size() - offset) / rowBytes < static_cast<std::size_t>(height))

@@ -9,6 +9,7 @@ using namespace zbar;
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <memory>
 
 #include "WeChatReader.h"
@@ -48,6 +49,34 @@ Quad Enlarged(const Quad& q, float factor) {
 bool SameSymbol(const Quad& a, const Quad& b) {
     return Contains(a, Centre(b)) || Contains(b, Centre(a));
 }
+
+// The pixels inside region (a symbol's quad with room for its quiet zone), the rest white:
+// one symbol alone, as a detector hands it to a decoder. Its left and top edge in origin.
+GreyImage CutOut(const GreyImage& image, const Quad& region, Corner& origin) {
+    float left = region[0].x, right = left, top = region[0].y, bottom = top;
+    for (const Corner& c : region) {
+        left = std::min(left, c.x), right = std::max(right, c.x);
+        top = std::min(top, c.y), bottom = std::max(bottom, c.y);
+    }
+    const int x0 = std::clamp(int(std::floor(left)), 0, image.width - 1);
+    const int x1 = std::clamp(int(std::ceil(right)), x0, image.width - 1);
+    const int y0 = std::clamp(int(std::floor(top)), 0, image.height - 1);
+    const int y1 = std::clamp(int(std::ceil(bottom)), y0, image.height - 1);
+    GreyImage cut;
+    cut.width = x1 - x0 + 1;
+    cut.height = y1 - y0 + 1;
+    cut.pixels.assign(static_cast<std::size_t>(cut.width) * cut.height, 255);
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if (Contains(region, {x + 0.5f, y + 0.5f}))
+                cut.pixels[static_cast<std::size_t>(y - y0) * cut.width + (x - x0)] =
+                    image.pixels[static_cast<std::size_t>(y) * image.width + x];
+    origin = {float(x0), float(y0)};
+    return cut;
+}
+
+// A quiet zone of four modules is 8 / 21 of the smallest symbol; less of larger ones.
+constexpr float kWithQuietZone = 1.4f;
 
 // ---- zxing-cpp
 
@@ -134,90 +163,124 @@ std::vector<ZbarSymbol> ZbarScanAll(const GreyImage& grey, bool binary) {
     return out;
 }
 
+// zbar's text scan of the whole picture finds the symbols and the text it shows; its bytes
+// come from a binary scan of each symbol alone (a second scan of a large picture would cost
+// seconds), or of the whole picture for those not read alone.
 std::vector<Reading> ReadZbar(const GreyImage& image) {
-    const std::vector<ZbarSymbol> raw = ZbarScanAll(image, true);
-    const std::vector<ZbarSymbol> shown = ZbarScanAll(image, false);
     std::vector<Reading> out;
-    for (const ZbarSymbol& symbol : raw) {
+    bool allAlone = true;
+    for (ZbarSymbol& shown : ZbarScanAll(image, false)) {
         Reading r;
         r.read = true;
-        r.bytes = symbol.data;
-        r.position = symbol.position;
-        // The same symbol in the text scan: the one at the same place.
-        for (const ZbarSymbol& text : shown)
-            if (text.position && symbol.position && SameSymbol(*text.position, *symbol.position))
-                r.text = text.data;
+        r.text = std::move(shown.data);
+        r.position = shown.position;
+        if (r.position) {
+            Corner origin;
+            const auto alone =
+                ZbarScanAll(CutOut(image, Enlarged(*r.position, kWithQuietZone), origin), true);
+            if (alone.size() == 1) r.bytes = alone[0].data;
+        }
+        allAlone = allAlone && (r.position && !r.bytes.empty());
         out.push_back(std::move(r));
+    }
+    if (allAlone) return out;
+    const std::vector<ZbarSymbol> raw = ZbarScanAll(image, true);
+    for (Reading& r : out) {
+        if (!r.bytes.empty()) continue;
+        for (const ZbarSymbol& symbol : raw)
+            if (raw.size() == 1 ||
+                (symbol.position && r.position && SameSymbol(*symbol.position, *r.position)))
+                r.bytes = symbol.data;
     }
     return out;
 }
 
 // ---- WeChat
 
-// The pixels inside region (a symbol's quad with room for its quiet zone), the rest white:
-// what the reader's detector model would hand it. Its left and top edge in origin.
-GreyImage CutOut(const GreyImage& image, const Quad& region, Corner& origin) {
-    float left = region[0].x, right = left, top = region[0].y, bottom = top;
-    for (const Corner& c : region) {
-        left = std::min(left, c.x), right = std::max(right, c.x);
-        top = std::min(top, c.y), bottom = std::max(bottom, c.y);
+// WeChat's reader sees at most this many pixels: a phone's camera frame holds about two
+// million, and on a hundred million the reader needs seconds and a gigabyte.
+constexpr std::int64_t kWeChatPixels = 4'000'000;
+
+// image reduced by a whole factor (each pixel the mean of factor x factor) to at most
+// maxPixels; the factor in factor.
+GreyImage Reduced(const GreyImage& image, std::int64_t maxPixels, int& factor) {
+    const std::int64_t pixels = std::int64_t{image.width} * image.height;
+    factor = 1;
+    while (pixels / (std::int64_t{factor} * factor) > maxPixels) ++factor;
+    GreyImage out;
+    if (factor == 1) return out;
+    out.width = std::max(1, image.width / factor);
+    out.height = std::max(1, image.height / factor);
+    out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(out.width));
+    for (int y = 0; y < out.height; ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        const int rows = std::min(factor, image.height - y * factor);
+        for (int k = 0; k < rows; ++k) {
+            const std::uint8_t* in =
+                image.pixels.data() + static_cast<std::size_t>(y * factor + k) * image.width;
+            for (int x = 0; x < out.width * factor && x < image.width; ++x)
+                sums[x / factor] += in[x];
+        }
+        for (int x = 0; x < out.width; ++x) {
+            const int columns = std::min(factor, image.width - x * factor);
+            out.pixels[static_cast<std::size_t>(y) * out.width + x] =
+                static_cast<std::uint8_t>(sums[x] / static_cast<std::uint32_t>(rows * columns));
+        }
     }
-    const int x0 = std::clamp(int(std::floor(left)), 0, image.width - 1);
-    const int x1 = std::clamp(int(std::ceil(right)), x0, image.width - 1);
-    const int y0 = std::clamp(int(std::floor(top)), 0, image.height - 1);
-    const int y1 = std::clamp(int(std::ceil(bottom)), y0, image.height - 1);
-    GreyImage cut;
-    cut.width = x1 - x0 + 1;
-    cut.height = y1 - y0 + 1;
-    cut.pixels.assign(static_cast<std::size_t>(cut.width) * cut.height, 255);
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-            if (Contains(region, {x + 0.5f, y + 0.5f}))
-                cut.pixels[static_cast<std::size_t>(y - y0) * cut.width + (x - x0)] =
-                    image.pixels[static_cast<std::size_t>(y) * image.width + x];
-    origin = {float(x0), float(y0)};
-    return cut;
+    return out;
 }
 
-// A quiet zone of four modules is 8 / 21 of the smallest symbol; less of larger ones.
-constexpr float kWithQuietZone = 1.4f;
-
-void ReadWeChat(const GreyImage& image, std::vector<FoundSymbol>& symbols, std::string& missing) {
-    const auto toReading = [](const wechat::Found& found, Corner origin) {
+// What WeChat's reader reads in image, whose top-left corner lies at origin in the picture;
+// nullopt when it cannot be asked (why in error).
+std::optional<std::vector<Reading>> WeChatOn(const GreyImage& image, Corner origin,
+                                             std::string* error) {
+    int factor = 1;
+    const GreyImage reduced = Reduced(image, kWeChatPixels, factor);
+    const GreyImage& seen = factor == 1 ? image : reduced;
+    const auto found = wechat::Read(seen.pixels.data(), seen.width, seen.height, error);
+    if (!found) return std::nullopt;
+    std::vector<Reading> out;
+    for (const wechat::Found& symbol : *found) {
         Reading r;
         r.read = true;
-        r.bytes = r.text = found.text;
-        if (found.position) {
-            Quad quad = *found.position;
-            for (Corner& c : quad) c = {c.x + origin.x, c.y + origin.y};
+        r.bytes = r.text = symbol.text;
+        if (symbol.position) {
+            Quad quad = *symbol.position;
+            for (Corner& c : quad) c = {origin.x + c.x * factor, origin.y + c.y * factor};
             r.position = quad;
         }
-        return r;
-    };
-    const auto whole = wechat::Read(image.pixels.data(), image.width, image.height, &missing);
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+// WeChat's readings joined to the symbols: its reading of each located symbol alone (as its
+// detector model would hand it over), and what it read in the whole picture, which is one of
+// those symbols or one that only it found.
+void JoinWeChat(const GreyImage& image, std::optional<std::vector<Reading>> whole,
+                std::vector<FoundSymbol>& symbols) {
     if (!whole) return;
+    constexpr int kWeChat = int(ReaderId::WeChat);
     for (FoundSymbol& symbol : symbols) {
         if (!symbol.position) continue;
         Corner origin;
         const GreyImage cut = CutOut(image, Enlarged(*symbol.position, kWithQuietZone), origin);
-        std::string error;
-        const auto found = wechat::Read(cut.pixels.data(), cut.width, cut.height, &error);
-        if (found && !found->empty())
-            symbol.readings[int(ReaderId::WeChat)] = toReading(found->front(), origin);
+        auto alone = WeChatOn(cut, origin, nullptr);
+        if (alone && !alone->empty()) symbol.readings[kWeChat] = std::move(alone->front());
     }
-    // What it read in the whole picture is one of those symbols, or one only it found.
-    for (const wechat::Found& found : *whole) {
+    for (Reading& found : *whole) {
         const auto same = std::find_if(symbols.begin(), symbols.end(), [&](const FoundSymbol& s) {
             return std::any_of(s.readings.begin(), s.readings.end(),
-                               [&](const Reading& r) { return r.read && r.bytes == found.text; });
+                               [&](const Reading& r) { return r.read && r.bytes == found.bytes; });
         });
         if (same == symbols.end()) {
             FoundSymbol only;
-            only.readings[int(ReaderId::WeChat)] = toReading(found, {0, 0});
-            only.position = only.readings[int(ReaderId::WeChat)].position;
+            only.position = found.position;
+            only.readings[kWeChat] = std::move(found);
             symbols.push_back(std::move(only));
-        } else if (!same->readings[int(ReaderId::WeChat)].read) {
-            same->readings[int(ReaderId::WeChat)] = toReading(found, {0, 0});
+        } else if (!same->readings[kWeChat].read) {
+            same->readings[kWeChat] = std::move(found);
         }
     }
 }
@@ -273,6 +336,13 @@ std::vector<std::size_t> ReadingOrder(const std::vector<std::optional<Quad>>& po
 PictureReading ReadSymbols(const GreyImage& image) {
     PictureReading out;
     if (image.Empty()) return out;
+    // The three readers side by side (one after the other where no thread can be had);
+    // WeChat's then reads each symbol the others located.
+    constexpr auto kPolicy = std::launch::async | std::launch::deferred;
+    auto zbar = std::async(kPolicy, [&] { return ReadZbar(image); });
+    auto wechatWhole = std::async(kPolicy, [&] {
+        return WeChatOn(image, {0, 0}, &out.wechatMissing);
+    });
     std::vector<FoundSymbol> symbols;
     for (Reading& r : ReadZxing(image)) {
         FoundSymbol symbol;
@@ -280,7 +350,7 @@ PictureReading ReadSymbols(const GreyImage& image) {
         symbol.readings[int(ReaderId::Zxing)] = std::move(r);
         symbols.push_back(std::move(symbol));
     }
-    for (Reading& r : ReadZbar(image)) {
+    for (Reading& r : zbar.get()) {
         const auto same = std::find_if(symbols.begin(), symbols.end(), [&](const FoundSymbol& s) {
             return s.position && r.position && !s.readings[int(ReaderId::Zbar)].read &&
                    SameSymbol(*s.position, *r.position);
@@ -294,7 +364,7 @@ PictureReading ReadSymbols(const GreyImage& image) {
         symbol.readings[int(ReaderId::Zbar)] = std::move(r);
         symbols.push_back(std::move(symbol));
     }
-    ReadWeChat(image, symbols, out.wechatMissing);
+    JoinWeChat(image, wechatWhole.get(), symbols);
 
     std::vector<std::optional<Quad>> positions;
     for (const FoundSymbol& s : symbols) positions.push_back(s.position);

@@ -8,6 +8,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
     libzxing-dev libzbar-dev                    # the two readers of the read-back check
     libspng-dev                                 # PNG files (common/)
+    libjpeg-dev libwebp-dev libgif-dev          # pictures read by qrdesk-cli --read
+    libopencv-contrib-dev                       # WeChat's reader (OpenCV's wechat_qrcode)
     librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
@@ -17,6 +19,7 @@ packages=(
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
     help2man dpkg-dev                           # manual pages and the Debian package
     poppler-utils xvfb                          # tests: printed PDF drawn, a real display
+    imagemagick                                 # tests: pictures in every format and variant
     "$@"
 )
 

@@ -11,9 +11,10 @@ build=${FUZZ_BUILD_DIR:-build/fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQRDESK_FUZZ=ON -DQRDESK_BUILD_DESKTOP=OFF -DQRDESK_BUILD_TESTS=OFF -DQRDESK_WERROR=ON \
     >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz_bitstream fuzz_encode fuzz_field fuzz_reedsolomon fuzz_paths
+cmake --build "$build" -j "$(nproc)" --target fuzz_bitstream fuzz_encode fuzz_field fuzz_reedsolomon fuzz_paths \
+    fuzz_imagefile
 
-for target in bitstream encode field reedsolomon paths; do
+for target in bitstream encode field reedsolomon paths imagefile; do
     work=$(mktemp -d)
     log="$build/fuzz_$target.log"
     # New inputs go to the scratch folder; the repository's seeds are only read.
