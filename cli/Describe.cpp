@@ -11,19 +11,7 @@ namespace {
 // A JSON string: quotes, backslashes and control characters escaped; bytes that are not
 // UTF-8 become U+FFFD, so that the output is always valid JSON.
 std::string JsonString(std::string_view text) {
-    std::string valid;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t length = 1;
-        while (i + length <= text.size() && length <= 4 &&
-               !DecodeUtf8(text.substr(i, length)).has_value())
-            ++length;
-        if (i + length > text.size() || length > 4) {
-            valid += "\xEF\xBF\xBD";
-            continue;
-        }
-        valid += text.substr(i, length);
-        i += length - 1;
-    }
+    const std::string valid = ValidUtf8(text);
     std::string out = "\"";
     for (const char c : valid) {
         const auto u = static_cast<unsigned char>(c);

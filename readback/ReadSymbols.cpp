@@ -13,6 +13,7 @@ using namespace zbar;
 #include <memory>
 
 #include "WeChatReader.h"
+#include "common/TextBytes.h"
 
 namespace qrdesk {
 namespace {
@@ -244,7 +245,9 @@ std::optional<std::vector<Reading>> WeChatOn(const GreyImage& image, Corner orig
     for (const wechat::Found& symbol : *found) {
         Reading r;
         r.read = true;
-        r.bytes = r.text = symbol.text;
+        // It hands back the payload's bytes whatever the ECI or mode: shown as UTF-8.
+        r.bytes = symbol.text;
+        r.text = ValidUtf8(symbol.text);
         if (symbol.position) {
             Quad quad = *symbol.position;
             for (Corner& c : quad) c = {origin.x + c.x * factor, origin.y + c.y * factor};
