@@ -40,7 +40,11 @@ DecodedImage DecodePng(Bytes file, const ImageLimits& limits) {
     if (!png) return Failure("PNG: out of memory");
     // libspng takes no pointer to const; it only reads the buffer.
     int error = spng_set_png_buffer(png, const_cast<std::uint8_t*>(file.data()), file.size());
-    if (!error) error = spng_set_chunk_limits(png, limits.maxDecoderBytes, limits.maxDecoderBytes);
+    // Ancillary chunks are not needed; a compressed one may not unpack to more than this.
+    constexpr std::size_t kChunkCache = std::size_t{16} << 20;
+    if (!error)
+        error =
+            spng_set_chunk_limits(png, file.size(), std::min(kChunkCache, limits.maxDecoderBytes));
     spng_ihdr header{};
     if (!error) error = spng_get_ihdr(png, &header);
     if (error) return Failure(PngError(error));
@@ -91,11 +95,25 @@ struct JpegError {
 
 void JpegWarning(j_common_ptr, int) {}  // damaged data is still shown, as viewers do
 
+// A progressive file may repeat scans without end, each a pass over the whole picture; real
+// files have a dozen. libjpeg-turbo's own tools stop at 500.
+constexpr int kMaxScans = 500;
+
+void JpegProgress(j_common_ptr info) {
+    if (info->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+        std::snprintf(reinterpret_cast<JpegError*>(info->err)->message, JMSG_LENGTH_MAX,
+                      "more than %d scans", kMaxScans);
+        std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
+    }
+}
+
 // What the decoding touches lives outside the function that calls setjmp: a longjmp back
 // into it leaves no object of its own half-changed or undestroyed.
 struct JpegJob {
     jpeg_decompress_struct info{};
     JpegError error{};
+    jpeg_progress_mgr progress{};
     DecodedImage out;
     std::vector<JSAMPLE> row;
 };
@@ -109,6 +127,8 @@ bool RunJpeg(JpegJob& job, Bytes file, const ImageLimits& limits) {
     if (setjmp(job.error.jump)) return false;
     jpeg_create_decompress(&info);
     info.mem->max_memory_to_use = static_cast<long>(limits.maxDecoderBytes);
+    job.progress.progress_monitor = JpegProgress;
+    info.progress = &job.progress;
     jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
     jpeg_read_header(&info, TRUE);
     job.out = Allocate(info.image_width, info.image_height, limits, "JPEG");
@@ -247,6 +267,11 @@ DecodedImage DecodeGif(Bytes file, const ImageLimits& limits) {
         const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
         if (!map || frame.Width <= 0 || frame.Height <= 0)
             return Failure("GIF: a frame without colours or pixels");
+        // Every line of a frame is decoded, also where it reaches past the screen.
+        if (std::int64_t{frame.Width} * frame.Height > limits.maxPixels)
+            return Failure("GIF: a frame of " + std::to_string(frame.Width) + " x " +
+                           std::to_string(frame.Height) + " pixels is larger than " +
+                           std::to_string(limits.maxPixels) + " pixels");
         std::uint8_t grey[256];
         std::fill_n(grey, 256, 255);  // indices past the map: white
         for (int i = 0; i < std::min(map->ColorCount, 256); ++i)

@@ -187,6 +187,10 @@ TEST(ImageFile, RefusedWithAReason) {
     const QByteArray bomb = QByteArray("\x89PNG\r\n\x1a\n") + chunk("IHDR", header) +
                             chunk("IDAT", QByteArray(16, 0)) + chunk("IEND", {});
     const QByteArray png = Convert(Ppm(), {}, "x.png");
+    // A progressive JPEG whose last scan comes 600 times: each one a pass over the picture.
+    QByteArray scans = Convert(Ppm(), {"-interlace", "JPEG"}, "x.jpg");
+    const QByteArray lastScan = scans.mid(scans.lastIndexOf("\xFF\xDA")).chopped(2);
+    scans.insert(scans.size() - 2, lastScan.repeated(600));
     const QByteArray huge("\xA0\x86\x01\x00\xA0\x86\x01\x00", 8);  // 100,000 twice, little-endian
     const struct {
         const char* name;
@@ -201,6 +205,7 @@ TEST(ImageFile, RefusedWithAReason) {
         {"BMP bomb", Convert(Ppm(), {}, "BMP3:x.bmp").left(14 + 40).replace(18, 8, huge),
          "larger than"},
         {"PNM bomb", "P5 100000 100000 255\n", "larger than"},
+        {"JPEG of 600 scans", scans, "JPEG: more than 500 scans"},
         {"GIF bomb", QByteArray("GIF89a\xFF\xFF\xFF\xFF\0\0\0;", 14), "65535 x 65535 pixels"},
         {"GIF cut short", Convert(Ppm(), {}, "x.gif").left(100), "GIF:"},
         {"BMP cut short", Convert(Ppm(), {}, "BMP3:x.bmp").left(100), "cut short"},
