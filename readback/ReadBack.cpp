@@ -1,14 +1,10 @@
 #include "readback/ReadBack.h"
 
-// zbar first: zxing-cpp defines a macro that one of zbar's C++ headers uses as a name.
-#include <zbar.h>
-// In C++ zbar declares its C interface inside namespace zbar.
-using namespace zbar;
-
 #include <ZXing/ReadBarcode.h>
 
 #include <memory>
 
+#include "ZbarScan.h"
 #include "common/Symbol.h"
 
 namespace qrdesk {
@@ -32,31 +28,6 @@ void ReadWithZxing(const std::vector<std::uint8_t>& grey, const Image& image, Re
     }
 }
 
-// The first QR Code zbar finds in the grey pixels, with its binary mode on (the raw bytes)
-// or off (the text it shows); false when it finds none.
-bool ZbarScan(const std::vector<std::uint8_t>& grey, int width, int height, bool binary,
-              std::string& data) {
-    const std::unique_ptr<zbar_image_scanner_t, void (*)(zbar_image_scanner_t*)> scanner(
-        zbar_image_scanner_create(), zbar_image_scanner_destroy);
-    const std::unique_ptr<zbar_image_t, void (*)(zbar_image_t*)> image(zbar_image_create(),
-                                                                       zbar_image_destroy);
-    if (!scanner || !image) return false;
-    zbar_image_scanner_set_config(scanner.get(), ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
-    zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_ENABLE, 1);
-    zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_BINARY, binary ? 1 : 0);
-    zbar_image_set_format(image.get(), zbar_fourcc('Y', '8', '0', '0'));
-    zbar_image_set_size(image.get(), static_cast<unsigned>(width), static_cast<unsigned>(height));
-    zbar_image_set_data(image.get(), grey.data(), grey.size(), nullptr);  // zbar only reads it
-    if (zbar_scan_image(scanner.get(), image.get()) <= 0) return false;
-    for (const zbar_symbol_t* symbol = zbar_image_first_symbol(image.get()); symbol;
-         symbol = zbar_symbol_next(symbol)) {
-        if (zbar_symbol_get_type(symbol) != ZBAR_QRCODE) continue;
-        data.assign(zbar_symbol_get_data(symbol), zbar_symbol_get_data_length(symbol));
-        return true;
-    }
-    return false;
-}
-
 // zbar misses symbols whose modules are a pixel or two wide, which a camera never sees:
 // such small pictures are enlarged (pixel replication) before it looks.
 void ReadWithZbar(const Image& image, ReaderResult& out) {
@@ -67,9 +38,12 @@ void ReadWithZbar(const Image& image, ReaderResult& out) {
         scale == 1 ? Image() : Stretch(image, image.width * scale, image.height * scale);
     const Image& used = scale == 1 ? image : seen;
     const std::vector<std::uint8_t> grey = Luminance(used);
-    if (!ZbarScan(grey, used.width, used.height, true, out.bytes)) return;
+    const auto raw = ZbarScanAll(grey.data(), used.width, used.height, true);
+    if (raw.empty()) return;
     out.read = true;
-    if (!ZbarScan(grey, used.width, used.height, false, out.text)) out.text.clear();
+    out.bytes = raw.front().data;
+    const auto shown = ZbarScanAll(grey.data(), used.width, used.height, false);
+    if (!shown.empty()) out.text = shown.front().data;
 }
 
 }  // namespace

@@ -1,10 +1,5 @@
 #include "readback/ReadSymbols.h"
 
-// zbar first: zxing-cpp defines a macro that one of zbar's C++ headers uses as a name.
-#include <zbar.h>
-// In C++ zbar declares its C interface inside namespace zbar.
-using namespace zbar;
-
 #include <ZXing/ReadBarcode.h>
 
 #include <algorithm>
@@ -13,6 +8,7 @@ using namespace zbar;
 #include <memory>
 
 #include "WeChatReader.h"
+#include "ZbarScan.h"
 #include "common/TextBytes.h"
 
 namespace qrdesk {
@@ -123,69 +119,29 @@ std::vector<Reading> ReadZxing(const GreyImage& image) {
 
 // ---- zbar
 
-struct ZbarSymbol {
-    std::string data;
-    std::optional<Quad> position;
-};
-
-// Every QR Code zbar finds, with its binary mode on (the payload's bytes) or off (the text it
-// shows).
-std::vector<ZbarSymbol> ZbarScanAll(const GreyImage& grey, bool binary) {
-    std::vector<ZbarSymbol> out;
-    const std::unique_ptr<zbar_image_scanner_t, void (*)(zbar_image_scanner_t*)> scanner(
-        zbar_image_scanner_create(), zbar_image_scanner_destroy);
-    const std::unique_ptr<zbar_image_t, void (*)(zbar_image_t*)> image(zbar_image_create(),
-                                                                       zbar_image_destroy);
-    if (!scanner || !image) return out;
-    zbar_image_scanner_set_config(scanner.get(), ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
-    zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_ENABLE, 1);
-    zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_BINARY, binary ? 1 : 0);
-    zbar_image_set_format(image.get(), zbar_fourcc('Y', '8', '0', '0'));
-    zbar_image_set_size(image.get(), static_cast<unsigned>(grey.width),
-                        static_cast<unsigned>(grey.height));
-    zbar_image_set_data(image.get(), grey.pixels.data(), grey.pixels.size(), nullptr);
-    if (zbar_scan_image(scanner.get(), image.get()) <= 0) return out;
-    for (const zbar_symbol_t* symbol = zbar_image_first_symbol(image.get()); symbol;
-         symbol = zbar_symbol_next(symbol)) {
-        if (zbar_symbol_get_type(symbol) != ZBAR_QRCODE) continue;
-        ZbarSymbol found{{zbar_symbol_get_data(symbol), zbar_symbol_get_data_length(symbol)}, {}};
-        // zbar gives the corners from the top-left one anticlockwise; turned round here.
-        if (zbar_symbol_get_loc_size(symbol) == 4) {
-            Quad quad;
-            for (unsigned k = 0; k < 4; ++k) {
-                const unsigned from = (4 - k) % 4;
-                quad[k] = {float(zbar_symbol_get_loc_x(symbol, from)),
-                           float(zbar_symbol_get_loc_y(symbol, from))};
-            }
-            found.position = quad;
-        }
-        out.push_back(std::move(found));
-    }
-    return out;
-}
-
 // zbar's text scan of the whole picture finds the symbols and the text it shows; its bytes
 // come from a binary scan of each symbol alone (a second scan of a large picture would cost
 // seconds), or of the whole picture for those not read alone.
 std::vector<Reading> ReadZbar(const GreyImage& image) {
     std::vector<Reading> out;
     bool allAlone = true;
-    for (ZbarSymbol& shown : ZbarScanAll(image, false)) {
+    for (ZbarSymbol& shown : ZbarScanAll(image.pixels.data(), image.width, image.height, false)) {
         Reading r;
         r.read = true;
         r.text = std::move(shown.data);
         r.position = shown.position;
         if (r.position) {
             Corner origin;
-            const auto alone =
-                ZbarScanAll(CutOut(image, Enlarged(*r.position, kWithQuietZone), origin), true);
+            const GreyImage cut = CutOut(image, Enlarged(*r.position, kWithQuietZone), origin);
+            const auto alone = ZbarScanAll(cut.pixels.data(), cut.width, cut.height, true);
             if (alone.size() == 1) r.bytes = alone[0].data;
         }
         allAlone = allAlone && (r.position && !r.bytes.empty());
         out.push_back(std::move(r));
     }
     if (allAlone) return out;
-    const std::vector<ZbarSymbol> raw = ZbarScanAll(image, true);
+    const std::vector<ZbarSymbol> raw =
+        ZbarScanAll(image.pixels.data(), image.width, image.height, true);
     for (Reading& r : out) {
         if (!r.bytes.empty()) continue;
         for (const ZbarSymbol& symbol : raw)
