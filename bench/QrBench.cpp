@@ -104,10 +104,11 @@ struct Prepared {
     std::int32_t version = 0, level = 0, bits = 0, segmentCount = 0, lastMode = 0;
     std::int32_t total = 0, blocks = 0, ec = 0, dataCodewords = 0, longLength = 0, shortBlocks = 0;
     std::int32_t size = 0;
+    const symbol::ErrorCorrectionTables* tables = nullptr;
     explicit Prepared(const Payload* p) : version(p->version), level(p->level) {
         const auto count = static_cast<std::int32_t>(p->text.size());
         bits = segmentation::SearchWithTable(Bytes(p->text), count, version, true, ws->table,
-                                             &lastMode);
+                                             &lastMode, symbol::BestPath());
         segmentCount = segmentation::BackTrack(ws->table, count, version, lastMode, ws->segments);
         total = qr.GetTotalCodewordCount(version);
         blocks = qr.GetEcBlockCount(version, level);
@@ -118,14 +119,16 @@ struct Prepared {
         size = qr.GetSymbolSize(version);
         symbol::WriteDataCodewords(ws->data, dataCodewords, 0, Bytes(p->text), ws->segments,
                                    segmentCount, version);
-        symbol::InterleaveWithErrorCorrection(ws->data, blocks, shortBlocks, longLength, ec,
+        tables = qr.ErrorCorrectionTablesFor(longLength, ec);
+        symbol::InterleaveWithErrorCorrection(ws->data, blocks, shortBlocks, longLength, *tables,
                                               ws->codewords, symbol::BestPath());
         std::memset(ws->codewords + total, 0, 16);
-        symbol::BuildFunctionLines(version, ws->function, ws->dark);
-        symbol::PlaceCodewords(ws->codewords, size, ws->function, ws->dataColumns,
+        symbol::BuildFunctionLines(version, ws->function, ws->fixed);
+        ws->pieceCount = symbol::PlanPlacement(size, ws->function, ws->pieces);
+        symbol::PlaceCodewords(ws->codewords, size, ws->pieces, ws->pieceCount, ws->dataColumns,
                                symbol::BestPath());
         symbol::Transpose(ws->dataColumns, size, ws->dataRows, symbol::BestPath());
-        symbol::MaskedSymbol(*ws, version, level, 0, ws->rows, &ws->columns);
+        symbol::MaskedRows(*ws, version, level, 0, ws->rows);
     }
 };
 
@@ -135,8 +138,8 @@ void BM_StageSearch(benchmark::State& state, const Payload* p) {
     const auto count = static_cast<std::int32_t>(p->text.size());
     for (auto _ : state) {
         std::int32_t mode = 0;
-        const std::int32_t bits = segmentation::SearchWithTable(Bytes(p->text), count, s.version,
-                                                                true, s.ws->table, &mode);
+        const std::int32_t bits = segmentation::SearchWithTable(
+            Bytes(p->text), count, s.version, true, s.ws->table, &mode, symbol::BestPath());
         benchmark::DoNotOptimize(bits);
         benchmark::DoNotOptimize(
             segmentation::BackTrack(s.ws->table, count, s.version, mode, s.ws->segments));
@@ -159,35 +162,34 @@ void BM_StageErrorCorrection(benchmark::State& state, const Payload* p) {
     const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
         symbol::InterleaveWithErrorCorrection(s.ws->data, s.blocks, s.shortBlocks, s.longLength,
-                                              s.ec, s.ws->codewords, path);
+                                              *s.tables, s.ws->codewords, path);
         benchmark::ClobberMemory();
     }
 }
 
-// Stage: function modules, placement, transposition, mask 0 with format information.
+// Stage: placement, transposition, mask 0 with format information (the function modules
+// and the placement's pieces are kept from the last symbol of the same version, as Encode
+// keeps them).
 void BM_StageMatrix(benchmark::State& state, const Payload* p) {
     Prepared s(p);
     const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
-        symbol::BuildFunctionLines(s.version, s.ws->function, s.ws->dark);
-        symbol::PlaceCodewords(s.ws->codewords, s.size, s.ws->function, s.ws->dataColumns, path);
+        symbol::PlaceCodewords(s.ws->codewords, s.size, s.ws->pieces, s.ws->pieceCount,
+                               s.ws->dataColumns, path);
         symbol::Transpose(s.ws->dataColumns, s.size, s.ws->dataRows, path);
-        symbol::MaskedSymbol(*s.ws, s.version, s.level, 0, s.ws->rows, nullptr);
+        symbol::MaskedRows(*s.ws, s.version, s.level, 0, s.ws->rows);
         benchmark::ClobberMemory();
     }
 }
 
-// Stage: scoring the eight masks (each masked as rows and columns, then its penalty).
+// Stage: scoring the eight masks (masked while laid out, all eight at once).
 void BM_StagePenalty(benchmark::State& state, const Payload* p) {
     Prepared s(p);
     const symbol::Path path = symbol::BestPath();
     for (auto _ : state) {
-        std::int32_t sum = 0;
-        for (std::int32_t m = 0; m < 8; ++m) {
-            symbol::MaskedSymbol(*s.ws, s.version, s.level, m, s.ws->rows, &s.ws->columns);
-            sum += symbol::Penalty(s.ws->rows, s.ws->columns, s.size, path);
-        }
-        benchmark::DoNotOptimize(sum);
+        std::int32_t penalties[symbol::kLanes];
+        benchmark::DoNotOptimize(symbol::ScoreMasks(*s.ws, s.version, s.level, penalties, path));
+        benchmark::DoNotOptimize(penalties);
     }
 }
 

@@ -1,8 +1,6 @@
 #include "cli/Batch.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "BatchNames.h"
 #include "BatchReport.h"
 #include "Values.h"
 #include "cli/Generate.h"
@@ -32,15 +31,25 @@ struct Job {
     std::string text;
 };
 
+// What stops a batch before its input ends: a signal, or a folder that takes no more files.
+struct Stop {
+    const StopSignals* stopSignals;
+    std::atomic<bool> folderFull{false};
+    bool Now() const { return folderFull.load() || (stopSignals && stopSignals->Flag().load()); }
+};
+
 // A bounded queue: the reader waits while the workers are behind, so memory stays flat.
 class JobQueue {
   public:
-    explicit JobQueue(std::size_t capacity) : capacity_(capacity) {}
-    // False when the queue was closed meanwhile (the job is not taken).
+    JobQueue(std::size_t capacity, const Stop& stop) : capacity_(capacity), stop_(stop) {}
+    // False when the batch stops meanwhile (the job is not taken).
     bool Push(Job job) {
         std::unique_lock lock(mutex_);
-        notFull_.wait(lock, [&] { return jobs_.size() < capacity_ || closed_; });
-        if (closed_) return false;
+        // A signal cannot notify a condition variable: look at the stop now and then.
+        while (!notFull_.wait_for(lock, std::chrono::milliseconds(100),
+                                  [&] { return jobs_.size() < capacity_ || closed_; }))
+            if (stop_.Now()) return false;
+        if (closed_ || stop_.Now()) return false;
         jobs_.push_back(std::move(job));
         notEmpty_.notify_one();
         return true;
@@ -69,14 +78,8 @@ class JobQueue {
     std::condition_variable notFull_, notEmpty_;
     std::deque<Job> jobs_;
     std::size_t capacity_;
+    const Stop& stop_;
     bool closed_ = false;
-};
-
-// What stops a batch before its input ends: a signal, or a file system that takes no more.
-struct Stop {
-    std::atomic<bool> now{false};
-    std::atomic<int> signal{0};
-    std::atomic<bool> diskFull{false};
 };
 
 bool Exists(const std::string& path) {
@@ -89,12 +92,12 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Makes the folder and those above it that are missing.
-bool MakeFolders(const std::string& path) {
+// Makes the folder and those above it that are missing; 0 or the errno.
+int MakeFolders(const std::string& path) {
     for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string part = path.substr(0, slash);
-        if (!IsFolder(part) && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) return IsFolder(path);
+        if (!IsFolder(part) && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+        if (slash == std::string::npos) return IsFolder(path) ? 0 : ENOTDIR;
     }
 }
 
@@ -110,15 +113,19 @@ std::string CheckName(const std::string& name) {
     const bool control = std::any_of(name.begin(), name.end(),
                                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
     if (name == "." || name == ".." || name.find('/') != std::string::npos || control)
-        return "\"" + name + "\" is not a plain file name";
+        return Quoted(name) + " is not a plain file name";
     return {};
 }
 
 void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& stop) {
-    clsQRCode encoder;  // one per thread: Encode keeps working state in its instance
+    SymbolMaker maker;  // one per thread: the encoder keeps working state in its instance
+    WriteOptions writing;
+    writing.replace = options.force;
+    writing.intoStreams = false;  // a batch makes files
+    writing.cancel = stop.stopSignals ? &stop.stopSignals->Flag() : nullptr;
     Job job;
     while (queue.Pop(job)) {
-        if (stop.now.load()) break;
+        if (stop.Now()) break;
         auto fail = [&](int code, const std::string& reason) {
             reporter.Done(job.sequence, Reporter::Outcome::Failed, code,
                           "line " + std::to_string(job.line) + ": " + reason);
@@ -129,75 +136,54 @@ void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& 
         if (!job.name.empty() && !options.typeGiven) {
             const auto fromName = TypeFromName(name);
             if (!fromName) {
-                fail(kUsage, "\"" + name + "\" must end in .png, .bmp, .svg or .txt (or give -t)");
+                fail(kUsage, Quoted(name) + " must end in .png, .bmp, .svg or .txt (or give -t)");
                 continue;
             }
             type = *fromName;
         }
         const std::string path = InFolder(options.outDir, name);
-        // Early refusal saves the work; the atomic move below is what guarantees it.
+        const std::string shown = Printable(path);
+        // Early refusal saves the work; the atomic link below is what guarantees it.
         if (!options.force && Exists(path)) {
             if (options.skipExisting)
                 reporter.Done(job.sequence, Reporter::Outcome::Existing);
             else
-                fail(kInputOutput, path + " exists (--force replaces it)");
+                fail(kInputOutput, shown + " exists (--force replaces it)");
             continue;
         }
-        const SymbolFile file = MakeSymbolFile(encoder, job.text, options, type, false);
+        const SymbolFile file = maker.Make(job.text, options, type, false);
         if (file.code != kOk) {
             fail(file.code, file.error);
             continue;
         }
-        std::string error;
-        int errorNumber = 0;
-        switch (WriteBatchFile(path, file.bytes, options.force, &error, &errorNumber, &stop.now)) {
-            case WriteResult::Written:
-                reporter.Done(job.sequence, Reporter::Outcome::Written);
-                break;
-            case WriteResult::Cancelled:
-                return;
+        const WriteOutcome outcome = WriteFileSafely(path, file.bytes, writing);
+        if (outcome.folderWide) {
+            // One message for the batch, not one for every line that follows.
+            if (!stop.folderFull.exchange(true)) {
+                reporter.Error(kInputOutput, "cannot write " + shown + ": " + outcome.error +
+                                                 "; the batch stops");
+                queue.Close(true);
+            }
+            return;
+        }
+        if (outcome.result == WriteResult::Written) {
+            reporter.Done(job.sequence, Reporter::Outcome::Written);
+            continue;
+        }
+        if (outcome.result == WriteResult::Cancelled || stop.Now()) return;  // in flight: gone
+        switch (outcome.result) {
             case WriteResult::Exists:
                 if (options.skipExisting)
                     reporter.Done(job.sequence, Reporter::Outcome::Existing);
                 else
-                    fail(kInputOutput, path + " exists (--force replaces it)");
+                    fail(kInputOutput, shown + " exists (--force replaces it)");
                 break;
-            case WriteResult::Failed:
-                if (IsFileSystemFull(errorNumber)) {
-                    // One message for the batch, not one for every line that follows.
-                    if (!stop.diskFull.exchange(true)) {
-                        reporter.Error(kInputOutput,
-                                       "cannot write " + path + ": " + error + "; the batch stops");
-                        stop.now.store(true);
-                        queue.Close(true);
-                    }
-                    return;
-                }
-                fail(kInputOutput, "cannot write " + path + ": " + error);
+            default:
+                fail(kInputOutput, "cannot write " + shown + ": " + outcome.error);
                 break;
         }
     }
 }
-
-// Waits for SIGINT or SIGTERM (blocked in every thread of the batch) and stops the batch; a
-// SIGUSR2 from the batch itself ends the wait when the batch is done.
-void WatchSignals(Stop& stop, JobQueue& queue, pthread_t reader) {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGUSR2);
-    int signal = 0;
-    while (sigwait(&set, &signal) != 0) {
-    }
-    if (signal == SIGUSR2) return;
-    stop.signal.store(signal);
-    stop.now.store(true);
-    queue.Close(true);
-    pthread_kill(reader, SIGUSR1);  // out of a read that waits for input
-}
-
-void NoAction(int) {}
 
 }  // namespace
 
@@ -227,7 +213,8 @@ std::string BatchFileName(const std::string& nameTemplate, std::int64_t line) {
     return name;
 }
 
-BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) {
+BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress,
+                      const StopSignals* stopSignals) {
     auto fail = [&](const std::string& message) {
         std::fprintf(err, "qrdesk-cli: %s\n", message.c_str());
         BatchSummary summary;
@@ -236,7 +223,7 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
     };
 
     const bool fromStdin = options.batchFile == "-";
-    const std::string inputName = fromStdin ? "standard input" : options.batchFile;
+    const std::string inputName = fromStdin ? "standard input" : Printable(options.batchFile);
     int fd = STDIN_FILENO;
     if (!fromStdin) {
         fd = ::open(options.batchFile.c_str(), O_RDONLY | O_CLOEXEC);
@@ -255,32 +242,23 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
         if (S_ISDIR(st.st_mode)) return fail("cannot read " + inputName + ": it is a folder");
         if (S_ISREG(st.st_mode)) inputSize = st.st_size;
     }
+    const std::string outDir = Printable(options.outDir);
     if (Exists(options.outDir) && !IsFolder(options.outDir))
-        return fail("--out-dir " + options.outDir + " is not a folder");
-    if (!Exists(options.outDir) && !MakeFolders(options.outDir))
-        return fail("cannot make the folder " + options.outDir);
-    // Files a killed run had in flight.
-    RemoveStaleTemporaries(options.outDir);
-
-    // SIGINT and SIGTERM go to the watcher only; SIGUSR1 interrupts the reader's read.
-    sigset_t blocked, previous;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGINT);
-    sigaddset(&blocked, SIGTERM);
-    sigaddset(&blocked, SIGUSR2);
-    pthread_sigmask(SIG_BLOCK, &blocked, &previous);
-    struct sigaction wake {
-    }, previousWake{};
-    wake.sa_handler = NoAction;  // no SA_RESTART: the read returns EINTR
-    sigaction(SIGUSR1, &wake, &previousWake);
+        return fail("--out-dir " + outDir + " is not a folder");
+    if (!Exists(options.outDir))
+        if (const int error = MakeFolders(options.outDir); error != 0)
+            return fail("cannot make the folder " + outDir + ": " + ErrnoReason(error));
+    // Temporary files of a run killed where the file system has no unnamed files.
+    if (const int removed = RemoveAbandonedTemporaries(options.outDir); removed > 0)
+        std::fprintf(err, "qrdesk-cli: removed %d temporary %s that an earlier run left in %s\n",
+                     removed, Plural(removed, "file", "files"), outDir.c_str());
 
     const int workers = options.jobs > 0
                             ? options.jobs
                             : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    JobQueue queue(static_cast<std::size_t>(workers) * 16);
+    Stop stop{stopSignals};
+    JobQueue queue(static_cast<std::size_t>(workers) * 16, stop);
     Reporter reporter(err, progress, inputSize);
-    Stop stop;
-    std::thread watcher(WatchSignals, std::ref(stop), std::ref(queue), pthread_self());
     std::vector<std::thread> threads;
     for (int i = 0; i < workers; ++i)
         threads.emplace_back(Work, std::cref(options), std::ref(queue), std::ref(reporter),
@@ -288,14 +266,16 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
 
     BatchSummary counts;
     std::int64_t sequence = 0;
-    auto take = [&](std::int64_t number, std::string name, std::string text, bool tooLong) {
-        if (number % options.shardCount != options.shardIndex) {
+    // record: the number that picks the shard; line: the line of the file, for messages.
+    auto take = [&](std::int64_t record, std::int64_t line, std::string name, std::string text,
+                    bool tooLong) {
+        if (record % options.shardCount != options.shardIndex) {
             ++counts.otherShards;
             return;
         }
         if (tooLong) {
             reporter.Done(sequence++, Reporter::Outcome::Failed, kDoesNotFit,
-                          "line " + std::to_string(number) + ": the line has more than " +
+                          "line " + std::to_string(line) + ": the line has more than " +
                               std::to_string(kMaxLineBytes) + " bytes, more than any symbol holds");
             return;
         }
@@ -303,30 +283,32 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
             ++counts.empty;
             return;
         }
-        queue.Push({sequence++, number, std::move(name), std::move(text)});
+        queue.Push({sequence++, line, std::move(name), std::move(text)});
     };
     int readError = 0;
     if (options.batchFormat == BatchFormat::Lines) {
-        LineReader reader(fd, &stop.now);
+        LineReader reader(fd, stopSignals);
         std::string line;
         bool tooLong = false;
-        while (!stop.now.load() && reader.Next(line, tooLong)) {
+        while (!stop.Now() && reader.Next(line, tooLong)) {
             reporter.Consumed(reader.Consumed());
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            take(++counts.lines, {}, std::move(line), tooLong);
+            ++counts.lines;
+            take(counts.lines, counts.lines, {}, std::move(line), tooLong);
         }
         readError = reader.Error();
     } else {
-        CsvReader reader(fd, &stop.now);
+        CsvReader reader(fd, stopSignals);
+        NameRegistry names;
         std::vector<std::string> fields;
         bool tooLong = false, malformed = false, first = true;
-        while (!stop.now.load() && reader.Next(fields, tooLong, malformed)) {
+        while (!stop.Now() && reader.Next(fields, tooLong, malformed)) {
             reporter.Consumed(reader.Consumed());
             const bool header =
                 first && fields.size() == 2 && fields[0] == "name" && fields[1] == "text";
             first = false;
             if (header) continue;
-            const std::int64_t number = ++counts.lines;
+            const std::int64_t record = ++counts.lines, line = reader.Line();
             if (fields.size() == 1 && fields[0].empty()) {
                 ++counts.empty;
                 continue;
@@ -334,34 +316,34 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress) 
             std::string problem = malformed            ? "the record is not well-formed CSV"
                                   : fields.size() != 2 ? "a record has two fields, name and text"
                                                        : CheckName(fields[0]);
-            if (!problem.empty() && number % options.shardCount == options.shardIndex) {
+            if (problem.empty() && !fields[1].empty() && !tooLong)
+                if (const std::int64_t earlier = names.Claim(fields[0], line))
+                    problem = Quoted(fields[0]) + " is already the name of line " +
+                              std::to_string(earlier);
+            if (!problem.empty() && record % options.shardCount == options.shardIndex) {
                 reporter.Done(sequence++, Reporter::Outcome::Failed, kUsage,
-                              "line " + std::to_string(number) + ": " + problem);
+                              "line " + std::to_string(line) + ": " + problem);
                 continue;
             }
-            if (problem.empty()) take(number, fields[0], std::move(fields[1]), tooLong);
+            if (problem.empty()) take(record, line, fields[0], std::move(fields[1]), tooLong);
         }
         readError = reader.Error();
     }
-    if (readError != 0 && !stop.now.load())
+    if (readError != 0 && readError != ECANCELED && !stop.Now())
         reporter.Error(kInputOutput, "cannot read " + inputName + ": " + ErrnoReason(readError));
-    queue.Close(stop.now.load());
+    queue.Close(stop.Now());
     for (std::thread& t : threads) t.join();
-    pthread_kill(watcher.native_handle(), SIGUSR2);
-    watcher.join();
-    sigaction(SIGUSR1, &previousWake, nullptr);
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 
     // The files were not synced one by one; once they are on disk the batch is done.
-    if (!stop.diskFull.load()) {
+    if (!stop.folderFull.load()) {
         const int dirFd = ::open(options.outDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dirFd < 0 || ::syncfs(dirFd) != 0)
-            reporter.Error(kInputOutput, "cannot sync the files in " + options.outDir +
+            reporter.Error(kInputOutput, "cannot sync the files in " + outDir +
                                              " to disk: " + ErrnoReason(errno));
         if (dirFd >= 0) ::close(dirFd);
     }
-    counts.signal = stop.signal.load();
-    counts.diskFull = stop.diskFull.load();
+    counts.signal = stopSignals ? stopSignals->Caught() : 0;
+    counts.diskFull = stop.folderFull.load();
     BatchSummary summary = reporter.Finish(counts);
     if (summary.signal != 0) summary.code = 128 + summary.signal;
     return summary;

@@ -1,28 +1,32 @@
 #include "cli/BatchInput.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace qrdesk::cli {
 
+namespace {
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+}
+
 bool InputBuffer::Fill() {
     if (begin_ < end_) return true;
-    if (eof_) return false;
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
-        if (n < 0 && errno == EINTR && !(stop_ && stop_->load())) continue;
+    if (eof_ || error_ != 0) return false;
+    begin_ = end_ = 0;
+    do {
+        const long n = ReadUnlessStopped(fd_, buffer_ + end_, sizeof buffer_ - end_, signals_);
         if (n < 0) {
             error_ = errno;
             return false;
         }
-        begin_ = 0;
-        end_ = static_cast<std::size_t>(n);
+        end_ += static_cast<std::size_t>(n);
         eof_ = n == 0;
-        return n > 0;
-    }
+        // At the start, until a byte-order mark is either whole or ruled out.
+    } while (!started_ && !eof_ && end_ < 3 && std::memcmp(buffer_, kByteOrderMark, end_) == 0);
+    if (!started_ && end_ >= 3 && std::memcmp(buffer_, kByteOrderMark, 3) == 0) Take(3);
+    started_ = true;
+    return begin_ < end_ || Fill();  // the mark alone so far
 }
 
 bool LineReader::Next(std::string& line, bool& tooLong) {
@@ -58,9 +62,11 @@ bool CsvReader::Next(std::vector<std::string>& fields, bool& tooLong, bool& malf
         fields.back() += c;
     };
     while (input_.Fill()) {
+        if (!started) recordLine_ = line_;
         started = true;
         const char c = *input_.Data();
         input_.Take(1);
+        if (c == '\n') ++line_;
         if (quoted) {
             if (c != '"') {
                 put(c);

@@ -9,8 +9,10 @@
 
 #include "cli/Batch.h"
 #include "cli/Describe.h"
+#include "cli/Destination.h"
 #include "cli/Generate.h"
 #include "cli/Options.h"
+#include "cli/Scan.h"
 #include "common/FileWrite.h"
 
 namespace qrdesk::cli {
@@ -21,15 +23,13 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
-// Reads fd whole, up to one byte past kMaxTextBytes; errno on failure.
-int ReadAll(int fd, std::string& text) {
+// Reads fd whole, up to one byte past kMaxTextBytes; errno on failure (ECANCELED: a stop
+// signal).
+int ReadAll(int fd, std::string& text, const StopSignals& stopSignals) {
     char buffer[64 * 1024];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
+        const long n = ReadUnlessStopped(fd, buffer, sizeof buffer, &stopSignals);
+        if (n < 0) return errno;
         if (n == 0) return 0;
         text.append(buffer, static_cast<std::size_t>(n));
         if (text.size() > kMaxTextBytes) return 0;
@@ -37,7 +37,7 @@ int ReadAll(int fd, std::string& text) {
 }
 
 // The text from the argument, the -r file or standard input; code kOk, or the failure.
-int ReadText(const CliOptions& options, std::string& text) {
+int ReadText(const CliOptions& options, std::string& text, const StopSignals& stopSignals) {
     if (options.source == CliOptions::Source::Argument) {
         text = options.text;
         return kOk;
@@ -47,8 +47,9 @@ int ReadText(const CliOptions& options, std::string& text) {
     const int fd =
         fromStdin ? STDIN_FILENO : ::open(options.textFile.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Fail(kInputOutput, "cannot read " + name + ": " + ErrnoReason(errno));
-    const int error = ReadAll(fd, text);
+    const int error = ReadAll(fd, text, stopSignals);
     if (!fromStdin) ::close(fd);
+    if (error == ECANCELED) return Interrupted(stopSignals);
     if (error != 0) return Fail(kInputOutput, "cannot read " + name + ": " + ErrnoReason(error));
     if (text.size() > kMaxTextBytes)
         return Fail(kDoesNotFit, "the data do not fit: " + name + " holds more than " +
@@ -57,37 +58,34 @@ int ReadText(const CliOptions& options, std::string& text) {
     return kOk;
 }
 
-int RunOne(const CliOptions& options) {
+int RunOne(const CliOptions& options, const StopSignals& stopSignals) {
     const bool toStdout = options.output == "-";
     if (toStdout && !IsTerminalType(options.type) && ::isatty(STDOUT_FILENO) == 1)
         return Fail(kUsage, std::string("standard output is a terminal: a ") +
                                 TypeName(options.type) +
                                 " image does not belong there; give -o FILE or -t utf8");
     std::string text;
-    if (const int code = ReadText(options, text); code != kOk) return code;
+    if (const int code = ReadText(options, text, stopSignals); code != kOk) return code;
 
-    clsQRCode encoder;
+    SymbolMaker maker;
     const SymbolFile file =
-        MakeSymbolFile(encoder, text, options, options.type, options.info != InfoFormat::None);
+        maker.Make(text, options, options.type, options.info != InfoFormat::None);
     if (file.code != kOk) return Fail(file.code, file.error);
 
-    if (toStdout) {
-        if (!WriteAll(STDOUT_FILENO, file.bytes))
-            return Fail(kInputOutput, "cannot write standard output: " + ErrnoReason(errno));
-    } else {
-        std::string error;
-        if (!WriteFileAtomically(options.output, file.bytes, &error))
-            return Fail(kInputOutput, "cannot write " + options.output + ": " + error);
-    }
+    if (const int code = WriteOutput(options, file.bytes, stopSignals); code != kOk) return code;
     // The description line first and unchanged, for scripts; then the readers' verdicts. Not
     // into the image's own stream.
-    std::FILE* info = toStdout ? stderr : stdout;
-    if (options.info == InfoFormat::Json && file.info) {
-        std::fprintf(info, "%s\n",
-                     InfoJson(*file.info, file.eci, file.pixels, file.readBack).c_str());
-    } else if (options.info == InfoFormat::Text && file.info) {
-        std::fprintf(info, "%s\n", FormatSymbolInfo(*file.info).c_str());
-        for (const std::string& line : file.report) std::fprintf(info, "%s\n", line.c_str());
+    std::string info;
+    if (options.info == InfoFormat::Json) {
+        info = InfoJson(file.symbol) + "\n";
+    } else if (options.info == InfoFormat::Text) {
+        info = FormatSymbolInfo(file.symbol.report) + "\n";
+        for (const std::string& line : ReaderLines(file.symbol)) info += line + "\n";
+    }
+    if (IsStandardOutput(options.output)) {
+        std::fputs(info.c_str(), stderr);
+    } else if (const int code = WriteStandardOutput(info); code != kOk) {
+        return code;
     }
     return kOk;
 }
@@ -100,18 +98,15 @@ int RunCli(const std::vector<std::string>& args) {
     const ParseResult parsed = ParseArguments(args, ::isatty(STDIN_FILENO) == 1);
     if (!parsed.options) return Fail(kUsage, parsed.error);
     const CliOptions& options = *parsed.options;
-    if (options.help) {
-        std::fputs(HelpText().c_str(), stdout);
-        return kOk;
-    }
-    if (options.showVersion) {
-        std::printf("%s\n", VersionText().c_str());
-        return kOk;
-    }
+    if (options.help) return WriteStandardOutput(HelpText());
+    if (options.showVersion) return WriteStandardOutput(VersionText() + "\n");
     for (const std::string& warning : options.warnings)
         std::fprintf(stderr, "qrdesk-cli: warning: %s\n", warning.c_str());
-    if (options.batch) return RunBatch(options, stderr, ::isatty(STDERR_FILENO) == 1).code;
-    return RunOne(options);
+    const StopSignals stopSignals;
+    if (options.scan) return RunScan(options, stopSignals);
+    if (options.batch)
+        return RunBatch(options, stderr, ::isatty(STDERR_FILENO) == 1, &stopSignals).code;
+    return RunOne(options, stopSignals);
 }
 
 }  // namespace qrdesk::cli

@@ -1,15 +1,13 @@
 #include "cli/Describe.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/Symbol.h"
 #include "common/TextBytes.h"
 
 namespace qrdesk::cli {
-namespace {
 
-// A JSON string: quotes, backslashes and control characters escaped; bytes that are not
-// UTF-8 become U+FFFD, so that the output is always valid JSON.
 std::string JsonString(std::string_view text) {
     const std::string valid = ValidUtf8(text);
     std::string out = "\"";
@@ -35,13 +33,68 @@ std::string JsonString(std::string_view text) {
     return out + "\"";
 }
 
-}  // namespace
+namespace {
 
-std::int32_t VersionFromPictureSize(std::int32_t pixels) {
-    const std::int32_t modules = pixels - 8;
-    if (modules < 21 || modules > 177 || (modules - 17) % 4 != 0) return 0;
-    return (modules - 17) / 4;
+std::string JsonOrNull(const std::string& text) {
+    return text.empty() ? "null" : JsonString(text);
 }
+
+// "both readers" for two, "every reader" otherwise.
+std::string Everyone(const SymbolResult& symbol) {
+    return symbol.verdicts.size() == 2 ? "both readers" : "every reader";
+}
+
+// The options of the character-set advice; "" for none.
+std::string CharsetOptions(SymbolAdvice::Charset charset) {
+    switch (charset) {
+        case SymbolAdvice::Charset::Eci:
+            return "--eci auto";
+        case SymbolAdvice::Charset::Utf8Eci:
+            return "--encoding utf-8 --eci auto";
+        default:
+            return {};
+    }
+}
+
+// "--size 564 (-s 4)" for a side at whole pixels per module, "-s 4 (564 pixels)" where the
+// picture was asked for by its scale, "--size 400" for an offered side.
+std::string SideOption(const SymbolResult& symbol, std::int32_t side, std::int32_t scale) {
+    const std::string pixels = std::to_string(side);
+    if (scale == 0) return "--size " + pixels;
+    const std::string s = "-s " + std::to_string(scale);
+    return symbol.scale > 0 ? s + " (" + pixels + " pixels)" : "--size " + pixels + " (" + s + ")";
+}
+
+// The sides that read, smallest first: "--size 564 (-s 4) or --size 705 (-s 5)".
+std::string SideList(const SymbolResult& symbol) {
+    const SymbolAdvice& a = symbol.advice;
+    std::vector<std::pair<std::int32_t, std::int32_t>> sides;  // side, scale
+    for (const std::int32_t scale : {a.smallerScale, a.largerScale})
+        if (scale != 0) sides.emplace_back(scale * symbol.across, scale);
+    if (a.offeredSide != 0 && std::none_of(sides.begin(), sides.end(),
+                                           [&](const auto& s) { return s.first == a.offeredSide; }))
+        sides.emplace_back(a.offeredSide, 0);
+    std::sort(sides.begin(), sides.end());
+    std::string list;
+    for (std::size_t k = 0; k < sides.size(); ++k) {
+        if (k > 0) list += k + 1 == sides.size() ? " or " : ", ";
+        list += SideOption(symbol, sides[k].first, sides[k].second);
+    }
+    return list;
+}
+
+std::string VerdictLine(const SymbolResult& symbol, const ReaderVerdict& reader) {
+    if (reader.read && reader.textAsTyped) return reader.name + ": reads the text as typed";
+    if (reader.read) return reader.name + ": shows " + JsonString(reader.text);
+    if (reader.decoded) return reader.name + ": reads the symbol but shows no text";
+    std::string line =
+        reader.name + ": cannot read the " + std::to_string(symbol.side) + "-pixel picture";
+    if (reader.helpedBy == "pure") return line + " (only as a pure symbol)";
+    if (!reader.helpedBy.empty()) return line + " (only " + reader.helpedBy + ")";
+    return line;
+}
+
+}  // namespace
 
 std::string FormatSymbolInfo(const clsQRCode::EncodeReport& report) {
     std::string segments;
@@ -55,55 +108,58 @@ std::string FormatSymbolInfo(const clsQRCode::EncodeReport& report) {
            " of " + std::to_string(report.capacityBits);
 }
 
-std::string DoesNotFit(const clsQRCode& encoder, std::string_view bytes,
-                       const clsQRCode::EncodeOptions& options) {
-    const std::int32_t level = options.level >= 1 && options.level <= 4 ? options.level : 2;
-    const bool fixed = options.version >= 1 && options.version <= 40;
-    const std::int32_t version = fixed ? options.version : 40;
-    const std::int32_t bits =
-        bytes.size() > static_cast<std::size_t>(INT32_MAX)
-            ? -1
-            : encoder.MeasureDataBits(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                      static_cast<std::int32_t>(bytes.size()), version, options);
-    const std::string count = std::to_string(bytes.size());
-    if (bits < 0) return "the data do not fit: " + count + " bytes are more than any symbol holds";
-    return "the data do not fit " +
-           (fixed ? "version " + std::to_string(version) : std::string("any version")) +
-           " at level " + LevelName(level) + ": " + count + " bytes need " + std::to_string(bits) +
-           " bits, " + (fixed ? "it" : "version 40") + " holds " +
-           std::to_string(8 * encoder.GetDataCodewordCount(version, level));
+std::string DoesNotFit(const FitFigures& fit) {
+    const std::string count = std::to_string(fit.bytes);
+    if (fit.neededBits < 0)
+        return "the data do not fit: " + count + " bytes are more than any symbol holds";
+    std::string line =
+        "the data do not fit " +
+        (fit.fixedVersion ? "version " + std::to_string(fit.version) : std::string("any version")) +
+        " at level " + LevelName(fit.level) + ": " + count + " bytes need " +
+        std::to_string(fit.neededBits) + " bits, " + (fit.fixedVersion ? "it" : "version 40") +
+        " holds " + std::to_string(fit.capacityBits);
+    if (fit.largerVersion != 0)
+        line += "; version " + std::to_string(fit.largerVersion) + " holds them";
+    else if (fit.lowerLevel != 0)
+        line += std::string("; level ") + LevelName(fit.lowerLevel) + " holds them";
+    return line;
 }
 
-std::vector<std::string> ReaderLines(const SymbolCheck& check, const Advice& advice) {
+std::vector<std::string> ReaderLines(const SymbolResult& symbol) {
     std::vector<std::string> lines;
-    for (const ReaderResult& reader : check.readBack.readers) {
-        const std::string name = reader.name;
-        if (!reader.read)
-            lines.push_back(name + ": cannot read the " + std::to_string(check.size) +
-                            "-pixel picture");
-        else if (reader.textAsTyped)
-            lines.push_back(name + ": reads the text as typed");
-        else
-            lines.push_back(name + ": shows " + JsonString(reader.text));
+    for (const ReaderVerdict& reader : symbol.verdicts)
+        lines.push_back(VerdictLine(symbol, reader));
+    const SymbolAdvice& advice = symbol.advice;
+    const std::string everyone = Everyone(symbol);
+    const bool both = symbol.verdicts.size() == 2;  // "both readers read", "every reader reads"
+    const std::string read = both ? " read it" : " reads it", show = both ? " show" : " shows";
+    if (const std::string options = CharsetOptions(advice.charset); !options.empty())
+        lines.push_back("advice: with " + options + " " + everyone + show + " the text as typed");
+    if (const std::string sides = SideList(symbol); !sides.empty())
+        lines.push_back("advice: at " + sides + " " + everyone + read);
+    if (advice.level != 0)
+        lines.push_back(std::string("advice: with --level ") + LevelName(advice.level) + " " +
+                        everyone + read + " at " + std::to_string(symbol.side) + " pixels");
+    if (!symbol.AllDecoded() && advice.charset == SymbolAdvice::Charset::None &&
+        advice.smallerScale == 0 && advice.largerScale == 0 && advice.offeredSide == 0 &&
+        advice.level == 0 && (advice.noneUpTo != 0 || advice.triedLevels)) {
+        std::vector<std::string> tried;
+        if (advice.noneUpTo != 0)
+            tried.push_back("other size up to " + std::to_string(advice.noneUpTo) + " pixels");
+        if (advice.triedLevels) tried.push_back("other level");
+        lines.push_back("advice: no " + tried[0] + (tried.size() > 1 ? " and no " + tried[1] : "") +
+                        " reads in " + everyone + " either");
     }
-    if (advice.size != 0)
-        lines.push_back("advice: at --size " + std::to_string(advice.size) +
-                        " both readers read it");
-    else if (!check.readBack.AllRead() && advice.triedUpTo != 0)
-        lines.push_back("advice: no --size up to " + std::to_string(advice.triedUpTo) +
-                        " reads in both readers either");
-    else if (!advice.options.empty())
-        lines.push_back("advice: with " + advice.options + " both readers show the text as typed");
     return lines;
 }
 
-std::string InfoJson(const clsQRCode::EncodeReport& report, std::int32_t eci, int pixels,
-                     const ReadBack& readBack) {
+std::string InfoJson(const SymbolResult& symbol) {
     auto boolean = [](bool value) { return value ? "true" : "false"; };
+    const clsQRCode::EncodeReport& report = symbol.report;
     std::string json = "{\"version\":" + std::to_string(report.version) + ",\"level\":\"" +
                        LevelName(report.level) + "\",\"mask\":" + std::to_string(report.mask) +
                        ",\"penalty\":" + std::to_string(report.penalty) +
-                       ",\"eci\":" + std::to_string(eci) + ",\"segments\":[";
+                       ",\"eci\":" + std::to_string(symbol.eci) + ",\"segments\":[";
     for (std::size_t k = 0; k < report.segments.size(); ++k) {
         const auto& s = report.segments[k];
         json += std::string(k ? "," : "") + "{\"mode\":\"" + ModeName(s.mode) +
@@ -111,15 +167,27 @@ std::string InfoJson(const clsQRCode::EncodeReport& report, std::int32_t eci, in
     }
     json += "],\"dataBits\":" + std::to_string(report.dataBits) +
             ",\"capacityBits\":" + std::to_string(report.capacityBits) +
-            ",\"pixels\":" + std::to_string(pixels) + ",\"readers\":[";
-    for (std::size_t k = 0; k < readBack.readers.size(); ++k) {
-        const ReaderResult& r = readBack.readers[k];
-        json += std::string(k ? "," : "") + "{\"name\":\"" + r.name +
-                "\",\"read\":" + boolean(r.read) + ",\"bytesExact\":" + boolean(r.bytesExact) +
+            ",\"pixels\":" + std::to_string(symbol.side) + ",\"readers\":[";
+    for (std::size_t k = 0; k < symbol.verdicts.size(); ++k) {
+        const ReaderVerdict& r = symbol.verdicts[k];
+        json += std::string(k ? "," : "") + "{\"name\":" + JsonString(r.name) +
+                ",\"read\":" + boolean(r.read) + ",\"bytesExact\":" + boolean(r.bytesExact) +
                 ",\"textAsTyped\":" + boolean(r.textAsTyped) + ",\"text\":" + JsonString(r.text) +
+                ",\"decoded\":" + boolean(r.decoded) + ",\"helpedBy\":" + JsonOrNull(r.helpedBy) +
                 "}";
     }
-    return json + "]}";
+    const SymbolAdvice& a = symbol.advice;
+    auto side = [&](std::int32_t scale) { return std::to_string(scale * symbol.across); };
+    json += "],\"advice\":{\"options\":" + JsonOrNull(CharsetOptions(a.charset)) +
+            ",\"smallerSize\":" + side(a.smallerScale) +
+            ",\"smallerScale\":" + std::to_string(a.smallerScale) +
+            ",\"largerSize\":" + side(a.largerScale) +
+            ",\"largerScale\":" + std::to_string(a.largerScale) +
+            ",\"offeredSize\":" + std::to_string(a.offeredSide) + ",\"level\":" +
+            (a.level != 0 ? std::string("\"") + LevelName(a.level) + "\"" : "null") +
+            ",\"triedLevels\":" + boolean(a.triedLevels) +
+            ",\"noneUpTo\":" + std::to_string(a.noneUpTo) + "}";
+    return json + "}";
 }
 
 }  // namespace qrdesk::cli

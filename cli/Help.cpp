@@ -24,9 +24,14 @@ chosen encoding; input that is not valid UTF-8 is refused. Without TEXT or -r th
 read from standard input when it is not a terminal.
 
 Output:
-  -o, --output FILE         the file (default qrcode.bmp), - for standard output. A file is
-                            replaced atomically; a FIFO, device or socket is written into;
-                            a symbolic link's target is replaced, the link stays
+  -o, --output FILE         the file (default qrcode.bmp), - for standard output. A new
+                            file appears whole or not at all; a file is replaced whole,
+                            keeping mode, owner and hard links (set-ID bits only when owner
+                            and group are kept, as cp -p); a symbolic link's target is
+                            replaced, the link stays (a loop is an error; in a world-writable
+                            sticky folder only links of its owner or yours are followed);
+                            /dev/stdout, /dev/fd/N, a FIFO, device or socket is written into
+                            (a FIFO without a reader is waited for, and said so)
   -t, --type TYPE           png, bmp, svg, or text for a terminal: utf8 (half blocks, light
                             on dark), ansi (colours), ascii; default from the file's
                             extension (.png .bmp .svg .txt), PNG for standard output, a FIFO
@@ -49,15 +54,22 @@ Symbol:
       --mask auto|best|0..7 mask pattern (default auto, which is pattern 0 as in the window;
                             best: the lowest of the standard's penalty over all eight)
       --encoding utf-8|ansi bytes the symbol carries (default utf-8)
-      --ansi-codepage NAME  code page for --encoding ansi (default GBK), any iconv name;
-                            characters it lacks become "?"; Kanji mode only for Shift JIS
+      --ansi-codepage NAME  code page for --encoding ansi (default )" +
+           std::string(kDefaultAnsiCodePage) + R"(), any iconv name
+                            (without //IGNORE or //TRANSLIT): characters it lacks become its
+                            "?"; Kanji mode only for Shift JIS
       --eci auto|off|N      an ECI header naming the character set (default off): auto
                             writes 26 (UTF-8) or the code page's designator for text that
                             is not plain ASCII; some shop scanners print the header as text
       --info [json]         print version, level, mask, segments and bits used of the
                             capacity (data bits without the terminator), then what zxing-cpp
-                            and zbar read from the written picture; json: one JSON object;
-                            to standard error when the image goes to standard output
+                            and zbar read from the written picture with the settings apps
+                            use (one that reads only as a pure symbol or enlarged is said
+                            so and counts as not reading), and advice tried before it is
+                            given: sizes, a level or ECI; json: one JSON object; to standard
+                            error when the image goes to standard output. The picture read:
+                            PNG and BMP pixel for pixel, translucent colours over white; SVG
+                            drawn at its width and height; terminal text 4 pixels a module
 
 Batch (one symbol per line or CSV record of FILE, - for standard input):
       --batch FILE          the texts; empty lines are skipped and counted; a final \r is
@@ -75,15 +87,20 @@ Batch (one symbol per line or CSV record of FILE, - for standard input):
       --shard K/N           only the lines whose number modulo N is K (0 <= K < N), under
                             the same names: N machines or jobs split one batch
   A progress bar on standard error when it is a terminal, a summary always, and each failed
-  line in line order. SIGINT or SIGTERM stops taking lines, removes the files in flight,
-  prints the summary and exits 130 or 143; the first "no space", read-only or quota error
-  stops the batch.
+  line in line order, by its line in the file. A name belongs to one line: a later line or
+  record with the same name fails. The first failure every later line would share (the
+  folder cannot be written, is full or read-only) stops the batch.
+
+Signals: SIGINT, SIGTERM, SIGHUP, SIGALRM and SIGXFSZ stop a write or a batch within a moment
+(no more lines taken, the files in flight removed, the summary printed) with exit code 128 +
+the signal; a second SIGINT, SIGTERM or SIGHUP ends the program at once.
 
   -h, --help                this text
   -V, --version             the program's version
 
-Exit codes: 0 success, 1 the data does not fit, 2 usage error, 3 input or output error.
-A batch with failed lines exits with the highest code among them.
+Exit codes: 0 success, 1 the data does not fit, 2 usage error, 3 input or output error
+(standard output included). A batch with failed lines exits with the highest code among
+them.
 )";
 }
 

@@ -1,350 +1,327 @@
 #include "cli/Options.h"
 
 #include <algorithm>
-#include <functional>
+#include <initializer_list>
+#include <iterator>
 
 #include "Values.h"
 
 namespace qrdesk::cli {
 namespace {
 
-struct Option {
-    const char* name;  // long form
-    char shortName;    // 0: none
-    bool takesValue;
-    std::function<std::string(const std::string&)> set;  // "" when the value is good
+// The options as the arguments set them, and what only the validation step reads.
+struct Parse {
+    CliOptions o;
+    bool haveText = false;
+    bool unscaled = false;
+    std::vector<std::string> given;     // the long names of the options seen
+    std::vector<std::string> pictures;  // with --scan, the arguments that are not options
+
+    bool Has(const char* name) const {
+        return std::find(given.begin(), given.end(), name) != given.end();
+    }
 };
 
-}  // namespace
+// What an option takes: nothing, a value ("--name value", "--name=value", "-n value",
+// "-nvalue"), or an optional word, which the next argument is only when it is that word.
+enum class Takes { Nothing, Value, Word };
 
-ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTerminal) {
-    CliOptions o;
-    ParseResult result;
-    auto fail = [&](const std::string& message) {
-        result.error = message;
-        return result;
-    };
-    bool haveText = false, unscaled = false;
-    std::vector<std::string> given;  // option names seen, for the checks of combinations
-    auto has = [&](const char* name) {
-        return std::find(given.begin(), given.end(), name) != given.end();
-    };
-    auto colour = [](std::uint32_t& target, const char* name) {
-        return [&target, name](const std::string& v) {
-            const auto c = ParseColour(v);
-            if (!c)
-                return std::string(name) + " must be RRGGBB or RRGGBBAA in hex, not " + Quoted(v);
-            target = *c;
-            return std::string();
-        };
-    };
+// A setter stores the value and returns "" when it is good, else the one-line error.
+using Setter = std::string (*)(Parse&, const std::string& value);
 
-    const std::vector<Option> table = {
-        {"--output", 'o', true,
-         [&](const std::string& v) {
-             o.output = v;
-             o.outputGiven = true;
-             return v.empty() ? std::string("-o needs a file name, or - for standard output")
-                              : std::string();
-         }},
-        {"--type", 't', true,
-         [&](const std::string& v) {
-             static const std::pair<const char*, OutputType> kTypes[] = {
-                 {"png", OutputType::Png},   {"bmp", OutputType::Bmp},
-                 {"svg", OutputType::Svg},   {"utf8", OutputType::Utf8},
-                 {"ansi", OutputType::Ansi}, {"ascii", OutputType::Ascii}};
-             for (const auto& [name, type] : kTypes)
-                 if (Lower(v) == name) {
-                     o.type = type;
-                     o.typeGiven = true;
-                     return std::string();
-                 }
-             return "--type must be png, bmp, svg, utf8, ansi or ascii, not " + Quoted(v);
-         }},
-        {"--read", 'r', true,
-         [&](const std::string& v) {
-             o.textFile = v;
-             return v.empty() ? std::string("-r needs a file name") : std::string();
-         }},
-        {"--symbol-version", 'v', true,
-         [&](const std::string& v) {
-             if (Lower(v) == "auto") {
-                 o.symbol.version = 0;
-             } else if (const auto n = ParseNumber(v, 1, 40)) {
-                 o.symbol.version = *n;
-             } else {
-                 return "--symbol-version must be auto or 1 to 40, not " + Quoted(v);
-             }
-             return std::string();
-         }},
-        {"--level", 'l', true,
-         [&](const std::string& v) {
-             static const std::string kLevels = "lmqh";
-             const std::size_t at = v.size() == 1 ? kLevels.find(Lower(v)[0]) : std::string::npos;
-             if (at == std::string::npos) return "--level must be L, M, Q or H, not " + Quoted(v);
-             o.symbol.level = static_cast<std::int32_t>(at) + 1;
-             return std::string();
-         }},
-        {"--mask", 0, true,
-         [&](const std::string& v) {
-             o.symbol.scoredMask = false;
-             if (Lower(v) == "auto") {
-                 o.symbol.mask = -1;
-             } else if (Lower(v) == "best") {
-                 o.symbol.mask = -1;
-                 o.symbol.scoredMask = true;
-             } else if (const auto n = ParseNumber(v, 0, 7)) {
-                 o.symbol.mask = *n;
-             } else {
-                 return "--mask must be auto, best or 0 to 7, not " + Quoted(v);
-             }
-             return std::string();
-         }},
-        {"--encoding", 0, true,
-         [&](const std::string& v) {
-             const std::string name = Lower(v);
-             if (name == "utf-8" || name == "utf8") {
-                 o.encoding = TextEncoding::Utf8;
-             } else if (name == "ansi") {
-                 o.encoding = TextEncoding::Ansi;
-             } else {
-                 return "--encoding must be utf-8 or ansi, not " + Quoted(v);
-             }
-             return std::string();
-         }},
-        {"--ansi-codepage", 0, true,
-         [&](const std::string& v) {
-             o.codePage = v;
-             if (!IsCodePageSupported(v))
-                 return "unknown code page " + Quoted(v) + " (iconv cannot convert to it)";
-             return std::string();
-         }},
-        {"--eci", 0, true,
-         [&](const std::string& v) {
-             const std::string name = Lower(v);
-             if (name == "auto") {
-                 o.eciChoice = EciChoice::Auto;
-             } else if (name == "off") {
-                 o.eciChoice = EciChoice::Off;
-             } else if (const auto n = ParseNumber(v, 1, clsQRCode::MaxEci)) {
-                 o.eciChoice = EciChoice::Given;
-                 o.symbol.eci = *n;
-             } else {
-                 return "--eci must be auto, off or a designator from 1 to 999999, not " +
-                        Quoted(v);
-             }
-             return std::string();
-         }},
-        {"--scale", 's', true,
-         [&](const std::string& v) {
-             const auto n = ParseNumber(v, 1, kMaxSize / kMinSymbolPixels);
-             if (!n)
-                 return "--scale must be a number of pixels per module from 1 to " +
-                        std::to_string(kMaxSize / kMinSymbolPixels) + ", not " + Quoted(v);
-             o.scale = *n;
-             return std::string();
-         }},
-        {"--margin", 'm', true,
-         [&](const std::string& v) {
-             const auto n = ParseNumber(v, 0, 100);
-             if (!n) return "--margin must be a number of modules from 0 to 100, not " + Quoted(v);
-             o.margin = *n;
-             return std::string();
-         }},
-        {"--size", 0, true,
-         [&](const std::string& v) {
-             const auto n = ParseNumber(v, kMinSymbolPixels, kMaxSize);
-             if (!n)
-                 return "--size must be a number of pixels from " +
-                        std::to_string(kMinSymbolPixels) +
-                        " (the smallest symbol with its quiet zone) to " +
-                        std::to_string(kMaxSize) + ", not " + Quoted(v);
-             o.size = *n;
-             o.sizeGiven = true;
-             return std::string();
-         }},
-        {"--unscaled", 0, false,
-         [&](const std::string&) {
-             unscaled = true;
-             return std::string();
-         }},
-        {"--dpi", 0, true,
-         [&](const std::string& v) {
-             const auto n = ParseNumber(v, 1, 100000);
-             if (!n) return "--dpi must be a number from 1 to 100000, not " + Quoted(v);
-             o.dpi = *n;
-             return std::string();
-         }},
-        {"--foreground", 0, true, colour(o.colours.dark, "--foreground")},
-        {"--background", 0, true, colour(o.colours.light, "--background")},
-        {"--batch", 0, true,
-         [&](const std::string& v) {
-             o.batch = true;
-             o.batchFile = v;
-             return v.empty() ? std::string("--batch needs a file, or - for standard input")
-                              : std::string();
-         }},
-        {"--batch-format", 0, true,
-         [&](const std::string& v) {
-             const std::string name = Lower(v);
-             if (name == "lines") {
-                 o.batchFormat = BatchFormat::Lines;
-             } else if (name == "csv") {
-                 o.batchFormat = BatchFormat::Csv;
-             } else {
-                 return "--batch-format must be lines or csv, not " + Quoted(v);
-             }
-             return std::string();
-         }},
-        {"--out-dir", 0, true,
-         [&](const std::string& v) {
-             o.outDir = v;
-             return v.empty() ? std::string("--out-dir needs a folder") : std::string();
-         }},
-        {"--name", 0, true,
-         [&](const std::string& v) {
-             o.nameTemplate = v;
-             o.nameGiven = true;
-             if (!HasLineField(v))
-                 return "--name " + Quoted(v) + " must contain {line} (or {line:0N}, padded)";
-             if (v.find('/') != std::string::npos)
-                 return "--name " + Quoted(v) + " must be a file name without a folder";
-             return std::string();
-         }},
-        {"--force", 0, false,
-         [&](const std::string&) {
-             o.force = true;
-             return std::string();
-         }},
-        {"--skip-existing", 0, false,
-         [&](const std::string&) {
-             o.skipExisting = true;
-             return std::string();
-         }},
-        {"--jobs", 'j', true,
-         [&](const std::string& v) {
-             const auto n = ParseNumber(v, 1, 256);
-             if (!n) return "--jobs must be 1 to 256, not " + Quoted(v);
-             o.jobs = *n;
-             return std::string();
-         }},
-        {"--shard", 0, true,
-         [&](const std::string& v) {
-             const std::size_t slash = v.find('/');
-             const auto count = slash == std::string::npos
-                                    ? std::nullopt
-                                    : ParseNumber(v.substr(slash + 1), 1, 1000000);
-             const auto index =
-                 count ? ParseNumber(v.substr(0, slash), 0, *count - 1) : std::nullopt;
-             if (!index) return "--shard must be K/N with 0 <= K < N, not " + Quoted(v);
-             o.shardIndex = *index;
-             o.shardCount = *count;
-             return std::string();
-         }},
-    };
+struct Option {
+    char shortName;  // 0: none
+    const char* name;
+    Takes takes;
+    Setter set;
+    // Takes::Word: the word, and the value when there is none.
+    const char* word = nullptr;
+    const char* absent = nullptr;
+    // Ends the parsing at once, whatever follows (--help, --version).
+    bool ends = false;
+};
 
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (haveText)
-                return fail("unexpected argument " + Quoted(arg) +
-                            ": give one TEXT (quote a text with spaces)");
-            haveText = true;
-            if (arg == "-" && !optionsEnded) {
-                o.source = CliOptions::Source::Stdin;
-            } else {
-                o.source = CliOptions::Source::Argument;
-                o.text = arg;
-            }
-            continue;
+// The value of the keyword v names (in any case); nullopt for any other word.
+template <class T>
+std::optional<T> FromKeyword(const std::string& v,
+                             std::initializer_list<std::pair<const char*, T>> words) {
+    const std::string lower = Lower(v);
+    for (const auto& [word, value] : words)
+        if (lower == word) return value;
+    return std::nullopt;
+}
+
+// A whole number from low to high into target; otherwise "<what>, not "<v>"".
+std::string SetNumber(int& target, const std::string& v, int low, int high,
+                      const std::string& what) {
+    const auto n = ParseNumber(v, low, high);
+    if (!n) return what + ", not " + Quoted(v);
+    target = *n;
+    return {};
+}
+
+std::string SetColour(std::uint32_t& target, const char* name, const std::string& v) {
+    const auto c = ParseColour(v);
+    if (!c) return std::string(name) + " must be RRGGBB or RRGGBBAA in hex, not " + Quoted(v);
+    target = *c;
+    return {};
+}
+
+// The options, one row each; the checks of their combinations are in Validate.
+const Option kOptions[] = {
+    {'h', "--help", Takes::Nothing,
+     [](Parse& p, const std::string&) {
+         p.o.help = true;
+         return std::string();
+     },
+     nullptr, nullptr, true},
+    {'V', "--version", Takes::Nothing,
+     [](Parse& p, const std::string&) {
+         p.o.showVersion = true;
+         return std::string();
+     },
+     nullptr, nullptr, true},
+    {'o', "--output", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.output = v;
+         p.o.outputGiven = true;
+         return v.empty() ? std::string("-o needs a file name, or - for standard output")
+                          : std::string();
+     }},
+    {'t', "--type", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         const auto type = FromKeyword<OutputType>(v, {{"png", OutputType::Png},
+                                                       {"bmp", OutputType::Bmp},
+                                                       {"svg", OutputType::Svg},
+                                                       {"utf8", OutputType::Utf8},
+                                                       {"ansi", OutputType::Ansi},
+                                                       {"ascii", OutputType::Ascii}});
+         if (!type) return "--type must be png, bmp, svg, utf8, ansi or ascii, not " + Quoted(v);
+         p.o.type = *type;
+         p.o.typeGiven = true;
+         return std::string();
+     }},
+    {'r', "--read", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.textFile = v;
+         return v.empty() ? std::string("-r needs a file name") : std::string();
+     }},
+    {0, "--scan", Takes::Nothing,
+     [](Parse& p, const std::string&) {
+         p.o.scan = true;
+         return std::string();
+     }},
+    {'v', "--symbol-version", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         if (Lower(v) == "auto") {
+             p.o.symbol.version = 0;
+         } else if (const auto n = ParseNumber(v, 1, 40)) {
+             p.o.symbol.version = *n;
+         } else {
+             return "--symbol-version must be auto or 1 to 40, not " + Quoted(v);
+         }
+         return std::string();
+     }},
+    {'l', "--level", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         static const std::string kLevels = "lmqh";
+         const std::size_t at = v.size() == 1 ? kLevels.find(Lower(v)[0]) : std::string::npos;
+         if (at == std::string::npos) return "--level must be L, M, Q or H, not " + Quoted(v);
+         p.o.symbol.level = static_cast<std::int32_t>(at) + 1;
+         return std::string();
+     }},
+    {0, "--mask", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.symbol.scoredMask = false;
+         if (Lower(v) == "auto") {
+             p.o.symbol.mask = -1;
+         } else if (Lower(v) == "best") {
+             p.o.symbol.mask = -1;
+             p.o.symbol.scoredMask = true;
+         } else if (const auto n = ParseNumber(v, 0, 7)) {
+             p.o.symbol.mask = *n;
+         } else {
+             return "--mask must be auto, best or 0 to 7, not " + Quoted(v);
+         }
+         return std::string();
+     }},
+    {0, "--encoding", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         const auto encoding = FromKeyword<TextEncoding>(v, {{"utf-8", TextEncoding::Utf8},
+                                                             {"utf8", TextEncoding::Utf8},
+                                                             {"ansi", TextEncoding::Ansi}});
+         if (!encoding) return "--encoding must be utf-8 or ansi, not " + Quoted(v);
+         p.o.encoding = *encoding;
+         return std::string();
+     }},
+    {0, "--ansi-codepage", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.codePage = v;
+         if (!IsCodePageSupported(v))
+             return "unknown code page " + Quoted(v) +
+                    " (a name iconv converts to, without //IGNORE or //TRANSLIT)";
+         return std::string();
+     }},
+    {0, "--eci", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         const std::string name = Lower(v);
+         if (name == "auto") {
+             p.o.eciChoice = EciChoice::Auto;
+         } else if (name == "off") {
+             p.o.eciChoice = EciChoice::Off;
+         } else if (const auto n = ParseNumber(v, 1, clsQRCode::MaxEci)) {
+             p.o.eciChoice = EciChoice::Given;
+             p.o.symbol.eci = *n;
+         } else {
+             return "--eci must be auto, off or a designator from 1 to 999999, not " + Quoted(v);
+         }
+         return std::string();
+     }},
+    {0, "--info", Takes::Word,
+     [](Parse& p, const std::string& v) {
+         const std::string format = Lower(v);
+         if (format != "text" && format != "json")
+             return "--info takes json or nothing, not " + Quoted(v);
+         p.o.info = format == "json" ? InfoFormat::Json : InfoFormat::Text;
+         return std::string();
+     },
+     "json", "text"},
+    {'s', "--scale", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         return SetNumber(p.o.scale, v, 1, kMaxSize / kMinSymbolPixels,
+                          "--scale must be a number of pixels per module from 1 to " +
+                              std::to_string(kMaxSize / kMinSymbolPixels));
+     }},
+    {'m', "--margin", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         return SetNumber(p.o.margin, v, 0, 100,
+                          "--margin must be a number of modules from 0 to 100");
+     }},
+    {0, "--size", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.sizeGiven = true;
+         return SetNumber(
+             p.o.size, v, kMinSymbolPixels, kMaxSize,
+             "--size must be a number of pixels from " + std::to_string(kMinSymbolPixels) +
+                 " (the smallest symbol with its quiet zone) to " + std::to_string(kMaxSize));
+     }},
+    {0, "--unscaled", Takes::Nothing,
+     [](Parse& p, const std::string&) {
+         p.unscaled = true;
+         return std::string();
+     }},
+    {0, "--dpi", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         return SetNumber(p.o.dpi, v, 1, 100000, "--dpi must be a number from 1 to 100000");
+     }},
+    {0, "--foreground", Takes::Value,
+     [](Parse& p, const std::string& v) { return SetColour(p.o.colours.dark, "--foreground", v); }},
+    {0, "--background", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         return SetColour(p.o.colours.light, "--background", v);
+     }},
+    {0, "--batch", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.batch = true;
+         p.o.batchFile = v;
+         return v.empty() ? std::string("--batch needs a file, or - for standard input")
+                          : std::string();
+     }},
+    {0, "--batch-format", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         const auto format = FromKeyword<BatchFormat>(
+             v, {{"lines", BatchFormat::Lines}, {"csv", BatchFormat::Csv}});
+         if (!format) return "--batch-format must be lines or csv, not " + Quoted(v);
+         p.o.batchFormat = *format;
+         return std::string();
+     }},
+    {0, "--out-dir", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.outDir = v;
+         return v.empty() ? std::string("--out-dir needs a folder") : std::string();
+     }},
+    {0, "--name", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.nameTemplate = v;
+         p.o.nameGiven = true;
+         if (!HasLineField(v))
+             return "--name " + Quoted(v) + " must contain {line} (or {line:0N}, padded)";
+         if (v.find('/') != std::string::npos)
+             return "--name " + Quoted(v) + " must be a file name without a folder";
+         return std::string();
+     }},
+    {0, "--force", Takes::Nothing,
+     [](Parse& p, const std::string&) {
+         p.o.force = true;
+         return std::string();
+     }},
+    {0, "--skip-existing", Takes::Nothing,
+     [](Parse& p, const std::string&) {
+         p.o.skipExisting = true;
+         return std::string();
+     }},
+    {'j', "--jobs", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         return SetNumber(p.o.jobs, v, 1, 256, "--jobs must be 1 to 256");
+     }},
+    {0, "--shard", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         const std::size_t slash = v.find('/');
+         const auto count = slash == std::string::npos
+                                ? std::nullopt
+                                : ParseNumber(v.substr(slash + 1), 1, 1000000);
+         const auto index = count ? ParseNumber(v.substr(0, slash), 0, *count - 1) : std::nullopt;
+         if (!index) return "--shard must be K/N with 0 <= K < N, not " + Quoted(v);
+         p.o.shardIndex = *index;
+         p.o.shardCount = *count;
+         return std::string();
+     }},
+};
+
+// The one check of what the options say together, once all are read; fills in what follows
+// from them (the scale of --unscaled, the type from the file name, where the text comes
+// from, the warnings). Returns "" or the one-line error.
+std::string Validate(Parse& p, bool stdinIsTerminal) {
+    CliOptions& o = p.o;
+    if (o.scan) {
+        for (const char* name : {"--batch", "--output", "--read"})
+            if (p.Has(name)) return std::string(name) + " makes a symbol; --scan reads pictures";
+        if (p.pictures.empty()) {
+            if (stdinIsTerminal) return "--scan needs picture files (or - for standard input)";
+            p.pictures.push_back("-");
         }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-            result.options = o;
-            return result;
-        }
-        if (arg == "--version" || arg == "-V") {
-            o.showVersion = true;
-            result.options = o;
-            return result;
-        }
-        std::string name = arg;
-        std::optional<std::string> value;
-        const bool isLong = arg.starts_with("--");
-        if (isLong) {
-            if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
-                name = arg.substr(0, eq);
-                value = arg.substr(eq + 1);
-            }
-        } else if (arg.size() > 2) {
-            name = arg.substr(0, 2);
-            value = arg.substr(2);
-        }
-        if (name == "--info") {
-            // "--info", "--info=json", or "--info json" (the word json right after it).
-            std::string format = "text";
-            if (value)
-                format = Lower(*value);
-            else if (i + 1 < args.size() && Lower(args[i + 1]) == "json")
-                format = Lower(args[++i]);
-            if (format != "text" && format != "json")
-                return fail("--info takes json or nothing, not " + Quoted(*value));
-            o.info = format == "json" ? InfoFormat::Json : InfoFormat::Text;
-            given.push_back(name);
-            continue;
-        }
-        const auto option = std::find_if(table.begin(), table.end(), [&](const Option& op) {
-            return isLong ? name == op.name : op.shortName != 0 && name[1] == op.shortName;
-        });
-        if (option == table.end()) return fail("unknown option " + Quoted(arg) + "; try --help");
-        const std::string shown = isLong ? name : name + " (" + option->name + ")";
-        if (!option->takesValue) {
-            if (value) return fail("option " + shown + " takes no value");
-        } else if (!value) {
-            if (i + 1 >= args.size()) return fail("option " + shown + " needs a value");
-            value = args[++i];
-        }
-        if (const std::string error = option->set(value.value_or("")); !error.empty())
-            return fail(error);
-        given.push_back(option->name);
+        o.pictures = std::move(p.pictures);
+        return {};
     }
-
-    if (unscaled && (o.sizeGiven || o.scale > 1))
-        return fail("--unscaled excludes --size and --scale");
-    if (unscaled) o.scale = 1;
-    if (o.sizeGiven && o.scale > 0) return fail("--size and --scale exclude each other");
+    if (p.unscaled && (o.sizeGiven || o.scale > 1)) return "--unscaled excludes --size and --scale";
+    if (p.unscaled) o.scale = 1;
+    if (o.sizeGiven && o.scale > 0) return "--size and --scale exclude each other";
     if (o.batch) {
-        if (haveText) return fail("--batch takes its texts from the file, not from TEXT");
-        if (has("--output")) return fail("-o is for one symbol; --batch writes to --out-dir");
-        if (has("--read")) return fail("-r is for one symbol; --batch reads its own file");
-        if (o.info != InfoFormat::None) return fail("--info is for one symbol, not --batch");
-        if (o.outDir.empty()) return fail("--batch needs --out-dir DIR");
-        if (o.force && o.skipExisting)
-            return fail("--force and --skip-existing exclude each other");
+        if (p.haveText) return "--batch takes its texts from the file, not from TEXT";
+        if (p.Has("--output")) return "-o is for one symbol; --batch writes to --out-dir";
+        if (p.Has("--read")) return "-r is for one symbol; --batch reads its own file";
+        if (o.info != InfoFormat::None) return "--info is for one symbol, not --batch";
+        if (o.outDir.empty()) return "--batch needs --out-dir DIR";
+        if (o.force && o.skipExisting) return "--force and --skip-existing exclude each other";
         if (o.batchFormat == BatchFormat::Csv && o.nameGiven)
-            return fail("--name is for --batch-format lines; CSV records carry their names");
+            return "--name is for --batch-format lines; CSV records carry their names";
         if (o.batchFormat == BatchFormat::Lines && !o.typeGiven) {
             const auto type = TypeFromName(o.nameTemplate);
             if (!type)
-                return fail("--name " + Quoted(o.nameTemplate) +
-                            ": the file name must end in .png, .bmp, .svg or .txt (or give -t)");
+                return "--name " + Quoted(o.nameTemplate) +
+                       ": the file name must end in .png, .bmp, .svg or .txt (or give -t)";
             o.type = *type;
         }
     } else {
         for (const char* name : {"--out-dir", "--name", "--force", "--skip-existing", "--jobs",
                                  "--batch-format", "--shard"})
-            if (has(name)) return fail(std::string(name) + " needs --batch FILE");
-        if (haveText && has("--read")) return fail("give either TEXT or -r FILE, not both");
-        if (has("--read")) {
+            if (p.Has(name)) return std::string(name) + " needs --batch FILE";
+        if (p.haveText && p.Has("--read")) return "give either TEXT or -r FILE, not both";
+        if (p.Has("--read")) {
             o.source = o.textFile == "-" ? CliOptions::Source::Stdin : CliOptions::Source::File;
-        } else if (!haveText) {
+        } else if (!p.haveText) {
             if (stdinIsTerminal)
-                return fail("missing TEXT (or -r FILE, or a text on standard input); try --help");
+                return "missing TEXT (or -r FILE, or a text on standard input); try --help";
             o.source = CliOptions::Source::Stdin;
         }
         // Terminal text goes to standard output unless a file is named.
@@ -355,8 +332,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTer
             } else if (const auto type = TypeFromName(o.output)) {
                 o.type = *type;
             } else {
-                return fail("-o " + Quoted(o.output) +
-                            ": the file name must end in .png, .bmp, .svg or .txt (or give -t)");
+                return "-o " + Quoted(o.output) +
+                       ": the file name must end in .png, .bmp, .svg or .txt (or give -t)";
             }
         }
     }
@@ -375,21 +352,87 @@ ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTer
         o.warnings.push_back(
             "the colours' contrast ratio is below 3:1; readers may not tell the modules apart");
     o.symbol.kanjiAllowed = KanjiAllowed(o.encoding, o.codePage);
-    result.options = o;
-    return result;
+    return {};
 }
 
-std::int32_t ResolveEci(const CliOptions& options, std::string_view bytes) {
-    switch (options.eciChoice) {
-        case EciChoice::Given:
-            return options.symbol.eci;
-        case EciChoice::Auto:
-            if (IsPlainAscii(bytes)) return 0;
-            return options.encoding == TextEncoding::Utf8 ? kUtf8Eci
-                                                          : EciOfCodePage(options.codePage);
-        default:
-            return 0;
+}  // namespace
+
+ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTerminal) {
+    Parse p;
+    ParseResult result;
+    auto fail = [&](const std::string& message) {
+        result.error = message;
+        return result;
+    };
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            p.pictures.push_back(arg);
+            // With --scan every such argument is a picture; a second TEXT is refused once
+            // the options show that --scan is not among them.
+            if (p.haveText && std::find(args.begin(), args.end(), "--scan") == args.end())
+                return fail("unexpected argument " + Quoted(arg) +
+                            ": give one TEXT (quote a text with spaces)");
+            p.haveText = true;
+            if (arg == "-" && !optionsEnded) {
+                p.o.source = CliOptions::Source::Stdin;
+            } else {
+                p.o.source = CliOptions::Source::Argument;
+                p.o.text = arg;
+            }
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> value;
+        const bool isLong = arg.starts_with("--");
+        if (isLong) {
+            if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+                name = arg.substr(0, eq);
+                value = arg.substr(eq + 1);
+            }
+        } else if (arg.size() > 2) {
+            name = arg.substr(0, 2);
+            value = arg.substr(2);
+        }
+        const Option* option =
+            std::find_if(std::begin(kOptions), std::end(kOptions), [&](const Option& op) {
+                return isLong ? name == op.name : op.shortName != 0 && name[1] == op.shortName;
+            });
+        if (option == std::end(kOptions) || (option->ends && value))
+            return fail("unknown option " + Quoted(arg) + "; try --help");
+        const std::string shown = isLong ? name : name + " (" + option->name + ")";
+        switch (option->takes) {
+            case Takes::Nothing:
+                if (value) return fail("option " + shown + " takes no value");
+                break;
+            case Takes::Value:
+                if (!value) {
+                    if (i + 1 >= args.size()) return fail("option " + shown + " needs a value");
+                    value = args[++i];
+                }
+                break;
+            case Takes::Word:
+                if (!value && i + 1 < args.size() && Lower(args[i + 1]) == option->word)
+                    value = args[++i];
+                if (!value) value = option->absent;
+                break;
+        }
+        if (const std::string error = option->set(p, value.value_or("")); !error.empty())
+            return fail(error);
+        if (option->ends) {
+            result.options = p.o;
+            return result;
+        }
+        p.given.push_back(option->name);
     }
+    if (const std::string error = Validate(p, stdinIsTerminal); !error.empty()) return fail(error);
+    result.options = p.o;
+    return result;
 }
 
 }  // namespace qrdesk::cli

@@ -57,44 +57,4 @@ std::string TerminalText(const Modules& modules, int margin, OutputType type,
     return out;
 }
 
-Output RenderOutput(const Picture& picture, const CliOptions& options, OutputType type, bool seen) {
-    Output out;
-    const Modules modules = ModulesOf(picture);
-    const int side = modules.size + 2 * options.margin;  // in modules
-    out.unscaled = Render(modules, options.margin, 1, options.colours);
-    if (IsTerminalType(type)) {
-        out.bytes = TerminalText(modules, options.margin, type, options.colours);
-        if (seen) out.seen = Render(modules, options.margin, 4, options.colours);
-        return out;
-    }
-    const int pixels = options.scale > 0 ? side * options.scale : options.size;
-    if (pixels > kMaxSize) {
-        out.error = "--scale " + std::to_string(options.scale) + " makes a picture of " +
-                    std::to_string(pixels) + " pixels, more than " + std::to_string(kMaxSize);
-        return out;
-    }
-    if (pixels < side) {
-        out.error = "--size " + std::to_string(pixels) + " is smaller than the symbol: version " +
-                    std::to_string((modules.size - 17) / 4) + " needs at least " +
-                    std::to_string(side) + " pixels";
-        return out;
-    }
-    // Whole modules are the unscaled picture enlarged by a whole factor, which is what the
-    // stretch does for such a size; the files are written from it without a full-size copy.
-    switch (type) {
-        case OutputType::Png:
-            out.bytes = EncodePng(out.unscaled, pixels, pixels, options.dpi);
-            break;
-        case OutputType::Bmp:
-            out.bytes = EncodeBmp(out.unscaled, pixels, pixels, options.dpi);
-            break;
-        default:
-            out.bytes = EncodeSvg(modules, options.margin, pixels, options.colours);
-            break;
-    }
-    if (out.bytes.empty())
-        out.error = std::string("the image could not be encoded as ") + TypeName(type);
-    if (seen) out.seen = Stretch(out.unscaled, pixels, pixels);
-    return out;
-}
 }  // namespace qrdesk::cli

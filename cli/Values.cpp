@@ -1,18 +1,18 @@
 #include "Values.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "cli/Options.h"
+#include "common/FileWrite.h"
 
 namespace qrdesk::cli {
 
 std::string Quoted(const std::string& value) {
-    return "\"" + value + "\"";
+    return "\"" + Printable(value) + "\"";
 }
 
 std::string Lower(std::string text) {
@@ -40,10 +40,11 @@ std::optional<std::uint32_t> ParseColour(const std::string& value) {
     return value.size() == 6 ? 0xFF000000u | colour : (colour >> 8) | (colour << 24);
 }
 
-// WCAG relative luminance of an sRGB colour.
+// WCAG relative luminance of an sRGB colour, laid over white as a viewer shows it.
 double RelativeLuminance(std::uint32_t colour) {
-    auto channel = [](std::uint32_t c) {
-        const double v = c / 255.0;
+    const double alpha = (colour >> 24) / 255.0;
+    auto channel = [alpha](std::uint32_t c) {
+        const double v = (c / 255.0) * alpha + (1 - alpha);
         return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
     };
     return 0.2126 * channel(colour >> 16 & 0xFF) + 0.7152 * channel(colour >> 8 & 0xFF) +
@@ -72,12 +73,8 @@ bool HasLineField(const std::string& name) {
     return false;
 }
 
-// A FIFO, character device or socket (a link to one included): written into like standard
-// output, and like it PNG unless -t says otherwise.
 bool IsStream(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 &&
-           (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode));
+    return IsStreamTarget(path);
 }
 
 std::optional<OutputType> TypeFromName(const std::string& name) {
@@ -107,6 +104,31 @@ const char* TypeName(OutputType type) {
 
 bool IsTerminalType(OutputType type) {
     return type == OutputType::Utf8 || type == OutputType::Ansi || type == OutputType::Ascii;
+}
+
+}  // namespace qrdesk::cli
+
+namespace qrdesk::cli {
+
+std::string Printable(std::string_view text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F && c != '\\') {
+            shown += c;
+            continue;
+        }
+        static constexpr char kNamed[] = "0abtnvfr";  // \0 and \a to \r
+        char escape[5];
+        if (byte == 0 || (byte >= 7 && byte <= 13))
+            std::snprintf(escape, sizeof escape, "\\%c", kNamed[byte == 0 ? 0 : byte - 6]);
+        else if (c == '\\')
+            std::snprintf(escape, sizeof escape, "\\\\");
+        else
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+        shown += escape;
+    }
+    return shown;
 }
 
 }  // namespace qrdesk::cli

@@ -9,7 +9,7 @@
 
 namespace qrdesk::cli {
 
-// The value in double quotes, for messages.
+// The value in double quotes, for messages (control characters escaped, see Printable).
 std::string Quoted(const std::string& value);
 // ASCII letters in lower case: keywords are taken in any case.
 std::string Lower(std::string text);
@@ -20,7 +20,8 @@ std::optional<int> ParseNumber(const std::string& value, int low, int high);
 // RRGGBB or RRGGBBAA in hexadecimal digits, as 0xAARRGGBB.
 std::optional<std::uint32_t> ParseColour(const std::string& value);
 
-// WCAG relative luminance of an sRGB colour (0 black .. 1 white), for the contrast ratio
+// WCAG relative luminance of an sRGB colour (0 black .. 1 white) with its alpha laid over
+// white, as a viewer shows it (a fully transparent colour is white), for the contrast ratio
 // (L1 + 0.05) / (L2 + 0.05).
 double RelativeLuminance(std::uint32_t colour);
 
@@ -33,8 +34,16 @@ std::optional<int> LineFieldWidth(std::string_view field);
 // Whether a batch's file-name template has a {line} or {line:0N} field.
 bool HasLineField(const std::string& name);
 
-// A FIFO, character device or socket (a link to one included): written into like standard
-// output, and like it PNG unless -t says otherwise.
+// A FIFO, character device, socket or open descriptor (/dev/stdout, /dev/fd/N; a link to one
+// included): written into like standard output, and like it PNG unless -t says otherwise.
 bool IsStream(const std::string& path);
+
+}  // namespace qrdesk::cli
+
+namespace qrdesk::cli {
+
+// text for a one-line message: control characters and backslashes as C escapes ("\n",
+// "\x1b", "\0"), so that a name with a newline or NUL shows whole and on one line.
+std::string Printable(std::string_view text);
 
 }  // namespace qrdesk::cli

@@ -1,14 +1,34 @@
 // qrdesk-cli: QR Code symbols from the command line, as the window saves them.
 
+#include <fcntl.h>
 #include <malloc.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "cli/Cli.h"
 
+namespace {
+
+// Standard descriptors closed at the start are opened on /dev/null before anything else, so
+// that no file the program opens becomes standard output or error (its messages would land
+// in a picture). Opened the wrong way round, as gnulib's stdopen does (input for writing,
+// output and error for reading), so that using one still fails as a closed one would.
+bool OccupyStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        // The lowest free descriptor: fd itself.
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF &&
+            ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY) != fd)
+            return false;
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (!OccupyStandardDescriptors()) return 3;
     // Every symbol makes megabyte-sized images and files. Keep freed memory for the next
     // symbol instead of handing it back to the system: fresh pages cost a batch ten times
     // more than making the symbols. What is kept stays the size of one symbol per worker.
@@ -16,6 +36,5 @@ int main(int argc, char** argv) {
     mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
 
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const int code = qrdesk::cli::RunCli(args);
-    return std::fflush(stdout) == 0 ? code : 3;
+    return qrdesk::cli::RunCli(args);
 }

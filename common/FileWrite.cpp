@@ -1,144 +1,212 @@
 #include "common/FileWrite.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
-#include <signal.h>
-#include <stdio.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+
+#include "FileTarget.h"
+#include "Temporaries.h"
 
 namespace qrdesk {
 namespace {
 
-constexpr const char* kTemporaryPrefix = ".qrdesk-";
-constexpr const char* kTemporarySuffix = ".tmp";
+using detail::FileTarget;
+using detail::Pending;
 
-// The folder part of path ("." for a bare name), for a temporary file beside it.
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+// Written a piece at a time, so that a cancel is seen within a piece's time.
+constexpr std::size_t kPiece = 1 << 20;
+// How often a writer waiting for a FIFO's reader looks again.
+constexpr long kReaderPollNanoseconds = 100'000'000;
+
+WriteOutcome Failure(int error, std::string reason = {}, bool folderWide = false) {
+    WriteOutcome outcome;
+    outcome.result = error == ECANCELED ? WriteResult::Cancelled : WriteResult::Failed;
+    outcome.errnoValue = error;
+    outcome.error = reason.empty() ? ErrnoReason(error) : std::move(reason);
+    outcome.folderWide = folderWide;
+    return outcome;
 }
 
-// Creates a new temporary file beside path, unique among the threads of this process and, by
-// the process id, among processes; its name is short, so that a target name near the length
-// limit still has one. Returns the descriptor (and the name), or -1 with errno set.
-int CreateTemporary(const std::string& path, mode_t mode, std::string& name) {
-    static std::atomic<unsigned> counter{0};
-    const std::string folder = FolderOf(path);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "/" + kTemporaryPrefix + std::to_string(::getpid()) + "-" +
-               std::to_string(counter.fetch_add(1)) + kTemporarySuffix;
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
+// Errors that say the folder takes no new file, whichever file it is.
+bool FolderWide(int error) {
+    return error == EACCES || error == EPERM || error == EROFS || error == ENOSPC ||
+           error == EDQUOT || error == EFBIG || error == ENOENT || error == ENOTDIR;
 }
 
-// Records a failure: the reason and the errno behind it.
-bool Fail(int error, std::string* reason, int* errnoValue) {
-    if (reason) *reason = ErrnoReason(error);
-    if (errnoValue) *errnoValue = error;
-    return false;
+bool Cancelled(const WriteOptions& options) {
+    return options.cancel && options.cancel->load();
 }
 
-// Writes and closes fd (a full disk may show only at the close); on failure removes name.
-// Returns 0 or the errno of the failure.
-int FinishFile(int fd, const std::string& name, std::string_view bytes) {
-    int failure = WriteAll(fd, bytes) ? 0 : errno;
-    if (::close(fd) != 0 && failure == 0) failure = errno;
-    if (failure != 0) ::unlink(name.c_str());
-    return failure;
-}
-
-// Where a chain of symbolic links ends: the path of the last link's target, which may not
-// exist yet. Relative targets are taken from the link's folder.
-std::string FollowLinks(std::string path) {
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-        char target[PATH_MAX];
-        const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
-        if (n < 0) return path;
-        const std::string to(target, static_cast<std::size_t>(n));
-        path = to.starts_with('/') ? to : FolderOf(path) + "/" + to;
-    }
-    return path;  // a loop: the open below reports it
+// Into a descriptor this process holds (owned: it is closed afterwards).
+WriteOutcome IntoDescriptor(int fd, bool owned, std::string_view bytes,
+                            const WriteOptions& options) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY || (flags & O_PATH))
+        return Failure(EBADF, "descriptor " + std::to_string(fd) + " is not open for writing");
+    if (owned) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    int error = WriteAll(fd, bytes, options.cancel) ? 0 : errno;
+    if (owned && ::close(fd) != 0 && error == 0) error = errno;
+    return error == 0 ? WriteOutcome{} : Failure(error);
 }
 
 // Into a FIFO, a character device or a socket, which are not ours to replace.
-bool WriteInto(const std::string& path, const struct stat& st, std::string_view bytes,
-               std::string* error, int* errnoValue) {
-    int fd;
+WriteOutcome IntoStream(const FileTarget& target, const struct stat& st, std::string_view bytes,
+                        const WriteOptions& options) {
+    int fd = -1;
     if (S_ISSOCK(st.st_mode)) {
-        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        // Reached through the folder's descriptor, whatever the length of its own path.
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        if (fd >= 0 && path.size() >= sizeof address.sun_path) {
+        const std::string path =
+            "/proc/self/fd/" + std::to_string(target.folder.get()) + "/" + target.name;
+        if (path.size() >= sizeof address.sun_path) return Failure(ENAMETOOLONG);
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd >= 0 &&
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            const int error = errno;
             ::close(fd);
-            return Fail(ENAMETOOLONG, error, errnoValue);
-        }
-        if (fd >= 0) {
-            std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-                const int e = errno;
-                ::close(fd);
-                return Fail(e, error, errnoValue);
-            }
+            return Failure(error);
         }
     } else {
-        fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        // Without blocking: a device may wait for a carrier, a FIFO for a reader.
+        auto open = [&] {
+            return ::openat(target.folder.get(), target.name.c_str(),
+                            O_WRONLY | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        };
+        fd = open();
+        if (fd < 0 && errno == ENXIO && S_ISFIFO(st.st_mode)) {
+            if (!options.waitingForReader) return Failure(ENXIO, "no program is reading the FIFO");
+            options.waitingForReader();
+            while ((fd = open()) < 0 && errno == ENXIO) {
+                if (Cancelled(options)) return Failure(ECANCELED);
+                const timespec pause{0, kReaderPollNanoseconds};
+                ::nanosleep(&pause, nullptr);
+            }
+        }
     }
-    if (fd < 0) return Fail(errno, error, errnoValue);
-    const int failure = WriteAll(fd, bytes) ? 0 : errno;
-    if (::close(fd) != 0 && failure == 0) return Fail(errno, error, errnoValue);
-    return failure == 0 || Fail(failure, error, errnoValue);
+    if (fd < 0) return Failure(errno);
+    return IntoDescriptor(fd, true, bytes, options);
 }
 
-// In place, for a file with other hard links: the contents are complete in memory, so the
-// file is short only for the moment between the last write and the truncation.
-bool WriteInPlace(const std::string& path, std::string_view bytes, std::string* error,
-                  int* errnoValue) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return Fail(errno, error, errnoValue);
-    int failure = WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-                          ::fsync(fd) == 0
-                      ? 0
-                      : errno;
-    if (::close(fd) != 0 && failure == 0) failure = errno;
-    return failure == 0 || Fail(failure, error, errnoValue);
-}
-
-// Creates path exclusively and writes it in place, for the batch.
-WriteResult CreateInPlace(const std::string& path, std::string_view bytes, std::string* error,
-                          int* errnoValue) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        const int e = errno;
-        if (errnoValue) *errnoValue = e;
-        *error = e == EEXIST ? "the file exists" : ErrnoReason(e);
-        return e == EEXIST ? WriteResult::Exists : WriteResult::Failed;
+// A replacement keeps the old file's owner and group where the process may set them, and its
+// mode; the set-ID bits only when owner and group are both kept. Done after the contents (a
+// write by a user without privileges clears the set-ID bits) and the owner before the mode
+// (a change of owner clears them too).
+void KeepOwnerAndMode(int fd, const struct stat& old) {
+    const bool ownerKept = ::fchown(fd, old.st_uid, old.st_gid) == 0;
+    if (!ownerKept && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // The group alone failed too: the writer does not belong to it.
     }
-    const int failure = FinishFile(fd, path, bytes);
-    if (failure == 0) return WriteResult::Written;
-    Fail(failure, error, errnoValue);
-    return WriteResult::Failed;
+    ::fchmod(fd, old.st_mode & (ownerKept ? 07777 : 01777));
 }
 
-// Whether a process with this id runs this program (its name as the kernel keeps it).
-bool OurProcessRuns(pid_t pid) {
-    if (::kill(pid, 0) != 0 && errno == ESRCH) return false;
-    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
-    std::string name;
-    std::getline(comm, name);
-    return !comm || name.starts_with("qrdesk");  // unknown: assume it is one of ours
+// Writes the file's contents and, for a named temporary file, closes it (a full disk may show
+// only then). 0 or the errno.
+int Fill(Pending& pending, std::string_view bytes, const struct stat* old,
+         const WriteOptions& options) {
+    if (!WriteAll(pending.fd.get(), bytes, options.cancel)) return errno;
+    if (Cancelled(options)) return ECANCELED;
+    if (old) KeepOwnerAndMode(pending.fd.get(), *old);
+    if (!pending.name.empty() && ::close(pending.fd.release()) != 0) return errno;
+    return 0;
+}
+
+WriteOutcome ExistsOutcome() {
+    WriteOutcome exists = Failure(EEXIST, "the file exists");
+    exists.result = WriteResult::Exists;
+    return exists;
+}
+
+// Makes target's name exclusively and writes it in place: for file systems with neither hard
+// links nor an exclusive rename (FAT), the one case where a crash can leave a short file.
+WriteOutcome CreateInPlace(const FileTarget& target, std::string_view bytes,
+                           const WriteOptions& options) {
+    const int folder = target.folder.get();
+    detail::Fd fd(::openat(folder, target.name.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!fd) return errno == EEXIST ? ExistsOutcome() : Failure(errno, {}, FolderWide(errno));
+    int error = WriteAll(fd.get(), bytes, options.cancel) ? 0 : errno;
+    if (::close(fd.release()) != 0 && error == 0) error = errno;
+    if (error != 0) ::unlinkat(folder, target.name.c_str(), 0);
+    return error == 0 ? WriteOutcome{} : Failure(error, {}, FolderWide(error));
+}
+
+// A new file, or a replacement of old (when given); named: under a temporary name from the
+// start.
+WriteOutcome WriteNew(const FileTarget& target, const struct stat* old, std::string_view bytes,
+                      const WriteOptions& options, bool named = false) {
+    const int folder = target.folder.get();
+    Pending pending;
+    int error = detail::CreatePending(folder, old ? 0600 : 0666, pending, named);
+    if (error != 0) return Failure(error, {}, FolderWide(error));
+    const bool unnamed = pending.name.empty();
+    error = Fill(pending, bytes, old, options);
+    if (error == 0 && old) {
+        error = ReplaceWithPending(folder, pending, target.name);
+    } else if (error == 0) {
+        error = LinkPending(folder, pending, target.name);
+        const bool noLinks = error == EPERM || error == EOPNOTSUPP;
+        if ((error == EEXIST || noLinks) && options.replace) {
+            error = ReplaceWithPending(folder, pending, target.name);  // appeared meanwhile
+        } else if (error == EEXIST) {
+            DiscardPending(folder, pending);
+            return ExistsOutcome();
+        } else if (noLinks && !pending.name.empty()) {
+            DiscardPending(folder, pending);
+            return CreateInPlace(target, bytes, options);
+        }
+    }
+    DiscardPending(folder, pending);
+    // No /proc to give an unnamed file its name (a chroot): once more, named from the start.
+    if (error == ENOENT && unnamed && !detail::CanNameUnnamed())
+        return WriteNew(target, old, bytes, options, true);
+    return error == 0 ? WriteOutcome{} : Failure(error, {}, FolderWide(error));
+}
+
+// In place, for a file with other hard links, whose names must all keep showing it. The space
+// is reserved before the old contents are touched.
+WriteOutcome WriteInPlace(const FileTarget& target, const struct stat& old, std::string_view bytes,
+                          const WriteOptions& options) {
+    detail::Fd fd(::openat(target.folder.get(), target.name.c_str(),
+                           O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd) return Failure(errno);
+    const off_t size = static_cast<off_t>(bytes.size());
+    int error = 0;
+    if (size > old.st_size && ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, size) != 0) {
+        error = errno;
+        if (error == EOPNOTSUPP) {
+            // No reservation on this file system: the new tail goes first, past the old end.
+            error = ::lseek(fd.get(), old.st_size, SEEK_SET) >= 0 &&
+                            WriteAll(fd.get(), bytes.substr(static_cast<std::size_t>(old.st_size)),
+                                     options.cancel)
+                        ? 0
+                        : errno;
+        }
+    }
+    if (error == 0 && Cancelled(options)) error = ECANCELED;
+    if (error == 0) {
+        // Not cancelled from here on: the old contents are being overwritten.
+        error = ::lseek(fd.get(), 0, SEEK_SET) == 0 && WriteAll(fd.get(), bytes) &&
+                        ::ftruncate(fd.get(), size) == 0 && ::fsync(fd.get()) == 0
+                    ? 0
+                    : errno;
+    } else {
+        ::ftruncate(fd.get(), old.st_size);
+    }
+    struct stat now {};
+    if (::fstat(fd.get(), &now) == 0 && (now.st_mode & 07777) != (old.st_mode & 07777))
+        ::fchmod(fd.get(), old.st_mode & 07777);  // set-ID bits a write cleared, where allowed
+    if (::close(fd.release()) != 0 && error == 0) error = errno;
+    return error == 0 ? WriteOutcome{} : Failure(error);
 }
 
 }  // namespace
@@ -147,143 +215,81 @@ std::string ErrnoReason(int error) {
     return std::strerror(error);
 }
 
-bool IsFileSystemFull(int error) {
-    return error == ENOSPC || error == EROFS || error == EDQUOT;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
+bool WriteAll(int fd, std::string_view bytes, const std::atomic<bool>* cancel) {
+    while (!bytes.empty()) {
+        if (cancel && cancel->load()) {
+            errno = ECANCELED;
             return false;
         }
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool WriteFileAtomically(const std::string& given, std::string_view bytes, std::string* error,
-                         int* errnoValue) {
-    std::string ignored;
-    if (!error) error = &ignored;
-    if (errnoValue) *errnoValue = 0;
-    const std::string path = FollowLinks(given);
-    struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists) {
-        if (S_ISDIR(existing.st_mode)) {
-            *error = "it is a folder";
-            return false;
-        }
-        if (S_ISBLK(existing.st_mode)) {
-            *error = "it is a block device";
-            return false;
-        }
-        if (S_ISFIFO(existing.st_mode) || S_ISCHR(existing.st_mode) || S_ISSOCK(existing.st_mode))
-            return WriteInto(path, existing, bytes, error, errnoValue);
-        // One that may not be written is not replaced either.
-        if (::access(path.c_str(), W_OK) != 0) {
-            *error = "Existing file " + given + " is not writable";
-            if (errnoValue) *errnoValue = errno;
-            return false;
-        }
-        if (existing.st_nlink > 1) return WriteInPlace(path, bytes, error, errnoValue);
-    }
-    const mode_t mode = exists ? existing.st_mode & 07777 : 0666;
-    std::string temporary;
-    const int fd = CreateTemporary(path, mode, temporary);
-    if (fd < 0) return Fail(errno, error, errnoValue);
-    if (exists) {
-        // The umask does not apply to a replacement; the owner is kept where that is allowed.
-        ::fchmod(fd, mode);
-        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0 &&
-            ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) != 0) {
-            // Only a privileged process may give a file away: it stays the writer's.
-        }
-    }
-    // Not synced, as cp and the like: a sync costs more than the whole program, and ext4 and
-    // btrfs write a file's data before a rename over another file commits.
-    if (const int failure = FinishFile(fd, temporary, bytes); failure != 0)
-        return Fail(failure, error, errnoValue);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int failure = errno;
-        ::unlink(temporary.c_str());
-        return Fail(failure, error, errnoValue);
-    }
-    return true;
-}
-
-WriteResult WriteBatchFile(const std::string& path, std::string_view bytes, bool replace,
-                           std::string* error, int* errnoValue, const std::atomic<bool>* cancel) {
-    std::string ignored;
-    if (!error) error = &ignored;
-    if (errnoValue) *errnoValue = 0;
-    // Made with the permissions of any new file (0666 less the umask), which the move keeps.
-    std::string temporary;
-    const int fd = CreateTemporary(path, 0666, temporary);
-    if (fd < 0) {
-        Fail(errno, error, errnoValue);
-        return WriteResult::Failed;
-    }
-    if (const int failure = FinishFile(fd, temporary, bytes); failure != 0) {
-        Fail(failure, error, errnoValue);
-        return WriteResult::Failed;
-    }
-    if (cancel && cancel->load()) {
-        ::unlink(temporary.c_str());
-        return WriteResult::Cancelled;
-    }
-
-    int moveError = 0;
-    if (replace) {
-        if (::rename(temporary.c_str(), path.c_str()) == 0) return WriteResult::Written;
-        moveError = errno;
-    } else {
-        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
-            return WriteResult::Written;
-        moveError = errno;
-        // No such rename here: a hard link refuses an existing name just as atomically.
-        if (moveError == EINVAL || moveError == ENOSYS)
-            moveError = ::link(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
-    }
-
-    WriteResult result = WriteResult::Written;
-    if (moveError == EEXIST) {
-        *error = "the file exists";
-        if (errnoValue) *errnoValue = EEXIST;
-        result = WriteResult::Exists;
-    } else if (!replace && (moveError == EPERM || moveError == EOPNOTSUPP)) {
-        result = CreateInPlace(path, bytes, error, errnoValue);
-    } else if (moveError != 0) {
-        Fail(moveError, error, errnoValue);
-        result = WriteResult::Failed;
-    }
-    ::unlink(temporary.c_str());
-    return result;
-}
-
-int RemoveStaleTemporaries(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return 0;
-    int removed = 0;
-    const std::string prefix = kTemporaryPrefix;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (!name.starts_with(prefix) || !name.ends_with(kTemporarySuffix)) continue;
-        const std::string id =
-            name.substr(prefix.size(), name.find('-', prefix.size()) - prefix.size());
-        if (id.empty() || id.size() > 9 || id.find_first_not_of("0123456789") != std::string::npos)
+        const ssize_t n = ::write(fd, bytes.data(), std::min(bytes.size(), kPiece));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd writable{fd, POLLOUT, 0};
+            ::poll(&writable, 1, 100);
             continue;
-        const pid_t pid = static_cast<pid_t>(std::stol(id));
-        if (pid == ::getpid() || OurProcessRuns(pid)) continue;
-        if (::unlink((folder + "/" + name).c_str()) == 0) ++removed;
+        }
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    ::closedir(dir);
-    return removed;
+    return true;
+}
+
+WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
+                             const WriteOptions& options) {
+    FileTarget target = detail::ResolveTarget(path);
+    if (target.error != 0)
+        return Failure(target.error, target.reason, !target.folder && FolderWide(target.error));
+    if (detail::IsTemporaryName(target.name))
+        return Failure(EINVAL, "the name is one that qrdesk keeps for its temporary files");
+    constexpr const char* kNotAFile = "it is not a regular file";
+    if (target.descriptor >= 0 || target.opened) {
+        if (!options.intoStreams) return Failure(0, kNotAFile);
+        if (target.descriptor >= 0) return IntoDescriptor(target.descriptor, false, bytes, options);
+        struct stat st {};
+        if (::fstat(target.opened.get(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
+            return Failure(EACCES, "it names an open file through /proc, not a path");
+        const int fd = ::dup(target.opened.get());
+        return fd < 0 ? Failure(errno) : IntoDescriptor(fd, true, bytes, options);
+    }
+    if (!target.exists) return WriteNew(target, nullptr, bytes, options);
+    const struct stat& st = target.st;
+    if (S_ISDIR(st.st_mode)) return Failure(EISDIR, "it is a folder");
+    if (S_ISBLK(st.st_mode)) return Failure(0, "it is a block device");
+    if (!S_ISREG(st.st_mode))
+        return options.intoStreams ? IntoStream(target, st, bytes, options) : Failure(0, kNotAFile);
+    if (!options.replace) return ExistsOutcome();
+    // One that may not be written is not replaced either.
+    if (::faccessat(target.folder.get(), target.name.c_str(), W_OK, AT_EACCESS) != 0)
+        return Failure(errno, "Existing file " + path + " is not writable", errno == EROFS);
+    return st.st_nlink > 1 ? WriteInPlace(target, st, bytes, options)
+                           : WriteNew(target, &st, bytes, options);
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         int* errnoValue) {
+    const WriteOutcome outcome = WriteFileSafely(path, bytes);
+    if (error) *error = outcome.error;
+    if (errnoValue) *errnoValue = outcome.errnoValue;
+    return outcome.result == WriteResult::Written;
+}
+
+int DescriptorOf(const std::string& path) {
+    return detail::ResolveTarget(path).descriptor;
+}
+
+bool IsStreamTarget(const std::string& path) {
+    const FileTarget target = detail::ResolveTarget(path);
+    if (target.error != 0) return false;
+    const mode_t mode = target.st.st_mode;
+    return target.descriptor >= 0 || target.opened ||
+           (target.exists && (S_ISFIFO(mode) || S_ISCHR(mode) || S_ISSOCK(mode)));
+}
+
+int RemoveAbandonedTemporaries(const std::string& folder) {
+    return detail::RemoveAbandoned(folder);
 }
 
 }  // namespace qrdesk

@@ -121,13 +121,13 @@ Image FromPicture(const Picture& picture) {
 
 Modules ModulesOf(const Picture& picture) {
     Modules modules;
-    const std::int32_t size = picture.Width() - 8;
+    const std::int32_t size = picture.Width() - 2 * kQuietZone;
     if (size < 21 || picture.Height() != picture.Width()) return modules;
     modules.size = size;
     modules.dark.resize(static_cast<std::size_t>(size) * size);
     const auto& palette = picture.Palette();
     for (std::int32_t y = 0; y < size; ++y) {
-        const std::uint8_t* row = picture.Row(4 + y) + 4;
+        const std::uint8_t* row = picture.Row(kQuietZone + y) + kQuietZone;
         for (std::int32_t x = 0; x < size; ++x)
             modules.dark[static_cast<std::size_t>(y) * size + x] =
                 (palette[row[x]] & 0xFFFFFF) == 0;
@@ -177,7 +177,10 @@ std::vector<std::uint8_t> Luminance(const Image& image) {
     for (int i = 0; i < 256; ++i) {
         const std::uint32_t c = image.palette[i];
         const std::uint32_t r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
-        grey[i] = static_cast<std::uint8_t>((r * 11 + g * 16 + b * 5) / 32);
+        const std::uint32_t alpha = c >> 24;
+        // Over white, as a viewer shows a translucent picture on its page.
+        const std::uint32_t opaque = (r * 11 + g * 16 + b * 5) / 32;
+        grey[i] = static_cast<std::uint8_t>((opaque * alpha + 255 * (255 - alpha) + 127) / 255);
     }
     std::vector<std::uint8_t> out(image.pixels.size());
     for (std::size_t i = 0; i < out.size(); ++i) out[i] = grey[image.pixels[i]];

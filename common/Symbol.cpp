@@ -30,9 +30,13 @@ const char* ModeName(clsQRCode::Mode mode) {
     }
 }
 
+std::int32_t NormalLevel(std::int32_t level) {
+    return level >= 1 && level <= 4 ? level : 2;
+}
+
 const char* LevelName(std::int32_t level) {
     static const char* const names[] = {"L", "M", "Q", "H"};
-    return level >= 1 && level <= 4 ? names[level - 1] : "M";
+    return names[NormalLevel(level) - 1];
 }
 
 }  // namespace qrdesk

@@ -75,6 +75,13 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
+// iconv takes "NAME//TRANSLIT", "NAME//IGNORE" and the like as well: what happens to
+// characters a code page lacks is this converter's business ("?"), so only plain names are
+// code pages here.
+bool IsPlainCodePageName(const std::string& codePage) {
+    return !codePage.empty() && codePage.find('/') == std::string::npos;
+}
+
 // The name in upper case without the blanks around it.
 std::string Normalised(const std::string& codePage) {
     const std::size_t first = codePage.find_first_not_of(" \t\n\v\f\r");
@@ -88,7 +95,7 @@ std::string Normalised(const std::string& codePage) {
 }  // namespace
 
 bool IsCodePageSupported(const std::string& codePage) {
-    return !codePage.empty() && Converter(codePage).ok();
+    return IsPlainCodePageName(codePage) && Converter(codePage).ok();
 }
 
 bool IsShiftJisCodePage(const std::string& codePage) {
@@ -145,34 +152,47 @@ std::optional<std::string> TextToBytes(std::u16string_view text, TextEncoding en
     }
 
     Converter converter(codePage);
-    if (codePage.empty() || !converter.ok()) {
+    if (!IsPlainCodePageName(codePage) || !converter.ok()) {
         if (error) *error = "unknown code page \"" + codePage + "\"";
         return std::nullopt;
     }
     std::vector<char32_t> input = CodePoints(text, kUnconvertible);
     std::string out;
+    char buffer[4096];
+    // Converts in [in, in + inLeft) through the converter, appending what it writes; returns
+    // iconv's result (errno set when it is -1). The converter keeps its shift state between
+    // calls, so a stateful code page stays consistent across them.
+    auto convert = [&](char** in, std::size_t* inLeft) {
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t rc = iconv(converter.get(), in, inLeft, &outPtr, &outLeft);
+        const int error = errno;
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        errno = error;
+        return rc;
+    };
     char* in = reinterpret_cast<char*>(input.data());
     std::size_t inLeft = input.size() * sizeof(char32_t);
-    char buffer[4096];
     while (inLeft > 0) {
         // A few characters per call: after an unconvertible character glibc converts the
         // call's whole input again up to it, which made a long text full of such
         // characters take seconds (a million of them: 10 s).
         std::size_t given = std::min(inLeft, kCharactersPerCall * sizeof(char32_t));
         const std::size_t before = given;
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t rc = iconv(converter.get(), &in, &given, &outPtr, &outLeft);
-        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        const std::size_t rc = convert(&in, &given);
         inLeft -= before - given;
-        if (rc != static_cast<std::size_t>(-1)) continue;
-        if (errno == E2BIG) continue;
-        // Not representable (or not a character): the default character, then go on.
-        out += '?';
-        in += sizeof(char32_t);
-        inLeft -= sizeof(char32_t);
+        if (rc != static_cast<std::size_t>(-1) || errno == E2BIG || given == 0) continue;
+        // Not representable (or not a character): the code page's own "?" (two bytes in
+        // UCS-2, in the right shift state in ISO-2022-JP), then go on.
+        char32_t question = U'?';
+        char* q = reinterpret_cast<char*>(&question);
+        std::size_t qLeft = sizeof question;
+        convert(&q, &qLeft);
+        const std::size_t skip = std::min(inLeft, sizeof(char32_t));
+        in += skip;
+        inLeft -= skip;
     }
-    // Flush a stateful code page's shift sequence back to the initial state.
+    // Back to the initial shift state at the end.
     char* outPtr = buffer;
     std::size_t outLeft = sizeof buffer;
     iconv(converter.get(), nullptr, nullptr, &outPtr, &outLeft);

@@ -2,9 +2,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 bool clsFiniteField::Init(std::int32_t size, std::int32_t polynomial, std::int32_t generator) {
     if (size < 2 || size > TableSize) return false;
+    const bool powerOfTwo = (size & (size - 1)) == 0;
+    if (size > 2 && powerOfTwo && polynomial == 0) return false;
+    // A generator outside the field would index the tables out of range.
+    if (size > 2 && (generator < 0 || generator >= size)) return false;
+    if (static_cast<std::int32_t>(LogTable.size()) < size) {
+        try {  // new entries are zero; on failure the tables stay as they were
+            LogTable.resize(static_cast<std::size_t>(size));
+            ExpTable.resize(static_cast<std::size_t>(size));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
     if (size == 2) {
         FieldSize = 2;
         Polynomial = 2;
@@ -13,11 +26,6 @@ bool clsFiniteField::Init(std::int32_t size, std::int32_t polynomial, std::int32
         ExpTable[0] = ExpTable[1] = 1;
         return true;
     }
-    const bool powerOfTwo = (size & (size - 1)) == 0;
-    if (powerOfTwo && polynomial == 0) return false;
-    // A generator outside the field would index the tables out of range.
-    if (generator < 0 || generator >= size) return false;
-
     const std::int32_t oldSize = FieldSize, oldPolynomial = Polynomial;
     FieldSize = size;
     Polynomial = powerOfTwo ? polynomial : size;
@@ -36,8 +44,8 @@ void clsFiniteField::BuildTables(std::int32_t g) {
     const std::int32_t q = FieldSize;
     // A generator that is not primitive leaves elements unreached: they must not keep the
     // logarithms of an earlier, larger field, which would index past this field's tables.
-    std::fill(LogTable, LogTable + q, 0);
-    std::fill(ExpTable, ExpTable + q, 0);
+    std::fill(LogTable.begin(), LogTable.begin() + q, 0);
+    std::fill(ExpTable.begin(), ExpTable.begin() + q, 0);
     LogTable[0] = 0;
     LogTable[1] = 0;
     LogTable[g] = 1;
@@ -45,28 +53,38 @@ void clsFiniteField::BuildTables(std::int32_t g) {
     ExpTable[q - 1] = 1;
     ExpTable[1] = static_cast<std::int16_t>(g);
     Generator = g;
-    std::int32_t e = g;
-    for (std::int32_t i = 2; i <= q - 2; ++i) {
-        e = MultiplyDirect(e, g);
+    auto put = [&](std::int32_t i, std::int32_t e) {
         LogTable[e] = static_cast<std::int16_t>(i);
         ExpTable[i] = static_cast<std::int16_t>(e);
+    };
+    std::int32_t e = g;
+    if (g == 2 && IsPowerOfTwoSize()) {
+        // Multiplying by 2 in GF(2^m) is one shift and one reduction: the common generator
+        // builds its tables without the general product.
+        for (std::int32_t i = 2; i <= q - 2; ++i) {
+            e <<= 1;
+            if (e & q) e = (e ^ Polynomial) & (q - 1);
+            put(i, e);
+        }
+    } else {
+        for (std::int32_t i = 2; i <= q - 2; ++i) put(i, e = MultiplyDirect(e, g));
     }
 }
 
 std::int32_t clsFiniteField::Divide(std::int32_t a, std::int32_t b) const {
-    if (a == 0 || b == 0) return 0;
+    if (!IsNonzeroElement(a) || !IsNonzeroElement(b)) return 0;
     std::int32_t d = LogTable[a] - LogTable[b];
     if (d < 0) d += FieldSize - 1;
     return ExpTable[d];
 }
 
 std::int32_t clsFiniteField::Inverse(std::int32_t a) const {
-    if (a == 0) return 0;
+    if (!IsNonzeroElement(a)) return 0;
     return ExpTable[FieldSize - 1 - LogTable[a]];
 }
 
 std::int32_t clsFiniteField::Log(std::int32_t a) const {
-    return LogTable[a];
+    return IsNonzeroElement(a) ? LogTable[a] : 0;
 }
 
 std::int32_t clsFiniteField::Exp(std::int32_t n) const {

@@ -1,6 +1,7 @@
 #include "ecc/clsReedSolomon.h"
 
 #include <algorithm>
+#include <new>
 
 bool clsReedSolomon::Init(std::int32_t dataLength, std::int32_t parityLength,
                           std::shared_ptr<clsFiniteField> field, std::int32_t primitive,
@@ -52,7 +53,7 @@ void clsReedSolomon::ResetProductRows() {
     const std::int32_t q = Field->GetFieldSize(), n = ParityLength;
     // Only sizes 2^m up to 256, where subtraction is exclusive or and a product fits a byte.
     if (q < 2 || q > 256 || (q & (q - 1)) != 0 || n > MaxRowLength) return;
-    std::fill(std::begin(RowReady), std::end(RowReady), false);
+    if (ProductRows) std::fill(std::begin(ProductRows->ready), std::end(ProductRows->ready), false);
     RowsField = Field.get();
     RowsFieldSize = q;
     RowsPolynomial = Field->GetPolynomial();
@@ -60,8 +61,8 @@ void clsReedSolomon::ResetProductRows() {
 }
 
 const std::uint64_t* clsReedSolomon::ProductRow(std::int32_t a) const {
-    std::uint64_t* row = ProductRows[a];
-    if (!RowReady[a]) {
+    std::uint64_t* row = ProductRows->products[a];
+    if (!ProductRows->ready[a]) {
         // Each product through the field's own Multiply: its tables define the arithmetic,
         // and a generator that is not primitive, or a reducible polynomial, makes them
         // something other than shifting and reducing (a row made from other rows by
@@ -73,7 +74,7 @@ const std::uint64_t* clsReedSolomon::ProductRow(std::int32_t a) const {
             row[at / 8] |= static_cast<std::uint64_t>(Field->Multiply(a, GeneratorPoly[j]))
                            << (8 * (at % 8));
         }
-        RowReady[a] = true;
+        ProductRows->ready[a] = true;
     }
     return row;
 }
@@ -87,7 +88,12 @@ bool clsReedSolomon::RowsMatchField() const {
 void clsReedSolomon::EncodeBlock(std::int32_t* block) const {
     const std::int32_t k = DataLength, n = ParityLength;
     if (!Field || k <= 0 || n <= 0 || block == nullptr) return;
-    if (RowsMatchField()) {
+    if (RowsMatchField() && !ProductRows) {
+        ProductRows.reset(new (std::nothrow) Rows);  // without it, the plain division below
+        if (ProductRows)
+            std::fill(std::begin(ProductRows->ready), std::end(ProductRows->ready), false);
+    }
+    if (RowsMatchField() && ProductRows) {
         // Every data symbol an element (the rows hold only those): no bit at or above q.
         std::int32_t any = 0;
         for (std::int32_t i = n; i < n + k; ++i) any |= block[i];
@@ -99,7 +105,8 @@ void clsReedSolomon::EncodeBlock(std::int32_t* block) const {
             std::uint64_t r0 = 0, r1 = 0, r2 = 0, r3 = 0;
             for (std::int32_t i = n + k - 1; i >= n; --i) {
                 const std::int32_t lead = block[i] ^ static_cast<std::int32_t>(r3 >> 56);
-                const std::uint64_t* row = RowReady[lead] ? ProductRows[lead] : ProductRow(lead);
+                const std::uint64_t* row =
+                    ProductRows->ready[lead] ? ProductRows->products[lead] : ProductRow(lead);
                 r3 = ((r3 << 8) | (r2 >> 56)) ^ row[3];
                 r2 = ((r2 << 8) | (r1 >> 56)) ^ row[2];
                 r1 = ((r1 << 8) | (r0 >> 56)) ^ row[1];

@@ -56,11 +56,11 @@ std::int32_t BackTrack(const std::uint8_t* table, std::int32_t count, std::int32
 }
 
 std::int32_t ChooseSegments(const std::uint8_t* data, std::int32_t count, std::int32_t version,
-                            bool kanjiAllowed, std::vector<Segment>& segments) {
+                            bool kanjiAllowed, std::vector<Segment>& segments, symbol::Path path) {
     std::unique_ptr<std::uint8_t[]> table(new std::uint8_t[static_cast<std::size_t>(count)]);
     std::int32_t mode = 0;
     const std::int32_t bits =
-        SearchWithTable(data, count, version, kanjiAllowed, table.get(), &mode);
+        SearchWithTable(data, count, version, kanjiAllowed, table.get(), &mode, path);
     segments.resize(static_cast<std::size_t>(count));
     segments.resize(
         static_cast<std::size_t>(BackTrack(table.get(), count, version, mode, segments.data())));

@@ -2,6 +2,7 @@
 // Small operations on the symbol held as bit lines (symbol::Lines), shared by the placement,
 // the masking and the penalty.
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -18,12 +19,12 @@ constexpr std::int32_t WordsFor(std::int32_t size) {
     return (size + 63) / 64;
 }
 
-// The penalty reads the light lines from 16 before the symbol to 40 after it (patterns of
-// units up to 3 and their light sides, word by word).
-constexpr std::int32_t kPenaltyBefore = 16, kPenaltyAfter = 40;
-
 inline void SetBit(Lines& l, std::int32_t line, std::int32_t pos) {
     l[pos >> 6][kPad + line] |= std::uint64_t{1} << (pos & 63);
+}
+
+inline bool GetBit(const Lines& l, std::int32_t line, std::int32_t pos) {
+    return (l[pos >> 6][kPad + line] >> (pos & 63)) & 1;
 }
 
 inline void PutBit(Lines& l, std::int32_t line, std::int32_t pos, bool value) {
@@ -43,8 +44,11 @@ inline void SetRange(Lines& l, std::int32_t line, std::int32_t from, std::int32_
     }
 }
 
+// Clears lines 0 .. 64 x words - 1 of each word plane (all that a transposition reads).
 inline void Clear(Lines& l, std::int32_t size) {
-    for (std::int32_t w = 0; w < WordsFor(size); ++w) std::memset(l[w], 0, sizeof(l[w]));
+    const std::int32_t words = WordsFor(size);
+    for (std::int32_t w = 0; w < words; ++w)
+        std::memset(l[w] + kPad, 0, sizeof(l[w][0]) * 64 * words);
 }
 
 // Bits below size in each word of a line.
@@ -53,11 +57,22 @@ inline std::uint64_t ValidBits(std::int32_t size, std::int32_t w) {
     return left >= 64 ? ~std::uint64_t{0} : left <= 0 ? 0 : (std::uint64_t{1} << left) - 1;
 }
 
-inline std::uint64_t LoadBigEndian64(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    return __builtin_bswap64(v);
-}
+// The eight mask patterns as words: [0][k][w][m] is word w of row k of pattern m (bits over
+// x), [1][k][w][m] word w of its column k (bits over y). Every pattern repeats after 12 rows
+// and 12 columns; the patterns of one line side by side, as the penalty reads them.
+inline constexpr auto kMaskWords = [] {
+    std::array<std::array<std::array<std::array<std::uint64_t, symbol::kLanes>, kWords>, 12>, 2>
+        t{};
+    for (std::int32_t m = 0; m < symbol::kLanes; ++m)
+        for (std::int32_t k = 0; k < 12; ++k)
+            for (std::int32_t i = 0; i < 64 * kWords; ++i) {
+                if (symbol::MaskInverts(m, i, k))
+                    t[0][k][i / 64][m] |= std::uint64_t{1} << (i % 64);
+                if (symbol::MaskInverts(m, k, i))
+                    t[1][k][i / 64][m] |= std::uint64_t{1} << (i % 64);
+            }
+    return t;
+}();
 
 // Population counts: in plain arithmetic on the portable path (a library call otherwise),
 // the processor's instruction on the vector path.

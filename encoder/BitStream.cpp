@@ -36,13 +36,15 @@ std::int32_t clsQRCode::BuildBitStream(std::uint8_t* bitBuffer, std::int32_t buf
         return kTerminator;
     }
     if (measureOnly)
-        return segmentation::MeasureBits(data, count, version, kanjiAllowed) + kTerminator;
+        return segmentation::MeasureBits(data, count, version, kanjiAllowed, symbol::BestPath()) +
+               kTerminator;
 
     std::vector<segmentation::Segment> segments;
     std::vector<std::uint8_t> packed;
     std::int32_t bits;
     try {
-        bits = segmentation::ChooseSegments(data, count, version, kanjiAllowed, segments);
+        bits = segmentation::ChooseSegments(data, count, version, kanjiAllowed, segments,
+                                            symbol::BestPath());
         // A stream the buffer cannot hold is not written: the caller sees it cannot fit.
         if (bitBuffer == nullptr || bits + kTerminator > bufferSize) return bits + kTerminator;
         packed.resize(static_cast<std::size_t>(bits) / 8 + 9);

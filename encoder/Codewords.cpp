@@ -4,26 +4,13 @@
 #include <array>
 #include <cstring>
 
+#include "BigEndian.h"
 #include "ModeFacts.h"
 #include "Symbol.h"
 
 namespace {
 
 // ---- The packed writer.
-
-inline void StoreBigEndian32(std::uint8_t* p, std::uint32_t v) {
-    v = __builtin_bswap32(v);
-    std::memcpy(p, &v, 4);
-}
-inline void StoreBigEndian64(std::uint8_t* p, std::uint64_t v) {
-    v = __builtin_bswap64(v);
-    std::memcpy(p, &v, 8);
-}
-inline std::uint32_t LoadBigEndian32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return __builtin_bswap32(v);
-}
 
 // Fields most significant bit first; whole 32-bit words go out as they fill.
 class PackedWriter {
@@ -35,7 +22,7 @@ class PackedWriter {
         pending_ += width;
         if (pending_ >= 32) {
             pending_ -= 32;
-            StoreBigEndian32(out_ + bytes_, static_cast<std::uint32_t>(acc_ >> pending_));
+            bigendian::Store32(out_ + bytes_, static_cast<std::uint32_t>(acc_ >> pending_));
             bytes_ += 4;
         }
     }
@@ -43,7 +30,7 @@ class PackedWriter {
     // Writes what is pending followed by zeros: 8 bytes from the next byte on.
     void FlushWithZeros() {
         const std::uint64_t rest = pending_ == 0 ? 0 : acc_ << (64 - pending_);
-        StoreBigEndian64(out_ + bytes_, rest);
+        bigendian::Store64(out_ + bytes_, rest);
     }
 
   private:
@@ -88,7 +75,7 @@ std::int32_t WriteStream(std::uint8_t* out, std::int32_t eci, const std::uint8_t
         std::int32_t k = 0;
         switch (m) {
             case clsQRCode::ModeByte:
-                for (; k + 4 <= n; k += 4) w.Put(LoadBigEndian32(d + k), 32);
+                for (; k + 4 <= n; k += 4) w.Put(bigendian::Load32(d + k), 32);
                 for (; k < n; ++k) w.Put(d[k], 8);
                 break;
             case clsQRCode::ModeNumeric: {

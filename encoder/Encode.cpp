@@ -32,11 +32,12 @@ bool ValidEci(std::int32_t eci) {
 
 std::int32_t clsQRCode::MeasureDataBits(const std::uint8_t* data, std::int32_t count,
                                         std::int32_t version, const EncodeOptions& options) const {
-    if (count > kMaxFittingCount || !ValidEci(options.eci) || (count > 0 && data == nullptr))
+    if (count > MaxMeasuredCount || !ValidEci(options.eci) || (count > 0 && data == nullptr))
         return -1;
     const std::int32_t header = modefacts::EciHeaderBits(options.eci);
     if (count <= 0) return header;
-    return header + segmentation::MeasureBits(data, count, version, KanjiAllowed(options));
+    return header + segmentation::MeasureBits(data, count, version, KanjiAllowed(options),
+                                              symbol::BestPath());
 }
 
 clsQRCode::~clsQRCode() = default;
@@ -70,7 +71,7 @@ std::shared_ptr<Picture> clsQRCode::Encode(const std::uint8_t* data, std::int32_
 
 std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t* data,
                                                std::int32_t count, const EncodeOptions& options,
-                                               EncodeReport* report, symbol::Path path) const {
+                                               EncodeReport* report, symbol::Path path) {
     const std::int32_t level = options.level >= 1 && options.level <= 4 ? options.level : 2;
     if (options.version < 0 || !ValidEci(options.eci)) return nullptr;
     const bool kanjiAllowed = KanjiAllowed(options);
@@ -86,7 +87,7 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     auto search = [&](std::int32_t classVersion) {
         std::int32_t lastMode = 0;
         dataBits = eciBits + segmentation::SearchWithTable(data, count, classVersion, kanjiAllowed,
-                                                           ws.table, &lastMode);
+                                                           ws.table, &lastMode, path);
         return lastMode;
     };
     if (options.version >= 1 && options.version <= 40) {
@@ -96,11 +97,26 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
         if (count > 0)
             segmentCount = segmentation::BackTrack(ws.table, count, v, lastMode, ws.segments);
     } else {
-        // A class whose largest capacity is below the bound cannot hold the data: its
-        // search would find nothing, so it is left out.
-        const std::int32_t atLeast = GetStreamBitsAtLeast(data, count);
+        // A class whose largest capacity is below a lower bound of the stream cannot hold the
+        // data: its search would find nothing, so it is left out. 10/3 bits a byte first,
+        // which needs no look at the data; the bound by the data's characters where that
+        // does not settle it, unless the data in one byte segment fit (then no lower bound
+        // can leave the class out) or the class is the last (its search tells itself).
+        std::int32_t atLeast = static_cast<std::int32_t>(std::int64_t{count} * 10 / 3);
+        bool looked = false;
         for (std::int32_t c = 0; c < modefacts::kClassCount && v == 0; ++c) {
-            if (atLeast > 8 * GetDataCodewordCount(kClassLast[c], level)) continue;
+            const std::int32_t largest = 8 * GetDataCodewordCount(kClassLast[c], level);
+            const bool oneByteSegmentFits =
+                count <= modefacts::MaxCount(ModeByte, kClassFirst[c]) &&
+                modefacts::kIndicatorBits + modefacts::CountWidth(ModeByte, kClassFirst[c]) +
+                        8 * count <=
+                    largest;
+            if (atLeast <= largest && !looked && !oneByteSegmentFits &&
+                c + 1 < modefacts::kClassCount) {
+                atLeast = GetStreamBitsAtLeast(data, count);
+                looked = true;
+            }
+            if (atLeast > largest) continue;
             const std::int32_t lastMode = count == 0 ? 0 : search(kClassFirst[c]);
             for (std::int32_t candidate = kClassFirst[c]; candidate <= kClassLast[c]; ++candidate) {
                 if (8 * GetDataCodewordCount(candidate, level) >= dataBits) {
@@ -126,31 +142,34 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     const std::int32_t longLength = (dataCodewords + blocks - 1) / blocks;  // L
     const std::int32_t shortBlocks =
         dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;  // S
-    symbol::InterleaveWithErrorCorrection(ws.data, blocks, shortBlocks, longLength, ecPerBlock,
+    const symbol::ErrorCorrectionTables* tables = ErrorCorrectionTablesFor(longLength, ecPerBlock);
+    if (tables == nullptr) return nullptr;
+    symbol::InterleaveWithErrorCorrection(ws.data, blocks, shortBlocks, longLength, *tables,
                                           ws.codewords, path);
     std::memset(ws.codewords + total, 0, 16);
 
     // The matrix: codewords placed as columns, turned into rows, masked.
     const std::int32_t size = GetSymbolSize(v);
     if (ws.functionVersion != v) {  // kept for the next symbol of the same version
-        symbol::BuildFunctionLines(v, ws.function, ws.dark);
+        symbol::BuildFunctionLines(v, ws.function, ws.fixed);
+        ws.pieceCount = symbol::PlanPlacement(size, ws.function, ws.pieces);
         ws.functionVersion = v;
     }
-    symbol::PlaceCodewords(ws.codewords, size, ws.function, ws.dataColumns, path);
+    symbol::PlaceCodewords(ws.codewords, size, ws.pieces, ws.pieceCount, ws.dataColumns, path);
     symbol::Transpose(ws.dataColumns, size, ws.dataRows, path);
     std::int32_t mask = options.mask >= 0 && options.mask <= 7 ? options.mask : 0;
     std::int32_t penalty = -1;
     if (options.scoredMask && (options.mask < 0 || options.mask > 7)) {
-        for (std::int32_t m = 0; m < 8; ++m) {
-            symbol::MaskedSymbol(ws, v, level, m, ws.rows, &ws.columns);
-            const std::int32_t p = symbol::Penalty(ws.rows, ws.columns, size, path);
-            if (penalty < 0 || p < penalty) {
-                penalty = p;
+        std::int32_t penalties[symbol::kLanes];
+        if (!symbol::ScoreMasks(ws, v, level, penalties, path)) return nullptr;
+        for (std::int32_t m = 0; m < symbol::kLanes; ++m) {
+            if (penalty < 0 || penalties[m] < penalty) {  // the lower pattern on a tie
+                penalty = penalties[m];
                 mask = m;
             }
         }
     }
-    symbol::MaskedSymbol(ws, v, level, mask, ws.rows, nullptr);
+    symbol::MaskedRows(ws, v, level, mask, ws.rows);
     std::shared_ptr<Picture> picture = symbol::RowsToPicture(ws.rows, size, path);
     if (picture && report) {
         report->version = v;

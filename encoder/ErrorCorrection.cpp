@@ -1,9 +1,13 @@
-// The blocks' Reed-Solomon error correction over GF(256) (polynomial 285, generator 2) and
-// the interleaving of data and error correction codewords.
+// The blocks' Reed-Solomon error correction and the interleaving of data and error
+// correction codewords. The arithmetic is the encoder's own clsReedSolomon and clsFiniteField
+// (GF(256), polynomial 285, generator 2): the tables of the fast paths are derived from its
+// generator polynomial and its multiplication, once per encoder and error-correction length.
 
-#include <array>
 #include <cstring>
+#include <memory>
+#include <new>
 
+#include "BigEndian.h"
 #include "Symbol.h"
 
 #if defined(__x86_64__)
@@ -12,100 +16,19 @@
 
 namespace {
 
-inline void StoreBigEndian64(std::uint8_t* p, std::uint64_t v) {
-    v = __builtin_bswap64(v);
-    std::memcpy(p, &v, 8);
-}
-
-// ---- GF(256) with polynomial 285 and generator 2, at compile time.
-
-struct Gf256 {
-    std::array<std::uint8_t, 512> exp{};
-    std::array<std::int32_t, 256> log{};
-};
-
-constexpr Gf256 kGf = [] {
-    Gf256 g;
-    std::int32_t x = 1;
-    for (std::int32_t i = 0; i < 255; ++i) {
-        g.exp[i] = g.exp[i + 255] = static_cast<std::uint8_t>(x);
-        g.log[x] = i;
-        x <<= 1;
-        if (x & 0x100) x ^= 285;
-    }
-    return g;
-}();
-
-constexpr std::uint8_t GfMultiply(std::int32_t a, std::int32_t b) {
-    return a == 0 || b == 0 ? 0 : kGf.exp[kGf.log[a] + kGf.log[b]];
-}
-
-// The error-correction lengths of the standard's table.
-constexpr std::int32_t kEcLengths[] = {7, 10, 13, 15, 16, 17, 18, 20, 22, 24, 26, 28, 30};
-constexpr std::int32_t kEcLengthCount = 13;
-
-constexpr std::int32_t EcIndex(std::int32_t ecLength) {
-    for (std::int32_t i = 0; i < kEcLengthCount; ++i)
-        if (kEcLengths[i] == ecLength) return i;
-    return -1;
-}
-
-// g(x) = (x - 1)(x - 2)...(x - 2^(E-1)), coefficient j of x^j, per error-correction length.
-constexpr auto kGenerators = [] {
-    std::array<std::array<std::uint8_t, 32>, kEcLengthCount> gens{};
-    for (std::int32_t e = 0; e < kEcLengthCount; ++e) {
-        const std::int32_t n = kEcLengths[e];
-        std::array<std::uint8_t, 32> g{};
-        g[0] = 1;
-        for (std::int32_t i = 0; i < n; ++i) {
-            const std::int32_t root = kGf.exp[i];
-            // multiply by (x + root)
-            for (std::int32_t j = i + 1; j >= 1; --j)
-                g[j] = static_cast<std::uint8_t>(g[j - 1] ^ GfMultiply(g[j], root));
-            g[0] = GfMultiply(g[0], root);
-        }
-        gens[e] = g;
-    }
-    return gens;
-}();
-
-// Product rows per error-correction length: row a holds a * g_j at byte 32 - E + j of four
-// little-endian words, so that one division step is a one-byte shift and four exclusive ors
-// (see clsReedSolomon, which builds the same rows at run time for any field). GF(256) with
-// polynomial 285 is a field, so a product is linear in a: row a is the exclusive or of the
-// rows of a's bits, and only those eight rows need multiplying.
-using ProductRows = std::array<std::array<std::uint64_t, 4>, 256>;
-constexpr auto kProductRows = [] {
-    std::array<ProductRows, kEcLengthCount> all{};
-    for (std::int32_t e = 0; e < kEcLengthCount; ++e) {
-        const std::int32_t n = kEcLengths[e];
-        for (std::int32_t bit = 1; bit < 256; bit <<= 1)
-            for (std::int32_t j = 0; j < n; ++j) {
-                const std::int32_t at = 32 - n + j;
-                all[e][bit][at / 8] |=
-                    static_cast<std::uint64_t>(GfMultiply(bit, kGenerators[e][j]))
-                    << (8 * (at % 8));
-            }
-        for (std::int32_t a = 3; a < 256; ++a) {
-            if ((a & (a - 1)) == 0) continue;
-            for (std::int32_t w = 0; w < 4; ++w)
-                all[e][a][w] = all[e][a & (a - 1)][w] ^ all[e][a & -a][w];
-        }
-    }
-    return all;
-}();
-
 // The error-correction codewords of a block in transmission order: the remainder's bytes
 // from the top (coefficient E-1 first), as four big-endian words.
 inline void StoreRemainder(const std::uint64_t r[4], std::uint8_t ec[32]) {
-    StoreBigEndian64(ec, r[3]);
-    StoreBigEndian64(ec + 8, r[2]);
-    StoreBigEndian64(ec + 16, r[1]);
-    StoreBigEndian64(ec + 24, r[0]);
+    bigendian::Store64(ec, r[3]);
+    bigendian::Store64(ec + 8, r[2]);
+    bigendian::Store64(ec + 16, r[1]);
+    bigendian::Store64(ec + 24, r[0]);
 }
 
+using ProductRows = std::uint64_t[256][4];
+
 inline void DivisionStep(std::uint64_t r[4], std::int32_t data, const ProductRows& rows) {
-    const std::uint64_t* row = rows[data ^ static_cast<std::int32_t>(r[3] >> 56)].data();
+    const std::uint64_t* row = rows[data ^ static_cast<std::int32_t>(r[3] >> 56)];
     r[3] = ((r[3] << 8) | (r[2] >> 56)) ^ row[3];
     r[2] = ((r[2] << 8) | (r[1] >> 56)) ^ row[2];
     r[1] = ((r[1] << 8) | (r[0] >> 56)) ^ row[1];
@@ -116,8 +39,10 @@ inline void DivisionStep(std::uint64_t r[4], std::int32_t data, const ProductRow
 // that one block's table look-up waits while the other's goes on.
 void ErrorCorrectionPortable(const std::uint8_t* data, std::int32_t blocks,
                              std::int32_t shortBlocks, std::int32_t longLength,
-                             std::int32_t ecLength, std::int32_t dataCodewords, std::uint8_t* out) {
-    const ProductRows& rows = kProductRows[EcIndex(ecLength)];
+                             const symbol::ErrorCorrectionTables& tables,
+                             std::int32_t dataCodewords, std::uint8_t* out) {
+    const ProductRows& rows = tables.rows;
+    const std::int32_t ecLength = tables.ecLength;
     auto blockStart = [&](std::int32_t b) {
         return b < shortBlocks ? b * (longLength - 1)
                                : shortBlocks * (longLength - 1) + (b - shortBlocks) * longLength;
@@ -157,29 +82,14 @@ void ErrorCorrectionPortable(const std::uint8_t* data, std::int32_t blocks,
 
 #if defined(__x86_64__)
 
-// The 8 x 8 bit matrix of multiplication by c, as GF2P8AFFINEQB takes it: output bit k is
-// the parity of row byte 7 - k and the input, so byte 7 - k holds bit k of c * 2^t at bit t.
-constexpr auto kMultiplyMatrix = [] {
-    std::array<std::uint64_t, 256> m{};
-    for (std::int32_t c = 0; c < 256; ++c) {
-        for (std::int32_t t = 0; t < 8; ++t) {
-            const std::int32_t p = GfMultiply(c, 1 << t);
-            for (std::int32_t k = 0; k < 8; ++k)
-                if ((p >> k) & 1) m[c] |= std::uint64_t{1} << (8 * (7 - k) + t);
-        }
-    }
-    return m;
-}();
-
 // Vector: one block per byte lane, up to 64 blocks at once; every division step multiplies
 // the 64 leads by each generator coefficient with one affine instruction. The data of step t
 // is round t of the interleaved data (a short block takes its codeword t-1, as if it had a
 // leading zero).
 template <std::int32_t E>
 [[gnu::target("avx512f,avx512bw,gfni")]] void ErrorCorrectionLanes(
-    std::uint8_t* out, std::int32_t blocks, std::int32_t shortBlocks, std::int32_t longLength,
-    std::int32_t dataCodewords, std::int32_t first, std::int32_t lanes) {
-    const std::uint8_t* g = kGenerators[EcIndex(E)].data();
+    std::uint8_t* out, const std::uint64_t* matrices, std::int32_t blocks, std::int32_t shortBlocks,
+    std::int32_t longLength, std::int32_t dataCodewords, std::int32_t first, std::int32_t lanes) {
     __m512i r[E];
     for (std::int32_t j = 0; j < E; ++j) r[j] = _mm512_setzero_si512();
     const __mmask64 all = lanes == 64 ? ~__mmask64{0} : (__mmask64{1} << lanes) - 1;
@@ -197,11 +107,10 @@ template <std::int32_t E>
         const __m512i lead = _mm512_xor_si512(d, r[E - 1]);
         for (std::int32_t j = E - 1; j >= 1; --j)
             r[j] = _mm512_xor_si512(
-                r[j - 1],
-                _mm512_gf2p8affine_epi64_epi8(
-                    lead, _mm512_set1_epi64(static_cast<long long>(kMultiplyMatrix[g[j]])), 0));
+                r[j - 1], _mm512_gf2p8affine_epi64_epi8(
+                              lead, _mm512_set1_epi64(static_cast<long long>(matrices[j])), 0));
         r[0] = _mm512_gf2p8affine_epi64_epi8(
-            lead, _mm512_set1_epi64(static_cast<long long>(kMultiplyMatrix[g[0]])), 0);
+            lead, _mm512_set1_epi64(static_cast<long long>(matrices[0])), 0);
     }
     for (std::int32_t k = 0; k < E; ++k)
         _mm512_mask_storeu_epi8(out + dataCodewords + k * blocks + first, all, r[E - 1 - k]);
@@ -210,9 +119,8 @@ template <std::int32_t E>
 // The same for at most 32 blocks in 256-bit registers (half the work of the 512-bit ones).
 template <std::int32_t E>
 [[gnu::target("avx512f,avx512bw,avx512vl,gfni")]] void ErrorCorrectionLanes32(
-    std::uint8_t* out, std::int32_t blocks, std::int32_t shortBlocks, std::int32_t longLength,
-    std::int32_t dataCodewords) {
-    const std::uint8_t* g = kGenerators[EcIndex(E)].data();
+    std::uint8_t* out, const std::uint64_t* matrices, std::int32_t blocks, std::int32_t shortBlocks,
+    std::int32_t longLength, std::int32_t dataCodewords) {
     __m256i r[E];
     for (std::int32_t j = 0; j < E; ++j) r[j] = _mm256_setzero_si256();
     const __mmask32 all = blocks == 32 ? ~__mmask32{0} : (__mmask32{1} << blocks) - 1;
@@ -227,29 +135,30 @@ template <std::int32_t E>
         const __m256i lead = _mm256_xor_si256(d, r[E - 1]);
         for (std::int32_t j = E - 1; j >= 1; --j)
             r[j] = _mm256_xor_si256(
-                r[j - 1],
-                _mm256_gf2p8affine_epi64_epi8(
-                    lead, _mm256_set1_epi64x(static_cast<long long>(kMultiplyMatrix[g[j]])), 0));
+                r[j - 1], _mm256_gf2p8affine_epi64_epi8(
+                              lead, _mm256_set1_epi64x(static_cast<long long>(matrices[j])), 0));
         r[0] = _mm256_gf2p8affine_epi64_epi8(
-            lead, _mm256_set1_epi64x(static_cast<long long>(kMultiplyMatrix[g[0]])), 0);
+            lead, _mm256_set1_epi64x(static_cast<long long>(matrices[0])), 0);
     }
     for (std::int32_t k = 0; k < E; ++k)
         _mm256_mask_storeu_epi8(out + dataCodewords + k * blocks, all, r[E - 1 - k]);
 }
 
-void ErrorCorrectionVector(std::uint8_t* out, std::int32_t blocks, std::int32_t shortBlocks,
-                           std::int32_t longLength, std::int32_t ecLength,
+// Returns false for a length without an instance here (the standard uses no other).
+bool ErrorCorrectionVector(std::uint8_t* out, const symbol::ErrorCorrectionTables& tables,
+                           std::int32_t blocks, std::int32_t shortBlocks, std::int32_t longLength,
                            std::int32_t dataCodewords) {
+    const std::uint64_t* m = tables.matrices;
     for (std::int32_t first = 0; first < blocks; first += 64) {
         const std::int32_t lanes = blocks - first < 64 ? blocks - first : 64;
-        switch (ecLength) {
-#define QRDESK_EC_CASE(E)                                                                       \
-    case E:                                                                                     \
-        if (blocks <= 32)                                                                       \
-            ErrorCorrectionLanes32<E>(out, blocks, shortBlocks, longLength, dataCodewords);     \
-        else                                                                                    \
-            ErrorCorrectionLanes<E>(out, blocks, shortBlocks, longLength, dataCodewords, first, \
-                                    lanes);                                                     \
+        switch (tables.ecLength) {
+#define QRDESK_EC_CASE(E)                                                                          \
+    case E:                                                                                        \
+        if (blocks <= 32)                                                                          \
+            ErrorCorrectionLanes32<E>(out, m, blocks, shortBlocks, longLength, dataCodewords);     \
+        else                                                                                       \
+            ErrorCorrectionLanes<E>(out, m, blocks, shortBlocks, longLength, dataCodewords, first, \
+                                    lanes);                                                        \
         break;
             QRDESK_EC_CASE(7)
             QRDESK_EC_CASE(10)
@@ -266,20 +175,72 @@ void ErrorCorrectionVector(std::uint8_t* out, std::int32_t blocks, std::int32_t 
             QRDESK_EC_CASE(30)
 #undef QRDESK_EC_CASE
             default:
-                break;
+                return false;
         }
     }
+    return true;
 }
 
 #endif
+
+// Bit c of byte r becomes bit r of byte c.
+constexpr std::uint64_t TransposeBits8x8(std::uint64_t x) {
+    std::uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
+    x ^= t ^ (t << 7);
+    t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCull;
+    x ^= t ^ (t << 14);
+    t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
+    return x ^ t ^ (t << 28);
+}
 
 }  // namespace
 
 namespace symbol {
 
+void DeriveErrorCorrectionTables(const clsReedSolomon& rs, const clsFiniteField& field,
+                                 ErrorCorrectionTables& out) {
+    const std::int32_t n = rs.GetParityLength();
+    out.ecLength = n;
+    for (std::int32_t j = 0; j < n; ++j)
+        out.generator[j] = static_cast<std::uint8_t>(rs.GetGeneratorCoefficient(j));
+    // The rows of the powers of two by the field's Multiply. Multiplication distributes over
+    // addition, which is exclusive or in GF(2^8), so row 2^t + i (i < 2^t) is the exclusive
+    // or of rows 2^t and i: each power of two doubles the rows made.
+    for (std::int32_t w = 0; w < 4; ++w) out.rows[0][w] = 0;
+    for (std::int32_t t = 0; t < 8; ++t) {
+        std::uint64_t* row = out.rows[1 << t];
+        std::uint8_t bytes[32] = {};  // the row's bytes, the words little-endian
+        for (std::int32_t j = 0; j < n; ++j)
+            bytes[32 - n + j] = static_cast<std::uint8_t>(field.Multiply(1 << t, out.generator[j]));
+        std::memcpy(row, bytes, sizeof(bytes));
+        const std::uint64_t p0 = row[0], p1 = row[1], p2 = row[2], p3 = row[3];
+        for (std::int32_t i = 1; i < (1 << t); ++i) {
+            // Rows 2^t + i and i never overlap.
+            std::uint64_t* __restrict__ to = out.rows[(1 << t) + i];
+            const std::uint64_t* __restrict__ from = out.rows[i];
+            to[0] = from[0] ^ p0;
+            to[1] = from[1] ^ p1;
+            to[2] = from[2] ^ p2;
+            to[3] = from[3] ^ p3;
+        }
+    }
+    // The 8 x 8 bit matrix of multiplication by g_j, as GF2P8AFFINEQB takes it: output bit k
+    // is the parity of row byte 7 - k and the input, so byte 7 - k holds bit k of g_j * 2^t
+    // at bit t. Byte t of w is g_j * 2^t, read from the rows of the powers of two; the
+    // matrix is w transposed as 8 x 8 bits, its bytes reversed.
+    for (std::int32_t j = 0; j < n; ++j) {
+        const std::int32_t at = 32 - n + j;
+        std::uint64_t w = 0;
+        for (std::int32_t t = 0; t < 8; ++t)
+            w |= ((out.rows[1 << t][at / 8] >> (8 * (at % 8))) & 0xFF) << (8 * t);
+        out.matrices[j] = __builtin_bswap64(TransposeBits8x8(w));
+    }
+}
+
 void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks,
                                    std::int32_t shortBlocks, std::int32_t longLength,
-                                   std::int32_t ecLength, std::uint8_t* out, Path path) {
+                                   const ErrorCorrectionTables& tables, std::uint8_t* out,
+                                   Path path) {
     const std::int32_t dataCodewords = blocks * longLength - shortBlocks;
     // Data rounds: codeword j of every block (the last round only the long blocks).
     for (std::int32_t b = 0, next = 0; b < blocks; ++b) {
@@ -293,14 +254,33 @@ void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks
     }
 #if defined(__x86_64__)
     // One or two blocks fill one or two of 32 lanes: the product rows are quicker then.
-    if (path == Path::Vector && blocks > 2) {
-        ErrorCorrectionVector(out, blocks, shortBlocks, longLength, ecLength, dataCodewords);
+    if (path == Path::Vector && blocks > 2 &&
+        ErrorCorrectionVector(out, tables, blocks, shortBlocks, longLength, dataCodewords))
         return;
-    }
 #else
     (void)path;
 #endif
-    ErrorCorrectionPortable(data, blocks, shortBlocks, longLength, ecLength, dataCodewords, out);
+    ErrorCorrectionPortable(data, blocks, shortBlocks, longLength, tables, dataCodewords, out);
 }
 
 }  // namespace symbol
+
+const symbol::ErrorCorrectionTables* clsQRCode::ErrorCorrectionTablesFor(std::int32_t dataLength,
+                                                                         std::int32_t ecLength) {
+    if (ecLength < 1 || ecLength > symbol::kMaxEcLength || dataLength < 1) return nullptr;
+    std::unique_ptr<symbol::ErrorCorrectionTables>& tables = EcTables[ecLength];
+    if (tables) return tables.get();
+    // The field is made by the constructor; again here only if memory ran out there.
+    if (!GaloisField) GaloisField = symbol::NewGf256();
+    if (!GaloisField) return nullptr;
+    if (!RsEncoder) {
+        RsEncoder.reset(new (std::nothrow) clsReedSolomon);
+        if (!RsEncoder) return nullptr;
+    }
+    // Set up for this block shape; only its generator polynomial is read.
+    if (!RsEncoder->Init(dataLength, ecLength, GaloisField, 0, 0)) return nullptr;
+    tables.reset(new (std::nothrow) symbol::ErrorCorrectionTables);
+    if (!tables) return nullptr;
+    symbol::DeriveErrorCorrectionTables(*RsEncoder, *GaloisField, *tables);
+    return tables.get();
+}

@@ -1,15 +1,26 @@
-// The module matrix: function patterns, codeword placement, masking, and the BCH-protected
-// format and version information.
+// The module matrix one step at a time on byte matrices: function patterns, codeword
+// placement, masking, and the format and version information. Every step takes its geometry
+// from the bit-line path (Modules.cpp, Placement.cpp, Symbol.h), so the two cannot differ.
 
 #include <array>
 #include <cstring>
+#include <memory>
+#include <new>
 
+#include "BitLines.h"
 #include "Symbol.h"
 #include "encoder/clsQRCode.h"
 
 namespace {
 
-constexpr std::uint8_t kFree = 0, kDark = 1, kLight = 2;
+using bitlines::GetBit;
+using bitlines::SetBit;
+
+constexpr std::uint8_t kDark = 1, kLight = 2;
+
+bool IsSymbolSize(std::int32_t size) {
+    return size >= 21 && size <= symbol::kMaxSize && (size - 17) % 4 == 0;
+}
 
 }  // namespace
 
@@ -17,100 +28,59 @@ void clsQRCode::DrawFunctionPatterns(std::uint8_t* m, std::int32_t stride,
                                      std::int32_t version) const {
     if (m == nullptr || version < 1 || version > 40) return;
     const std::int32_t n = GetSymbolSize(version);
-    auto at = [&](std::int32_t x, std::int32_t y) -> std::uint8_t& { return m[y * stride + x]; };
-
-    // Finder patterns with their separators, in the three corners.
-    for (std::int32_t y = 0; y <= 7; ++y) {
-        for (std::int32_t x = 0; x <= 7; ++x) {
-            const bool lightRing = ((x == 1 || x == 5) && y >= 1 && y <= 5) ||
-                                   ((y == 1 || y == 5) && x >= 1 && x <= 5);
-            const std::uint8_t value = (lightRing || x == 7 || y == 7) ? kLight : kDark;
-            at(x, y) = value;
-            at(n - 1 - x, y) = value;
-            at(x, n - 1 - y) = value;
-        }
-    }
-    // Format areas, reserved; then the dark module.
-    for (std::int32_t i = 0; i <= 7; ++i) {
-        at(i, 8) = kLight;
-        at(8, i) = kLight;
-        at(n - 1 - i, 8) = kLight;
-        at(8, n - 1 - i) = kLight;
-    }
-    at(8, 8) = kLight;
-    at(8, n - 8) = kDark;
-    // Version areas, reserved (the strips on the timing lines are overwritten next).
-    if (version >= 7) {
-        for (std::int32_t i = n - 11; i <= n - 9; ++i) {
-            for (std::int32_t j = 0; j <= 6; ++j) {
-                at(j, i) = kLight;
-                at(i, j) = kLight;
-            }
-        }
-    }
-    // Timing patterns.
-    for (std::int32_t i = 8; i <= n - 9; ++i) {
-        const std::uint8_t value = (i % 2 == 0) ? kDark : kLight;
-        at(i, 6) = value;
-        at(6, i) = value;
-    }
-    // Alignment patterns at every pair of centre coordinates, but for the three pairs that
-    // fall on the finder patterns.
-    const std::uint8_t* centres = symbol::kAlignmentCentres[version];
-    auto nearEdge = [&](std::int32_t c) { return c == 6 || c == n - 7; };
-    for (const std::uint8_t* cy = centres; *cy != 0; ++cy) {
-        for (const std::uint8_t* cx = centres; *cx != 0; ++cx) {
-            // (6, 6), (N-7, 6) and (6, N-7): each of these corners holds a finder pattern.
-            if ((*cx == 6 || *cy == 6) && nearEdge(*cx) && nearEdge(*cy)) continue;
-            for (std::int32_t dy = -2; dy <= 2; ++dy)
-                for (std::int32_t dx = -2; dx <= 2; ++dx) {
-                    const bool ring = dx == 2 || dx == -2 || dy == 2 || dy == -2;
-                    at(*cx + dx, *cy + dy) = ring || (dx == 0 && dy == 0) ? kDark : kLight;
-                }
-        }
-    }
+    // The bit lines' function modules (line y holds row y), written into the function cells
+    // only: the dark ones 1, the light ones 2; then the version areas reserved (2: the lines
+    // hold the version information itself) and the dark module, which they leave out.
+    symbol::Lines function, fixed;
+    symbol::BuildFunctionLines(version, function, fixed);
+    for (std::int32_t y = 0; y < n; ++y)
+        for (std::int32_t x = 0; x < n; ++x)
+            if (GetBit(function, y, x)) m[y * stride + x] = GetBit(fixed, y, x) ? kDark : kLight;
+    if (version >= 7)
+        symbol::ForEachVersionModule(
+            n, [&](std::int32_t, std::int32_t x, std::int32_t y) { m[y * stride + x] = kLight; });
+    m[symbol::DarkModuleY(n) * stride + symbol::kDarkModuleX] = kDark;
 }
 
 std::int32_t clsQRCode::PlaceCodewords(const std::uint8_t* symbolMatrix, std::int32_t stride,
                                        std::uint8_t* dataMatrix, std::int32_t size,
                                        const std::uint8_t* bits, std::int32_t bitCount) const {
-    std::int32_t i = 0;
-    if (symbolMatrix == nullptr || dataMatrix == nullptr || bits == nullptr) return 0;
-    // Walks the pair with left column c, rows first .. first + (size - 1) * step; within a
-    // row the right cell comes first. A pair holds at most 2N bits, so while that many remain
-    // the per-cell count check is left out.
-    auto walk = [&](std::int32_t c, std::int32_t first, std::int32_t step) {
-        const std::uint8_t* function = symbolMatrix + static_cast<std::size_t>(first) * stride + c;
-        std::uint8_t* cell = dataMatrix + static_cast<std::size_t>(first) * size + c;
-        const std::ptrdiff_t functionStep = std::ptrdiff_t{step} * stride;
-        const std::ptrdiff_t cellStep = std::ptrdiff_t{step} * size;
-        if (bitCount - i >= 2 * size) {
-            for (std::int32_t k = 0; k < size; ++k, function += functionStep, cell += cellStep) {
-                std::uint16_t both;
-                std::memcpy(&both, function, 2);
-                if (both == 0) {  // the usual case: both cells free
-                    cell[1] = bits[i];
-                    cell[0] = bits[i + 1];
-                    i += 2;
-                    continue;
-                }
-                if (function[1] == kFree) cell[1] = bits[i++];
-                if (function[0] == kFree) cell[0] = bits[i++];
-            }
-        } else {
-            for (std::int32_t k = 0; k < size; ++k, function += functionStep, cell += cellStep) {
-                if (i < bitCount && function[1] == kFree) cell[1] = bits[i++];
-                if (i < bitCount && function[0] == kFree) cell[0] = bits[i++];
-            }
-        }
+    if (symbolMatrix == nullptr || dataMatrix == nullptr || bits == nullptr || bitCount <= 0 ||
+        !IsSymbolSize(size))
+        return 0;
+    // The bit-line placement walks the free modules of whatever function lines it is given;
+    // as columns (line x holds column x) they may be any layout the caller drew.
+    struct Scratch {
+        symbol::Lines function, placed, taken;
+        symbol::PlacementPiece pieces[symbol::kMaxPieces];
+        std::uint8_t stream[symbol::kMaxSize * symbol::kMaxSize / 8 + 24];
     };
-    // Two-module columns from the right, upward then downward, skipping the timing column 6.
-    for (std::int32_t x = size; x >= 5 && i < bitCount;) {
-        walk(x - 2 < 6 ? x - 3 : x - 2, size - 1, -1);
-        x -= 4;
-        walk(x < 6 ? x - 1 : x, 0, 1);
-    }
-    return i;
+    const std::unique_ptr<Scratch> s(new (std::nothrow) Scratch);
+    if (!s) return 0;
+    bitlines::Clear(s->function, size);
+    std::int32_t free = 0;
+    for (std::int32_t y = 0; y < size; ++y)
+        for (std::int32_t x = 0; x < size; ++x) {
+            if (symbolMatrix[y * stride + x] != 0)
+                SetBit(s->function, x, y);
+            else
+                ++free;
+        }
+    const std::int32_t count = bitCount < free ? bitCount : free;
+    const std::int32_t pieceCount = symbol::PlanPlacement(size, s->function, s->pieces);
+    // The bits packed as the codewords are, then as many ones: the modules that take a bit.
+    auto place = [&](symbol::Lines& out, auto bitAt) {
+        std::memset(s->stream, 0, sizeof(s->stream));
+        for (std::int32_t i = 0; i < count; ++i)
+            if (bitAt(i)) s->stream[i >> 3] |= static_cast<std::uint8_t>(0x80 >> (i & 7));
+        symbol::PlaceCodewords(s->stream, size, s->pieces, pieceCount, out, symbol::Path::Portable);
+    };
+    place(s->placed, [&](std::int32_t i) { return bits[i] != 0; });
+    place(s->taken, [](std::int32_t) { return true; });
+    for (std::int32_t y = 0; y < size; ++y)
+        for (std::int32_t x = 0; x < size; ++x)
+            if (GetBit(s->taken, x, y)) dataMatrix[y * size + x] = GetBit(s->placed, x, y);
+    return count;
 }
 
 namespace {
@@ -181,15 +151,11 @@ std::int32_t clsQRCode::GetBchRemainder(std::int32_t value, std::int32_t generat
 void clsQRCode::WriteVersionInformation(std::uint8_t* m, std::int32_t stride,
                                         std::int32_t version) const {
     if (m == nullptr || version < 7 || version > 40) return;
-    const std::int32_t n = GetSymbolSize(version);
     const std::int32_t word = symbol::VersionWord(version);
-    for (std::int32_t j = 0; j <= 5; ++j) {
-        for (std::int32_t i = 0; i <= 2; ++i) {
-            const std::uint8_t bit = (word & PowerOfTwo[3 * j + i]) ? 1 : 0;
-            m[(n - 11 + i) * stride + j] = bit;  // bottom-left block
-            m[j * stride + (n - 11 + i)] = bit;  // top-right block
-        }
-    }
+    symbol::ForEachVersionModule(GetSymbolSize(version),
+                                 [&](std::int32_t k, std::int32_t x, std::int32_t y) {
+                                     m[y * stride + x] = (word & PowerOfTwo[k]) ? 1 : 0;
+                                 });
 }
 
 void clsQRCode::WriteFormatInformation(std::uint8_t* m, std::int32_t stride, std::int32_t size,
@@ -198,12 +164,7 @@ void clsQRCode::WriteFormatInformation(std::uint8_t* m, std::int32_t stride, std
     if (level < 1 || level > 4) level = 2;
     if (mask < 0 || mask > 7) mask = 0;
     const std::int32_t word = symbol::FormatWord(level, mask);
-    for (std::int32_t k = 0; k < 15; ++k) {
-        const std::uint8_t bit = (word & PowerOfTwo[k]) ? 1 : 0;
-        m[symbol::kFormatFirst[k][1] * stride + symbol::kFormatFirst[k][0]] = bit;
-        if (k <= 7)
-            m[8 * stride + (size - 1 - k)] = bit;  // row 8, right edge leftwards
-        else
-            m[(size - 15 + k) * stride + 8] = bit;  // column 8, bottom edge upwards
-    }
+    symbol::ForEachFormatModule(size, [&](std::int32_t k, std::int32_t x, std::int32_t y) {
+        m[y * stride + x] = (word & PowerOfTwo[k]) ? 1 : 0;
+    });
 }

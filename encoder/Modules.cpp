@@ -16,57 +16,24 @@ namespace {
 
 using namespace bitlines;
 
-// ---- Masks: per pattern, the words of a row (bits over x) for row y % 12, and of a column
-// (bits over y) for column x % 12. Every pattern repeats after 12 rows and 12 columns.
-struct MaskTables {
-    std::uint64_t row[8][12][kWords];
-    std::uint64_t column[8][12][kWords];
-};
-
-constexpr MaskTables kMasks = [] {
-    MaskTables t{};
-    for (std::int32_t m = 0; m < 8; ++m)
-        for (std::int32_t k = 0; k < 12; ++k)
-            for (std::int32_t i = 0; i < 64 * kWords; ++i) {
-                if (symbol::MaskInverts(m, i, k))
-                    t.row[m][k][i / 64] |= std::uint64_t{1} << (i % 64);
-                if (symbol::MaskInverts(m, k, i))
-                    t.column[m][k][i / 64] |= std::uint64_t{1} << (i % 64);
-            }
+// ---- Format information and the dark module, written into rows (line y, bit x).
+// The format words of level 1..4 and mask 0..7.
+constexpr auto kFormatWords = [] {
+    std::array<std::array<std::int32_t, 8>, 4> t{};
+    for (std::int32_t level = 1; level <= 4; ++level)
+        for (std::int32_t mask = 0; mask < 8; ++mask)
+            t[level - 1][mask] = symbol::FormatWord(level, mask);
     return t;
 }();
 
-// ---- Format and version information.
-
-// Module (x, y) of a symbol held as rows (line y, bit x) or as columns (line x, bit y).
-template <bool kAsColumns>
-inline void PutModule(Lines& l, std::int32_t x, std::int32_t y, bool value) {
-    if constexpr (kAsColumns)
-        PutBit(l, x, y, value);
-    else
-        PutBit(l, y, x, value);
-}
-
-template <bool kAsColumns>
-void PutFormatAndVersion(Lines& l, std::int32_t n, std::int32_t version, std::int32_t level,
-                         std::int32_t mask) {
-    const std::int32_t format = symbol::FormatWord(level, mask);
-    for (std::int32_t k = 0; k < 15; ++k) {
-        const bool bit = (format >> k) & 1;
-        PutModule<kAsColumns>(l, symbol::kFormatFirst[k][0], symbol::kFormatFirst[k][1], bit);
-        if (k <= 7)
-            PutModule<kAsColumns>(l, n - 1 - k, 8, bit);  // row 8, right edge leftwards
-        else
-            PutModule<kAsColumns>(l, 8, n - 15 + k, bit);  // column 8, bottom edge upwards
-    }
-    if (version < 7) return;
-    const std::int32_t word = symbol::VersionWord(version);
-    for (std::int32_t j = 0; j <= 5; ++j)
-        for (std::int32_t i = 0; i <= 2; ++i) {
-            const bool bit = (word >> (3 * j + i)) & 1;
-            PutModule<kAsColumns>(l, j, n - 11 + i, bit);  // bottom-left block
-            PutModule<kAsColumns>(l, n - 11 + i, j, bit);  // top-right block
-        }
+// The format modules are light in masked rows (reserved, and not among the fixed ones): their
+// dark bits are ORed in, at the places symbol::ForEachFormatModule gives.
+void PutFormat(Lines& rows, std::int32_t n, std::int32_t level, std::int32_t mask) {
+    const auto f = static_cast<std::uint64_t>(kFormatWords[level - 1][mask]);
+    symbol::ForEachFormatModule(n, [&](std::int32_t k, std::int32_t x, std::int32_t y) {
+        rows[x >> 6][kPad + y] |= ((f >> k) & 1) << (x & 63);
+    });
+    SetBit(rows, symbol::DarkModuleY(n), symbol::kDarkModuleX);
 }
 
 // kSpread[b]: the 8 bits of b as 8 bytes of 0 or 1, lowest bit first.
@@ -116,17 +83,18 @@ Path BestPath() {
 #if defined(__x86_64__)
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vpopcntdq") &&
-        __builtin_cpu_supports("gfni") && __builtin_cpu_supports("bmi2") &&
-        __builtin_cpu_supports("popcnt"))
+        __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("gfni") &&
+        __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt"))
         return Path::Vector;
 #endif
     return Path::Portable;
 }
 
-void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark) {
+void BuildFunctionLines(std::int32_t version, Lines& function, Lines& fixed) {
     const std::int32_t n = 4 * version + 17;
     Clear(function, n);
-    Clear(dark, n);
+    Clear(fixed, n);
+    Lines& dark = fixed;
     Lines& f = function;
     // Finder patterns with their separators, format areas, the version areas.
     for (std::int32_t y = 0; y <= 7; ++y) {
@@ -179,52 +147,40 @@ void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark) {
             SetBit(dark, *cy, *cx);
         }
     }
-    SetBit(dark, n - 8, 8);  // the dark module, (8, N-8)
+    // The version information, its two copies mirror images of each other.
+    if (version >= 7) {
+        const std::int32_t word = symbol::VersionWord(version);
+        symbol::ForEachVersionModule(n, [&](std::int32_t k, std::int32_t x, std::int32_t y) {
+            if ((word >> k) & 1) SetBit(fixed, y, x);
+        });
+    }
 }
 
-void MaskedSymbol(const clsQRCode::Workspace& ws, std::int32_t version, std::int32_t level,
-                  std::int32_t mask, Lines& rows, Lines* columns) {
-    const std::int32_t n = 4 * version + 17, words = WordsFor(n);
-    auto build = [&](const Lines& data, const std::uint64_t(*pattern)[kWords], Lines& out) {
-        for (std::int32_t w = 0; w < words; ++w) {
-            const std::uint64_t valid = ValidBits(n, w);
-            // The pattern repeats every 12 lines: laid out once, then one simple loop.
-            std::uint64_t tiled[symbol::kMaxSize + 12];
-            for (std::int32_t k = 0; k < 12; ++k) tiled[k] = pattern[k][w] & valid;
-            for (std::int32_t i = 12; i < n; i += 12)
-                std::memcpy(tiled + i, tiled, sizeof(*tiled) * 12);
-            // The light lines around the symbol that the penalty reads.
-            std::memset(out[w] + kPad - kPenaltyBefore, 0, kPenaltyBefore * sizeof(std::uint64_t));
-            std::memset(out[w] + kPad + n, 0, (kPenaltyAfter + 1) * sizeof(std::uint64_t));
-            const std::uint64_t* d = data[w] + kPad;
-            const std::uint64_t* f = ws.function[w] + kPad;
-            const std::uint64_t* k = ws.dark[w] + kPad;
-            std::uint64_t* o = out[w] + kPad;
-            for (std::int32_t i = 0; i < n; ++i) o[i] = (d[i] ^ (tiled[i] & ~f[i])) | k[i];
-        }
-    };
-    build(ws.dataRows, kMasks.row[mask], rows);
-    PutFormatAndVersion<false>(rows, n, version, level, mask);
-    if (columns == nullptr) return;
-    build(ws.dataColumns, kMasks.column[mask], *columns);
-    // The function modules are symmetric but for the dark module: (8, N-8) in rows is line
-    // N-8; as a column it is line 8. Its mirror image is a format module, written next.
-    SetBit(*columns, 8, n - 8);
-    PutFormatAndVersion<true>(*columns, n, version, level, mask);
+void MaskedRows(const clsQRCode::Workspace& ws, std::int32_t version, std::int32_t level,
+                std::int32_t mask, Lines& rows) {
+    const std::int32_t n = 4 * version + 17;
+    for (std::int32_t w = 0; w < WordsFor(n); ++w) {
+        const std::uint64_t valid = ValidBits(n, w);
+        const std::uint64_t* d = ws.dataRows[w] + kPad;
+        const std::uint64_t* f = ws.function[w] + kPad;
+        const std::uint64_t* k = ws.fixed[w] + kPad;
+        std::uint64_t* o = rows[w] + kPad;
+        std::uint64_t pattern[12];
+        for (std::int32_t r = 0; r < 12; ++r) pattern[r] = kMaskWords[0][r][w][mask] & valid;
+        for (std::int32_t y0 = 0; y0 < n; y0 += 12)
+            for (std::int32_t r = 0; r < 12 && y0 + r < n; ++r) {
+                const std::int32_t y = y0 + r;
+                o[y] = (d[y] ^ (pattern[r] & ~f[y])) | k[y];
+            }
+    }
+    PutFormat(rows, n, level, mask);
 }
 
 std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path) {
     const std::int32_t side = size + 8;
-    auto* bitmap = new (std::nothrow) Bitmap;
-    if (bitmap == nullptr) return nullptr;
-    try {
-        bitmap->indices.assign(static_cast<std::size_t>(side) * side, 0);
-    } catch (const std::bad_alloc&) {
-        delete bitmap;
-        return nullptr;
-    }
-    bitmap->width = bitmap->height = side;
-    bitmap->palette = mdlVexmora::SymbolPalette();
+    Bitmap* bitmap = nullptr;
+    std::shared_ptr<Picture> picture = mdlVexmora::NewCanvas(side, side, &bitmap);
+    if (!picture) return nullptr;
     std::uint8_t* out = bitmap->indices.data() + 4 * static_cast<std::size_t>(side) + 4;
 #if defined(__x86_64__)
     if (path == Path::Vector)
@@ -235,7 +191,7 @@ std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Pat
     (void)path;
     SpreadRowsPortable(rows, size, out, side);
 #endif
-    return mdlVexmora::BitmapToPicture(bitmap, true);
+    return picture;
 }
 
 }  // namespace symbol

@@ -1,230 +1,399 @@
-// The mask penalty of the standard's four rules (runs of five or more, 2 x 2 blocks,
-// finder-like patterns, dark proportion), word by word over the bit lines.
+// The mask penalty of the standard's four rules (ISO/IEC 18004, 7.8.3: runs of five or more,
+// 2 x 2 blocks, finder-like patterns, dark proportion) for eight symbols at once: the eight
+// masks of one symbol, one per lane of a vector of eight 64-bit words.
+//
+// A plane holds module i of 64 lines (bit b: line 64w + b) of all eight symbols, for i from
+// -kBefore to n + kAfter, light outside the symbol. A pass over a plane's positions scores
+// those 64 lines in all eight symbols with word operations only: the rows' penalties from
+// the planes of columns (bits over y), the columns' from the planes of rows (bits over x),
+// which also give the 2 x 2 blocks and the dark modules. The masking is done while a plane is
+// laid out, from the unmasked data and function modules that all eight masks share.
 
-#include <bit>
+#include <array>
+#include <cstring>
+#include <new>
 
 #include "BitLines.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
 using namespace bitlines;
+using symbol::kLaneAfter;
+using symbol::kLaneBefore;
+using symbol::kLanes;
+using symbol::LanePlane;
 
-// ---- The penalty.
+// Eight 64-bit words, one per mask: the compiler's generic vectors, one AVX-512 register on
+// the vector path, plain words elsewhere. They never cross a call (every helper is inlined),
+// so the warning that passing them would differ between the two paths does not apply.
+#pragma GCC diagnostic ignored "-Wpsabi"
+using V = std::uint64_t __attribute__((vector_size(8 * kLanes)));
 
-// Modules of one colour from pos on in direction step (+1 or -1), at most limit of them;
-// light runs that reach the edge count as unlimited (the light area around the symbol).
-std::int32_t RunOf(const Lines& l, std::int32_t line, std::int32_t pos, std::int32_t step,
-                   std::int32_t colour, std::int32_t limit, std::int32_t n) {
+[[gnu::always_inline]] inline V Load(const std::uint64_t* p) {
+    V v;
+    std::memcpy(&v, p, sizeof(v));
+    return v;
+}
+
+[[gnu::always_inline]] inline void Store(std::uint64_t* p, V v) {
+    std::memcpy(p, &v, sizeof(v));
+}
+
+// Population counts lane by lane: shifts and adds on the portable path, the processor's
+// instruction on the vector path.
+struct PortableLanes {
+    [[gnu::always_inline]] static V Splat(std::uint64_t x) { return V{x, x, x, x, x, x, x, x}; }
+    // x in the lanes whose bit is set in lanes, 0 in the others.
+    [[gnu::always_inline]] static V Select(std::uint8_t lanes, std::uint64_t x) {
+        V v{};
+        for (std::int32_t k = 0; k < kLanes; ++k) v[k] = (lanes >> k) & 1 ? x : 0;
+        return v;
+    }
+    [[gnu::always_inline]] static V Count(V x) {
+        x -= (x >> 1) & 0x5555555555555555ull;
+        x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+        x += x >> 8;
+        x += x >> 16;
+        x += x >> 32;
+        return x & 0x7F;
+    }
+    [[gnu::always_inline]] static bool Any(V x) {
+        std::uint64_t any = 0;
+        for (std::int32_t k = 0; k < kLanes; ++k) any |= x[k];
+        return any != 0;
+    }
+};
+
+// The vector lanes need GCC: clang refuses the kernel's inline helpers, which take the target
+// of the function they are inlined into, so its builds (the fuzz targets) score on the
+// portable lanes, with the same results.
+#if defined(__x86_64__) && !defined(__clang__)
+#define QRDESK_VECTOR_LANES 1
+struct VectorLanes {
+    [[gnu::target("avx512f")]] static V Splat(std::uint64_t x) {
+        return reinterpret_cast<V>(_mm512_set1_epi64(static_cast<long long>(x)));
+    }
+    [[gnu::target("avx512f")]] static V Select(std::uint8_t lanes, std::uint64_t x) {
+        return reinterpret_cast<V>(_mm512_maskz_set1_epi64(lanes, static_cast<long long>(x)));
+    }
+    [[gnu::target("avx512f,avx512vpopcntdq")]] static V Count(V x) {
+        return reinterpret_cast<V>(_mm512_popcnt_epi64(reinterpret_cast<__m512i>(x)));
+    }
+    [[gnu::target("avx512f")]] static bool Any(V x) {
+        const __m512i v = reinterpret_cast<__m512i>(x);
+        return _mm512_test_epi64_mask(v, v) != 0;
+    }
+};
+#endif
+
+// Where the eight symbols' modules come from: per orientation ([0] rows, [1] columns) the
+// lines that all lanes share, masked where free when masked is set, plus single modules that
+// differ between lanes (the format information and the dark module).
+struct Source {
+    const Lines* lines[2];
+    const Lines* function;  // the free modules are those not in it
+    const Lines* fixed;     // ORed in as they are
+    bool masked;
+    struct Module {
+        std::int16_t x, y;
+        std::uint8_t lanes;  // bit m: dark in lane m
+    } modules[31];
+    std::int32_t moduleCount;
+};
+
+// Plane w of orientation o: 0 the rows (bits over x, one position per row y), 1 the columns
+// (bits over y, one position per column x).
+template <class Lanes>
+[[gnu::always_inline]] inline void LayOut(const Source& s, std::int32_t o, std::int32_t w,
+                                          std::int32_t n, LanePlane& plane) {
+    std::uint64_t* out = &plane[kLaneBefore][0];
+    std::memset(&plane[0][0], 0, sizeof(plane[0]) * kLaneBefore);  // the light area around
+    std::memset(out + kLanes * n, 0, sizeof(plane[0]) * kLaneAfter);
+    const std::uint64_t valid = ValidBits(n, w);
+    const std::uint64_t* data = (*s.lines[o])[w] + kPad;
+    if (s.masked) {
+        const std::uint64_t* function = (*s.function)[w] + kPad;
+        const std::uint64_t* fixed = (*s.fixed)[w] + kPad;
+        V pattern[12];
+        for (std::int32_t k = 0; k < 12; ++k) pattern[k] = Load(kMaskWords[o][k][w].data());
+        for (std::int32_t i0 = 0; i0 < n; i0 += 12) {
+            for (std::int32_t k = 0; k < 12 && i0 + k < n; ++k) {
+                const std::int32_t i = i0 + k;
+                const V free = Lanes::Splat(~function[i] & valid);
+                Store(out + kLanes * i,
+                      (Lanes::Splat(data[i]) ^ (pattern[k] & free)) | Lanes::Splat(fixed[i]));
+            }
+        }
+    } else {
+        for (std::int32_t i = 0; i < n; ++i) Store(out + kLanes * i, Lanes::Splat(data[i]));
+    }
+    for (std::int32_t k = 0; k < s.moduleCount; ++k) {
+        const auto& m = s.modules[k];
+        const std::int32_t at = o == 0 ? m.y : m.x, bit = o == 0 ? m.x : m.y;
+        if (bit >> 6 == w)
+            Store(out + kLanes * at,
+                  Load(out + kLanes * at) | Lanes::Select(m.lanes, 1ull << (bit & 63)));
+    }
+}
+
+// Module pos of line `bit` in `lane` of a plane; light outside the symbol.
+inline bool ModuleAt(const LanePlane& plane, std::int32_t n, std::int32_t lane, std::int32_t bit,
+                     std::int32_t pos) {
+    return pos >= 0 && pos < n && ((plane[kLaneBefore + pos][lane] >> bit) & 1);
+}
+
+// Modules of one colour from pos on in direction step; *edge tells whether the run reaches
+// the symbol's edge.
+std::int32_t RunFrom(const LanePlane& plane, std::int32_t n, std::int32_t lane, std::int32_t bit,
+                     std::int32_t pos, std::int32_t step, bool dark, bool* edge) {
     std::int32_t k = 0;
-    while (k < limit) {
-        if (pos < 0 || pos >= n) return colour == 0 ? limit : k;
-        const std::uint64_t word = l[pos >> 6][kPad + line];
-        const std::uint64_t same = colour ? word : ~word;  // 1 where the module has the colour
-        const std::int32_t bit = pos & 63;
-        // Equal modules from bit on, upward or downward within this word (the bits past the
-        // symbol are light: a dark run stops there, a light one goes on to the edge check).
-        const std::int32_t run =
-            step > 0 ? std::countr_one(same >> bit) : std::countl_one(same << (63 - bit));
-        const std::int32_t room = step > 0 ? 64 - bit : bit + 1;
-        if (run < room) {
-            // A light run may end at the symbol's edge inside the word: unlimited then.
-            if (colour == 0 && step > 0 && pos + run >= n) return limit;
-            return k + run < limit ? k + run : limit;
-        }
-        k += room;
-        pos += step * room;
+    while (pos >= 0 && pos < n && ModuleAt(plane, n, lane, bit, pos) == dark) {
+        ++k;
+        pos += step;
     }
-    return limit;
+    *edge = pos < 0 || pos >= n;
+    return k;
 }
 
-// Patterns dark u, light u, dark 3u, light u, dark u (u >= 4) on line `line` starting at
-// start, with light runs on both sides: one for 4u light before and u after, one for u
-// before and 4u after.
-// knownUnit: the pattern's unit when it is known (from its end), else 0.
-std::int32_t ScaledFinderAt(const Lines& l, std::int32_t line, std::int32_t start, std::int32_t n,
-                            std::int32_t knownUnit = 0) {
-    const std::int32_t unit = RunOf(l, line, start, 1, 1, n, n);
-    if (unit < 4 || 7 * unit > n || (knownUnit != 0 && unit != knownUnit)) return 0;
-    std::int32_t pos = start + unit;
-    const std::int32_t lengths[4] = {unit, 3 * unit, unit, unit};
-    for (std::int32_t r = 0, colour = 0; r < 4; ++r, colour ^= 1) {
-        if (RunOf(l, line, pos, 1, colour, lengths[r] + 1, n) != lengths[r]) return 0;
-        pos += lengths[r];
+// Finder-like patterns of unit 4 or more (dark u, light u, dark 3u, light u, dark u, whole
+// runs) whose centre run starts at c, in one line of one lane: one for 4u light modules
+// before and at least u after, one for the other way round (the area around the symbol is
+// light). Rare: only called where 12 dark modules follow 4 light ones.
+[[gnu::noinline]] std::int32_t WideFinders(const LanePlane& plane, std::int32_t n,
+                                           std::int32_t lane, std::int32_t bit, std::int32_t c) {
+    constexpr std::int32_t kEdge = 1 << 20;  // the light area around the symbol
+    bool edge = false;
+    const std::int32_t centre = RunFrom(plane, n, lane, bit, c, 1, true, &edge);
+    const std::int32_t u = centre / 3;
+    if (centre % 3 != 0 || u < 4 || edge) return 0;
+    // Light u, dark u and the light beyond, on each side.
+    std::int32_t side[2];
+    for (std::int32_t d = 0; d < 2; ++d) {
+        const std::int32_t step = d == 0 ? -1 : 1;
+        std::int32_t pos = d == 0 ? c - 1 : c + centre;
+        if (RunFrom(plane, n, lane, bit, pos, step, false, &edge) != u || edge) return 0;
+        pos += step * u;
+        if (RunFrom(plane, n, lane, bit, pos, step, true, &edge) != u) return 0;
+        pos += step * u;
+        side[d] = edge ? kEdge : RunFrom(plane, n, lane, bit, pos, step, false, &edge);
+        if (edge) side[d] = kEdge;
     }
-    const std::int32_t after = RunOf(l, line, pos, 1, 0, 4 * unit, n);
-    const std::int32_t before = RunOf(l, line, start - 1, -1, 0, 4 * unit, n);
-    return (before >= 4 * unit && after >= unit) + (after >= 4 * unit && before >= unit);
+    return (side[0] >= 4 * u && side[1] >= u) + (side[1] >= 4 * u && side[0] >= u);
 }
 
-// The same from the last dark module of a pattern with 16 light modules after it; a pattern
-// with 16 light modules before it too is counted from its start instead.
-std::int32_t ScaledFinderEndingAt(const Lines& l, std::int32_t line, std::int32_t end,
-                                  std::int32_t n) {
-    const std::int32_t unit = RunOf(l, line, end, -1, 1, n, n);
-    if (unit < 4 || 7 * unit > n) return 0;
-    const std::int32_t start = end - 7 * unit + 1;
-    if (start < 0 || RunOf(l, line, start - 1, -1, 0, 16, n) >= 16) return 0;
-    return ScaledFinderAt(l, line, start, n, unit);
+// Bit m of [level - 1][k]: bit k of mask m's format word.
+constexpr auto kFormatLanes = [] {
+    std::array<std::array<std::uint8_t, 15>, 4> t{};
+    for (std::int32_t level = 1; level <= 4; ++level)
+        for (std::int32_t k = 0; k < 15; ++k)
+            for (std::int32_t m = 0; m < kLanes; ++m)
+                t[level - 1][k] |=
+                    static_cast<std::uint8_t>(((symbol::FormatWord(level, m) >> k) & 1) << m);
+    return t;
+}();
+
+// Module i of the plane's lines, its first entry at base.
+[[gnu::always_inline]] inline V At(const std::uint64_t* base, std::int32_t i) {
+    return Load(base + kLanes * i);
 }
 
-// N1 and N3 of one direction. across holds the symbol's lines across that direction (line i
-// is module i of every line along it, one per bit), along the same symbol's lines along it.
-// Simple loops over i, so that the vector path's compiler runs them eight words at a time.
-template <class Count>
-[[gnu::always_inline]] inline std::int32_t DirectionPenalty(const Lines& across, const Lines& along,
-                                                            std::int32_t n) {
-    std::int32_t total = 0;
-    const std::int32_t words = WordsFor(n);
-    static_assert(kPad >= kPenaltyBefore && kPlane > kPad + symbol::kMaxSize + kPenaltyAfter);
-    for (std::int32_t w = 0; w < words; ++w) {
-        const std::uint64_t* line = across[w];
-        const std::uint64_t* a = line + kPad;  // a[-kPad .. n + kPad) readable, 0 outside
-        const std::uint64_t valid = ValidBits(n, w);
-        // same[i]: module i equals module i + 1 (same[-1] = 0: no module before the first).
-        std::uint64_t sameAt[symbol::kMaxSize + 2];
-        std::uint64_t* same = sameAt + 1;
-        same[-1] = 0;
-        for (std::int32_t i = 0; i < n - 1; ++i) same[i] = ~(a[i] ^ a[i + 1]) & valid;
-        // Runs from module i on: lightK[i] modules i .. i + K - 1 light (outside the symbol
-        // is light), darkK[i] dark; indices from -kPad, made from 16 modules before the
-        // symbol to 40 past it: every read below stays inside that.
-        std::uint64_t light2[kPlane], light3[kPlane], light4[kPlane], light8[kPlane];
-        std::uint64_t dark2[kPlane], dark3[kPlane], dark4[kPlane], dark6[kPlane], dark9[kPlane];
-        const std::int32_t from = kPad - kPenaltyBefore, end = kPad + n + kPenaltyAfter;
-        for (std::int32_t i = from; i < end; ++i) {
-            light2[i] = ~(line[i] | line[i + 1]);
-            dark2[i] = line[i] & line[i + 1];
-        }
-        for (std::int32_t i = from; i < end - 2; ++i) {
-            light3[i] = light2[i] & ~line[i + 2];
-            light4[i] = light2[i] & light2[i + 2];
-            dark3[i] = dark2[i] & line[i + 2];
-            dark4[i] = dark2[i] & dark2[i + 2];
-        }
-        for (std::int32_t i = from; i < end - 6; ++i) {
-            light8[i] = light4[i] & light4[i + 4];
-            dark6[i] = dark3[i] & dark3[i + 3];
-        }
-        for (std::int32_t i = from; i < end - 12; ++i) dark9[i] = dark6[i] & dark3[i + 6];
-        const std::uint64_t *l2 = light2 + kPad, *l3 = light3 + kPad, *l4 = light4 + kPad;
-        const std::uint64_t *l8 = light8 + kPad, *d2 = dark2 + kPad, *d3 = dark3 + kPad;
-        const std::uint64_t *d4 = dark4 + kPad, *d6 = dark6 + kPad, *d9 = dark9 + kPad;
-        // N1: every window of five equal modules, and 2 more per run (a run of L >= 5 is
-        // L - 4 windows and costs 3 + (L - 5)).
-        std::int32_t windows = 0, runs = 0;
-        for (std::int32_t i = 0; i + 4 < n; ++i) {
-            const std::uint64_t five = same[i] & same[i + 1] & same[i + 2] & same[i + 3];
-            windows += Count::Of(five);
-            runs += Count::Of(five & ~same[i - 1]);
-        }
-        total += windows + 2 * runs;
-        // N3: dark u, light u, dark 3u, light u, dark u as whole runs, with 4u light modules
-        // on one side and at least u on the other; each side with 4u counts. Units 1, 2 and
-        // 3 word by word at every position (at most one fits the runs at i; past the symbol
-        // every module is light, so a pattern over its edge has no core). Units of 4 and
-        // more need 4 dark modules beside 16 light ones: only the blocks of 8 positions
-        // where that occurs are looked at further, one pattern at a time.
-        std::int32_t finders = 0;
-        const std::int32_t blocks = (n - 3 + 7) / 8;  // positions 0 .. n - 4 at least
-        std::uint64_t flags[(symbol::kMaxSize + 7) / 8];
-        for (std::int32_t b = 0; b < blocks; ++b) {
-            std::uint64_t rare = 0;
-            for (std::int32_t k = 0; k < 8; ++k) {
-                const std::int32_t i = 8 * b + k;
-                const std::uint64_t core1 =
-                    ~a[i - 1] & a[i] & ~a[i + 1] & d3[i + 2] & ~a[i + 5] & a[i + 6] & ~a[i + 7];
-                const std::uint64_t core2 = ~a[i - 1] & d2[i] & l2[i + 2] & d6[i + 4] & l2[i + 10] &
-                                            d2[i + 12] & ~a[i + 14];
-                const std::uint64_t core3 = ~a[i - 1] & d3[i] & l3[i + 3] & d9[i + 6] & l3[i + 15] &
-                                            d3[i + 18] & ~a[i + 21];
-                const std::uint64_t before = (core1 & l4[i - 4]) |
-                                             (core2 & l8[i - 8] & l2[i + 14]) |
-                                             (core3 & l8[i - 12] & l4[i - 4] & l3[i + 21]);
-                const std::uint64_t after = (core1 & l4[i + 7]) | (core2 & l8[i + 14] & l2[i - 2]) |
-                                            (core3 & l8[i + 21] & l4[i + 29] & l3[i - 3]);
-                finders += Count::Of(before) + Count::Of(after);
-                rare |= d4[i] & ((l8[i - 16] & l8[i - 8]) | (l8[i + 4] & l8[i + 12]));
-            }
-            flags[b] = rare;
-        }
-        for (std::int32_t b = 0; b < blocks; ++b) {
-            if (flags[b] == 0) continue;
-            for (std::int32_t i = 8 * b; i < 8 * b + 8; ++i) {
-                for (std::uint64_t bits = d4[i] & l8[i - 16] & l8[i - 8]; bits != 0;
-                     bits &= bits - 1)
-                    finders += ScaledFinderAt(along, 64 * w + __builtin_ctzll(bits), i, n);
-                for (std::uint64_t bits = d4[i] & l8[i + 4] & l8[i + 12]; bits != 0;
-                     bits &= bits - 1)
-                    finders +=
-                        ScaledFinderEndingAt(along, 64 * w + __builtin_ctzll(bits), i + 3, n);
+// Whether any module from position from to position to (inclusive) is dark.
+[[gnu::always_inline]] inline V AnyDark(const std::uint64_t* base, std::int32_t from,
+                                        std::int32_t to) {
+    V any = At(base, from);
+    for (std::int32_t k = from + 1; k <= to; ++k) any |= At(base, k);
+    return any;
+}
+
+// Where module x equals module x + 1 in line i (x + 1 < n: pairs); module 64 of the word is
+// the next plane's first (carry all ones), or none.
+[[gnu::always_inline]] inline V Across(const std::uint64_t* base, const std::uint64_t* next,
+                                       V carry, V pairs, std::int32_t i) {
+    const V a = At(base, i), b = At(next, i);
+    return ~(a ^ ((a >> 1) | ((b << 63) & carry))) & pairs;
+}
+
+// Sums per lane.
+struct Totals {
+    V runs{}, blocks{}, finders{}, dark{};
+};
+
+// One plane's lines: runs of five (N1) and finder-like patterns (N3) along them, and with
+// kBlocksAndDark the 2 x 2 blocks (N2, next is plane w + 1 or null) and the dark modules
+// (N4). Loads at fixed distances from each position, no tables: every operand sits in the
+// plane, which stays in the first-level cache.
+template <class Lanes, bool kBlocksAndDark>
+[[gnu::always_inline]] inline void ScanPlane(const LanePlane& plane, const LanePlane* next,
+                                             std::int32_t n, std::int32_t w, Totals& t) {
+    const std::uint64_t* base = &plane[kLaneBefore][0];
+    const V lines = Lanes::Splat(ValidBits(n, w));
+    // Blocks: module x + 1 beside x, from the next plane's first bit at x = 63; x + 1 < n.
+    const std::uint64_t* nextBase = next ? &(*next)[kLaneBefore][0] : base;
+    const V carry = Lanes::Splat(next ? ~0ull : 0), pairs = Lanes::Splat(ValidBits(n - 1, w));
+    // The last four positions start no run of five and no finder-like pattern.
+    for (std::int32_t i = 0; i < n - 4; ++i) {
+        const V m4 = At(base, i - 4), m3 = At(base, i - 3), m2 = At(base, i - 2),
+                m1 = At(base, i - 1);
+        const V p0 = At(base, i), p1 = At(base, i + 1), p2 = At(base, i + 2), p3 = At(base, i + 3),
+                p4 = At(base, i + 4);
+        const V p5 = At(base, i + 5), p6 = At(base, i + 6), p7 = At(base, i + 7),
+                p8 = At(base, i + 8), p9 = At(base, i + 9);
+        const V p10 = At(base, i + 10), p11 = At(base, i + 11), p12 = At(base, i + 12),
+                p13 = At(base, i + 13);
+        const V p14 = At(base, i + 14);
+
+        // N1: five equal modules from i, and 2 more where such a run starts (a run of
+        // L >= 5 is L - 4 windows and costs 3 + (L - 5)).
+        const V s0 = ~(p0 ^ p1), five = s0 & ~(p1 ^ p2) & ~(p2 ^ p3) & ~(p3 ^ p4) & lines;
+        const V before = i > 0 ? ~(m1 ^ p0) : V{};
+        t.runs += Lanes::Count(five) + (Lanes::Count(five & ~before) << 1);
+
+        // N3: dark u, light u, dark 3u, light u, dark u from i as whole runs, with 4u light
+        // modules on one side and at least u on the other; each side with 4u counts. At most
+        // one unit fits the modules at i. Unit 1 here for every position; units 2 and 3 (16
+        // and 24 modules fixed) where their core occurs, which is rare.
+        const V core1 = p0 & p2 & p3 & p4 & p6 & ~(m1 | p1 | p5 | p7);
+        t.finders += Lanes::Count(core1 & ~(m4 | m3 | m2)) + Lanes::Count(core1 & ~(p8 | p9 | p10));
+        const V d4to9 = p4 & p5 & p6 & p7 & p8 & p9;
+        const V core2 = p0 & p1 & d4to9 & p12 & p13 & ~(m1 | p2 | p3 | p10 | p11 | p14);
+        const V core3 =
+            p0 & p1 & p2 & p6 & p7 & p8 & p9 & p10 & p11 & p12 & p13 & p14 & ~(m1 | p3 | p4 | p5);
+        // Units of 4 and more have a centre run of 12 dark modules or more after 4 light ones.
+        const V wide =
+            p0 & p1 & p2 & p3 & p4 & p5 & p6 & p7 & p8 & p9 & p10 & p11 & ~(m4 | m3 | m2 | m1);
+        if (Lanes::Any(core2 | core3 | wide)) [[unlikely]] {
+            // Unit 2: 8 light before (the first in the core) and 2 after (the first in the
+            // core), or the other way round.
+            const V p15 = At(base, i + 15);
+            t.finders += Lanes::Count(core2 & ~(AnyDark(base, i - 8, i - 2) | p15)) +
+                         Lanes::Count(core2 & ~(AnyDark(base, i + 15, i + 21) | m2));
+            // Unit 3: the rest of its core, then 12 light on one side and 3 on the other.
+            const V core3Whole = core3 & ~(p15 | At(base, i + 16) | At(base, i + 17)) &
+                                 At(base, i + 18) & At(base, i + 19) & At(base, i + 20) &
+                                 ~At(base, i + 21);
+            t.finders += Lanes::Count(core3Whole & ~(AnyDark(base, i - 12, i - 2) |
+                                                     At(base, i + 22) | At(base, i + 23))) +
+                         Lanes::Count(core3Whole & ~(AnyDark(base, i + 22, i + 32) | m3 | m2));
+            if (Lanes::Any(wide)) {
+                std::uint64_t bits[kLanes];
+                std::memcpy(bits, &wide, sizeof(bits));
+                V found{};
+                for (std::int32_t lane = 0; lane < kLanes; ++lane)
+                    for (std::uint64_t b = bits[lane]; b != 0; b &= b - 1)
+                        found[lane] += WideFinders(plane, n, lane, __builtin_ctzll(b), i);
+                t.finders += found;
             }
         }
-        total += 40 * finders;
-    }
-    return total;
-}
-
-// N2 from the columns: 2 x 2 blocks of one colour, 3 each.
-template <class Count>
-[[gnu::always_inline]] inline std::int32_t BlockPenalty(const Lines& columns, std::int32_t n) {
-    const std::int32_t words = WordsFor(n);
-    std::int32_t blocks = 0;
-    for (std::int32_t w = 0; w < words; ++w) {
-        // Rows y with y + 1 < n.
-        const std::uint64_t valid = ValidBits(n - 1, w);
-        const std::uint64_t* a = columns[w] + kPad;
-        const std::uint64_t* next = w + 1 < words ? columns[w + 1] + kPad : nullptr;
-        for (std::int32_t x = 0; x + 1 < n; ++x) {
-            const std::uint64_t same = ~(a[x] ^ a[x + 1]);
-            const std::uint64_t nextSame = next ? ~(next[x] ^ next[x + 1]) : 0;
-            const std::uint64_t below = (same >> 1) | (nextSame << 63);
-            const std::uint64_t downA = (a[x] >> 1) | ((next ? next[x] : 0) << 63);
-            const std::uint64_t vertical = ~(a[x] ^ downA);
-            blocks += Count::Of(same & below & vertical & valid);
+        if constexpr (kBlocksAndDark) {
+            t.blocks += Lanes::Count(Across(base, nextBase, carry, pairs, i) &
+                                     Across(base, nextBase, carry, pairs, i + 1) & s0);
+            t.dark += Lanes::Count(p0);
         }
     }
-    return 3 * blocks;
+    if constexpr (kBlocksAndDark) {
+        for (std::int32_t i = n - 4 > 0 ? n - 4 : 0; i < n; ++i) {
+            if (i + 1 < n)
+                t.blocks += Lanes::Count(Across(base, nextBase, carry, pairs, i) &
+                                         Across(base, nextBase, carry, pairs, i + 1) &
+                                         ~(At(base, i) ^ At(base, i + 1)));
+            t.dark += Lanes::Count(At(base, i));
+        }
+    }
 }
 
-template <class Count>
-[[gnu::always_inline]] inline std::int32_t PenaltyKernel(const Lines& rows, const Lines& columns,
-                                                         std::int32_t n) {
-    std::int32_t total = DirectionPenalty<Count>(columns, rows, n);  // along the rows
-    total += DirectionPenalty<Count>(rows, columns, n);              // along the columns
-    total += BlockPenalty<Count>(columns, n);
-    // N4: 10 per full 5 % step away from half dark.
-    std::int64_t dark = 0;
-    for (std::int32_t w = 0; w < WordsFor(n); ++w)
-        for (std::int32_t y = 0; y < n; ++y) dark += Count::Of(rows[w][kPad + y]);
+// The penalties of the eight symbols a source describes.
+template <class Lanes>
+[[gnu::always_inline]] inline void ScoreKernel(const Source& s, std::int32_t n,
+                                               LanePlane (&planes)[2], std::int32_t out[kLanes]) {
+    Totals t;
+    const std::int32_t words = WordsFor(n);
+    // Along the rows: the planes of columns.
+    for (std::int32_t w = 0; w < words; ++w) {
+        LayOut<Lanes>(s, 1, w, n, planes[0]);
+        ScanPlane<Lanes, false>(planes[0], nullptr, n, w, t);
+    }
+    // Along the columns: the planes of rows, the last first, so that the blocks of plane w
+    // can read plane w + 1.
+    for (std::int32_t w = words - 1; w >= 0; --w) {
+        LanePlane& plane = planes[w & 1];
+        LayOut<Lanes>(s, 0, w, n, plane);
+        ScanPlane<Lanes, true>(plane, w + 1 < words ? &planes[(w + 1) & 1] : nullptr, n, w, t);
+    }
     const std::int64_t all = std::int64_t{n} * n;
-    const std::int64_t off = dark * 20 - all * 10;
-    const std::int64_t k = ((off < 0 ? -off : off) + all - 1) / all - 1;
-    total += 10 * static_cast<std::int32_t>(k < 0 ? 0 : k);
-    return total;
+    for (std::int32_t m = 0; m < kLanes; ++m) {
+        // N4: 10 per full 5 % step away from half dark.
+        const std::int64_t off = static_cast<std::int64_t>(t.dark[m]) * 20 - all * 10;
+        const std::int64_t k = ((off < 0 ? -off : off) + all - 1) / all - 1;
+        out[m] = static_cast<std::int32_t>(t.runs[m] + 3 * t.blocks[m] + 40 * t.finders[m]) +
+                 10 * static_cast<std::int32_t>(k < 0 ? 0 : k);
+    }
 }
 
-std::int32_t PenaltyPortable(const Lines& rows, const Lines& columns, std::int32_t n) {
-    return PenaltyKernel<PortableCount>(rows, columns, n);
+void ScorePortable(const Source& s, std::int32_t n, LanePlane (&planes)[2],
+                   std::int32_t out[kLanes]) {
+    ScoreKernel<PortableLanes>(s, n, planes, out);
 }
 
-#if defined(__x86_64__)
-[[gnu::target("avx512f,avx512bw,avx512vl,avx512vpopcntdq,popcnt,bmi2")]] std::int32_t PenaltyVector(
-    const Lines& rows, const Lines& columns, std::int32_t n) {
-    return PenaltyKernel<InstructionCount>(rows, columns, n);
+#if defined(QRDESK_VECTOR_LANES)
+[[gnu::target("avx512f,avx512bw,avx512vl,avx512vpopcntdq,popcnt,bmi2")]] void ScoreVector(
+    const Source& s, std::int32_t n, LanePlane (&planes)[2], std::int32_t out[kLanes]) {
+    ScoreKernel<VectorLanes>(s, n, planes, out);
 }
 #endif
+
+void Score(const Source& s, std::int32_t n, LanePlane (&planes)[2], std::int32_t out[kLanes],
+           symbol::Path path) {
+#if defined(QRDESK_VECTOR_LANES)
+    if (path == symbol::Path::Vector) return ScoreVector(s, n, planes, out);
+#else
+    (void)path;
+#endif
+    ScorePortable(s, n, planes, out);
+}
 
 }  // namespace
 
 namespace symbol {
 
-std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size, Path path) {
-#if defined(__x86_64__)
-    if (path == Path::Vector) return PenaltyVector(rows, columns, size);
-#else
-    (void)path;
-#endif
-    return PenaltyPortable(rows, columns, size);
+// The workspace's planes, made when first needed; null when memory runs out.
+PenaltyPlanes* Planes(clsQRCode::Workspace& ws) {
+    if (!ws.planes) ws.planes.reset(new (std::nothrow) PenaltyPlanes);
+    return ws.planes.get();
+}
+
+bool ScoreMasks(clsQRCode::Workspace& ws, std::int32_t version, std::int32_t level,
+                std::int32_t penalties[8], Path path) {
+    PenaltyPlanes* planes = Planes(ws);
+    if (planes == nullptr) return false;
+    const std::int32_t n = 4 * version + 17;
+    Source s{{&ws.dataRows, &ws.dataColumns}, &ws.function, &ws.fixed, true, {}, 0};
+    // The format information of each mask (bit k of the word in module k of each copy), and
+    // the dark module, in every lane.
+    for (std::int32_t k = 0; k < 15; ++k) {
+        const std::uint8_t lanes = kFormatLanes[level - 1][k];
+        const std::int32_t x2 = k <= 7 ? n - 1 - k : 8, y2 = k <= 7 ? 8 : n - 15 + k;
+        s.modules[s.moduleCount++] = {kFormatFirst[k][0], kFormatFirst[k][1], lanes};
+        s.modules[s.moduleCount++] = {static_cast<std::int16_t>(x2), static_cast<std::int16_t>(y2),
+                                      lanes};
+    }
+    s.modules[s.moduleCount++] = {8, static_cast<std::int16_t>(n - 8), 0xFF};
+    Score(s, n, planes->plane, penalties, path);
+    return true;
+}
+
+std::int32_t Penalty(clsQRCode::Workspace& ws, const Lines& rows, const Lines& columns,
+                     std::int32_t size, Path path) {
+    PenaltyPlanes* planes = Planes(ws);
+    if (planes == nullptr) return -1;
+    Source s{{&rows, &columns}, nullptr, nullptr, false, {}, 0};
+    std::int32_t out[kLanes];
+    Score(s, size, planes->plane, out, path);
+    return out[0];
 }
 
 }  // namespace symbol

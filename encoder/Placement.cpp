@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "BigEndian.h"
 #include "BitLines.h"
 
 #if defined(__x86_64__)
@@ -20,7 +21,7 @@ using namespace bitlines;
 // whose lowest bit is the last of them. bytes must be readable 9 bytes from pos / 8.
 inline std::uint64_t ReadBits(const std::uint8_t* bytes, std::int32_t pos, std::int32_t count) {
     const std::int32_t shift = pos & 7;
-    std::uint64_t high = LoadBigEndian64(bytes + (pos >> 3)) << shift;
+    std::uint64_t high = bigendian::Load64(bytes + (pos >> 3)) << shift;
     if (shift != 0) high |= bytes[(pos >> 3) + 8] >> (8 - shift);
     return high >> (64 - count);
 }
@@ -73,21 +74,9 @@ struct PortableBits {
 // walk's order, take as many stream bits at once by a deposit, and the even and odd bits
 // split them into the two columns. Walking upward the stream runs from the top of the rows
 // down, so its first bit is the highest; walking downward the bits are reversed, the first
-// the lowest.
-template <class Bits>
-inline void PlacePairs(const std::uint8_t* codewords, std::int32_t n, const Lines& function,
-                       Lines& columns) {
-    // First every piece's free modules and how many bits they take, then the pieces' start
-    // positions, then the placing: so the pieces do not wait on each other.
-    struct Piece {
-        std::uint64_t slots;
-        std::int32_t low, high;  // the columns of the even and of the odd slot bits
-        std::int16_t w, shift;
-        bool upward;
-    };
-    Piece pieces[(symbol::kMaxSize / 2) * ((symbol::kMaxSize + 31) / 32)];
-    std::int32_t starts[sizeof(pieces) / sizeof(pieces[0]) + 1];
-    std::int32_t count = 0;
+// the lowest. The pieces depend only on the function modules: planned once per version.
+std::int32_t Plan(std::int32_t n, const Lines& function, symbol::PlacementPiece* pieces) {
+    std::int32_t count = 0, start = 0;
     const std::int32_t perPair = (n + 31) / 32;
     bool upward = true;
     for (std::int32_t right = n - 1; right > 0; right -= 2) {
@@ -103,38 +92,42 @@ inline void PlacePairs(const std::uint8_t* codewords, std::int32_t n, const Line
             // Upward: bit 2i the left module of row i, 2i + 1 the right one; downward the
             // other way round, so that the walk's order is the bits' order either way.
             const std::uint64_t lowSide = upward ? freeL : freeR, highSide = upward ? freeR : freeL;
-            Piece& p = pieces[count];
-            p.slots = Bits::SpreadEven(lowSide) | Bits::SpreadEven(highSide) << 1;
-            p.low = upward ? left : right;
-            p.high = upward ? right : left;
-            p.w = static_cast<std::int16_t>(w);
-            p.shift = static_cast<std::int16_t>(shift);
+            const std::uint64_t slots =
+                PortableBits::SpreadEven(lowSide) | PortableBits::SpreadEven(highSide) << 1;
+            if (slots == 0) continue;
+            symbol::PlacementPiece& p = pieces[count++];
+            p.slots = slots;
+            p.start = static_cast<std::int16_t>(start);
+            p.bits = static_cast<std::uint8_t>(PortableBits::Count(slots));
+            p.low = static_cast<std::uint8_t>(upward ? left : right);
+            p.w = static_cast<std::uint8_t>(w);
+            p.shift = static_cast<std::uint8_t>(shift);
             p.upward = upward;
-            starts[count] = Bits::Count(p.slots);
-            ++count;
+            start += p.bits;
         }
         upward = !upward;
     }
-    for (std::int32_t k = 0, pos = 0; k < count; ++k) {
-        const std::int32_t bits = starts[k];
-        starts[k] = pos;
-        pos += bits;
-    }
+    return count;
+}
+
+// The pieces one after the other; none waits on another.
+template <class Bits>
+[[gnu::always_inline]] inline void PlacePieces(const std::uint8_t* codewords,
+                                               const symbol::PlacementPiece* pieces,
+                                               std::int32_t count, Lines& columns) {
     for (std::int32_t k = 0; k < count; ++k) {
-        const Piece& p = pieces[k];
-        if (p.slots == 0) continue;
-        const std::int32_t bits = Bits::Count(p.slots);
-        const std::uint64_t read = ReadBits(codewords, starts[k], bits);
-        const std::uint64_t value = p.upward ? read : Bits::Reverse(read) >> (64 - bits);
+        const symbol::PlacementPiece& p = pieces[k];
+        const std::uint64_t read = ReadBits(codewords, p.start, p.bits);
+        const std::uint64_t value = p.upward ? read : Bits::Reverse(read) >> (64 - p.bits);
         const std::uint64_t placed = Bits::Deposit(value, p.slots);
         columns[p.w][kPad + p.low] |= Bits::EvenBits(placed) << p.shift;
-        columns[p.w][kPad + p.high] |= Bits::OddBits(placed) << p.shift;
+        columns[p.w][kPad + (p.upward ? p.low + 1 : p.low - 1)] |= Bits::OddBits(placed) << p.shift;
     }
 }
 
-void PlacePortable(const std::uint8_t* codewords, std::int32_t n, const Lines& function,
-                   Lines& columns) {
-    PlacePairs<PortableBits>(codewords, n, function, columns);
+void PlacePortable(const std::uint8_t* codewords, const symbol::PlacementPiece* pieces,
+                   std::int32_t count, Lines& columns) {
+    PlacePieces<PortableBits>(codewords, pieces, count, columns);
 }
 
 #if defined(__x86_64__)
@@ -157,13 +150,18 @@ struct VectorBits {
     [[gnu::target("bmi2,popcnt")]] static inline std::int32_t Count(std::uint64_t x) {
         return static_cast<std::int32_t>(_mm_popcnt_u64(x));
     }
-    static std::uint64_t Reverse(std::uint64_t x) { return PortableBits::Reverse(x); }
+    // The bits of each byte reversed by one affine step over GF(2), then the bytes.
+    [[gnu::target("gfni,sse2")]] static inline std::uint64_t Reverse(std::uint64_t x) {
+        const __m128i v = _mm_cvtsi64_si128(static_cast<long long>(x));
+        const __m128i r = _mm_gf2p8affine_epi64_epi8(v, _mm_set1_epi64x(0x8040201008040201ll), 0);
+        return __builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(r)));
+    }
 };
 
-[[gnu::target("bmi2,popcnt"), gnu::flatten]] void PlaceVector(const std::uint8_t* codewords,
-                                                              std::int32_t n, const Lines& function,
-                                                              Lines& columns) {
-    PlacePairs<VectorBits>(codewords, n, function, columns);
+[[gnu::target("bmi2,popcnt,gfni,sse2"), gnu::flatten]] void PlaceVector(
+    const std::uint8_t* codewords, const symbol::PlacementPiece* pieces, std::int32_t count,
+    Lines& columns) {
+    PlacePieces<VectorBits>(codewords, pieces, count, columns);
 }
 
 #endif
@@ -230,9 +228,61 @@ void TransposePortable(const Lines& columns, std::int32_t size, Lines& rows) {
 }
 
 #if defined(__x86_64__)
-[[gnu::target("avx512f,avx512bw,avx512vl")]] void TransposeVector(const Lines& columns,
-                                                                  std::int32_t size, Lines& rows) {
-    TransposeLines(columns, size, rows);
+// Registers r and r + d (r without d's bit): the words lo picks and the words hi picks.
+[[gnu::target("avx512f")]] inline void ExchangeWords(__m512i* t, std::int32_t d, __m512i lo,
+                                                     __m512i hi) {
+    for (std::int32_t r = 0; r < 8; ++r) {
+        if (r & d) continue;
+        const __m512i a = t[r], b = t[r + d];
+        t[r] = _mm512_permutex2var_epi64(a, lo, b);
+        t[r + d] = _mm512_permutex2var_epi64(a, hi, b);
+    }
+}
+
+// 64 x 64 bits as 8 x 8 tiles of 8 x 8 bits: the bytes of each eight words regrouped so that
+// a word holds one tile (its rows in reverse order), each tile turned over by one GF(2)
+// affine step, the tiles' words exchanged between the eight registers, and the bytes
+// regrouped back.
+[[gnu::target("avx512f,avx512bw,avx512vbmi,gfni")]] inline void Transpose64Vector(
+    const std::uint64_t* in, std::uint64_t* out) {
+    // Byte 8c + 7 - k of a tile word is byte c of word k; then the plain 8 x 8 byte transpose.
+    alignas(64) static constexpr std::uint8_t kToTiles[64] = {
+        56, 48, 40, 32, 24, 16, 8,  0,  57, 49, 41, 33, 25, 17, 9,  1,  58, 50, 42, 34, 26, 18,
+        10, 2,  59, 51, 43, 35, 27, 19, 11, 3,  60, 52, 44, 36, 28, 20, 12, 4,  61, 53, 45, 37,
+        29, 21, 13, 5,  62, 54, 46, 38, 30, 22, 14, 6,  63, 55, 47, 39, 31, 23, 15, 7};
+    alignas(64) static constexpr std::uint8_t kFromTiles[64] = {
+        0,  8,  16, 24, 32, 40, 48, 56, 1,  9,  17, 25, 33, 41, 49, 57, 2,  10, 18, 26, 34, 42,
+        50, 58, 3,  11, 19, 27, 35, 43, 51, 59, 4,  12, 20, 28, 36, 44, 52, 60, 5,  13, 21, 29,
+        37, 45, 53, 61, 6,  14, 22, 30, 38, 46, 54, 62, 7,  15, 23, 31, 39, 47, 55, 63};
+    const __m512i toTiles = _mm512_load_si512(kToTiles);
+    const __m512i fromTiles = _mm512_load_si512(kFromTiles);
+    const __m512i turn = _mm512_set1_epi64(0x8040201008040201ll);
+    __m512i t[8];
+    for (std::int32_t r = 0; r < 8; ++r)
+        // The full mask: GCC 12 warns of an undefined operand in the unmasked form.
+        t[r] = _mm512_gf2p8affine_epi64_epi8(
+            turn,
+            _mm512_maskz_permutexvar_epi8(~__mmask64{0}, toTiles, _mm512_loadu_si512(in + 8 * r)),
+            0);
+    // Word c of register r to word r of register c: three rounds of pairs.
+    ExchangeWords(t, 4, _mm512_setr_epi64(0, 1, 2, 3, 8, 9, 10, 11),
+                  _mm512_setr_epi64(4, 5, 6, 7, 12, 13, 14, 15));
+    ExchangeWords(t, 2, _mm512_setr_epi64(0, 1, 8, 9, 4, 5, 12, 13),
+                  _mm512_setr_epi64(2, 3, 10, 11, 6, 7, 14, 15));
+    ExchangeWords(t, 1, _mm512_setr_epi64(0, 8, 2, 10, 4, 12, 6, 14),
+                  _mm512_setr_epi64(1, 9, 3, 11, 5, 13, 7, 15));
+    for (std::int32_t c = 0; c < 8; ++c)
+        _mm512_storeu_si512(out + 8 * c,
+                            _mm512_maskz_permutexvar_epi8(~__mmask64{0}, fromTiles, t[c]));
+}
+
+[[gnu::target("avx512f,avx512bw,avx512vbmi,gfni")]] void TransposeVector(const Lines& columns,
+                                                                         std::int32_t size,
+                                                                         Lines& rows) {
+    const std::int32_t words = WordsFor(size);
+    for (std::int32_t bi = 0; bi < words; ++bi)
+        for (std::int32_t bj = 0; bj < words; ++bj)
+            Transpose64Vector(columns[bi] + kPad + 64 * bj, rows[bj] + kPad + 64 * bi);
 }
 #endif
 
@@ -240,18 +290,22 @@ void TransposePortable(const Lines& columns, std::int32_t size, Lines& rows) {
 
 namespace symbol {
 
-void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Lines& function,
-                    Lines& columns, Path path) {
+std::int32_t PlanPlacement(std::int32_t size, const Lines& function, PlacementPiece* pieces) {
+    return Plan(size, function, pieces);
+}
+
+void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const PlacementPiece* pieces,
+                    std::int32_t count, Lines& columns, Path path) {
     Clear(columns, size);
 #if defined(__x86_64__)
     if (path == Path::Vector) {
-        PlaceVector(codewords, size, function, columns);
+        PlaceVector(codewords, pieces, count, columns);
         return;
     }
 #else
     (void)path;
 #endif
-    PlacePortable(codewords, size, function, columns);
+    PlacePortable(codewords, pieces, count, columns);
 }
 
 void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path) {

@@ -4,11 +4,18 @@
 // mode number of the predecessor, and only strictly cheaper candidates replace a cell's best,
 // so the split (and with it the stream's length and the version) is fixed to the bit.
 
+#include <bit>
 #include <cstring>
+#include <utility>
 
 #include "Characters.h"
 #include "ModeFacts.h"
 #include "Segmentation.h"
+#include "Symbol.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -23,12 +30,15 @@ using modefacts::ContinuingBits;
 struct CostModel {
     std::int32_t open[4];      // header and first character of a segment
     std::int32_t maxCount[4];  // characters one segment may hold
+    std::int32_t absorbed;     // the longest alphanumeric run a byte segment takes in (below)
     explicit CostModel(std::int32_t version) {
         for (std::int32_t m = 0; m < modefacts::kModeCount; ++m) {
             const std::int32_t width = modefacts::CountWidth(m, version);
             open[m] = modefacts::kIndicatorBits + width + modefacts::kFirstCharBits[m];
             maxCount[m] = modefacts::MaxCount(m, version);
         }
+        const std::int32_t openOther = open[1] < open[2] ? open[1] : open[2];
+        absorbed = (openOther + open[0] - 12) / 5;
     }
 };
 
@@ -217,11 +227,153 @@ void SteadyDigitRow(Row& h, std::int32_t n0, std::int32_t r0, std::int32_t t, co
 // Table byte of a settled digit row: all three cells come from the numeric cell.
 constexpr std::uint8_t kSteadyDigitFrom = 0b00'01'01'01;
 
+// ---- Which bytes are alphanumeric characters and which lead bytes, 64 at a time.
+
+// Eight bytes a word (characters::ByteKindTops), one multiplication gathering their top bits.
+void ByteKindsPortable(const std::uint8_t* data, std::int32_t count, std::int32_t from,
+                       std::uint64_t* alphanumeric, std::uint64_t* lead) {
+    constexpr std::uint64_t kGather = 0x0102040810204080ull;  // bit 7 of byte k to bit 56 + k
+    std::uint64_t a = 0, l = 0;
+    const std::int32_t n = count - from < 64 ? count - from : 64;
+    for (std::int32_t j = 0; j < n; j += 8) {
+        std::uint64_t x = 0;
+        if (n - j >= 8)
+            std::memcpy(&x, data + from + j, 8);
+        else
+            std::memcpy(&x, data + from + j, static_cast<std::size_t>(n - j));
+        std::uint64_t digits, others, leads;
+        characters::ByteKindTops(x, &digits, &others, &leads);
+        a |= ((((digits | others) >> 7) * kGather) >> 56) << j;
+        l |= (((leads >> 7) * kGather) >> 56) << j;
+    }
+    *alphanumeric = a;
+    *lead = l;
+}
+
+#if defined(__x86_64__)
+// Bytes from lo to lo + span.
+[[gnu::target("avx512f,avx512bw")]] inline __mmask64 InRange(__m512i x, int lo, int span) {
+    return _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, _mm512_set1_epi8(static_cast<char>(lo))),
+                                  _mm512_set1_epi8(static_cast<char>(span)));
+}
+
+// Bytes in one of the runs R.
+template <const characters::ByteRuns& R, std::size_t... I>
+[[gnu::target("avx512f,avx512bw")]] inline __mmask64 InRuns(__m512i x, std::index_sequence<I...>) {
+    return (InRange(x, R.run[I].lo, R.run[I].hi - R.run[I].lo) | ...);
+}
+template <const characters::ByteRuns& R>
+[[gnu::target("avx512f,avx512bw")]] inline __mmask64 InRuns(__m512i x) {
+    return InRuns<R>(x, std::make_index_sequence<R.count>{});
+}
+
+// 64 bytes at once: compare masks.
+[[gnu::target("avx512f,avx512bw")]] void ByteKindsVector(const std::uint8_t* data,
+                                                         std::int32_t count, std::int32_t from,
+                                                         std::uint64_t* alphanumeric,
+                                                         std::uint64_t* lead) {
+    const std::int32_t n = count - from < 64 ? count - from : 64;
+    const __mmask64 keep = n >= 64 ? ~__mmask64{0} : (__mmask64{1} << n) - 1;
+    const __m512i x = _mm512_maskz_loadu_epi8(keep, data + from);
+    *alphanumeric = keep & InRuns<characters::kAlphanumericRuns>(x);
+    *lead = keep & InRuns<characters::kSjisLeadRuns>(x);
+}
+#endif
+
+// The kinds of the data's bytes (segmentation::ByteKinds) word by word as the search reaches
+// them, the last two words kept; lead bytes only with Kanji allowed.
+struct ByteWords {
+    const std::uint8_t* data;
+    std::int32_t count;
+    bool kanjiAllowed;
+    symbol::Path path;
+    std::int32_t word[2] = {-1, -1};
+    std::uint64_t alphanumeric[2] = {}, lead[2] = {};
+
+    void Get(std::int32_t w, std::uint64_t* a, std::uint64_t* l) {
+        const std::int32_t k = w & 1;
+        if (word[k] != w) {
+            segmentation::ByteKinds(data, count, 64 * w, &alphanumeric[k], &lead[k], path);
+            if (!kanjiAllowed) lead[k] = 0;
+            word[k] = w;
+        }
+        *a = alphanumeric[k];
+        *l = lead[k];
+    }
+};
+
+// In text the byte segment goes on through short runs of alphanumeric characters (a space, a
+// colon, a few capitals or digits): where only the byte cell is possible in the row before
+// byte i, it stays the cheapest way on, and every other cell a dead end, up to the first
+// byte where that is not sure. Let b be the byte cell's cost before a run of r alphanumeric
+// bytes between bytes only byte mode takes. The byte cell costs b + 8 per byte; any other
+// cell at the k-th byte of the run (k from 0) costs at least b + open (the cheaper of
+// numeric and alphanumeric) + 3k, as a segment opens from the byte cell and no character
+// costs less than 3 bits. So the byte cell continues on every byte of the run and on the
+// byte after it whenever 5r < open + open(byte) - 11 (with room left in the byte segment,
+// which the caller sees to), and after that byte only the byte cell is possible again.
+// With Kanji allowed, lead bytes end the stretch (after a lead byte, or before a run that a
+// lead byte follows), so that no Kanji pair starts or ends in it. Returns the end of the
+// stretch (at least i + 1). Word by word: the first run longer than `absorbed`, the first run
+// that a lead byte or the end of the data follows, the first lead byte after a byte that is
+// not alphanumeric.
+std::int32_t ByteStretchEnd(ByteWords& words, std::int32_t i, std::int32_t absorbed) {
+    const std::int32_t count = words.count;
+    std::int32_t w = i >> 6;
+    std::uint64_t a, l, nextA, nextL;
+    words.Get(w, &a, &l);
+    // Byte i is not alphanumeric, so no run reaches back before it.
+    bool carry = false;         // byte 64w - 1 is alphanumeric
+    std::int32_t runStart = 0;  // where the run that reaches into word w began
+    std::uint64_t from = ~std::uint64_t{0} << (i & 63);  // positions looked at in word w
+    for (;; ++w) {
+        const std::int32_t base = 64 * w;
+        nextA = nextL = 0;
+        if (base + 64 < count) words.Get(w + 1, &nextA, &nextL);
+        const std::uint64_t before = (a << 1) | std::uint64_t{carry};  // byte p - 1 alphanumeric
+        const std::uint64_t starts = a & ~before;
+        // Bytes p .. p + absorbed all alphanumeric: a run longer than absorbed starts at the
+        // first such p that starts a run.
+        std::uint64_t longRun = a;
+        for (std::int32_t k = 1; k <= absorbed; ++k) longRun &= (a >> k) | (nextA << (64 - k));
+        // Past the data: the end of the last run.
+        const std::uint64_t past = count - base >= 64  ? 0
+                                   : count - base <= 0 ? ~std::uint64_t{0}
+                                                       : ~std::uint64_t{0} << (count - base);
+        // Byte p ends a run (p - 1 alphanumeric, p not) and is a lead byte or past the data
+        // (position 64 of the word too, when the data end there).
+        const std::uint64_t badEnd = ~a & before & (l | past) & from;
+        const bool lastRunAtEnd = base + 64 == count && (a >> 63) != 0;
+        std::int32_t end = count;
+        if (const std::uint64_t bits = longRun & starts & from; bits != 0)
+            end = base + std::countr_zero(bits);
+        if (badEnd != 0 || lastRunAtEnd) {
+            const std::int32_t e = badEnd != 0 ? std::countr_zero(badEnd) : 64;
+            const std::uint64_t runStarts =
+                e == 64 ? starts : starts & ((std::uint64_t{1} << e) - 1);
+            const std::int32_t s =
+                runStarts != 0 ? base + 63 - std::countl_zero(runStarts) : runStart;
+            if (s < end) end = s;
+        }
+        if (const std::uint64_t bits = l & ~before & from; bits != 0) {
+            const std::int32_t q = base + std::countr_zero(bits) + 1;
+            if (q < end) end = q;
+        }
+        if (end < count || base + 64 >= count) return end;
+        if (starts != 0) runStart = base + 63 - std::countl_zero(starts);
+        carry = (a >> 63) & 1;
+        a = nextA;
+        l = nextL;
+        from = ~std::uint64_t{0};
+    }
+}
+
 // The search over all rows. With a table (kKeepTable), row i's predecessor modes go to
 // table[i]. The last row's cells are copied to last.
 template <bool kKeepTable>
 void Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, const CostModel& c,
-            std::uint8_t* table, Row& last) {
+            std::uint8_t* table, Row& last, symbol::Path path) {
+    ByteWords words{data, count, kanjiAllowed, path};
     Row rows[3];
     Row* p2 = &rows[2];  // not read for row 1
     Row* p = &rows[0];
@@ -266,34 +418,48 @@ void Search(const std::uint8_t* data, std::int32_t count, bool kanjiAllowed, con
         if (charClass == 0 && p->cost[1] == InfeasibleCost && p->cost[2] == InfeasibleCost &&
             p->cost[3] == InfeasibleCost && !(kanjiAllowed && (kSjisByte[data[i - 1]] & 1))) {
             // Only the byte cell is possible in the row before and here (no Kanji pair ends
-            // here: the byte before is no lead byte): the byte segment goes on, or is full
-            // and a new one opens. So for every such byte that follows.
-            std::int32_t b = p->cost[0], run = p->run[0];
-            std::int32_t b2 = 0, run2 = 0;
-            const std::int32_t first = i;
-            do {
-                b2 = b;
-                run2 = run;
-                if (run < c.maxCount[0]) {
-                    b += 8;
-                    ++run;
-                } else {
-                    b += c.open[0];
-                    run = 1;
-                }
-                ++i;
-            } while (i < count && kCharClass[data[i]] == 0 &&
-                     !(kanjiAllowed && (kSjisByte[data[i - 1]] & 1)));
-            if constexpr (kKeepTable) std::memset(table + first, 0, i - first);
-            if (i - first >= 2) {
-                *p2 = *p;
-                p2->cost[0] = b2;
-                p2->run[0] = run2;
+            // here: the byte before is no lead byte): the byte segment goes on.
+            const std::int32_t first = i, run0 = p->run[0];
+            if (run0 + (count - i) < c.maxCount[0]) {
+                // The segment cannot fill up.
+                i = ByteStretchEnd(words, i, c.absorbed);
             } else {
+                // One byte at a time while only byte mode can take them; a full segment
+                // ends and a new one opens.
+                std::int32_t b = p->cost[0], run = run0, b2 = 0, run2 = 0;
+                do {
+                    b2 = b;
+                    run2 = run;
+                    if (run < c.maxCount[0]) {
+                        b += 8;
+                        ++run;
+                    } else {
+                        b += c.open[0];
+                        run = 1;
+                    }
+                    ++i;
+                } while (i < count && kCharClass[data[i]] == 0 &&
+                         !(kanjiAllowed && (kSjisByte[data[i - 1]] & 1)));
                 *p2 = *p;
+                if (i - first >= 2) {
+                    p2->cost[0] = b2;
+                    p2->run[0] = run2;
+                }
+                p->cost[0] = b;
+                p->run[0] = run;
+                if constexpr (kKeepTable) std::memset(table + first, 0, i - first);
+                trail = false;
+                continue;
             }
-            p->cost[0] = b;
-            p->run[0] = run;
+            const std::int32_t length = i - first;
+            if constexpr (kKeepTable) std::memset(table + first, 0, length);
+            *p2 = *p;
+            if (length >= 2) {
+                p2->cost[0] = p->cost[0] + 8 * (length - 1);
+                p2->run[0] = run0 + length - 1;
+            }
+            p->cost[0] += 8 * length;
+            p->run[0] = run0 + length;
             trail = false;
             continue;
         }
@@ -322,19 +488,30 @@ std::int32_t FinalMode(const Row& last) {
 
 namespace segmentation {
 
+void ByteKinds(const std::uint8_t* data, std::int32_t count, std::int32_t from,
+               std::uint64_t* alphanumeric, std::uint64_t* lead, symbol::Path path) {
+#if defined(__x86_64__)
+    if (path == symbol::Path::Vector) return ByteKindsVector(data, count, from, alphanumeric, lead);
+#else
+    (void)path;
+#endif
+    ByteKindsPortable(data, count, from, alphanumeric, lead);
+}
+
 std::int32_t MeasureBits(const std::uint8_t* data, std::int32_t count, std::int32_t version,
-                         bool kanjiAllowed) {
+                         bool kanjiAllowed, symbol::Path path) {
     const CostModel costs(version);
     Row last;
-    Search<false>(data, count, kanjiAllowed, costs, nullptr, last);
+    Search<false>(data, count, kanjiAllowed, costs, nullptr, last, path);
     return last.cost[FinalMode(last)];
 }
 
 std::int32_t SearchWithTable(const std::uint8_t* data, std::int32_t count, std::int32_t version,
-                             bool kanjiAllowed, std::uint8_t* table, std::int32_t* lastMode) {
+                             bool kanjiAllowed, std::uint8_t* table, std::int32_t* lastMode,
+                             symbol::Path path) {
     const CostModel costs(version);
     Row last;
-    Search<true>(data, count, kanjiAllowed, costs, table, last);
+    Search<true>(data, count, kanjiAllowed, costs, table, last, path);
     *lastMode = FinalMode(last);
     return last.cost[*lastMode];
 }

@@ -1,36 +1,37 @@
 #pragma once
-// The symbol after the segmentation: codewords packed eight bits to a byte, error correction,
-// and the module matrix as bit lines (Codewords.cpp, Modules.cpp), driven by Encode.cpp.
+// The symbol after the segmentation: codewords packed eight bits to a byte (Codewords.cpp),
+// error correction (ErrorCorrection.cpp), and the module matrix as bit lines (Modules.cpp,
+// Placement.cpp, Penalty.cpp), driven by Encode.cpp.
 //
 // A bit line holds one row or one column of the matrix, module i at bit i % 64 of word
 // i / 64. Line sets are kept word plane by word plane: plane w holds word w of every line,
 // line i at index kPad + i, so that the loops over neighbouring lines run over consecutive
-// words. Entries on either side of the symbol stand for the light area around it: a line
-// set that is read there has them cleared (the placed data wholly, a masked symbol as far
-// as the penalty reads).
+// words. The penalty lays out its own planes of eight masked symbols (Penalty.cpp).
 //
-// Two paths compute the same results: the portable one (plain C++, every machine runs it)
-// and the vector one (AVX-512, GFNI, BMI2), chosen at run time when the processor has them.
-// The tests run both and compare them.
+// Two paths compute the same results: the portable one (plain C++, with the compiler's
+// generic vectors where eight masks go side by side; every machine runs it) and the vector
+// one (AVX-512 with VBMI, GFNI, BMI2), chosen at run time when the processor has them. The
+// tests run both and compare them.
 
 #include <cstdint>
 #include <memory>
 
 #include "Segmentation.h"
+#include "ecc/clsFiniteField.h"
+#include "ecc/clsReedSolomon.h"
 #include "encoder/clsQRCode.h"
 
 namespace symbol {
 
 enum class Path { Portable, Vector };
 
-// The vector path when this processor (and its operating system) can run it.
-Path BestPath();
-
 inline constexpr std::int32_t kMaxSize = 177;
 inline constexpr std::int32_t kWords = 3;  // words per line: 192 bits >= 177
 inline constexpr std::int32_t kPad = 48;
 inline constexpr std::int32_t kPlane = kPad + kMaxSize + kPad;
 inline constexpr std::int32_t kMaxCodewords = 3706;
+// The most error-correction codewords a block has (Table 9 of the standard).
+inline constexpr std::int32_t kMaxEcLength = 30;
 // Every byte costs more than 3 bits in any mode (3 digits take 10 bits), and no symbol
 // holds more than 23,648 data bits, so longer data can never fit.
 inline constexpr std::int32_t kMaxFittingCount = 23648 / 3;
@@ -39,6 +40,31 @@ inline constexpr std::int32_t kMaxFittingCount = 23648 / 3;
 inline constexpr std::int32_t kMaxSegments = 23648 / 18 + 1;
 
 using Lines = std::uint64_t[kWords][kPlane];
+
+// One piece of the codeword placement: up to 32 rows of a column pair, their free modules as
+// slots (bit 2i and 2i + 1 the pair's modules of row i in the walk's order), the stream bits
+// they take from start on, and where they go (Placement.cpp).
+struct PlacementPiece {
+    std::uint64_t slots;
+    std::int16_t start;     // below 8 x 3706
+    std::uint8_t bits;      // the slots' count
+    std::uint8_t low;       // the column of the even slot bits; the odd ones' is low + 1 upward
+    std::uint8_t w, shift;  // word of the column lines, 0 or 32 within it
+    bool upward;
+};
+// Pieces of a symbol: two columns each for 32 rows.
+inline constexpr std::int32_t kMaxPieces = (kMaxSize / 2) * ((kMaxSize + 31) / 32);
+
+// The penalty scores eight symbols at once (the eight masks), one per lane: a plane holds
+// module i of 64 lines of each, i from -kLaneBefore to size + kLaneAfter, as far as the
+// patterns it looks for reach beyond the symbol (Penalty.cpp).
+inline constexpr std::int32_t kLanes = 8;
+inline constexpr std::int32_t kLaneBefore = 12, kLaneAfter = 28;
+using LanePlane = std::uint64_t[kLaneBefore + kMaxSize + kLaneAfter][kLanes];
+// The penalty's two planes, made on the first scored symbol.
+struct PenaltyPlanes {
+    alignas(64) LanePlane plane[2];
+};
 
 // ISO/IEC 18004 Annex E, Table E.1: the row and column coordinates of the alignment-pattern
 // centres of versions 2 to 40 (version 1 has none), ended by 0.
@@ -144,6 +170,37 @@ inline constexpr std::int8_t kFormatFirst[15][2] = {{8, 0}, {8, 1}, {8, 2}, {8, 
                                                     {8, 5}, {8, 7}, {8, 8}, {7, 8}, {5, 8},
                                                     {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8}};
 
+// The dark module beside the bottom-left finder, (8, N - 8): dark in every symbol, and part
+// of neither the format information nor the fixed lines.
+inline constexpr std::int32_t kDarkModuleX = 8;
+constexpr std::int32_t DarkModuleY(std::int32_t n) {
+    return n - 8;
+}
+
+// Calls put(k, x, y) for both modules of format bit k (0..14) of a symbol of size n.
+template <class Put>
+constexpr void ForEachFormatModule(std::int32_t n, Put put) {
+    for (std::int32_t k = 0; k < 15; ++k) {
+        put(k, kFormatFirst[k][0], kFormatFirst[k][1]);
+        if (k <= 7)
+            put(k, n - 1 - k, 8);  // row 8, right edge leftwards
+        else
+            put(k, 8, n - 15 + k);  // column 8, bottom edge upwards
+    }
+}
+
+// Calls put(k, x, y) for both modules of version bit k (0..17) of a symbol of size n
+// (versions 7 and up): bit 3j + i at (j, n - 11 + i), six columns wide above the bottom-left
+// finder, and mirrored at (n - 11 + i, j) left of the top-right one.
+template <class Put>
+constexpr void ForEachVersionModule(std::int32_t n, Put put) {
+    for (std::int32_t j = 0; j <= 5; ++j)
+        for (std::int32_t i = 0; i <= 2; ++i) {
+            put(3 * j + i, j, n - 11 + i);
+            put(3 * j + i, n - 11 + i, j);
+        }
+}
+
 }  // namespace symbol
 
 // Scratch memory of Encode, made on the first Encode and kept by the encoder, so that a
@@ -159,14 +216,25 @@ struct clsQRCode::Workspace {
     std::uint8_t data[symbol::kMaxCodewords + 64];
     std::uint8_t codewords[symbol::kMaxCodewords + 64];
 
-    // The matrix: function modules (symmetric, so rows and columns alike), dark function
-    // modules, the placed data unmasked as columns and as rows, and a masked symbol as rows
-    // and as columns.
-    symbol::Lines function, dark, dataColumns, dataRows, rows, columns;
-    std::int32_t functionVersion = 0;  // the version function and dark hold, 0 for none
+    // The matrix: function modules and the dark ones among them with the version information
+    // (both symmetric, so rows and columns alike), the placed data unmasked as columns and as
+    // rows, and the masked symbol as rows.
+    symbol::Lines function, fixed, dataColumns, dataRows, rows;
+    // The placement's pieces for those function modules.
+    symbol::PlacementPiece pieces[symbol::kMaxPieces];
+    std::int32_t pieceCount = 0;
+    std::int32_t functionVersion = 0;  // the version function, fixed and pieces are for; 0 none
+
+    std::unique_ptr<symbol::PenaltyPlanes> planes;
 };
 
 namespace symbol {
+
+// ---- Tables.cpp
+
+// GF(256) with the standard's polynomial 285 (x^8 + x^4 + x^3 + x^2 + 1) and generator 2, set
+// up; nullptr when memory runs out.
+std::shared_ptr<clsFiniteField> NewGf256();
 
 // ---- Codewords.cpp
 
@@ -183,37 +251,81 @@ void WriteDataCodewords(std::uint8_t* out, std::int32_t dataCodewords, std::int3
                         const std::uint8_t* data, const segmentation::Segment* segments,
                         std::int32_t segmentCount, std::int32_t version);
 
+// ---- ErrorCorrection.cpp
+
+// What the fast paths need for one number of error-correction codewords per block, E: the
+// generator polynomial and products by its coefficients, all read from the encoder's own
+// clsReedSolomon and clsFiniteField.
+struct ErrorCorrectionTables {
+    std::int32_t ecLength = 0;  // E
+    // g_0 .. g_{E-1} of the monic generator g(x) = (x - 1)(x - 2)...(x - 2^(E-1)).
+    std::uint8_t generator[kMaxEcLength];
+    // Row a: the products a * g_j, j = 0..E-1, at byte 32 - E + j of four little-endian
+    // words (the bytes below 32 - E zero), so that one step of the division is a one-byte
+    // shift and four exclusive ors.
+    std::uint64_t rows[256][4];
+    // The 8 x 8 bit matrix of multiplication by g_j, as GF2P8AFFINEQB takes it.
+    std::uint64_t matrices[kMaxEcLength];
+};
+
+// The tables of rs's parity length, from its generator polynomial and the field's products;
+// field must be the GF(256) that rs was set up with.
+void DeriveErrorCorrectionTables(const clsReedSolomon& rs, const clsFiniteField& field,
+                                 ErrorCorrectionTables& out);
+
 // Splits the data codewords into blocks (shortBlocks of longLength - 1, the rest of
-// longLength), computes each block's ecLength error-correction codewords and writes all
-// codewords interleaved to out (data rounds, then error-correction rounds).
+// longLength), computes each block's error-correction codewords (tables.ecLength of them)
+// and writes all codewords interleaved to out (data rounds, then error-correction rounds).
 void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks,
                                    std::int32_t shortBlocks, std::int32_t longLength,
-                                   std::int32_t ecLength, std::uint8_t* out, Path path);
+                                   const ErrorCorrectionTables& tables, std::uint8_t* out,
+                                   Path path);
 
 // ---- Modules.cpp
 
-// Function modules of version 1..40 (format and version areas included), and which of them
-// are dark (format and version information excluded, the dark module included).
-void BuildFunctionLines(std::int32_t version, Lines& function, Lines& dark);
+// The vector path when this processor (and its operating system) can run it.
+Path BestPath();
 
-// Places the codewords' bits into the free modules in the standard's order (the codewords
-// must be followed by 16 zero bytes: the remainder bits, and room to read whole words);
-// writes the unmasked data as columns.
-void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const Lines& function,
-                    Lines& columns, Path path);
+// Function modules of version 1..40 (format and version areas included), and the modules
+// that are dark whatever the data and mask: dark function modules and the version
+// information, the format information and the dark module (8, N-8) left out, so that both
+// sets are symmetric and serve as rows and as columns alike.
+void BuildFunctionLines(std::int32_t version, Lines& function, Lines& fixed);
+
+// The masked symbol as rows: data ^ mask on free modules, the function modules, format
+// information of level and mask, version information.
+void MaskedRows(const clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
+                std::int32_t mask, Lines& rows);
+
+// The picture: one pixel per module, 4 light modules around (palette 0 light, 1 dark).
+std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path);
+
+// ---- Placement.cpp
+
+// The pieces in which the codewords are placed into the free modules of function (clear
+// bits; line x read as column x) in the standard's order; returns how many (at most
+// kMaxPieces).
+std::int32_t PlanPlacement(std::int32_t size, const Lines& function, PlacementPiece* pieces);
+
+// Places the codewords' bits piece by piece (the codewords must be followed by 16 zero bytes:
+// the remainder bits, and room to read whole words); writes the unmasked data as columns.
+void PlaceCodewords(const std::uint8_t* codewords, std::int32_t size, const PlacementPiece* pieces,
+                    std::int32_t count, Lines& columns, Path path);
 
 // rows = the transpose of columns (size x size; the column lines past size must be zero).
 void Transpose(const Lines& columns, std::int32_t size, Lines& rows, Path path);
 
-// The masked symbol as rows (and columns when columnsToo): data ^ mask on free modules, the
-// function modules, format information of level and mask, version information.
-void MaskedSymbol(const clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
-                  std::int32_t mask, Lines& rows, Lines* columns);
+// ---- Penalty.cpp
 
-// The standard's penalty of a symbol given as rows and as the same symbol's columns.
-std::int32_t Penalty(const Lines& rows, const Lines& columns, std::int32_t size, Path path);
+// The standard's penalty of each of the eight masks (ISO/IEC 18004, 7.8.3) of the symbol in
+// the workspace (placed data as rows and columns, function lines of version).
+// False (and no penalties) when memory for the penalty's planes cannot be had.
+bool ScoreMasks(clsQRCode::Workspace& w, std::int32_t version, std::int32_t level,
+                std::int32_t penalties[kLanes], Path path);
 
-// The picture: one pixel per module, 4 light modules around (palette 0 light, 1 dark).
-std::shared_ptr<Picture> RowsToPicture(const Lines& rows, std::int32_t size, Path path);
+// The penalty of any one symbol given as rows and as the same symbol's columns (the lines
+// past size zero); uses the workspace's planes. -1 when memory for them cannot be had.
+std::int32_t Penalty(clsQRCode::Workspace& w, const Lines& rows, const Lines& columns,
+                     std::int32_t size, Path path);
 
 }  // namespace symbol

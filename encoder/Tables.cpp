@@ -2,6 +2,8 @@
 // geometry and capacity questions answered from them.
 
 #include <algorithm>
+#include <memory>
+#include <new>
 
 #include "Symbol.h"
 #include "encoder/clsQRCode.h"
@@ -37,7 +39,20 @@ bool ValidVersionLevel(std::int32_t version, std::int32_t level) {
 
 }  // namespace
 
-clsQRCode::clsQRCode() {
+namespace symbol {
+
+std::shared_ptr<clsFiniteField> NewGf256() {
+    try {
+        auto field = std::make_shared<clsFiniteField>();
+        if (field->Init(256, 285, 2)) return field;
+    } catch (const std::bad_alloc&) {
+    }
+    return nullptr;
+}
+
+}  // namespace symbol
+
+clsQRCode::clsQRCode() : GaloisField(symbol::NewGf256()) {
     for (std::int32_t v = 0; v < 40; ++v) {
         for (std::int32_t l = 0; l < 4; ++l) {
             EcBlockCount[4 * v + l] = kBlocks[v][l];

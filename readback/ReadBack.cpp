@@ -2,90 +2,112 @@
 
 #include <ZXing/ReadBarcode.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "ZbarScan.h"
-#include "common/Symbol.h"
+#include "readback/ReadSymbols.h"
 
 namespace qrdesk {
 namespace {
 
-// zxing-cpp: first as a pure symbol (straight, quiet zone around it, as it is drawn), then
-// with the general detector. Its text follows the ECI, or its guess among ISO-8859-1, Shift
-// JIS and UTF-8 without one.
-void ReadWithZxing(const std::vector<std::uint8_t>& grey, const Image& image, ReaderResult& out) {
-    const ZXing::ImageView view(grey.data(), image.width, image.height, ZXing::ImageFormat::Lum);
-    for (const bool pure : {true, false}) {
-        const auto hints =
-            ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::QRCode).setIsPure(pure);
-        const ZXing::Result result = ZXing::ReadBarcode(view, hints);
-        if (!result.isValid()) continue;
-        const ZXing::ByteArray& bytes = result.bytes();
-        out.read = true;
-        out.bytes.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        out.text = result.text();
-        return;
-    }
-}
+// zbar enlarges a picture narrower than this when helped.
+constexpr std::int32_t kSmallestSeenSide = 200;
 
-// zbar misses symbols whose modules are a pixel or two wide, which a camera never sees:
-// such small pictures are enlarged (pixel replication) before it looks.
-void ReadWithZbar(const Image& image, ReaderResult& out) {
-    constexpr int kSmallestSide = 200;
-    const int scale =
-        image.width >= kSmallestSide ? 1 : (kSmallestSide + image.width - 1) / image.width;
-    const Image seen =
-        scale == 1 ? Image() : Stretch(image, image.width * scale, image.height * scale);
-    const Image& used = scale == 1 ? image : seen;
-    const std::vector<std::uint8_t> grey = Luminance(used);
-    const auto raw = ZbarScanAll(grey.data(), used.width, used.height, true);
-    if (raw.empty()) return;
-    out.read = true;
-    out.bytes = raw.front().data;
-    const auto shown = ZbarScanAll(grey.data(), used.width, used.height, false);
-    if (!shown.empty()) out.text = shown.front().data;
+// What zbar reads from the grey pixels: the first QR Code's raw bytes (binary mode) and the
+// text it shows.
+Reading ZbarRead(const GreyView& image) {
+    Reading reading;
+    const auto raw = ZbarScanAll(image.pixels, image.width, image.height, true);
+    if (raw.empty()) return reading;
+    reading.decoded = true;
+    reading.bytes = raw.front().data;
+    const auto shown = ZbarScanAll(image.pixels, image.width, image.height, false);
+    if (!shown.empty()) {
+        reading.shown = true;
+        reading.text = shown.front().data;
+    }
+    return reading;
 }
 
 }  // namespace
 
-ReadBack ReadBackImage(const Image& image, std::string_view encoded, std::string_view typed) {
-    ReadBack out;
-    out.readers[0].name = "zxing-cpp";
-    out.readers[1].name = "zbar";
-    if (image.Empty()) return out;
-    ReadWithZxing(Luminance(image), image, out.readers[0]);
-    ReadWithZbar(image, out.readers[1]);
-    for (ReaderResult& r : out.readers) {
-        r.bytesExact = r.read && r.bytes == encoded;
-        r.textAsTyped = r.read && r.text == typed;
-    }
-    return out;
-}
-
-SymbolCheck CheckSymbol(std::string_view encoded, std::string_view typed, const Image& unscaled,
-                        const Image& saved, std::span<const int> sizes) {
-    SymbolCheck check;
-    check.size = saved.width;
-    check.readBack = ReadBackImage(saved, encoded, typed);
-    if (check.readBack.AllRead() || unscaled.Empty()) return check;
-    // A larger picture is not always better (nearest-neighbour stretching makes modules of
-    // uneven width), so each larger size is tried.
-    for (const int size : sizes) {
-        if (size <= check.size) continue;
-        if (ReadBackImage(Stretch(unscaled, size, size), encoded, typed).AllRead()) {
-            check.readableSize = size;
+Reading ZxingReader::Read(const GreyView& image, bool helped) const {
+    Reading reading;
+    if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) return reading;
+    try {
+        const ZXing::ImageView view(image.pixels, image.width, image.height,
+                                    ZXing::ImageFormat::Lum);
+        ZXing::Results results;
+        if (helped)
+            results.push_back(ZXing::ReadBarcode(
+                view,
+                ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::QRCode).setIsPure(true)));
+        else
+            results = ZXing::ReadBarcodes(view);
+        for (const ZXing::Result& result : results) {
+            if (!result.isValid() || result.format() != ZXing::BarcodeFormat::QRCode) continue;
+            const ZXing::ByteArray& bytes = result.bytes();
+            reading.decoded = reading.shown = true;
+            reading.bytes.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            reading.text = result.text();
             break;
         }
+    } catch (...) {
+        return {};  // out of memory inside the reader: nothing read
     }
-    return check;
+    return reading;
 }
 
-bool ReadsAsTyped(clsQRCode& encoder, std::string_view bytes, std::string_view typed,
-                  const clsQRCode::EncodeOptions& options, int size) {
-    const Symbol symbol = EncodeSymbol(encoder, bytes, options);
-    if (!symbol.picture || size < symbol.picture->Width()) return false;
-    const Image picture = Stretch(FromPicture(*symbol.picture), size, size);
-    return ReadBackImage(picture, bytes, typed).AllAsTyped();
+Reading ZbarReader::Read(const GreyView& image, bool helped) const {
+    if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) return {};
+    try {
+        if (!helped) return ZbarRead(image);
+        if (image.width >= kSmallestSeenSide) return {};  // enlarging is no help here
+        const std::int32_t scale = (kSmallestSeenSide + image.width - 1) / image.width;
+        const std::int32_t width = image.width * scale, height = image.height * scale;
+        std::vector<std::uint8_t> enlarged(static_cast<std::size_t>(width) * height);
+        for (std::int32_t y = 0; y < height; ++y) {
+            const std::uint8_t* in =
+                image.pixels + static_cast<std::size_t>(y / scale) * image.width;
+            std::uint8_t* out = enlarged.data() + static_cast<std::size_t>(y) * width;
+            for (std::int32_t x = 0; x < width; ++x) out[x] = in[x / scale];
+        }
+        return ZbarRead({enlarged.data(), width, height});
+    } catch (...) {
+        return {};
+    }
+}
+
+Reading WeChatReader::Read(const GreyView& image, bool helped) const {
+    if (helped || image.pixels == nullptr || image.width <= 0 || image.height <= 0) return {};
+    try {
+        const auto found = ReadWeChat(image);
+        if (!found || found->empty()) return {};
+        Reading reading;
+        reading.decoded = reading.shown = true;
+        reading.bytes = std::move(found->front().bytes);
+        reading.text = std::move(found->front().text);
+        return reading;
+    } catch (...) {
+        return {};
+    }
+}
+
+Readers::Readers() {
+    owned_.push_back(std::make_unique<ZxingReader>());
+    owned_.push_back(std::make_unique<ZbarReader>());
+    owned_.push_back(std::make_unique<WeChatReader>());
+}
+
+std::span<const SymbolReader* const> Readers::All() const {
+    std::call_once(loaded_, [this] {
+        const bool wechat = WeChatAvailable(&missing_);
+        for (const auto& reader : owned_)
+            if (wechat || dynamic_cast<const WeChatReader*>(reader.get()) == nullptr)
+                pointers_.push_back(reader.get());
+    });
+    return pointers_;
 }
 
 }  // namespace qrdesk

@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 
+#include "SymbolGrid.h"
 #include "WeChatReader.h"
 #include "ZbarScan.h"
 #include "common/TextBytes.h"
@@ -95,14 +96,14 @@ int FirstEci(const ZXing::ByteArray& marked) {
     return -1;
 }
 
-std::vector<Reading> ReadZxing(const GreyImage& image) {
+std::vector<SymbolReading> ReadZxing(const GreyImage& image) {
     const ZXing::ImageView view(image.pixels.data(), image.width, image.height,
                                 ZXing::ImageFormat::Lum);
-    std::vector<Reading> out;
+    std::vector<SymbolReading> out;
     for (const ZXing::Result& result :
          ZXing::ReadBarcodes(view, ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::QRCode))) {
         if (!result.isValid()) continue;
-        Reading r;
+        SymbolReading r;
         r.read = true;
         r.bytes.assign(result.bytes().begin(), result.bytes().end());
         r.text = result.text();
@@ -122,11 +123,11 @@ std::vector<Reading> ReadZxing(const GreyImage& image) {
 // zbar's text scan of the whole picture finds the symbols and the text it shows; its bytes
 // come from a binary scan of each symbol alone (a second scan of a large picture would cost
 // seconds), or of the whole picture for those not read alone.
-std::vector<Reading> ReadZbar(const GreyImage& image) {
-    std::vector<Reading> out;
+std::vector<SymbolReading> ReadZbar(const GreyImage& image) {
+    std::vector<SymbolReading> out;
     bool allAlone = true;
     for (ZbarSymbol& shown : ZbarScanAll(image.pixels.data(), image.width, image.height, false)) {
-        Reading r;
+        SymbolReading r;
         r.read = true;
         r.text = std::move(shown.data);
         r.position = shown.position;
@@ -142,7 +143,7 @@ std::vector<Reading> ReadZbar(const GreyImage& image) {
     if (allAlone) return out;
     const std::vector<ZbarSymbol> raw =
         ZbarScanAll(image.pixels.data(), image.width, image.height, true);
-    for (Reading& r : out) {
+    for (SymbolReading& r : out) {
         if (!r.bytes.empty()) continue;
         for (const ZbarSymbol& symbol : raw)
             if (raw.size() == 1 ||
@@ -159,8 +160,8 @@ std::vector<Reading> ReadZbar(const GreyImage& image) {
 constexpr std::int64_t kWeChatPixels = 4'000'000;
 
 // image reduced by a whole factor (each pixel the mean of factor x factor) to at most
-// maxPixels; the factor in factor.
-GreyImage Reduced(const GreyImage& image, std::int64_t maxPixels, int& factor) {
+// maxPixels; the factor in factor (1: image is small enough, nothing is made).
+GreyImage Reduced(const GreyView& image, std::int64_t maxPixels, int& factor) {
     const std::int64_t pixels = std::int64_t{image.width} * image.height;
     factor = 1;
     while (pixels / (std::int64_t{factor} * factor) > maxPixels) ++factor;
@@ -175,7 +176,7 @@ GreyImage Reduced(const GreyImage& image, std::int64_t maxPixels, int& factor) {
         const int rows = std::min(factor, image.height - y * factor);
         for (int k = 0; k < rows; ++k) {
             const std::uint8_t* in =
-                image.pixels.data() + static_cast<std::size_t>(y * factor + k) * image.width;
+                image.pixels + static_cast<std::size_t>(y * factor + k) * image.width;
             for (int x = 0; x < out.width * factor && x < image.width; ++x)
                 sums[x / factor] += in[x];
         }
@@ -188,18 +189,19 @@ GreyImage Reduced(const GreyImage& image, std::int64_t maxPixels, int& factor) {
     return out;
 }
 
-// What WeChat's reader reads in image, whose top-left corner lies at origin in the picture;
-// nullopt when it cannot be asked (why in error).
-std::optional<std::vector<Reading>> WeChatOn(const GreyImage& image, Corner origin,
-                                             std::string* error) {
+}  // namespace
+
+std::optional<std::vector<SymbolReading>> ReadWeChat(const GreyView& image, Corner origin,
+                                                     std::string* error) {
     int factor = 1;
     const GreyImage reduced = Reduced(image, kWeChatPixels, factor);
-    const GreyImage& seen = factor == 1 ? image : reduced;
-    const auto found = wechat::Read(seen.pixels.data(), seen.width, seen.height, error);
+    const GreyView seen =
+        factor == 1 ? image : GreyView{reduced.pixels.data(), reduced.width, reduced.height};
+    const auto found = wechat::Read(seen.pixels, seen.width, seen.height, error);
     if (!found) return std::nullopt;
-    std::vector<Reading> out;
+    std::vector<SymbolReading> out;
     for (const wechat::Found& symbol : *found) {
-        Reading r;
+        SymbolReading r;
         r.read = true;
         // It hands back the payload's bytes whatever the ECI or mode: shown as UTF-8.
         r.bytes = symbol.text;
@@ -214,10 +216,16 @@ std::optional<std::vector<Reading>> WeChatOn(const GreyImage& image, Corner orig
     return out;
 }
 
+namespace {
+
+GreyView ViewOf(const GreyImage& image) {
+    return {image.pixels.data(), image.width, image.height};
+}
+
 // WeChat's readings joined to the symbols: its reading of each located symbol alone (as its
 // detector model would hand it over), and what it read in the whole picture, which is one of
 // those symbols or one that only it found.
-void JoinWeChat(const GreyImage& image, std::optional<std::vector<Reading>> whole,
+void JoinWeChat(const GreyImage& image, std::optional<std::vector<SymbolReading>> whole,
                 std::vector<FoundSymbol>& symbols) {
     if (!whole) return;
     constexpr int kWeChat = int(ReaderId::WeChat);
@@ -225,13 +233,14 @@ void JoinWeChat(const GreyImage& image, std::optional<std::vector<Reading>> whol
         if (!symbol.position) continue;
         Corner origin;
         const GreyImage cut = CutOut(image, Enlarged(*symbol.position, kWithQuietZone), origin);
-        auto alone = WeChatOn(cut, origin, nullptr);
+        auto alone = ReadWeChat(ViewOf(cut), origin, nullptr);
         if (alone && !alone->empty()) symbol.readings[kWeChat] = std::move(alone->front());
     }
-    for (Reading& found : *whole) {
+    for (SymbolReading& found : *whole) {
         const auto same = std::find_if(symbols.begin(), symbols.end(), [&](const FoundSymbol& s) {
-            return std::any_of(s.readings.begin(), s.readings.end(),
-                               [&](const Reading& r) { return r.read && r.bytes == found.bytes; });
+            return std::any_of(s.readings.begin(), s.readings.end(), [&](const SymbolReading& r) {
+                return r.read && r.bytes == found.bytes;
+            });
         });
         if (same == symbols.end()) {
             FoundSymbol only;
@@ -245,12 +254,6 @@ void JoinWeChat(const GreyImage& image, std::optional<std::vector<Reading>> whol
 }
 
 }  // namespace
-
-const Reading& FoundSymbol::First() const {
-    for (const Reading& r : readings)
-        if (r.read) return r;
-    return readings[0];
-}
 
 std::vector<std::size_t> ReadingOrder(const std::vector<std::optional<Quad>>& positions) {
     struct Box {
@@ -300,16 +303,16 @@ PictureReading ReadSymbols(const GreyImage& image) {
     constexpr auto kPolicy = std::launch::async | std::launch::deferred;
     auto zbar = std::async(kPolicy, [&] { return ReadZbar(image); });
     auto wechatWhole = std::async(kPolicy, [&] {
-        return WeChatOn(image, {0, 0}, &out.wechatMissing);
+        return ReadWeChat(ViewOf(image), {0, 0}, &out.wechatMissing);
     });
     std::vector<FoundSymbol> symbols;
-    for (Reading& r : ReadZxing(image)) {
+    for (SymbolReading& r : ReadZxing(image)) {
         FoundSymbol symbol;
         symbol.position = r.position;
         symbol.readings[int(ReaderId::Zxing)] = std::move(r);
         symbols.push_back(std::move(symbol));
     }
-    for (Reading& r : zbar.get()) {
+    for (SymbolReading& r : zbar.get()) {
         const auto same = std::find_if(symbols.begin(), symbols.end(), [&](const FoundSymbol& s) {
             return s.position && r.position && !s.readings[int(ReaderId::Zbar)].read &&
                    SameSymbol(*s.position, *r.position);
@@ -327,8 +330,11 @@ PictureReading ReadSymbols(const GreyImage& image) {
 
     std::vector<std::optional<Quad>> positions;
     for (const FoundSymbol& s : symbols) positions.push_back(s.position);
-    for (const std::size_t i : ReadingOrder(positions))
-        out.symbols.push_back(std::move(symbols[i]));
+    for (const std::size_t i : ReadingOrder(positions)) {
+        FoundSymbol& symbol = symbols[i];
+        if (symbol.position) symbol.facts = ReadSymbolFacts(image, *symbol.position);
+        out.symbols.push_back(std::move(symbol));
+    }
     return out;
 }
 

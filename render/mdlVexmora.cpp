@@ -19,6 +19,28 @@ std::array<std::uint32_t, 256> SymbolPalette() {
     return kSymbolPalette;
 }
 
+std::shared_ptr<Picture> NewCanvas(std::int32_t width, std::int32_t height, Bitmap** canvas) {
+    // The picture and the bitmap it shows in one block, freed with the last reference.
+    struct Canvas {
+        Bitmap bitmap;
+        Picture picture{&bitmap, false};
+    };
+    *canvas = nullptr;
+    // A large canvas may not be had: no picture then, and nothing thrown.
+    try {
+        auto block = std::make_shared<Canvas>();
+        Bitmap& bitmap = block->bitmap;
+        bitmap.indices.assign(static_cast<std::size_t>(width) * height, 0);  // white
+        bitmap.width = width;
+        bitmap.height = height;
+        bitmap.palette = kSymbolPalette;
+        *canvas = &bitmap;
+        return std::shared_ptr<Picture>(block, &block->picture);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t width,
                                          std::int32_t height, std::int32_t left, std::int32_t top,
                                          std::int32_t right, std::int32_t bottom) {
@@ -29,23 +51,15 @@ std::shared_ptr<Picture> MatrixToPicture(const std::uint8_t* cells, std::int32_t
     const std::int64_t canvasHeight = std::int64_t{top} + height + bottom;
     if (canvasWidth > MaxPictureSide || canvasHeight > MaxPictureSide) return nullptr;
 
-    // A large canvas may not be had: no picture then, and nothing thrown.
-    auto* bitmap = new (std::nothrow) Bitmap;
-    if (bitmap == nullptr) return nullptr;
-    try {
-        bitmap->indices.assign(static_cast<std::size_t>(canvasWidth * canvasHeight), 0);  // white
-    } catch (const std::bad_alloc&) {
-        delete bitmap;
-        return nullptr;
-    }
-    bitmap->width = static_cast<std::int32_t>(canvasWidth);
-    bitmap->height = static_cast<std::int32_t>(canvasHeight);
-    bitmap->palette = kSymbolPalette;
+    Bitmap* bitmap = nullptr;
+    auto picture = NewCanvas(static_cast<std::int32_t>(canvasWidth),
+                             static_cast<std::int32_t>(canvasHeight), &bitmap);
+    if (!picture) return nullptr;
     for (std::int32_t y = 0; y < height; ++y) {
         std::memcpy(bitmap->indices.data() + (top + y) * canvasWidth + left,
                     cells + static_cast<std::size_t>(y) * width, static_cast<std::size_t>(width));
     }
-    return BitmapToPicture(bitmap, true);
+    return picture;
 }
 
 std::shared_ptr<Picture> BitmapToPicture(Bitmap* bitmap, bool takeOwnership) {

@@ -8,9 +8,11 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
     libzxing-dev libzbar-dev                    # the two readers of the read-back check
     libspng-dev                                 # PNG files (common/)
-    libjpeg-dev libwebp-dev libgif-dev          # pictures read by qrdesk-cli --read
+    libjpeg-dev libwebp-dev libgif-dev          # pictures read by qrdesk-cli --scan
+    qrencode zint python3-segno                 # tests: other generators' pictures to read
     libopencv-contrib-dev                       # WeChat's reader (OpenCV's wechat_qrcode)
     librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
+    zbar-tools                                  # tests: zbarimg reads the written files
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
     qt6-base-dev libgl-dev                      # the window (with Print Support)
@@ -18,7 +20,10 @@ packages=(
     qt6-translations-l10n                       # Qt's own dialogs and buttons in Chinese
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
     help2man dpkg-dev                           # manual pages and the Debian package
+    lintian appstream                           # the package's checks (scripts/package.sh)
+    locales                                     # tests: messages in a Chinese locale (localedef)
     poppler-utils xvfb                          # tests: printed PDF drawn, a real display
+    openbox xdotool x11-apps xclip              # the screen read checked on a real display
     imagemagick                                 # tests: pictures in every format and variant
     "$@"
 )

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then configures, builds with warnings as errors and runs every
 # test three ways: a normal build, a short bounded fuzzing run of each fuzz target, and the
-# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer. Between the first
+# two, the Debian package of the normal build is made and checked (scripts/package.sh; in CI
+# also installed, run and purged).
 # Usage: scripts/test.sh [--quick]   (--quick: the normal build and its tests only)
 # Environment: BUILD_DIR (default build/ci), FUZZ_SECONDS per target (default 60; 0 skips).
 set -euo pipefail
@@ -35,6 +37,12 @@ ctest --test-dir "$build/normal" --output-on-failure -j "$jobs"
 stage_end "normal tests"
 
 if $quick; then exit 0; fi
+
+echo "== Debian package"
+install=()
+[ "${CI:-}" = true ] && install=(--install)
+scripts/package.sh "${install[@]}" "$build/normal"
+stage_end "package"
 
 if [ "${FUZZ_SECONDS:-60}" -gt 0 ]; then
     echo "== fuzzing, ${FUZZ_SECONDS:-60} s per target"

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -15,9 +16,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "common/Symbol.h"
-#include "common/TextBytes.h"
-#include "readback/ReadBack.h"
+#include "common/SymbolJob.h"
 #include "ui/Controls.h"
 #include "ui/QtImage.h"
 #include "ui/StatusText.h"
@@ -38,6 +37,7 @@ namespace {
 const char* const kPrompt = "请在此输入文本信息！";
 const char* const kNoText = "您未输入文本信息！";
 const char* const kTooLong = "文本信息过长，无法生成二维码！";
+const char* const kNoMemory = "内存不足，无法生成二维码！";
 // The status line: three lines of report under the drawing area.
 constexpr int kStatusLines = 3;
 constexpr int kStatusPadding = 3;
@@ -100,7 +100,8 @@ Form1::Form1(const ProgramOptions& options, QWidget* parent)
                                    .height());
     const int statusHeight = lines + 2 * (kStatusPadding + StatusBar1->frameWidth());
     StatusBar1->setGeometry(0, height(), width(), statusHeight);
-    resize(width(), height() + statusHeight);
+    CreateReadingGroup(height() + statusHeight);
+    resize(width() + kColumnWidth, height() + statusHeight);
     setMinimumSize(size());
     noticeTimer_.setSingleShot(true);
     connect(&noticeTimer_, &QTimer::timeout, this, [this] {
@@ -227,7 +228,7 @@ void Form1::Form_Load() {
     cmb1_[0]->addItem("Automatic");
     for (int v = 1; v <= 40; ++v) cmb1_[0]->addItem(QString::number(v));
     cmb1_[0]->setCurrentIndex(0);
-    for (const char* level : {"L - 7%", "M - 15%", "Q - 25%", "H - 30%"}) cmb1_[1]->addItem(level);
+    for (const char* level : kLevelItems) cmb1_[1]->addItem(level);
     cmb1_[1]->setCurrentIndex(1);
     cmb1_[2]->addItem("Automatic");
     for (int m = 0; m <= 7; ++m) cmb1_[2]->addItem(QString::number(m));
@@ -235,7 +236,7 @@ void Form1::Form_Load() {
     cmb1_[2]->setCurrentIndex(0);
     for (const char* item : kEncodingItems) cmb1_[3]->addItem(item);
     cmb1_[3]->setCurrentIndex(1);
-    // "ANSI + ECI" only where the code page has a designator that both readers honour.
+    // "ANSI+ECI" only where the code page has a designator that both readers honour.
     if (EciFromIndex(kAnsiEciItem, options_.ansiCodePage.toStdString()) == 0) {
         if (auto* model = qobject_cast<QStandardItemModel*>(cmb1_[3]->model()))
             model->item(kAnsiEciItem)->setEnabled(false);
@@ -253,12 +254,13 @@ void Form1::resizeEvent(QResizeEvent* event) {
 }
 
 QSize Form1::DrawingAreaSize() const {
-    return {width(), height() - StatusBar1->height()};
+    return {width() - kColumnWidth, height() - StatusBar1->height()};
 }
 
 void Form1::Form_Resize() {
     const QSize area = DrawingAreaSize();
     StatusBar1->setGeometry(0, area.height(), area.width(), StatusBar1->height());
+    readColumn_->setGeometry(area.width(), 0, kColumnWidth, height());
     RenderStatus();  // shortened anew to the line's width
 
     const int w = area.width();
@@ -271,6 +273,9 @@ void Form1::Form_Resize() {
 
 void Form1::Command1_Click() {
     if (ui_->Text1->toPlainText().isEmpty()) {
+        // This generation made nothing: saving and printing no longer speak of an earlier
+        // text's figures.
+        tooLong_.clear();
         ShowMessage(kNoText);
         return;
     }
@@ -278,57 +283,42 @@ void Form1::Command1_Click() {
     for (const QComboBox* list : cmb1_)
         if (list->currentIndex() < 0) return;
 
-    const int encodingIndex = cmb1_[3]->currentIndex();
-    const TextEncoding encoding = EncodingFromIndex(encodingIndex);
-    const std::string codePage = options_.ansiCodePage.toStdString();
-    const QString text = ui_->Text1->toPlainText();
-    std::string error;
-    const auto bytes = TextToBytes(text.toStdU16String(), encoding, codePage, &error);
-    if (!bytes) {
-        ShowMessage(QString::fromStdString(error));
+    SymbolSettings settings = SettingsFromLists(cmb1_[0]->currentIndex(), cmb1_[1]->currentIndex(),
+                                                cmb1_[2]->currentIndex(), cmb1_[3]->currentIndex(),
+                                                options_.ansiCodePage.toStdString());
+    settings.text = ui_->Text1->toPlainText().toStdU16String();
+    settings.size = ui_->Picture1->width();
+    settings.keepWritten = true;
+    if (!encoder_) encoder_ = std::make_unique<clsQRCode>();
+    // The picture a save would write, read back with every reader: a few milliseconds, more
+    // when it does not read and other sides and levels are tried.
+    SymbolResult made = MakeSymbol(*encoder_, settings, readers_.All());
+    if (made.status == SymbolStatus::UnknownCodePage) {
+        ShowMessage(QString::fromStdString(made.error));
         return;
     }
-    clsQRCode::EncodeOptions symbol = OptionsFromIndexes(
-        cmb1_[0]->currentIndex(), cmb1_[1]->currentIndex(), cmb1_[2]->currentIndex());
-    symbol.kanjiAllowed = KanjiAllowed(encoding, codePage);
-    symbol.eci = EciFromIndex(encodingIndex, codePage);
-
-    if (!encoder_) encoder_ = std::make_unique<clsQRCode>();
-    const Symbol encoded = EncodeSymbol(*encoder_, *bytes, symbol);
     notice_.clear();
-    if (!encoded.picture) {
+    tooLong_.clear();
+    if (!made.Made()) {
         // Leave nothing that a later save could write under this text's name.
         ui_->Image1->ClearPicture();
         ui_->Picture1->ClearPicture();
-        saved_ = {};
-        modules_ = {};
-        tooLong_ = TooLongFigures(*encoder_, *bytes, symbol);
+        symbol_ = {};
         UpdateSymbolActions();
         ShowStatus({});
+        if (made.status != SymbolStatus::DoesNotFit) {
+            ShowMessage(kNoMemory);
+            return;
+        }
+        tooLong_ = TooLongFigures(made.fit);
         ShowMessage(QString::fromUtf8(kTooLong) + '\n' + tooLong_);
         return;
     }
-    tooLong_.clear();
-    const Image unscaled = FromPicture(*encoded.picture);
-    saved_ = Stretch(unscaled, ui_->Picture1->width(), ui_->Picture1->height());
-    modules_ = ModulesOf(*encoded.picture);
-    ui_->Image1->SetPicture(ToQImage(unscaled));
-    ui_->Picture1->SetPicture(ToQImage(saved_));
+    symbol_ = std::move(made);
+    ui_->Image1->SetPicture(ToQImage(symbol_.unscaled));
+    ui_->Picture1->SetPicture(ToQImage(symbol_.written));
     UpdateSymbolActions();
-    // Read back the very picture a save would write, with both readers: a few milliseconds.
-    const std::string typed =
-        TextToBytes(text.toStdU16String(), TextEncoding::Utf8, codePage).value_or("");
-    const SymbolCheck check = CheckSymbol(*bytes, typed, unscaled, saved_, kSizeOptionPixels);
-    StatusAdvice advice;
-    advice.size = check.readableSize;
-    if (check.readBack.AllRead() && !check.readBack.AllAsTyped() && encodingIndex != kUtf8EciItem) {
-        // Advise "UTF-8 + ECI" only when it is seen to help.
-        clsQRCode::EncodeOptions utf8 = symbol;
-        utf8.kanjiAllowed = false;
-        utf8.eci = kUtf8Eci;
-        advice.utf8Eci = ReadsAsTyped(*encoder_, typed, typed, utf8, saved_.width);
-    }
-    ShowStatus(qrdesk::StatusLines(encoded.report, check, advice));
+    ShowStatus(qrdesk::StatusLines(symbol_));
 }
 
 void Form1::ShowStatus(const QStringList& lines) {
@@ -374,7 +364,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 void Form1::Option1_Click(int index) {
     if (index < 0 || index > 2) return;
     // Only the box changes; its picture keeps its size until the next generation.
-    ui_->Picture1->resize(kSizeOptionPixels[index], kSizeOptionPixels[index]);
+    ui_->Picture1->resize(kOfferedSides[index], kOfferedSides[index]);
 }
 
 void Form1::Text1_Change() {

@@ -41,7 +41,7 @@ QString Form1::SaveFolder() const {
 }
 
 void Form1::Command2_Click() {
-    if (TavroIsCreate != "ok" || saved_.Empty()) {
+    if (TavroIsCreate != "ok" || !symbol_.Made()) {
         // After a text that did not fit, say so rather than ask for a generation just made.
         const bool tooLong = TavroIsCreate == "ok" && !tooLong_.isEmpty();
         ShowMessage(tooLong ? QString::fromUtf8(kTooLongNothingToSave) + '\n' + tooLong_
@@ -52,7 +52,7 @@ void Form1::Command2_Click() {
         ShowSaveDialog(kSaveTitle, SaveFilter(), 0, SaveFolder(), kSaveFlags, nullptr);
     if (choice.path.isEmpty()) return;
     lastFolder_ = QFileInfo(choice.path).absolutePath();
-    const SaveFormat format = SaveFormatFromFilter(choice.filterIndex);
+    const FileFormat format = SaveFormatFromFilter(choice.filterIndex);
     const QString path = SavePath(choice.path, format);
     const QString shown = QDir::toNativeSeparators(path);
     if (QFileInfo::exists(path) &&
@@ -61,7 +61,7 @@ void Form1::Command2_Click() {
     std::string reason;
     int error = 0;
     if (!WriteFileAtomically(QFile::encodeName(path).toStdString(),
-                             EncodeSymbolFile(format, saved_, modules_), &reason, &error)) {
+                             SymbolFileBytes(symbol_, format), &reason, &error)) {
         ShowMessage(QStringLiteral("无法保存文件 %1\n%2")
                         .arg(shown, SaveFailureReason(path, error, reason)));
         return;
@@ -86,27 +86,38 @@ void Form1::mnuCopy_Click() {
 }
 
 void Form1::mnuPrint_Click() {
-    if (modules_.size == 0) {
+    if (!symbol_.Made()) {
         ShowMessage(!tooLong_.isEmpty()
                         ? QString::fromUtf8(kTooLongNothingToPrint) + '\n' + tooLong_
                         : QString::fromUtf8(kNothingToSave));
         return;
     }
-    QPrinter printer(QPrinter::HighResolution);
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = *printer_;
     double widthMm = printWidthMm_;
     if (!ShowPrintDialog(printer, &widthMm)) return;
     printWidthMm_ = widthMm;
     QPainter painter;
     if (!painter.begin(&printer)) {
-        ShowMessage(QStringLiteral("无法打印：打印机“%1”不可用").arg(printer.printerName()));
+        const QString file = printer.outputFileName();
+        if (file.isEmpty()) {
+            ShowMessage(QStringLiteral("无法打印：打印机“%1”不可用").arg(printer.printerName()));
+            return;
+        }
+        // Printing to a file: say which and why, as a save does.
+        const QString reason = SaveFailureReason(file, WriteErrno(file), "");
+        ShowMessage(QStringLiteral("无法打印到文件 %1").arg(QDir::toNativeSeparators(file)) +
+                    (reason.isEmpty() ? QString() : '\n' + reason));
         return;
     }
-    // From the printable area's top-left corner, shrunk only where the page is too small.
-    const QRect room = printer.pageLayout().paintRectPixels(printer.resolution());
-    const int across = modules_.size + 2 * kPrintQuietZone;
+    // Centred on the paper, shrunk only where the printable area is too small.
+    const QPageLayout page = printer.pageLayout();
+    const QRect room = page.paintRectPixels(printer.resolution());
+    const int across = symbol_.modules.size + 2 * kPrintQuietZone;
     const int module =
         ModulePixels(widthMm, printer.resolution(), across, std::min(room.width(), room.height()));
-    PaintSymbol(painter, modules_, module, QPoint(0, 0));
+    PaintSymbol(painter, symbol_.modules, module,
+                CentredOrigin(page.fullRectPixels(printer.resolution()), room, module * across));
     painter.end();
     const QString where = printer.outputFileName().isEmpty()
                               ? printer.printerName()
@@ -125,9 +136,9 @@ void Form1::ShowSymbolMenu(QWidget* over, const QPoint& position) {
 }
 
 QMimeData* Form1::SymbolMimeData() const {
-    if (saved_.Empty()) return nullptr;
+    if (!symbol_.Made()) return nullptr;
     auto* data = new QMimeData;
-    const std::string png = EncodePng(saved_);
+    const std::string png = SymbolFileBytes(symbol_, FileFormat::Png);
     data->setData("image/png", QByteArray(png.data(), static_cast<qsizetype>(png.size())));
     data->setImageData(ui_->Picture1->Picture());
     return data;
@@ -138,14 +149,21 @@ void Form1::DragSymbol() {
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasText()) event->acceptProposedAction();
+    const QMimeData* data = event->mimeData();
+    if (data->hasText() || data->hasImage() || data->hasUrls()) event->acceptProposedAction();
 }
 
 void Form1::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasText()) event->acceptProposedAction();
+    const QMimeData* data = event->mimeData();
+    if (data->hasText() || data->hasImage() || data->hasUrls()) event->acceptProposedAction();
 }
 
 void Form1::dropEvent(QDropEvent* event) {
+    // A picture (image data, or an image file) is read; text fills the box.
+    if (DropPicture(event->mimeData())) {
+        event->acceptProposedAction();
+        return;
+    }
     if (!event->mimeData()->hasText()) return;
     ui_->Text1->setPlainText(event->mimeData()->text());
     event->acceptProposedAction();

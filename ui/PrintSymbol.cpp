@@ -14,6 +14,15 @@ int ModulePixels(double widthMm, double dotsPerInch, int modulesAcross, int room
     return module;
 }
 
+QPoint CentredOrigin(const QRect& paper, const QRect& printable, int side) {
+    const auto place = [side](int paperStart, int paperLength, int start, int length) {
+        const int centred = paperStart + (paperLength - side) / 2;
+        return std::max(start, std::min(centred, start + length - side)) - start;
+    };
+    return {place(paper.left(), paper.width(), printable.left(), printable.width()),
+            place(paper.top(), paper.height(), printable.top(), printable.height())};
+}
+
 int PaintSymbol(QPainter& painter, const Modules& modules, int modulePixels, QPoint origin) {
     const int side = (modules.size + 2 * kPrintQuietZone) * modulePixels;
     painter.save();

@@ -12,7 +12,10 @@ const QCommandLineOption kWebHostOption(
         .arg(kWebPagePath),
     "host");
 const QCommandLineOption kCodePageOption(
-    "code-page", "Code page of \"ANSI\" text, any iconv name (default GBK).", "name", "GBK");
+    "code-page",
+    QStringLiteral("Code page of \"ANSI\" text, any iconv name (default %1).")
+        .arg(kDefaultAnsiCodePage),
+    "name", kDefaultAnsiCodePage);
 const QCommandLineOption kPlainPanelOption(
     "plain-web-panel", "Never start the web engine: with --web-host the panel names the page.");
 const QCommandLineOption kVerboseOption("verbose",

@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <algorithm>
-#include <optional>
 
 #include "common/Symbol.h"
 #include "ui/WindowVocabulary.h"
@@ -14,17 +13,6 @@ constexpr qsizetype kQuotedCharacters = 40;
 
 QString Grouped(std::int64_t n) {
     return QLocale(QLocale::Chinese, QLocale::China).toString(static_cast<qlonglong>(n));
-}
-
-// The data bits of bytes at version as the encoder makes them; nullopt beyond any symbol.
-std::optional<std::int32_t> NeededBits(const clsQRCode& encoder, std::string_view bytes,
-                                       const clsQRCode::EncodeOptions& options,
-                                       std::int32_t version) {
-    if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) return std::nullopt;
-    const std::int32_t bits =
-        encoder.MeasureDataBits(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                static_cast<std::int32_t>(bytes.size()), version, options);
-    return bits < 0 ? std::nullopt : std::optional<std::int32_t>(bits);
 }
 
 QString MadeLine(const clsQRCode::EncodeReport& symbol) {
@@ -39,45 +27,78 @@ QString MadeLine(const clsQRCode::EncodeReport& symbol) {
     return parts.join(QStringLiteral(" · "));
 }
 
-QString ReaderVerdict(const ReaderResult& reader) {
-    const QString name = QString::fromLatin1(reader.name);
-    if (!reader.read) return QStringLiteral("%1：无法识别").arg(name);
-    if (reader.textAsTyped) return QStringLiteral("%1：读取正确").arg(name);
-    return QStringLiteral("%1：显示为“%2”")
-        .arg(name, QuoteReaderText(QString::fromStdString(reader.text)));
+// A reader as the window names it: WeChat's by the app's own name.
+QString ReaderName(const std::string& name) {
+    return name == "wechat" ? QStringLiteral("微信") : QString::fromStdString(name);
+}
+
+QString VerdictText(const ReaderVerdict& reader) {
+    const QString name = ReaderName(reader.name);
+    if (reader.read && reader.textAsTyped) return QStringLiteral("%1：读取正确").arg(name);
+    if (reader.read)
+        return QStringLiteral("%1：显示为“%2”")
+            .arg(name, QuoteReaderText(QString::fromStdString(reader.text)));
+    if (reader.decoded) return QStringLiteral("%1：读出数据，但无法显示文本").arg(name);
+    if (reader.helpedBy == "pure")
+        return QStringLiteral("%1：无法识别（仅纯图模式可识别）").arg(name);
+    if (reader.helpedBy == "enlarged")
+        return QStringLiteral("%1：无法识别（仅放大后可识别）").arg(name);
+    return QStringLiteral("%1：无法识别").arg(name);
+}
+
+// The encoding item the character-set advice names.
+QString CharsetItem(const SymbolResult& symbol) {
+    const bool ansi = symbol.advice.charset == SymbolAdvice::Charset::Eci &&
+                      symbol.encoding == TextEncoding::Ansi;
+    return QString::fromUtf8(kEncodingItems[ansi ? kAnsiEciItem : kUtf8EciItem]);
+}
+
+// The advice on a picture that some reader cannot read: the window's own choices (a size
+// option, a level) when one reads, else the whole-pixel sides that read, else what was tried.
+QString SizeAdvice(const SymbolResult& symbol) {
+    const SymbolAdvice& a = symbol.advice;
+    QStringList choices;
+    if (a.offeredSide != 0)
+        choices << QStringLiteral("“%1”（%2 像素）")
+                       .arg(QString::fromUtf8(SizeOptionName(a.offeredSide)))
+                       .arg(a.offeredSide);
+    if (a.level != 0) choices << QStringLiteral("“%1”").arg(kLevelItems[a.level - 1]);
+    if (!choices.isEmpty())
+        return QStringLiteral("建议：%1 像素的图片无法识别，请选择%2后重新生成。")
+            .arg(symbol.side)
+            .arg(choices.join(QStringLiteral("或")));
+    QStringList sides;
+    for (const std::int32_t scale : {a.smallerScale, a.largerScale})
+        if (scale != 0) sides << QString::number(scale * symbol.across);
+    if (!sides.isEmpty())
+        return QStringLiteral(
+                   "%1 像素的图片无法识别；窗口的尺寸与纠错等级都无法识别，每模块整数像素的 %2 "
+                   "像素图片可以识别。")
+            .arg(symbol.side)
+            .arg(sides.join(QStringLiteral(" 或 ")));
+    QStringList tried;
+    if (a.noneUpTo != 0) tried << QStringLiteral("%1 像素以内的其他尺寸").arg(Grouped(a.noneUpTo));
+    if (a.triedLevels) tried << QStringLiteral("其他纠错等级");
+    if (tried.isEmpty()) return QStringLiteral("%1 像素的图片无法识别。").arg(symbol.side);
+    return QStringLiteral("%1 像素的图片无法识别，%2也无法识别。")
+        .arg(symbol.side)
+        .arg(tried.join(QStringLiteral("与")));
 }
 
 }  // namespace
 
-QString TooLongFigures(const clsQRCode& encoder, std::string_view bytes,
-                       const clsQRCode::EncodeOptions& options) {
-    const std::int32_t level = options.level >= 1 && options.level <= 4 ? options.level : 2;
-    const bool fixed = options.version >= 1 && options.version <= 40;
-    const std::int32_t version = fixed ? options.version : 40;
-    const auto capacity = [&](std::int32_t v, std::int32_t l) {
-        return 8 * encoder.GetDataCodewordCount(v, l);
-    };
-    const auto fits = [&](std::int32_t v, std::int32_t l) {
-        const auto bits = NeededBits(encoder, bytes, options, v);
-        return bits && *bits <= capacity(v, l);
-    };
-    const QString holds = QStringLiteral("%1-%2 最多 %3 位")
-                              .arg(version)
-                              .arg(LevelName(level))
-                              .arg(Grouped(capacity(version, level)));
-    const auto bits = NeededBits(encoder, bytes, options, version);
-    if (!bits) {
-        const auto least = clsQRCode::GetStreamBitsAtLeast(
-            reinterpret_cast<const std::uint8_t*>(bytes.data()),
-            static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX / 8)));
-        return QStringLiteral("至少需要 %1 位，%2").arg(Grouped(least), holds);
-    }
-    QString line = QStringLiteral("需要 %1 位，%2").arg(Grouped(*bits), holds);
-    if (fixed)
-        for (std::int32_t v = version + 1; v <= 40; ++v)
-            if (fits(v, level)) return line + QStringLiteral("；选择版本 %1 可容纳").arg(v);
-    for (std::int32_t l = level - 1; l >= 1; --l)
-        if (fits(version, l)) return line + QStringLiteral("；选择 %1 可容纳").arg(LevelName(l));
+QString TooLongFigures(const FitFigures& fit) {
+    if (fit.neededBits < 0)
+        return QStringLiteral("%1 字节，远超任何二维码的容量").arg(Grouped(fit.bytes));
+    const QString line = QStringLiteral("需要 %1 位，%2-%3 最多 %4 位")
+                             .arg(Grouped(fit.neededBits))
+                             .arg(fit.version)
+                             .arg(LevelName(fit.level))
+                             .arg(Grouped(fit.capacityBits));
+    if (fit.largerVersion != 0)
+        return line + QStringLiteral("；选择版本 %1 可容纳").arg(fit.largerVersion);
+    if (fit.lowerLevel != 0)
+        return line + QStringLiteral("；选择 %1 可容纳").arg(LevelName(fit.lowerLevel));
     return line;
 }
 
@@ -110,23 +131,15 @@ QString QuoteReaderText(const QString& text) {
     return line;
 }
 
-QStringList StatusLines(const clsQRCode::EncodeReport& symbol, const SymbolCheck& check,
-                        const StatusAdvice& advice) {
-    QStringList lines{MadeLine(symbol)};
+QStringList StatusLines(const SymbolResult& symbol) {
+    QStringList lines{MadeLine(symbol.report)};
     QStringList verdicts;
-    for (const ReaderResult& reader : check.readBack.readers) verdicts << ReaderVerdict(reader);
+    for (const ReaderVerdict& reader : symbol.verdicts) verdicts << VerdictText(reader);
     lines << verdicts.join(QStringLiteral(" · "));
-    if (advice.size != 0) {
-        const char* name = SizeOptionName(advice.size);
-        lines << QStringLiteral("建议：%1 像素的图片无法识别，请选择“%2”（%3 像素）后重新生成。")
-                     .arg(check.size)
-                     .arg(QString::fromUtf8(name ? name : ""))
-                     .arg(advice.size);
-    } else if (!check.readBack.AllRead()) {
-        lines << QStringLiteral("%1 像素的图片无法识别，更大的尺寸也无法识别。").arg(check.size);
-    } else if (advice.utf8Eci) {
-        lines << QStringLiteral("建议：将文本编码改为“UTF-8 + ECI”后重新生成。");
-    }
+    if (symbol.advice.charset != SymbolAdvice::Charset::None)
+        lines << QStringLiteral("建议：将文本编码改为“%1”后重新生成。").arg(CharsetItem(symbol));
+    else if (!symbol.AllDecoded())
+        lines << SizeAdvice(symbol);
     return lines;
 }
 

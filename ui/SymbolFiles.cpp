@@ -1,22 +1,24 @@
 #include "ui/SymbolFiles.h"
 
+#include <unistd.h>
+
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 
 namespace qrdesk {
 namespace {
 struct FormatRow {
-    SaveFormat format;
+    FileFormat format;
     const char* description;
     const char* extension;
 };
 // The dialog's filters in their order; the bitmap's description is the window's own.
 constexpr FormatRow kFormats[] = {
-    {SaveFormat::Bmp, "位图文件(*.bmp)", "bmp"},
-    {SaveFormat::Png, "PNG 图片(*.png)", "png"},
-    {SaveFormat::Svg, "SVG 矢量图(*.svg)", "svg"},
+    {FileFormat::Bmp, "位图文件(*.bmp)", "bmp"},
+    {FileFormat::Png, "PNG 图片(*.png)", "png"},
+    {FileFormat::Svg, "SVG 矢量图(*.svg)", "svg"},
 };
-constexpr std::int32_t kQuietZone = 4;
 }  // namespace
 
 QString SaveFilter() {
@@ -26,19 +28,19 @@ QString SaveFilter() {
     return parts.join('|');
 }
 
-SaveFormat SaveFormatFromFilter(int filterIndex) {
+FileFormat SaveFormatFromFilter(int filterIndex) {
     const int count = static_cast<int>(std::size(kFormats));
     return filterIndex >= 1 && filterIndex <= count ? kFormats[filterIndex - 1].format
-                                                    : SaveFormat::Bmp;
+                                                    : FileFormat::Bmp;
 }
 
-const char* SaveExtension(SaveFormat format) {
+const char* SaveExtension(FileFormat format) {
     for (const FormatRow& row : kFormats)
         if (row.format == format) return row.extension;
     return "bmp";
 }
 
-QString SavePath(const QString& chosenPath, SaveFormat format) {
+QString SavePath(const QString& chosenPath, FileFormat format) {
     const qsizetype slash = chosenPath.lastIndexOf('/');
     QString path = chosenPath.left(slash + 1) + chosenPath.mid(slash + 1).toLower();
     const QString suffix = QStringLiteral(".") + SaveExtension(format);
@@ -46,15 +48,13 @@ QString SavePath(const QString& chosenPath, SaveFormat format) {
     return path;
 }
 
-std::string EncodeSymbolFile(SaveFormat format, const Image& picture, const Modules& modules) {
-    switch (format) {
-        case SaveFormat::Png:
-            return EncodePng(picture);
-        case SaveFormat::Svg:
-            return EncodeSvg(modules, kQuietZone, picture.width);
-        default:
-            return EncodeBmp(picture);
-    }
+int WriteErrno(const QString& path) {
+    const QFileInfo file(path);
+    if (file.isDir()) return EISDIR;
+    const QFileInfo folder(file.absolutePath());
+    if (!file.exists() && folder.exists() && !folder.isDir()) return ENOTDIR;
+    const QByteArray probe = QFile::encodeName(file.exists() ? path : folder.filePath());
+    return ::access(probe.constData(), W_OK) == 0 ? 0 : errno;
 }
 
 QString SaveFailureReason(const QString& path, int errnoValue, const std::string& reason) {

@@ -2,16 +2,19 @@
 
 namespace qrdesk {
 
-clsQRCode::EncodeOptions OptionsFromIndexes(int versionIndex, int levelIndex, int maskIndex) {
-    clsQRCode::EncodeOptions options;
-    options.version = static_cast<std::int16_t>(versionIndex);
-    options.level = static_cast<std::int16_t>(levelIndex + 1);
-    options.mask = static_cast<std::int16_t>(maskIndex - 1);
-    if (maskIndex == kLowestPenaltyIndex) {
-        options.mask = -1;
-        options.scoredMask = true;
-    }
-    return options;
+SymbolSettings SettingsFromLists(int versionIndex, int levelIndex, int maskIndex, int encodingIndex,
+                                 const std::string& codePage) {
+    SymbolSettings settings;
+    settings.version = static_cast<std::int16_t>(versionIndex);
+    settings.level = static_cast<std::int16_t>(levelIndex + 1);
+    settings.mask = static_cast<std::int16_t>(maskIndex - 1);
+    settings.scoredMask = maskIndex == kLowestPenaltyIndex;
+    if (settings.scoredMask) settings.mask = -1;
+    settings.encoding = EncodingFromIndex(encodingIndex);
+    settings.codePage = codePage;
+    settings.eciDesignator = EciFromIndex(encodingIndex, codePage);
+    settings.eci = settings.eciDesignator != 0 ? EciChoice::Given : EciChoice::Off;
+    return settings;
 }
 
 TextEncoding EncodingFromIndex(int index) {
@@ -25,16 +28,10 @@ std::int32_t EciFromIndex(int index, const std::string& codePage) {
 }
 
 const char* SizeOptionName(int pixels) {
-    switch (pixels) {
-        case 200:
-            return "小图";
-        case 400:
-            return "中图";
-        case 600:
-            return "大图";
-        default:
-            return nullptr;
-    }
+    static const char* const kNames[] = {"小图", "中图", "大图"};
+    for (int i = 0; i < 3; ++i)
+        if (pixels == kOfferedSides[i]) return kNames[i];
+    return nullptr;
 }
 
 }  // namespace qrdesk

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Temporaries.h"
 #include "cli/Batch.h"
 #include "support/qt/CliProcess.h"
 #include "support/qt/Files.h"
@@ -21,6 +23,14 @@
 #include "support/qt/ScratchDisk.h"
 
 namespace {
+
+// A descriptor open for reading the bytes of input (a file in dir), -1 on failure.
+int InputOf(const QTemporaryDir& dir, const std::string& input) {
+    const QString path = dir.filePath("input");
+    return WriteFile(path, QByteArray::fromStdString(input))
+               ? ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)
+               : -1;
+}
 
 TEST(LineReader, SplitsLinesThroughItsFixedBuffer) {
     using Line = std::pair<std::string, bool>;  // text, too long
@@ -44,9 +54,7 @@ TEST(LineReader, SplitsLinesThroughItsFixedBuffer) {
     };
     QTemporaryDir dir;
     for (const Case& c : cases) {
-        const QString path = dir.filePath("lines.txt");
-        ASSERT_TRUE(WriteFile(path, QByteArray::fromStdString(c.input)));
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        const int fd = InputOf(dir, c.input);
         ASSERT_GE(fd, 0);
         qrdesk::cli::LineReader reader(fd);
         std::vector<Line> lines;
@@ -62,6 +70,36 @@ TEST(LineReader, SplitsLinesThroughItsFixedBuffer) {
             EXPECT_EQ(lines[k].second, c.lines[k].second) << k;
             EXPECT_EQ(lines[k].first, c.lines[k].first) << k;
         }
+    }
+}
+
+// CSV records and the line of the file each begins on: a quoted line break makes a record two
+// lines long, a leading byte-order mark (as spreadsheets write it) is no part of the first
+// field, a mark elsewhere is.
+TEST(CsvReader, RecordsBeginOnTheirLinesAfterAByteOrderMark) {
+    using Record = std::pair<std::int64_t, std::vector<std::string>>;  // line, fields
+    const struct {
+        std::string input;
+        std::vector<Record> records;
+    } cases[] = {
+        {"\xEF\xBB\xBFname,text\r\na.png,x\n", {{1, {"name", "text"}}, {2, {"a.png", "x"}}}},
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB", {{1, {"\xEF\xBB"}}}},
+        {"a,\"one\ntwo\"\nb,c\n\nd,\"\"\"\"\n",
+         {{1, {"a", "one\ntwo"}}, {3, {"b", "c"}}, {4, {""}}, {5, {"d", "\""}}}},
+        {"x,\xEF\xBB\xBFy\n", {{1, {"x", "\xEF\xBB\xBFy"}}}},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        const int fd = InputOf(dir, c.input);
+        ASSERT_GE(fd, 0);
+        qrdesk::cli::CsvReader reader(fd);
+        std::vector<Record> records;
+        std::vector<std::string> fields;
+        bool tooLong = false, malformed = false;
+        while (reader.Next(fields, tooLong, malformed)) records.emplace_back(reader.Line(), fields);
+        ::close(fd);
+        EXPECT_EQ(records, c.records) << c.input;
     }
 }
 
@@ -216,20 +254,65 @@ TEST(CliBatch, SignalsStopItCleanly) {
         << run.err.toStdString();
 }
 
-// A killed run's temporary files are removed by the next run into the folder; other files
-// stay.
-TEST(CliBatch, TemporaryFilesOfAKilledRunAreRemoved) {
+// Temporary files that a killed run left (where the file system has no unnamed files) are
+// removed by the next run into the folder, which says so; but only those it can prove are its
+// own and abandoned: named as only the program names them, this user's, not locked by a
+// writer, untouched for an hour. Nothing else is ever removed.
+TEST(CliBatch, OnlyProvablyAbandonedTemporaryFilesAreRemoved) {
     QTemporaryDir dir;
-    ASSERT_TRUE(QDir().mkpath(dir.filePath("out")));
-    const QStringList left = {".qrdesk-999999999-0.tmp", ".qrdesk-999999999-17.tmp"};
-    const QStringList others = {".qrdesk-notes.txt", "mine.tmp", "qr-9.bmp"};
-    for (const QString& name : left + others)
-        ASSERT_TRUE(WriteFile(dir.filePath("out/" + name), QByteArray(1000, 'x')));
+    const QString out = dir.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(out));
+    std::string forged = qrdesk::detail::TemporaryName();
+    forged[forged.size() - 5] = forged[forged.size() - 5] == '0' ? '1' : '0';  // a wrong check
+    const bool root = ::geteuid() == 0;
+    const struct {
+        std::string name;
+        bool old, locked, otherUser, removed;
+    } cases[] = {
+        {qrdesk::detail::TemporaryName(), true, false, false, true},
+        {qrdesk::detail::TemporaryName(), false, false, false, false},  // may be in flight
+        {qrdesk::detail::TemporaryName(), true, true, false, false},    // its writer lives
+        {qrdesk::detail::TemporaryName(), true, false, root, !root},    // another user's
+        {forged, true, false, false, false},
+        {".qrdesk-999999999-0.tmp", true, false, false, false},  // the user's own names
+        {".qrdesk-99999-notes.tmp", true, false, false, false},
+        {"mine.tmp", true, false, false, false},
+    };
+    std::vector<int> locks;
+    QStringList kept = {"qr-1.bmp"};
+    int removed = 0;
+    for (const auto& c : cases) {
+        const QString path = out + "/" + QString::fromStdString(c.name);
+        ASSERT_TRUE(WriteFile(path, "data"));
+        const QByteArray native = QFile::encodeName(path);
+        if (c.old) {
+            const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 7200, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
+        }
+        if (c.otherUser) {
+            ASSERT_EQ(::chown(native.constData(), 65534, 65534), 0);
+        }
+        if (c.locked) {
+            locks.push_back(::open(native.constData(), O_RDWR));
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            ASSERT_EQ(::fcntl(locks.back(), F_OFD_SETLK, &lock), 0);
+        }
+        if (!c.removed) kept << QString::fromStdString(c.name);
+        removed += c.removed;
+    }
     ASSERT_TRUE(WriteFile(dir.filePath("in.txt"), "a\n"));
     const CliRun run = RunCliProcess({"--batch", "in.txt", "--out-dir", "out"}, dir.path());
+    for (const int fd : locks) ::close(fd);
     EXPECT_EQ(run.code, 0) << run.err.toStdString();
-    EXPECT_EQ(Entries(dir.filePath("out")),
-              (QStringList{".qrdesk-notes.txt", "mine.tmp", "qr-1.bmp", "qr-9.bmp"}));
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("qrdesk-cli: removed %1 temporary %2 that an "
+                                                  "earlier run left in out\n")
+                                       .arg(removed)
+                                       .arg(removed == 1 ? "file" : "files")
+                                       .toUtf8()))
+        << run.err.toStdString();
+    kept.sort();
+    EXPECT_EQ(Entries(out), kept);
 }
 
 // The first "no space" stops the batch with one message, not one per line.
@@ -255,7 +338,8 @@ TEST(CliBatch, FullDiskStopsTheBatch) {
 }
 
 // CSV records name their files: RFC 4180 quoting, an optional header, the type from each
-// name's extension; bad records fail on their own, in line order.
+// name's extension; bad records fail on their own, in line order, under the line of the file
+// where they begin (a quoted line break makes a record two lines long).
 TEST(CliBatch, CsvRecordsNameTheirFiles) {
     QTemporaryDir dir;
     ASSERT_TRUE(WriteFile(dir.filePath("in.csv"),
@@ -277,11 +361,11 @@ TEST(CliBatch, CsvRecordsNameTheirFiles) {
     EXPECT_EQ(
         err.mid(0, 5),
         (QList<QByteArray>{
-            "qrdesk-cli: line 4: the record has no file name",
-            "qrdesk-cli: line 5: \"sub/dir.png\" is not a plain file name",
-            "qrdesk-cli: line 6: a record has two fields, name and text",
-            "qrdesk-cli: line 7: \"odd.gif\" must end in .png, .bmp, .svg or .txt (or give -t)",
-            "qrdesk-cli: line 8: the record is not well-formed CSV"}));
+            "qrdesk-cli: line 6: the record has no file name",
+            "qrdesk-cli: line 7: \"sub/dir.png\" is not a plain file name",
+            "qrdesk-cli: line 8: a record has two fields, name and text",
+            "qrdesk-cli: line 9: \"odd.gif\" must end in .png, .bmp, .svg or .txt (or give -t)",
+            "qrdesk-cli: line 10: the record is not well-formed CSV"}));
     EXPECT_TRUE(
         err[5].startsWith("qrdesk-cli: 3 written, 5 failed, 2 empty lines skipped, 10 lines"))
         << err[5].toStdString();

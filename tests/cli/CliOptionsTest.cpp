@@ -126,6 +126,32 @@ TEST(CliOptions, WhereTheTextComesFrom) {
     EXPECT_TRUE(ParseArguments({"-V", "a", "b"}).options->showVersion);
 }
 
+// --info takes json as "--info=json" or as the very next argument, and only that word: any
+// other next argument is the TEXT.
+TEST(CliOptions, InfoTakesJsonAsItsOwnWordOnly) {
+    using qrdesk::cli::InfoFormat;
+    const struct {
+        Args args;
+        InfoFormat info;
+        const char* text;
+    } cases[] = {
+        {{"--info", "x"}, InfoFormat::Text, "x"},
+        {{"x", "--info"}, InfoFormat::Text, "x"},
+        {{"--info", "json", "x"}, InfoFormat::Json, "x"},
+        {{"--info", "JSON", "x"}, InfoFormat::Json, "x"},
+        {{"--info=json", "x"}, InfoFormat::Json, "x"},
+        {{"--info=Text", "x"}, InfoFormat::Text, "x"},
+        {{"--info", "jsonx"}, InfoFormat::Text, "jsonx"},
+        {{"x"}, InfoFormat::None, "x"},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = ParseArguments(c.args);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        EXPECT_EQ(parsed.options->info, c.info) << c.args.size();
+        EXPECT_EQ(parsed.options->text, c.text);
+    }
+}
+
 TEST(CliOptions, WarningsForThinQuietZonesAndPoorContrast) {
     struct Case {
         const char* args;
@@ -193,6 +219,12 @@ TEST(CliOptions, UsageErrorsNameTheCause) {
         {{"--size", "100", "-s", "2", "x"}, "--size and --scale exclude each other"},
         {{"--unscaled=yes", "x"}, "option --unscaled takes no value"},
         {{"--info=xml", "x"}, "--info takes json or nothing"},
+        {{"--info=", "x"}, "--info takes json or nothing, not \"\""},
+        {{"--help=x"}, "unknown option \"--help=x\""},
+        {{"-hx"}, "unknown option \"-hx\""},
+        {{"-V1"}, "unknown option \"-V1\""},
+        {{"x", "--size"}, "option --size needs a value"},
+        {{"-j", "2", "x"}, "--jobs needs --batch"},
         {{"--batch", "f", "x", "--out-dir", "d"}, "--batch takes its texts from the file"},
         {{"--batch", "f", "-o", "a.bmp", "--out-dir", "d"}, "-o is for one symbol"},
         {{"--batch", "f"}, "--batch needs --out-dir"},

@@ -1,5 +1,4 @@
-// What the command line says about a symbol: the line of --info for the encoder's report,
-// and the version of a picture's size.
+// What the command line says about a symbol: the line of --info for the encoder's report.
 
 #include <gtest/gtest.h>
 
@@ -51,10 +50,6 @@ TEST(Describe, SegmentsBitsAndCapacity) {
         ASSERT_TRUE(symbol.picture) << c.line;
         EXPECT_EQ(qrdesk::cli::FormatSymbolInfo(symbol.report), c.line);
     }
-    EXPECT_EQ(qrdesk::cli::VersionFromPictureSize(29), 1);
-    EXPECT_EQ(qrdesk::cli::VersionFromPictureSize(185), 40);
-    EXPECT_EQ(qrdesk::cli::VersionFromPictureSize(30), 0);
-    EXPECT_EQ(qrdesk::cli::VersionFromPictureSize(189), 0);
 }
 
 }  // namespace

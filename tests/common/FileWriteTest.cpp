@@ -1,13 +1,16 @@
 // Writing symbol files: a failed write leaves no file under the final name and the old file
 // intact; the batch's writer replaces only when asked and leaves no temporary file.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "Temporaries.h"
 #include "common/FileWrite.h"
 #include "support/qt/Files.h"
 
@@ -38,29 +41,83 @@ TEST(FileWrite, FailedWriteLeavesNoFileAndKeepsTheOldOne) {
 }
 
 TEST(FileWrite, BatchWriterReplacesOnlyWhenAskedAndLeavesNoTemporaryFile) {
-    using qrdesk::WriteBatchFile;
     using qrdesk::WriteResult;
     QTemporaryDir dir;
+    qrdesk::WriteOptions keep;
+    keep.replace = false;
+    keep.intoStreams = false;
+    qrdesk::WriteOptions force = keep;
+    force.replace = true;
+    auto write = [](const QString& path, std::string_view bytes, const qrdesk::WriteOptions& o,
+                    const char* reason = nullptr) {
+        const qrdesk::WriteOutcome outcome = qrdesk::WriteFileSafely(Native(path), bytes, o);
+        if (reason) {
+            EXPECT_NE(outcome.error.find(reason), std::string::npos) << outcome.error;
+        }
+        return outcome.result;
+    };
     const QString path = dir.filePath("a.bmp");
-    std::string error;
-    EXPECT_EQ(WriteBatchFile(Native(path), "first", false, &error), WriteResult::Written);
+    EXPECT_EQ(write(path, "first", keep), WriteResult::Written);
     EXPECT_EQ(ReadFile(path), "first");
-    EXPECT_EQ(WriteBatchFile(Native(path), "second", false, &error), WriteResult::Exists);
-    EXPECT_NE(error.find("exists"), std::string::npos) << error;
+    EXPECT_EQ(write(path, "second", keep, "exists"), WriteResult::Exists);
     EXPECT_EQ(ReadFile(path), "first");
-    EXPECT_EQ(WriteBatchFile(Native(path), "third", true, &error), WriteResult::Written);
+    EXPECT_EQ(write(path, "third", force), WriteResult::Written);
     EXPECT_EQ(ReadFile(path), "third");
-    EXPECT_EQ(WriteBatchFile(Native(dir.filePath("missing/b.bmp")), "x", false, &error),
-              WriteResult::Failed);
-    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+    EXPECT_EQ(write(dir.filePath("missing/b.bmp"), "x", keep, "No such file"), WriteResult::Failed);
     ASSERT_TRUE(QDir(dir.path()).mkdir("c.bmp"));
-    EXPECT_EQ(WriteBatchFile(Native(dir.filePath("c.bmp")), "x", true, &error),
-              WriteResult::Failed);
+    EXPECT_EQ(write(dir.filePath("c.bmp"), "x", force, "folder"), WriteResult::Failed);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.bmp"});
 
     // Made with the permissions of any new file (the umask's), not a temporary file's 0600.
     ASSERT_TRUE(WriteFile(dir.filePath("plain"), {}));
     EXPECT_EQ(QFile(path).permissions(), QFile(dir.filePath("plain")).permissions());
+}
+
+// What a path stands for decides the write: links are followed by hand (a loop is an error and
+// the links stay), this process's descriptors are written into in their own mode (appending
+// here), the program's temporary names are refused, and a failure every file in the folder
+// would meet is marked so.
+TEST(FileWrite, PathsLeadWhereTheyShould) {
+    using qrdesk::WriteResult;
+    QTemporaryDir dir;
+    const std::string folder = Native(dir.path());
+    auto at = [&](const std::string& name) { return folder + "/" + name; };
+    ASSERT_EQ(::symlink("loop2", at("loop1").c_str()), 0);
+    ASSERT_EQ(::symlink("loop1", at("loop2").c_str()), 0);
+    ASSERT_EQ(::symlink("made.png", at("dangling").c_str()), 0);
+    ASSERT_TRUE(WriteFile(dir.filePath("log"), "old\n"));
+    const int log = ::open(at("log").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const int readOnly = ::open(at("log").c_str(), O_RDONLY | O_CLOEXEC);
+    const struct {
+        std::string path;
+        WriteResult result;
+        int error;
+        bool folderWide;
+    } cases[] = {
+        {at("loop1"), WriteResult::Failed, ELOOP, false},
+        {at("dangling"), WriteResult::Written, 0, false},
+        {"/dev/fd/" + std::to_string(log), WriteResult::Written, 0, false},
+        {"/proc/self/fd/" + std::to_string(log), WriteResult::Written, 0, false},
+        {"/dev/fd/" + std::to_string(readOnly), WriteResult::Failed, EBADF, false},
+        {at(qrdesk::detail::TemporaryName()), WriteResult::Failed, EINVAL, false},
+        {at(std::string(300, 'n')), WriteResult::Failed, ENAMETOOLONG, false},
+        {at("missing/x.png"), WriteResult::Failed, ENOENT, true},
+    };
+    for (const auto& c : cases) {
+        const qrdesk::WriteOutcome outcome = qrdesk::WriteFileSafely(c.path, "new\n");
+        EXPECT_EQ(outcome.result, c.result) << c.path << ": " << outcome.error;
+        EXPECT_EQ(outcome.errnoValue, c.error) << c.path;
+        EXPECT_EQ(outcome.folderWide, c.folderWide) << c.path;
+    }
+    ::close(log);
+    ::close(readOnly);
+    EXPECT_EQ(ReadFile(dir.filePath("log")), "old\nnew\nnew\n");
+    EXPECT_EQ(ReadFile(dir.filePath("made.png")), "new\n");
+    EXPECT_TRUE(QFileInfo(dir.filePath("loop1")).isSymLink());
+    EXPECT_EQ(QDir(dir.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDir::Name),
+              (QStringList{"dangling", "log", "loop1", "loop2", "made.png"}));
 }
 
 }  // namespace

@@ -37,6 +37,11 @@ TEST(TextBytes, ConvertsAsThePlatformConverters) {
         {u"漢字", TextEncoding::Ansi, "SHIFT_JIS", "8abf8e9a"},
         {std::u16string(1, u'\0') + u"x", TextEncoding::Ansi, "GBK", "0078"},
         {u"", TextEncoding::Ansi, "GBK", ""},
+        // The code page's own "?": two bytes in UCS-2; in ISO-2022-JP back in ASCII first
+        // (ESC ( B) and the shift to JIS X 0208 (ESC $ B) again for the next character.
+        {u"a\U0001F600b", TextEncoding::Ansi, "UCS-2LE", "61003f006200"},
+        {u"日\U0001F600本", TextEncoding::Ansi, "ISO-2022-JP",
+         "1b2442467c1b28423f1b24424b5c1b2842"},
     };
     for (std::size_t k = 0; k < std::size(cases); ++k) {
         const Case& c = cases[k];
@@ -52,6 +57,11 @@ TEST(TextBytes, UnknownCodePageIsAnError) {
     EXPECT_NE(error.find("NO-SUCH-PAGE"), std::string::npos) << error;
     EXPECT_FALSE(qrdesk::IsCodePageSupported("NO-SUCH-PAGE"));
     EXPECT_TRUE(qrdesk::IsCodePageSupported("GBK"));
+    // iconv's suffixes are not code pages (//IGNORE made the conversion read past its input).
+    for (const char* name : {"ISO-8859-1//IGNORE", "latin1//TRANSLIT", "SHIFT_JIS//", "ASCII/"}) {
+        EXPECT_FALSE(qrdesk::IsCodePageSupported(name)) << name;
+        EXPECT_FALSE(qrdesk::TextToBytes(u"a\u20AC", TextEncoding::Ansi, name)) << name;
+    }
 }
 
 // Long texts are converted a few characters per iconv call (one call for the whole text made

@@ -3,15 +3,35 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "encoder/clsQRCode.h"
 #include "support/KnownAnswers.h"
 
-TEST(Geometry, SymbolSizes) {
+// Every version against Table 1: the side, the data modules and codewords with the remainder
+// bits, and the function patterns drawn covering the function and format/version modules.
+TEST(Geometry, EveryVersionAsTableOneStatesIt) {
     const clsQRCode qr;
-    EXPECT_EQ(qr.GetSymbolSize(1), 21);
-    EXPECT_EQ(qr.GetSymbolSize(40), 177);
-    for (int v = 1; v <= 40; ++v) EXPECT_EQ(qr.GetSymbolSize(v), 17 + 4 * v);
-    for (int v : {0, 41, -5, 1000}) EXPECT_EQ(qr.GetSymbolSize(v), 0) << v;
+    for (const qrtest::VersionGeometry& row : qrtest::kTable1) {
+        const int v = row.version;
+        EXPECT_EQ(qr.GetSymbolSize(v), row.side) << "version " << v;
+        EXPECT_EQ(qr.GetDataModuleCount(v), row.dataModules) << "version " << v;
+        EXPECT_EQ(qr.GetTotalCodewordCount(v), row.codewords) << "version " << v;
+        EXPECT_EQ(qr.GetDataModuleCount(v) - 8 * qr.GetTotalCodewordCount(v), row.remainderBits)
+            << "version " << v;
+        const int n = row.side, stride = n + 3;
+        std::vector<std::uint8_t> m(static_cast<std::size_t>(stride) * stride, 0);
+        qr.DrawFunctionPatterns(m.data(), stride, v);
+        int drawn = 0;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) drawn += m[static_cast<std::size_t>(y) * stride + x] != 0;
+        EXPECT_EQ(drawn, row.functionModules + row.formatAndVersionModules) << "version " << v;
+    }
+    for (int v : {0, 41, -5, 1000}) {
+        EXPECT_EQ(qr.GetSymbolSize(v), 0) << v;
+        EXPECT_EQ(qr.GetDataModuleCount(v), 0) << v;
+        EXPECT_EQ(qr.GetTotalCodewordCount(v), 0) << v;
+    }
 }
 
 TEST(Geometry, MicroSizes) {
@@ -25,51 +45,6 @@ TEST(Geometry, MicroSizes) {
         EXPECT_EQ(qr.GetTotalCodewordCount(m.version), m.codewords) << "M" << -m.version;
         EXPECT_EQ(qr.GetAlignmentPatternCount(m.version), 0);
     }
-}
-
-TEST(Geometry, DataModuleCountsKnownValues) {
-    const clsQRCode qr;
-    const std::pair<int, int> known[] = {{1, 208},   {2, 359},   {7, 1568},
-                                         {14, 4651}, {21, 9252}, {40, 29648}};
-    for (const auto& [v, modules] : known) EXPECT_EQ(qr.GetDataModuleCount(v), modules) << v;
-    for (int v : {0, 41, -5}) EXPECT_EQ(qr.GetDataModuleCount(v), 0) << v;
-}
-
-TEST(Geometry, DataModulesAreTheSymbolLessItsFunctionModules) {
-    const clsQRCode qr;
-    for (int v = 1; v <= 40; ++v) {
-        const int n = 17 + 4 * v;
-        const int a = v == 1 ? 0 : v / 7 + 2;                // coordinates incl. 6
-        const int patterns = a == 0 ? 0 : a * a - 3;         // minus the finder corners
-        const int onTiming = a >= 3 ? 2 * (a - 2) : 0;       // patterns on row/column 6
-        const int function = 3 * 64                          // finders with separators
-                             + 2 * (n - 16)                  // timing between them
-                             + 31                            // format areas, dark module
-                             + 25 * patterns - 5 * onTiming  // alignment
-                             + (v >= 7 ? 36 : 0);            // version areas
-        EXPECT_EQ(qr.GetDataModuleCount(v), n * n - function) << "version " << v;
-    }
-}
-
-TEST(Geometry, TotalCodewords) {
-    const clsQRCode qr;
-    const int firstFive[] = {26, 44, 70, 100, 134};
-    for (int v = 1; v <= 5; ++v) EXPECT_EQ(qr.GetTotalCodewordCount(v), firstFive[v - 1]);
-    EXPECT_EQ(qr.GetTotalCodewordCount(40), 3706);
-    EXPECT_EQ(qr.GetTotalCodewordCount(0), 0);
-    EXPECT_EQ(qr.GetTotalCodewordCount(41), 0);
-}
-
-TEST(Geometry, RemainderBitsPerVersionGroup) {
-    const clsQRCode qr;
-    const struct {
-        int first, last, remainder;
-    } groups[] = {{1, 1, 0},   {2, 6, 7},   {7, 13, 0}, {14, 20, 3},
-                  {21, 27, 4}, {28, 34, 3}, {35, 40, 0}};
-    for (const auto& g : groups)
-        for (int v = g.first; v <= g.last; ++v)
-            EXPECT_EQ(qr.GetDataModuleCount(v) - 8 * qr.GetTotalCodewordCount(v), g.remainder)
-                << "version " << v;
 }
 
 TEST(Geometry, AlignmentCounts) {

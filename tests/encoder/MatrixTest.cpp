@@ -230,6 +230,25 @@ TEST(Placement, EveryFreeCellTakesABitInTheStandardOrder) {
     }
 }
 
+// The free cells are whatever the caller's symbol matrix leaves 0: a cell marked there is
+// passed over, and the bits move on to the next free cell of the walk. Sizes that are no
+// symbol's, and missing buffers, place nothing.
+TEST(Placement, FollowsTheCallersMatrixAndRefusesOtherSizes) {
+    const clsQRCode qr;
+    Matrix m = FunctionPatterns(qr, 1);
+    m(20, 20) = 2;  // the walk's first cell
+    std::vector<std::uint8_t> bits(207, 0), data(21 * 21, 0);
+    bits[0] = 1;
+    EXPECT_EQ(qr.PlaceCodewords(m.cells.data(), m.stride, data.data(), 21, bits.data(), 207), 207);
+    EXPECT_EQ(data[20 * 21 + 20], 0);
+    EXPECT_EQ(data[20 * 21 + 19], 1);  // the walk's second cell takes bit 0
+    for (int size : {0, 20, 22, 23, 181})
+        EXPECT_EQ(qr.PlaceCodewords(m.cells.data(), m.stride, data.data(), size, bits.data(), 8), 0)
+            << size;
+    EXPECT_EQ(qr.PlaceCodewords(nullptr, m.stride, data.data(), 21, bits.data(), 8), 0);
+    EXPECT_EQ(qr.PlaceCodewords(m.cells.data(), m.stride, data.data(), 21, bits.data(), 0), 0);
+}
+
 TEST(Mask, PatternExamples) {
     const clsQRCode qr;
     static constexpr int n = 21;

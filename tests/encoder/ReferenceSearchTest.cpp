@@ -93,3 +93,34 @@ TEST(ReferenceSearch, LimitsAndTies) {
                 ASSERT_NO_FATAL_FAILURE(ExpectReferenceStream(encoder, bits, data, version, kanji))
                     << data.size() << " bytes, version " << version << ", Kanji " << kanji;
 }
+
+TEST(ReferenceSearch, StreamBitsAtLeastIsALowerBound) {
+    // Known answers: three digits take 10 bits, two capitals 11, two small letters 13 (half
+    // a Kanji character each at best), one small letter 6.5, rounded down.
+    const std::pair<const char*, std::int32_t> kKnown[] = {
+        {"", 0}, {"123", 10}, {"AB", 11}, {"ab", 13}, {"a", 6}, {"1A", 8}, {"12345678", 26}};
+    for (const auto& [text, bits] : kKnown) {
+        const Bytes data = qrtest::FromText(text);
+        EXPECT_EQ(
+            clsQRCode::GetStreamBitsAtLeast(data.data(), static_cast<std::int32_t>(data.size())),
+            bits)
+            << text;
+    }
+    // Long enough for the counts to pass every limit of a word's eight counters.
+    const Bytes digitsAndCapitals =
+        qrtest::FromText(std::string(5000, '7') + std::string(3000, 'Q') + "xyz");
+    EXPECT_EQ(clsQRCode::GetStreamBitsAtLeast(digitsAndCapitals.data(), 8003),
+              (39 * 8003 - 19 * 5000 - 6 * 3000) / 6);
+    // Never above the cheapest stream of any class.
+    for (std::uint32_t trial = 0; trial < 300; ++trial) {
+        const Bytes data = MakeContent(trial % 2 ? Content::Mixed : Content::SmallAlphabet,
+                                       1 + trial % 97 * 13, trial);
+        const auto count = static_cast<std::int32_t>(data.size());
+        const std::int32_t least = clsQRCode::GetStreamBitsAtLeast(data.data(), count);
+        for (int version : {1, 10, 27})
+            ASSERT_LE(least, static_cast<std::int32_t>(
+                                 reference::BitStream(data.data(), count, version, true).size()) -
+                                 4)
+                << "trial " << trial;
+    }
+}

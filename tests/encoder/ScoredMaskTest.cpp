@@ -246,6 +246,7 @@ TEST(ScoredMask, PenaltyOfBothPathsOnRunsOfEveryScale) {
     if (symbol::BestPath() == symbol::Path::Vector) paths.push_back(symbol::Path::Vector);
     std::mt19937 rng(29);
     auto ws = std::make_unique<clsQRCode::Workspace>();
+    symbol::Lines& columns = ws->dataColumns;
     int patterns = 0;
     for (int trial = 0; trial < 400; ++trial) {
         const int n = trial % 2 == 0 ? 177 : 21 + static_cast<int>(rng() % 100);
@@ -294,16 +295,16 @@ TEST(ScoredMask, PenaltyOfBothPathsOnRunsOfEveryScale) {
             }
         }
         std::memset(ws->rows, 0, sizeof(ws->rows));
-        std::memset(ws->columns, 0, sizeof(ws->columns));
+        std::memset(columns, 0, sizeof(columns));
         for (int y = 0; y < n; ++y)
             for (int x = 0; x < n; ++x)
                 if (s.At(x, y)) {
                     ws->rows[x / 64][symbol::kPad + y] |= 1ull << (x % 64);
-                    ws->columns[y / 64][symbol::kPad + x] |= 1ull << (y % 64);
+                    columns[y / 64][symbol::kPad + x] |= 1ull << (y % 64);
                 }
         const int expected = ReferencePenalty(s);
         for (symbol::Path path : paths)
-            ASSERT_EQ(symbol::Penalty(ws->rows, ws->columns, n, path), expected)
+            ASSERT_EQ(symbol::Penalty(*ws, ws->rows, columns, n, path), expected)
                 << "trial " << trial << (path == symbol::Path::Vector ? " vector" : " portable");
         patterns += expected > 0;
     }

@@ -1,8 +1,9 @@
-// The read-back with two readers: whether zxing-cpp and zbar read the picture a save writes,
-// the bytes each hands back and the text each shows, against what was encoded and typed. The
-// expectations are the readers' behaviour as measured here (the README's table of readers
-// and encodings); the code page designators are held to it one by one.
+// The readers behind the symbol job: what zxing-cpp and zbar read from a written picture and
+// show, their helping settings, and the module's C interface that the command line loads.
+// The expectations on character sets are the readers' behaviour as measured here (the
+// README's table of readers and encodings).
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <ZXing/CharacterSet.h>
@@ -10,116 +11,75 @@
 #include <string>
 #include <vector>
 
-#include "common/Symbol.h"
-#include "common/TextBytes.h"
+#include "common/ReaderModule.h"
+#include "common/SymbolJob.h"
 #include "readback/ReadBack.h"
-#include "support/qt/Hex.h"
 
 using qrdesk::TextEncoding;
 
 namespace {
 
-constexpr int kSizes[] = {200, 400, 600};
-
-struct Made {
-    std::string bytes;
-    qrdesk::Symbol symbol;
-    qrdesk::Image unscaled;
-};
-
-Made Make(clsQRCode& encoder, const std::string& bytes, clsQRCode::EncodeOptions options) {
-    Made made{bytes, qrdesk::EncodeSymbol(encoder, bytes, options), {}};
-    if (made.symbol.picture) made.unscaled = qrdesk::FromPicture(*made.symbol.picture);
-    return made;
-}
-
-qrdesk::SymbolCheck CheckAt(const Made& made, const std::string& typed, int size) {
-    return qrdesk::CheckSymbol(made.bytes, typed, made.unscaled,
-                               qrdesk::Stretch(made.unscaled, size, size), kSizes);
-}
-
 std::string Utf8(const std::u16string& text) {
     return *qrdesk::TextToBytes(text, TextEncoding::Utf8, "");
 }
 
-}  // namespace
-
-// Whether each reader reads the picture at the size saved, and the larger size named when one
-// does not. Nearest-neighbour stretching makes modules of uneven width, which zxing-cpp's
-// pure-symbol reader and zbar take differently.
-TEST(ReadBack, EachReaderOnThePictureAsSaved) {
-    struct Case {
-        const char* name;
-        std::string text;
-        std::int32_t version;
-        int size;
-        bool zxingReads, zbarReads;
-        int readableSize;  // the larger size both read, when one of them does not
-    };
-    const std::string long1200(1200, 'x');
-    const Case cases[] = {
-        {"small symbol at 200", "abc", 0, 200, true, true, 0},
-        {"small symbol at 600", "abc", 0, 600, true, true, 0},
-        // 185 pixels of symbol on 200: modules of one pixel, every eleventh doubled.
-        {"version 40 at 200", "abc", 40, 200, false, false, 400},
-        {"version 40 at 400", "abc", 40, 400, true, true, 0},
-        // 1,200 bytes make version 29: at 600 pixels modules of 4 and 5 pixels mixed.
-        {"version 29 at 600", long1200, 0, 600, false, true, 0},
-    };
-    clsQRCode encoder;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Made made = Make(encoder, c.text, {c.version, 2, -1, false, 0});
-        ASSERT_TRUE(made.symbol.picture);
-        const auto check = CheckAt(made, c.text, c.size);
-        EXPECT_EQ(check.size, c.size);
-        const auto& [zxing, zbar] = check.readBack.readers;
-        EXPECT_STREQ(zxing.name, "zxing-cpp");
-        EXPECT_STREQ(zbar.name, "zbar");
-        EXPECT_EQ(zxing.read, c.zxingReads);
-        EXPECT_EQ(zbar.read, c.zbarReads);
-        for (const auto& reader : check.readBack.readers) {
-            EXPECT_EQ(reader.bytesExact, reader.read) << reader.name;  // ASCII reads as itself
-            EXPECT_EQ(reader.textAsTyped, reader.read) << reader.name;
-        }
-        EXPECT_EQ(check.readableSize, c.readableSize);
-        if (c.readableSize != 0) {  // the size named reads in both when tried on its own
-            EXPECT_TRUE(qrdesk::ReadsAsTyped(encoder, c.text, c.text, {c.version, 2, -1, false, 0},
-                                             c.readableSize));
-        }
-    }
+qrdesk::SymbolResult Make(const qrdesk::SymbolSettings& settings) {
+    static clsQRCode encoder;
+    static const qrdesk::Readers readers;
+    return qrdesk::MakeSymbol(encoder, settings, readers.All());
 }
 
-TEST(ReadBack, OtherBytesOrNoSymbol) {
-    clsQRCode encoder;
-    const Made made = Make(encoder, "abc", {1, 2, -1, false, 0});
-    const auto other =
-        qrdesk::ReadBackImage(qrdesk::Stretch(made.unscaled, 200, 200), "abd", "abd");
-    for (const auto& reader : other.readers) {
-        EXPECT_TRUE(reader.read) << reader.name;
-        EXPECT_EQ(reader.bytes, "abc") << reader.name;
-        EXPECT_FALSE(reader.bytesExact) << reader.name;
-        EXPECT_FALSE(reader.textAsTyped) << reader.name;
-    }
-    EXPECT_TRUE(other.AllRead());
-    EXPECT_FALSE(other.AllAsTyped());
+// The grey pixels of a made symbol's written picture.
+std::vector<std::uint8_t> Grey(const qrdesk::SymbolResult& symbol) {
+    return qrdesk::Luminance(symbol.written);
+}
 
-    qrdesk::Image blank;
-    blank.width = blank.height = 200;
-    blank.palette[0] = 0xFFFFFFFF;
-    blank.pixels.assign(200 * 200, 0);
-    for (const qrdesk::Image& image : {blank, qrdesk::Image()}) {
-        const auto none = qrdesk::ReadBackImage(image, "abc", "abc");
-        EXPECT_FALSE(none.readers[0].read);
-        EXPECT_FALSE(none.readers[1].read);
-        EXPECT_FALSE(none.AllRead());
+}  // namespace
+
+// Each reader alone, as an app calls it and with its helping setting: pictures of a pixel or
+// two per module read in zbar only when enlarged, a version 40 symbol at 2 pixels a module in
+// zxing-cpp only as a pure symbol; a blank picture in neither.
+TEST(ReadBack, EachReaderPlainAndHelped) {
+    struct Case {
+        const char* name;
+        std::int32_t version, scale;
+        bool zxingPlain, zxingPure, zbarPlain, zbarEnlarged;
+    };
+    const Case cases[] = {
+        {"version 2 at 1 pixel a module", 0, 1, true, true, false, true},
+        {"version 40 at 2 pixels a module", 40, 2, false, true, true, false},
+        {"version 2 at 8 pixels a module", 0, 8, true, true, true, false},
+    };
+    const qrdesk::ZxingReader zxing;
+    const qrdesk::ZbarReader zbar;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        qrdesk::SymbolSettings settings;
+        settings.text = u"https://example.org";
+        settings.version = c.version;
+        settings.scale = c.scale;
+        settings.keepWritten = true;
+        const auto symbol = Make(settings);
+        ASSERT_TRUE(symbol.Made());
+        const auto grey = Grey(symbol);
+        const qrdesk::GreyView view{grey.data(), symbol.written.width, symbol.written.height};
+        EXPECT_EQ(zxing.Read(view, false).decoded, c.zxingPlain);
+        EXPECT_EQ(zxing.Read(view, true).decoded, c.zxingPure);
+        EXPECT_EQ(zbar.Read(view, false).decoded, c.zbarPlain);
+        // Enlarging is no help to a picture of 200 pixels or more.
+        EXPECT_EQ(zbar.Read(view, true).decoded, c.zbarEnlarged);
+    }
+    const std::vector<std::uint8_t> blank(100 * 100, 255);
+    for (const bool helped : {false, true}) {
+        EXPECT_FALSE(zxing.Read({blank.data(), 100, 100}, helped).decoded);
+        EXPECT_FALSE(zbar.Read({blank.data(), 100, 100}, helped).decoded);
     }
 }
 
 // What each reader shows, measured: zbar takes UTF-8 without an ECI header for Shift JIS,
 // zxing-cpp guesses right; with ECI 26 both show UTF-8 text as typed; GBK has no designator
 // either honours and reads as mojibake in both; CP932's extension characters are in no
-// reader's Shift JIS table, so the bytes come back exactly but the text does not.
+// reader's Shift JIS table: under ECI 20 zbar reads nothing at all.
 TEST(ReadBack, WhatEachReaderShows) {
     struct Case {
         const char* name;
@@ -128,48 +88,61 @@ TEST(ReadBack, WhatEachReaderShows) {
         const char* codePage;
         std::int32_t eci;
         bool zxingAsTyped, zbarAsTyped;
+        bool zbarShows;       // zbar reads it and shows some text
         bool zbarBytesExact;  // zbar hands back the bytes converted when an ECI names them
     };
     const Case cases[] = {
-        {"German UTF-8", u"Grüße aus Köln", TextEncoding::Utf8, "", 0, true, false, true},
-        {"German UTF-8 + ECI", u"Grüße aus Köln", TextEncoding::Utf8, "", 26, true, true, true},
+        {"German UTF-8", u"Grüße aus Köln", TextEncoding::Utf8, "", 0, true, false, true, true},
+        {"German UTF-8 + ECI", u"Grüße aus Köln", TextEncoding::Utf8, "", 26, true, true, true,
+         true},
         {"Chinese UTF-8", u"https://example.org/产?id=12345", TextEncoding::Utf8, "", 0, true,
-         false, true},
-        {"Chinese UTF-8 + ECI", u"https://example.org/产?id=12345", TextEncoding::Utf8, "", 26,
-         true, true, true},
-        {"Japanese UTF-8", u"日本語のテキスト", TextEncoding::Utf8, "", 0, true, true, true},
-        {"GBK", u"中文 汉字", TextEncoding::Ansi, "GBK", 0, false, false, true},
-        {"Shift JIS", u"日本語のテキスト", TextEncoding::Ansi, "SHIFT_JIS", 0, true, true, true},
+         false, true, true},
+        {"Japanese UTF-8", u"日本語のテキスト", TextEncoding::Utf8, "", 0, true, true, true, true},
+        {"GBK", u"中文 汉字", TextEncoding::Ansi, "GBK", 0, false, false, true, true},
+        {"Shift JIS", u"日本語のテキスト", TextEncoding::Ansi, "SHIFT_JIS", 0, true, true, true,
+         true},
         {"Shift JIS + ECI 20", u"日本語のテキスト", TextEncoding::Ansi, "SHIFT_JIS", 20, true, true,
-         false},
-        {"CP932 extension characters", u"冝冝冝冝冝冝冝冝冝冝", TextEncoding::Ansi, "CP932", 0,
-         false, false, true},
+         true, false},
+        {"CP932 extension + ECI 20", u"冝冝冝冝冝冝冝冝冝冝", TextEncoding::Ansi, "CP932", 20,
+         false, false, false, false},
     };
-    clsQRCode encoder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto bytes = qrdesk::TextToBytes(c.typed, c.encoding, c.codePage);
-        ASSERT_TRUE(bytes);
-        const bool kanji = qrdesk::KanjiAllowed(c.encoding, c.codePage);
-        const Made made = Make(encoder, *bytes, {0, 2, -1, kanji, c.eci});
-        ASSERT_TRUE(made.symbol.picture);
-        const auto check = CheckAt(made, Utf8(c.typed), 600);
-        const auto& [zxing, zbar] = check.readBack.readers;
-        ASSERT_TRUE(zxing.read);
-        ASSERT_TRUE(zbar.read);
+        qrdesk::SymbolSettings settings;
+        settings.text = c.typed;
+        settings.encoding = c.encoding;
+        settings.codePage = c.codePage;
+        settings.eci = qrdesk::EciChoice::Given;
+        settings.eciDesignator = c.eci;
+        const auto symbol = Make(settings);
+        ASSERT_TRUE(symbol.Made());
+        ASSERT_EQ(symbol.verdicts.size(), 3u);
+        const auto& zxing = symbol.verdicts[0];
+        const auto& zbar = symbol.verdicts[1];
+        // WeChat's reader shows the payload's bytes as UTF-8, whatever the designator says.
+        const auto& wechat = symbol.verdicts[2];
+        EXPECT_EQ(wechat.name, "wechat");
+        EXPECT_TRUE(wechat.read);
+        EXPECT_EQ(wechat.textAsTyped, c.encoding == TextEncoding::Utf8);
+        EXPECT_EQ(zxing.name, "zxing-cpp");
+        EXPECT_EQ(zbar.name, "zbar");
+        EXPECT_TRUE(zxing.decoded);
+        EXPECT_EQ(zbar.decoded, c.zbarShows);
         EXPECT_TRUE(zxing.bytesExact);
         EXPECT_EQ(zbar.bytesExact, c.zbarBytesExact);
+        EXPECT_EQ(zbar.read, c.zbarShows) << zbar.text;
         EXPECT_EQ(zxing.textAsTyped, c.zxingAsTyped) << zxing.text;
         EXPECT_EQ(zbar.textAsTyped, c.zbarAsTyped) << zbar.text;
-        EXPECT_EQ(check.readBack.AllAsTyped(), c.zxingAsTyped && c.zbarAsTyped);
+        EXPECT_EQ(symbol.AllAsTyped(),
+                  c.zxingAsTyped && c.zbarAsTyped && c.encoding == TextEncoding::Utf8);
     }
     // zbar's mojibake of the example, as the issue of readers without ECI shows it.
-    const std::string url = Utf8(u"https://example.org/产?id=12345");
-    const auto check = CheckAt(Make(encoder, url, {0, 2, -1, false, 0}), url, 600);
-    EXPECT_EQ(check.readBack.readers[1].text, Utf8(u"https://example.org/莠ｧ?id=12345"));
+    qrdesk::SymbolSettings url;
+    url.text = u"https://example.org/产?id=12345";
+    EXPECT_EQ(Make(url).verdicts[1].text, Utf8(u"https://example.org/莠ｧ?id=12345"));
 }
 
-// The designator the "ANSI + ECI" item and --eci auto write for a code page: each one makes
+// The designator the "ANSI+ECI" item and --eci auto write for a code page: each one makes
 // both readers show text of that code page as typed, and zxing-cpp knows the code page by
 // its name; a code page without one (GBK, the Windows pages, EUC-KR) gets 0.
 TEST(ReadBack, CodePageDesignatorsBothReadersHonour) {
@@ -186,18 +159,70 @@ TEST(ReadBack, CodePageDesignatorsBothReadersHonour) {
         {"SHIFT_JIS", 20, u"日本語のテキスト"}, {"BIG5", 28, u"繁體中文"},
         {"UTF-8", 26, u"Grüße 中文"},
     };
-    clsQRCode encoder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codePage);
         EXPECT_EQ(qrdesk::EciOfCodePage(c.codePage), c.eci);
         if (std::string(c.codePage) != "latin1") {  // zxing-cpp knows the full names only
             EXPECT_NE(ZXing::CharacterSetFromString(c.codePage), ZXing::CharacterSet::Unknown);
         }
-        const auto bytes = qrdesk::TextToBytes(c.sample, TextEncoding::Ansi, c.codePage);
-        ASSERT_TRUE(bytes);
-        EXPECT_TRUE(qrdesk::ReadsAsTyped(encoder, *bytes, Utf8(c.sample),
-                                         {0, 2, -1, c.eci == 20, c.eci}, 600));
+        qrdesk::SymbolSettings settings;
+        settings.text = c.sample;
+        settings.encoding = TextEncoding::Ansi;
+        settings.codePage = c.codePage;
+        settings.eci = qrdesk::EciChoice::Auto;
+        const auto symbol = Make(settings);
+        ASSERT_TRUE(symbol.Made());
+        EXPECT_EQ(symbol.eci, c.eci);
+        ASSERT_EQ(symbol.verdicts.size(), 3u);
+        EXPECT_TRUE(symbol.verdicts[0].textAsTyped);
+        EXPECT_TRUE(symbol.verdicts[1].textAsTyped);
+        // WeChat's reader honours none: only UTF-8's bytes show as typed in it.
+        EXPECT_EQ(symbol.verdicts[2].textAsTyped, c.eci == 26);
     }
     for (const char* none : {"GBK", "GB18030", "CP1252", "CP1251", "EUC-KR", "KOI8-R", ""})
         EXPECT_EQ(qrdesk::EciOfCodePage(none), 0) << none;
+}
+
+// The module as qrdesk-cli loads it: its interface checks, the readers it lists, and buffers
+// too small for what was read, which get the length needed and as much as fits.
+TEST(ReadBack, ModuleInterface) {
+    void* handle = dlopen(QRDESK_READBACK_MODULE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_TRUE(handle) << dlerror();
+    using Entry = const qrdesk_readback* (*)();
+    const auto entry = reinterpret_cast<Entry>(dlsym(handle, qrdesk::kReadBackEntry));
+    ASSERT_TRUE(entry);
+    const qrdesk_readback* module = entry();
+    ASSERT_TRUE(module);
+    EXPECT_EQ(module->abi, QRDESK_READBACK_ABI);
+    EXPECT_EQ(module->size, sizeof(qrdesk_readback));
+    ASSERT_EQ(module->reader_count, 3u);
+    EXPECT_STREQ(module->name(0), "zxing-cpp");
+    EXPECT_STREQ(module->name(1), "zbar");
+    EXPECT_STREQ(module->name(2), "wechat");
+    EXPECT_EQ(module->name(3), nullptr);
+    EXPECT_STREQ(module->missing(), "");
+
+    qrdesk::SymbolSettings settings;
+    settings.text = u"https://example.org/module";
+    settings.keepWritten = true;
+    const auto symbol = Make(settings);
+    const auto grey = Grey(symbol);
+    const int side = symbol.written.width;
+    for (std::uint32_t reader = 0; reader < 2; ++reader) {
+        char bytes[8], text[8];
+        qrdesk_reading out{0, 0, bytes, sizeof bytes, 0, text, sizeof text, 0};
+        ASSERT_EQ(module->read(reader, grey.data(), side, side, 0, &out), 0);
+        EXPECT_EQ(out.decoded, 1);
+        EXPECT_EQ(out.shown, 1);
+        EXPECT_EQ(out.bytes_length, 26u);
+        EXPECT_EQ(out.text_length, 26u);
+        EXPECT_EQ(std::string(bytes, sizeof bytes), "https://");
+        // Bad arguments are refused, not read.
+        EXPECT_EQ(module->read(reader, nullptr, side, side, 0, &out), -1);
+        EXPECT_EQ(module->read(reader, grey.data(), 0, side, 0, &out), -1);
+        EXPECT_EQ(module->read(reader, grey.data(), side, side, 0, nullptr), -1);
+    }
+    qrdesk_reading out{};
+    EXPECT_EQ(module->read(3, grey.data(), side, side, 0, &out), -1);
+    dlclose(handle);
 }

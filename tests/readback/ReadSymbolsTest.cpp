@@ -139,7 +139,7 @@ TEST(ReadSymbols, WhatWeChatShows) {
              10);
         const auto reading = qrdesk::ReadSymbols(picture);
         ASSERT_EQ(reading.symbols.size(), 1u);
-        const qrdesk::Reading& wechat = reading.symbols[0].readings[int(ReaderId::WeChat)];
+        const qrdesk::SymbolReading& wechat = reading.symbols[0].readings[int(ReaderId::WeChat)];
         ASSERT_TRUE(wechat.read);
         EXPECT_EQ(wechat.bytes, bytes);
         EXPECT_EQ(wechat.text == typed, c.asTyped) << wechat.text;
@@ -168,4 +168,68 @@ TEST(ReadSymbols, ReadingOrder) {
         box(200, 160, 50),  // second row: its middle is below the first row's symbols
     };
     EXPECT_EQ(qrdesk::ReadingOrder(positions), (std::vector<std::size_t>{3, 2, 4, 0, 1}));
+}
+
+// What the modules say, held to what the encoder reports it made: version (7 and up with
+// their version information), level, mask, ECI and segments. A stain over data modules
+// leaves the version, level and mask read and the segments unknown; a picture too blurred
+// for a clean grid says nothing it did not read.
+TEST(ReadSymbols, FactsAsTheModulesSayThem) {
+    struct Case {
+        std::string bytes;
+        clsQRCode::EncodeOptions options;
+    };
+    const Case cases[] = {
+        {"HELLO WORLD", {1, 3, 0, false, 0}},
+        {"0123456789012345678901234567890123456789abc", {7, 1, 5, false, 0}},
+        {"\xE4\xB8\xAD\xE6\x96\x87 26 0123456789 ABCDEFGHIJKLMN", {10, 4, 7, false, 26}},
+        {std::string(300, 'x') + "12345678901234567890", {0, 2, 3, false, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.substr(0, 20));
+        clsQRCode encoder;
+        clsQRCode::EncodeReport report;
+        const auto picture = encoder.Encode(reinterpret_cast<const std::uint8_t*>(c.bytes.data()),
+                                            int(c.bytes.size()), c.options, &report);
+        ASSERT_TRUE(picture);
+        const qrdesk::Modules modules = qrdesk::ModulesOf(*picture);
+        const qrdesk::Image image = qrdesk::Render(modules, 4, kScale);
+        GreyImage grey{image.width, image.height, qrdesk::Luminance(image)};
+        for (const bool stained : {false, true}) {
+            SCOPED_TRACE(stained ? "stained" : "clean");
+            if (stained)  // a 3 x 3-module blot in the lower right, among the first codewords
+                for (int y = 0; y < 3 * kScale; ++y)
+                    for (int x = 0; x < 3 * kScale; ++x)
+                        grey.pixels[std::size_t(grey.height - 8 * kScale + y) * grey.width +
+                                    grey.width - 8 * kScale + x] ^= 0xFF;
+            const auto reading = qrdesk::ReadSymbols(grey);
+            ASSERT_EQ(reading.symbols.size(), 1u);
+            const qrdesk::SymbolFacts& f = reading.symbols[0].facts;
+            EXPECT_EQ(f.version, report.version);
+            EXPECT_EQ(f.level, qrdesk::LevelName(report.level)[0]);
+            EXPECT_EQ(f.mask, report.mask);
+            if (stained) {
+                EXPECT_FALSE(f.segments);
+                continue;
+            }
+            ASSERT_TRUE(f.segments);
+            std::vector<std::pair<int, int>> expected, read;
+            for (const auto& s : report.segments)
+                expected.emplace_back(s.mode, s.mode == clsQRCode::ModeEci ? 0 : s.length);
+            for (const auto& s : *f.segments) read.emplace_back(s.mode, s.count);
+            EXPECT_EQ(read, expected);
+        }
+    }
+    // Modules of a pixel and a half, smeared: the readers may still read it, the grid is not
+    // claimed.
+    GreyImage smeared = White(160, 160);
+    Draw(smeared, "smeared", {3, 2, 1, false, 0}, 0, 0);
+    for (int pass = 0; pass < 3; ++pass)
+        for (std::size_t i = 1; i + 1 < smeared.pixels.size(); ++i)
+            smeared.pixels[i] = std::uint8_t(
+                (smeared.pixels[i - 1] + 2 * smeared.pixels[i] + smeared.pixels[i + 1]) / 4);
+    for (const auto& symbol : qrdesk::ReadSymbols(smeared).symbols)
+        if (symbol.facts.segments) {
+            EXPECT_EQ(symbol.facts.version, 3);
+        }
 }

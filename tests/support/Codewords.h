@@ -1,6 +1,7 @@
 #pragma once
 // Codewords as the standard makes them, stated plainly: the data codewords of a finished
-// stream, the block split of an interleaved sequence, and Reed-Solomon parity of one block.
+// stream, the block split of an interleaved sequence, and Reed-Solomon parity of one block,
+// by clsReedSolomon and by a long division that uses neither ecc/ nor a table.
 
 #include <algorithm>
 #include <cstdint>
@@ -70,6 +71,41 @@ std::vector<int> Parity(const clsReedSolomon& rs, const std::vector<Codeword>& d
     std::vector<int> parity;
     for (int m = 0; m < n; ++m) parity.push_back(block[static_cast<std::size_t>(n - 1 - m)]);
     return parity;
+}
+
+// GF(256) multiplication bit by bit, reduced by x^8 + x^4 + x^3 + x^2 + 1.
+inline int ReferenceGf256Multiply(int a, int b) {
+    int product = 0;
+    for (int bit = 7; bit >= 0; --bit) {
+        product <<= 1;
+        if (product & 0x100) product ^= 0x11D;
+        if (b & (1 << bit)) product ^= a;
+    }
+    return product;
+}
+
+// The error-correction codewords of data (first codeword first) in transmission order: the
+// remainder of data(x) x^n divided by g(x) = (x - 1)(x - 2)(x - 4)...(x - 2^(n-1)), by long
+// division.
+template <class Codeword>
+std::vector<int> ReferenceParity(const std::vector<Codeword>& data, int n) {
+    std::vector<int> g = {1};  // highest power first
+    for (int i = 0, root = 1; i < n; ++i, root = ReferenceGf256Multiply(root, 2)) {
+        std::vector<int> next(g.size() + 1, 0);
+        for (std::size_t j = 0; j < g.size(); ++j) {
+            next[j] ^= g[j];
+            next[j + 1] ^= ReferenceGf256Multiply(g[j], root);
+        }
+        g = next;
+    }
+    std::vector<int> remainder(static_cast<std::size_t>(n), 0);
+    for (const Codeword d : data) {
+        const int lead = static_cast<int>(d) ^ remainder[0];
+        remainder.erase(remainder.begin());
+        remainder.push_back(0);
+        for (int j = 0; j < n; ++j) remainder[j] ^= ReferenceGf256Multiply(lead, g[j + 1]);
+    }
+    return remainder;
 }
 
 }  // namespace qrtest

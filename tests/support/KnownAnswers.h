@@ -1,8 +1,9 @@
 #pragma once
 // The standard's known answers, each written once for every suite that checks against it:
-// data bit streams of known inputs, the search table of one of them, data codeword counts,
-// format and version information words, Reed-Solomon generators and a parity block, the
-// capacity of the largest symbol, the mask patterns and the alignment pattern centres.
+// the versions' geometry (Table 1), data bit streams of known inputs, the search table of one
+// of them, data codeword counts, format and version information words, Reed-Solomon
+// generators and a parity block, the capacity of the largest symbol, the mask patterns and
+// the alignment pattern centres.
 // None of them is taken from the encoder.
 
 #include <algorithm>
@@ -18,6 +19,38 @@ namespace qrtest {
 
 // The 45 characters of alphanumeric mode in value order.
 inline constexpr char kAlphanumericCharset[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+
+// ---- Symbol geometry.
+
+// ISO/IEC 18004 Table 1, per version: modules per side, function pattern modules, format and
+// version information modules, data modules (the square less both), data capacity in
+// codewords, and remainder bits.
+struct VersionGeometry {
+    int version, side, functionModules, formatAndVersionModules, dataModules, codewords,
+        remainderBits;
+};
+inline constexpr VersionGeometry kTable1[40] = {
+    {1, 21, 202, 31, 208, 26, 0},        {2, 25, 235, 31, 359, 44, 7},
+    {3, 29, 243, 31, 567, 70, 7},        {4, 33, 251, 31, 807, 100, 7},
+    {5, 37, 259, 31, 1079, 134, 7},      {6, 41, 267, 31, 1383, 172, 7},
+    {7, 45, 390, 67, 1568, 196, 0},      {8, 49, 398, 67, 1936, 242, 0},
+    {9, 53, 406, 67, 2336, 292, 0},      {10, 57, 414, 67, 2768, 346, 0},
+    {11, 61, 422, 67, 3232, 404, 0},     {12, 65, 430, 67, 3728, 466, 0},
+    {13, 69, 438, 67, 4256, 532, 0},     {14, 73, 611, 67, 4651, 581, 3},
+    {15, 77, 619, 67, 5243, 655, 3},     {16, 81, 627, 67, 5867, 733, 3},
+    {17, 85, 635, 67, 6523, 815, 3},     {18, 89, 643, 67, 7211, 901, 3},
+    {19, 93, 651, 67, 7931, 991, 3},     {20, 97, 659, 67, 8683, 1085, 3},
+    {21, 101, 882, 67, 9252, 1156, 4},   {22, 105, 890, 67, 10068, 1258, 4},
+    {23, 109, 898, 67, 10916, 1364, 4},  {24, 113, 906, 67, 11796, 1474, 4},
+    {25, 117, 914, 67, 12708, 1588, 4},  {26, 121, 922, 67, 13652, 1706, 4},
+    {27, 125, 930, 67, 14628, 1828, 4},  {28, 129, 1203, 67, 15371, 1921, 3},
+    {29, 133, 1211, 67, 16411, 2051, 3}, {30, 137, 1219, 67, 17483, 2185, 3},
+    {31, 141, 1227, 67, 18587, 2323, 3}, {32, 145, 1235, 67, 19723, 2465, 3},
+    {33, 149, 1243, 67, 20891, 2611, 3}, {34, 153, 1251, 67, 22091, 2761, 3},
+    {35, 157, 1574, 67, 23008, 2876, 0}, {36, 161, 1582, 67, 24272, 3034, 0},
+    {37, 165, 1590, 67, 25568, 3196, 0}, {38, 169, 1598, 67, 26896, 3362, 0},
+    {39, 173, 1606, 67, 28256, 3532, 0}, {40, 177, 1614, 67, 29648, 3706, 0},
+};
 
 // ---- Data bit streams.
 

@@ -44,8 +44,7 @@ TEST(QtTexts, DialogsAndButtonsAreChinese) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath("p.pdf"));
+    PrintToPdf(printer, dir.filePath("p.pdf"));
     double widthMm = 40;
     const std::vector<std::function<void()>> dialogs = {
         [&] { Dialogbox::ShowSaveDialog("", qrdesk::SaveFilter(), 0, dir.path(), 0, nullptr); },

@@ -27,7 +27,7 @@ bool OnlyBlackAndWhite(const QImage& image) {
     return true;
 }
 
-// "Lowest penalty" shows the scored symbol and names its penalty; the scoring itself is
+// "最低罚分" (lowest penalty) shows the scored symbol and names its penalty; the scoring itself is
 // checked against an independent encoder in the encoder's tests.
 TEST_F(WindowTest, LowestPenaltyShowsTheScoredSymbol) {
     const std::string text = "https://example.com/lowest-penalty";
@@ -138,8 +138,8 @@ TEST_F(WindowTest, TextBecomesTheChosenBytesWithKanjiOnlyForShiftJis) {
     }
 }
 
-// "UTF-8 + ECI" and "ANSI + ECI" reach the encoder as the designator before the bytes, and
-// "ANSI + ECI" is offered only where the code page has a designator both readers honour.
+// "UTF-8+ECI" and "ANSI+ECI" reach the encoder as the designator before the bytes, and
+// "ANSI+ECI" is offered only where the code page has a designator both readers honour.
 TEST_F(WindowTest, EciItemsReachTheEncoder) {
     struct Case {
         const char* codePage;
@@ -173,8 +173,11 @@ TEST_F(WindowTest, EciItemsReachTheEncoder) {
         ASSERT_TRUE(picture);
         EXPECT_EQ(Image1()->Picture(), qrdesk::ToQImage(qrdesk::FromPicture(*picture)));
         EXPECT_TRUE(window->StatusLines()[0].contains(QStringLiteral("ECI %1").arg(c.eci)));
-        EXPECT_EQ(window->StatusLines()[1],
-                  QString::fromUtf8("zxing-cpp：读取正确 · zbar：读取正确"));
+        // WeChat's reader shows only UTF-8 as typed, whatever the designator.
+        EXPECT_TRUE(window->StatusLines()[1].startsWith(
+            QString::fromUtf8("zxing-cpp：读取正确 · zbar：读取正确 · 微信：")));
+        EXPECT_EQ(window->StatusLines()[1].endsWith(QString::fromUtf8("微信：读取正确")),
+                  c.eci == 26);
     }
     // GBK has no designator that both readers honour: the item is there, but cannot be
     // chosen, and says why.
@@ -294,6 +297,27 @@ TEST_F(WindowTest, ListWithoutSelectionStopsSilently) {
     Click("Command2");
     EXPECT_EQ(messages, std::vector<QString>{kNothingToSave});
     EXPECT_TRUE(dialogCalls.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// After a text that did not fit, an empty box's generate (which only says so) made nothing
+// either: save and print answer for that last generate, not with the earlier text's figures.
+TEST_F(WindowTest, SaveAndPrintFollowTheLastGenerate) {
+    Generate(QString(3000, 'a'));
+    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(FirstLine(messages[0]), kTooLong);
+    Text1()->clear();
+    Text1()->setFocus();
+    QTest::keyClick(Text1(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(Text1(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(Text1(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(messages,
+              (std::vector<QString>{messages[0], kNoText, kNothingToSave, kNothingToSave}));
+    EXPECT_TRUE(dialogCalls.empty());
+    EXPECT_TRUE(printCalls.empty());
 }
 
 }  // namespace

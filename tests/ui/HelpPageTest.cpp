@@ -14,9 +14,11 @@ TEST_F(WindowTest, PanelShowsTheHelpPageInsideTheProgram) {
     auto* help = Find<QTextBrowser>("WebBrow");
     ASSERT_TRUE(help);
     EXPECT_EQ(help->source(), QUrl("qrc:/qrdesk/help.html"));
-    // What the four lists mean, the sizes, the status line and the readers' advice.
-    for (const char* words : {"纠错等级", "L 7%", "H 30%", "掩码", "文本编码", "UTF-8 + ECI",
-                              "小图 200 像素", "大图 600 像素", "状态栏", "zbar", "识读建议"})
+    // What the four lists mean, the sizes (which take effect when generating), the status
+    // line and the readers' advice, in the lists' own words.
+    for (const char* words :
+         {"纠错等级", "L 7%", "H 30%", "掩码", "最低罚分", "文本编码", "UTF-8+ECI", "小图 200 像素",
+          "大图 600 像素", "请先选择尺寸，再生成二维码", "状态栏", "zbar", "识读建议"})
         EXPECT_TRUE(help->toPlainText().contains(QString::fromUtf8(words))) << words;
 }
 

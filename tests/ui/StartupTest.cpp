@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include "WindowFixture.h"
 #include "support/qt/CliProcess.h"
@@ -12,12 +14,13 @@
 namespace {
 
 TEST_F(WindowTest, ControlsAreAsTheTableSays) {
-    // The drawing area keeps its size; the window grows by the status line below it only.
+    // The drawing area keeps its size; the window grows by the status line below it and the
+    // column right of it only.
     EXPECT_EQ(window->DrawingAreaSize(), QSize(824, 613));
     QWidget* status = Find("StatusBar1");
     ASSERT_TRUE(status);
     EXPECT_GT(status->height(), 0);
-    EXPECT_EQ(window->size(), QSize(824, 613 + status->height()));
+    EXPECT_EQ(window->size(), QSize(824 + qrdesk::Form1::kColumnWidth, 613 + status->height()));
     EXPECT_EQ(status->geometry(), QRect(0, 613, 824, status->height()));
     // The window cannot be made smaller than that: the controls and the status line stay in
     // view, and the status line never lies over the drawing box.
@@ -57,7 +60,8 @@ TEST_F(WindowTest, ControlsAreAsTheTableSays) {
             tabOrder[c.tab] = c.name;
         }
     }
-    // Tab goes round the table's order and back to the first list.
+    // Tab goes round the table's order, the reading buttons, and back to the first list.
+    tabOrder.insert(tabOrder.end(), {"cmdReadFile", "cmdReadScreen"});
     ASSERT_EQ(QApplication::focusWidget(), List(0));
     QStringList expected, visited;
     for (std::size_t k = 1; k <= tabOrder.size(); ++k) {
@@ -86,6 +90,24 @@ TEST_F(WindowTest, OpensEmptyWithNothingChosen) {
     EXPECT_EQ(QApplication::focusWidget(), List(0));
 }
 
+// A closed list shows its item whole: the text fits the field the style leaves beside the
+// arrow (less the pixel it keeps on either side), in the window's font.
+TEST_F(WindowTest, ClosedListsShowWholeItems) {
+    for (int i = 0; i < 4; ++i) {
+        QComboBox* list = List(i);
+        QStyleOptionComboBox closed;
+        closed.initFrom(list);
+        const int room =
+            list->style()
+                ->subControlRect(QStyle::CC_ComboBox, &closed, QStyle::SC_ComboBoxEditField, list)
+                .adjusted(1, 0, -1, 0)
+                .width();
+        for (int k = 0; k < list->count(); ++k)
+            EXPECT_LE(list->fontMetrics().horizontalAdvance(list->itemText(k)), room)
+                << (list->objectName() + " " + list->itemText(k)).toStdString();
+    }
+}
+
 TEST_F(WindowTest, ResizePlacesImage1UnlessTooSmall) {
     // The first showing already ran the rule at 824 x 613: m = min(824, 557) = 557.
     EXPECT_EQ(Image1()->geometry(), QRect(8, 64, 541, 541));
@@ -105,7 +127,7 @@ TEST_F(WindowTest, ResizePlacesImage1UnlessTooSmall) {
     };
     const int status = Find("StatusBar1")->height();
     for (const Case& c : cases) {
-        window->resize(c.area + QSize(0, status));
+        window->resize(c.area + QSize(qrdesk::Form1::kColumnWidth, status));
         ASSERT_EQ(window->DrawingAreaSize(), c.area);
         EXPECT_EQ(Image1()->geometry(), c.image1) << c.area.width() << "x" << c.area.height();
         // The status line stays under the drawing area, across the window's width.

@@ -22,7 +22,7 @@ TEST_F(WindowTest, StatusLineShowsTheReportAfterEachGeneration) {
         const char* name;
         int sizeOption;
         int versionIndex;
-        int encodingIndex;  // 0 ANSI (GBK), 1 UTF-8, 2 UTF-8 + ECI
+        int encodingIndex;  // 0 ANSI (GBK), 1 UTF-8, 2 UTF-8+ECI
         QString text;
         const char* made;     // the first line ends so
         const char* readers;  // the second line
@@ -38,14 +38,14 @@ TEST_F(WindowTest, StatusLineShowsTheReportAfterEachGeneration) {
          nullptr},
         // zbar takes UTF-8 without a header for Shift JIS; with it, both read it.
         {"UTF-8 Chinese", 2, 0, 1, QString::fromUtf8("你好"), "字节 6 · 数据 60 / 128 位",
-         "zxing-cpp：读取正确 · zbar：显示为“ä½", "“UTF-8 + ECI”"},
-        {"UTF-8 + ECI", 2, 0, 2, QString::fromUtf8("你好"),
+         "zxing-cpp：读取正确 · zbar：显示为“ä½", "“UTF-8+ECI”"},
+        {"UTF-8+ECI", 2, 0, 2, QString::fromUtf8("你好"),
          "1-M · 掩码 0 · ECI 26 · 字节 6 · 数据 72 / 128 位", bothRead, nullptr},
         {"version 40 at the small size", 0, 40, 1, "abc",
          "40-M · 掩码 0 · 字节 3 · 数据 44 / 18672 位", "zxing-cpp：无法识别 · zbar：无法识别",
          "请选择“中图”（400 像素）"},
         {"GBK text", 2, 0, 0, QString::fromUtf8("你好，世界"), "字节 10 · 数据 92 / 128 位",
-         "zxing-cpp：显示为“ÄãºÃ£¬ÊÀ½ç” · zbar：显示为", "“UTF-8 + ECI”"},
+         "zxing-cpp：显示为“ÄãºÃ£¬ÊÀ½ç” · zbar：显示为", "“UTF-8+ECI”"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -85,7 +85,7 @@ TEST_F(WindowTest, StatusLineShortensToANarrowWindowAndClearsWhenNothingFits) {
     // Narrower (below the window's minimum, where a window manager may still put it): each
     // line is cut to the width, the whole report stays in the tooltip.
     window->setMinimumSize(0, 0);
-    window->resize(150, window->height());
+    window->resize(150 + qrdesk::Form1::kColumnWidth, window->height());
     const QStringList shown = status->text().split('\n');
     ASSERT_EQ(shown.size(), 3);
     for (int k = 0; k < 3; ++k) {

@@ -1,10 +1,12 @@
 // The window's saved files against qrdesk-cli's for the same choices: the real Form1 typed
 // into, its lists picked, generated and saved as a bitmap, PNG and SVG, and the real
-// executable run as a process. Both must write the same bytes.
+// executable run as a process. Both must write the same bytes and give the same advice.
 
 #include <QTemporaryDir>
+#include <random>
 
 #include "WindowFixture.h"
+#include "support/qt/AppReaders.h"
 #include "support/qt/CliProcess.h"
 
 namespace {
@@ -49,7 +51,7 @@ TEST_F(WindowAndCliTest, CommandLineWritesTheWindowsFileByteForByte) {
     const Case cases[] = {
         {"", url, "Automatic|M - 15%|Automatic|UTF-8", -1},
         {"--size 200 --symbol-version 5 --level H --mask 3", "HELLO 2024", "5|H - 30%|3|UTF-8", 0},
-        {"--mask best", url, "Automatic|M - 15%|Lowest penalty|UTF-8", -1},
+        {"--mask best", url, "Automatic|M - 15%|最低罚分|UTF-8", -1},
         {"--size 400 --encoding ansi --level L", QString::fromUtf8("二维码 qrdesk"),
          "Automatic|L - 7%|Automatic|ANSI", 1},
         {"--encoding ansi --ansi-codepage SHIFT_JIS --level Q", kanji,
@@ -104,6 +106,55 @@ TEST_F(WindowAndCliTest, UnscaledPngHasTheWindowsUnscaledPicture) {
     ASSERT_FALSE(unscaled.isNull());
     EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32),
               unscaled.convertToFormat(QImage::Format_RGB32));
+}
+
+}  // namespace
+
+namespace {
+
+// 3,000 digits at level M on the 600-pixel box (version 29, modules of 4 and 5 pixels mixed):
+// zxing-cpp cannot read the picture. The window's status line and --info give the same
+// advice, the window's own choices among it, and the picture reads when it is followed.
+TEST_F(WindowAndCliTest, SameAdviceThatReadsWhenFollowed) {
+    std::mt19937 random(3000);
+    QString digits;
+    for (int i = 0; i < 3000; ++i) digits += QChar('0' + static_cast<int>(random() % 10));
+    Generate(digits);  // pasted: typing 3,000 keys would take the test's time
+    ASSERT_TRUE(messages.empty());
+    const QStringList status = window->StatusLines();
+    ASSERT_EQ(status.size(), 3);
+    EXPECT_EQ(status[1],
+              QString::fromUtf8("zxing-cpp：无法识别 · zbar：读取正确 · 微信：读取正确"));
+    EXPECT_EQ(status[2], QString::fromUtf8("建议：600 像素的图片无法识别，请选择“中图”（400 "
+                                           "像素）或“L - 7%”后重新生成。"));
+    QTemporaryDir dir;
+    const CliRun info = RunCliProcess({"--info", "-o", "d.png", digits}, dir.path());
+    ASSERT_EQ(info.code, 0);
+    const QList<QByteArray> lines = info.out.split('\n');
+    ASSERT_GE(lines.size(), 6);
+    EXPECT_EQ(lines[1], "zxing-cpp: cannot read the 600-pixel picture");
+    EXPECT_TRUE(lines[4].startsWith("advice: at --size 400, ")) << lines[4].toStdString();
+    EXPECT_EQ(lines[5], "advice: with --level L every reader reads it at 600 pixels");
+
+    // Followed in the window: each choice reads in both apps from the file saved.
+    struct Choice {
+        const char* name;
+        int sizeOption, levelIndex;
+    };
+    for (const Choice& c : {Choice{"中图", 1, 1}, Choice{"L - 7%", 2, 0}}) {
+        SCOPED_TRACE(c.name);
+        QTest::mouseClick(SizeOption(c.sizeOption), Qt::LeftButton);
+        List(1)->setCurrentIndex(c.levelIndex);
+        Generate(digits);
+        EXPECT_EQ(window->StatusLines().size(), 2)
+            << window->StatusLines().join('\n').toStdString();
+        dialogAnswer = dir.filePath("followed");
+        dialogFilter = 2;
+        Click("Command2");
+        ASSERT_TRUE(messages.empty());
+        EXPECT_TRUE(ZbarimgReads(dir.filePath("followed.png")).found);
+        EXPECT_TRUE(ZxingAppReads(dir.filePath("followed.png")).found);
+    }
 }
 
 }  // namespace

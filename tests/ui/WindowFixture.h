@@ -38,6 +38,12 @@ inline QString SecondLine(const QString& message) {
     return message.section('\n', 1);
 }
 
+// Points printer at a PDF file, as a user does who prints to a file.
+inline void PrintToPdf(QPrinter& printer, const QString& file) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+}
+
 struct DialogCall {
     QString title, filter;
     int filterIndex;
@@ -57,6 +63,7 @@ class WindowTest : public ::testing::Test {
         questions.clear();
         dialogCalls.clear();
         printCalls.clear();
+        printFilesOffered.clear();
         drags.clear();
         window = std::make_unique<qrdesk::Form1>(options);
         window->ShowMessage = [this](const QString& text) { messages.push_back(text); };
@@ -72,9 +79,9 @@ class WindowTest : public ::testing::Test {
         // Printing goes to a PDF file when a test names one, and is cancelled otherwise.
         window->ShowPrintDialog = [this](QPrinter& printer, double* widthMm) {
             printCalls.push_back(*widthMm);
+            printFilesOffered.push_back(printer.outputFileName());
             if (printFile.isEmpty()) return false;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(printFile);
+            PrintToPdf(printer, printFile);
             *widthMm = printWidthMm;
             return true;
         };
@@ -111,7 +118,8 @@ class WindowTest : public ::testing::Test {
     QString dialogAnswer;
     int dialogFilter = 1;  // the filter the dialog answers with: 1 bitmap, 2 PNG, 3 SVG
     bool answerYes = true;
-    std::vector<double> printCalls;  // the width each print dialog opened with
+    std::vector<double> printCalls;          // the width each print dialog opened with
+    std::vector<QString> printFilesOffered;  // and the output file
     QString printFile;
     double printWidthMm = 40;
     std::vector<std::unique_ptr<QMimeData>> drags;

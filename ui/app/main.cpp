@@ -7,13 +7,81 @@
 #include <QIcon>
 #include <QLoggingCategory>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "ui/Form1.h"
 #include "ui/ProgramOptions.h"
 #include "ui/QtTranslations.h"
 
 namespace {
+
+constexpr int kUsageError = 2;
+
+// What Qt says while the application starts, kept until it is known whether a window can
+// open: when no platform can start, Qt prints several lines of its own and aborts (status
+// 134). Only the program's thread runs then.
+struct StartMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::vector<StartMessage> startMessages;
+QtMessageHandler qtHandler = nullptr;
+QByteArray platformArgument;  // -platform NAME, which wins over QT_QPA_PLATFORM
+
+// One line on why no window opens.
+QString NoWindowReason() {
+    const QByteArray platform =
+        platformArgument.isEmpty() ? qgetenv("QT_QPA_PLATFORM") : platformArgument;
+    if (!platform.isEmpty())
+        return QStringLiteral("the Qt platform \"%1\" cannot start").arg(QString(platform));
+    const QByteArray x11 = qgetenv("DISPLAY"), wayland = qgetenv("WAYLAND_DISPLAY");
+    if (x11.isEmpty() && wayland.isEmpty())
+        return QStringLiteral("no display (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    return QStringLiteral("no connection to the display \"%1\"")
+        .arg(QString(x11.isEmpty() ? wayland : x11));
+}
+
+void KeepStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "qrdesk: cannot open the window: %s\n", qPrintable(NoWindowReason()));
+        std::_Exit(1);
+    }
+    startMessages.push_back({type, context.category, text});
+}
+
+// The window will open: Qt's messages from the start go where they would have gone.
+void EndStart() {
+    qInstallMessageHandler(qtHandler);
+    for (const StartMessage& message : std::exchange(startMessages, {}))
+        if (qtHandler)
+            qtHandler(message.type,
+                      QMessageLogContext(nullptr, 0, nullptr, message.category.constData()),
+                      message.text);
+}
+
+// Reads the options as parse() does but says a usage error in one English line (Qt's own
+// message would follow the translation installed); true when the program goes on.
+bool ParseOptions(QCommandLineParser& parser, const QStringList& arguments) {
+    qrdesk::AddProgramOptions(parser);
+    if (parser.parse(arguments)) return true;
+    QString error = parser.errorText();  // "Unknown option 'x'."
+    if (error.endsWith('.')) error.chop(1);
+    if (!error.isEmpty()) error[0] = error[0].toLower();
+    std::fprintf(stderr, "qrdesk: %s; try --help\n", qPrintable(error));
+    return false;
+}
+
+// Qt prints the help and the version and exits on its own; a write that failed (a full disk,
+// a closed descriptor) must not end with status 0.
+void CheckStandardOutput() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return;
+    std::fprintf(stderr, "qrdesk: cannot write to standard output\n");
+    std::_Exit(1);
+}
 
 bool AsksForHelpOrVersion(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
@@ -46,7 +114,8 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         SetIdentity();
         QCommandLineParser parser;
-        qrdesk::AddProgramOptions(parser);
+        if (!ParseOptions(parser, app.arguments())) return kUsageError;
+        std::atexit(CheckStandardOutput);
         parser.process(app);
         return 0;
     }
@@ -57,22 +126,28 @@ int main(int argc, char** argv) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 #endif
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            platformArgument = argv[i + 1];
+    qtHandler = qInstallMessageHandler(KeepStartMessage);
     QApplication app(argc, argv);
     SetIdentity();
     QGuiApplication::setApplicationDisplayName("qrdesk");
     QGuiApplication::setDesktopFileName("qrdesk");
     QApplication::setWindowIcon(QIcon(":/qrdesk/qrdesk.png"));
-    qrdesk::InstallQtTranslations(app);
 
+    // Qt's options are gone from app.arguments(); what is left is the program's.
     QCommandLineParser parser;
-    qrdesk::AddProgramOptions(parser);
-    parser.process(app);
+    if (!ParseOptions(parser, app.arguments())) return kUsageError;
     QString error;
     const auto options = qrdesk::ReadProgramOptions(parser, &error);
     if (!options) {
         std::fprintf(stderr, "qrdesk: %s\n", qPrintable(error));
-        return 2;
+        return kUsageError;
     }
+    EndStart();  // Qt's start-up messages only for a start that goes on
+    // Qt's dialogs and buttons in Chinese, after the command line has had its English say.
+    qrdesk::InstallQtTranslations(app);
     if (!options->verbose) QuietWebEngine();
 
     qrdesk::Form1 window(*options);

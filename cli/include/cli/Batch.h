@@ -7,6 +7,7 @@
 
 #include "cli/BatchInput.h"
 #include "cli/Options.h"
+#include "cli/Signals.h"
 
 namespace qrdesk::cli {
 
@@ -18,7 +19,7 @@ struct BatchSummary {
     std::int64_t existing = 0;  // existing files skipped (--skip-existing)
     std::int64_t otherShards = 0;
     int signal = 0;         // the signal that stopped the batch, 0 for none
-    bool diskFull = false;  // stopped by a full, read-only or over-quota file system
+    bool diskFull = false;  // stopped by a folder that takes no more files
     int code = kOk;         // the process's exit code
 };
 
@@ -27,8 +28,11 @@ struct BatchSummary {
 std::string BatchFileName(const std::string& nameTemplate, std::int64_t line);
 
 // Runs the batch of options (options.batch set); failures (in line order), the progress bar
-// (when progress) and the summary go to err. SIGINT and SIGTERM stop it: no more lines are
-// taken, the files in flight are removed, and the code is 128 + the signal.
-BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress);
+// (when progress) and the summary go to err. A stop signal (see Signals.h) stops it within a
+// moment whatever it is reading: no more lines are taken, the files in flight are removed,
+// and the code is 128 + the signal. So does the first failure that every later file would
+// share (the folder cannot be written, is full or read-only), with one message.
+BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress,
+                      const StopSignals* stopSignals = nullptr);
 
 }  // namespace qrdesk::cli

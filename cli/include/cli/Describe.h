@@ -1,47 +1,34 @@
 #pragma once
-// What the command line says about a symbol: the one-line description of --info and the
-// figures of "the data do not fit".
+// What the command line says about a symbol: the one-line description and the readers' lines
+// of --info, its JSON object, and the figures of "the data do not fit".
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
-
 #include <vector>
 
+#include "common/SymbolJob.h"
 #include "encoder/clsQRCode.h"
-#include "readback/ReadBack.h"
 
 namespace qrdesk::cli {
 
-// The version of a picture that Encode returned: (N + 8) pixels per side, N = 4v + 17.
-// 0 when the size is no symbol's.
-std::int32_t VersionFromPictureSize(std::int32_t pixels);
+// A JSON string: quotes, backslashes and control characters escaped; bytes that are not
+// UTF-8 become U+FFFD, so that the output is always valid JSON.
+std::string JsonString(std::string_view text);
 
 // One line: "version 1, level M, mask 0, segments numeric 8, bits 41 of 128".
 std::string FormatSymbolInfo(const clsQRCode::EncodeReport& report);
 
-// Advice that was tried and found true: a --size at which both readers read the symbol, or
-// options with which both show the text as typed ("--eci auto").
-struct Advice {
-    int size = 0;
-    int triedUpTo = 0;  // the largest --size tried when none read
-    std::string options;
-};
-
-// What each reader makes of the file, one line each, then the advice when there is any:
+// What each reader makes of the written picture, one line each, then the advice, e.g.
 //   zxing-cpp: reads the text as typed
 //   zbar: shows "https://example.org/莠ｧ?id=12345"
 //   advice: with --eci auto both readers show the text as typed
-std::vector<std::string> ReaderLines(const SymbolCheck& check, const Advice& advice);
+std::vector<std::string> ReaderLines(const SymbolResult& symbol);
 
-// The --info json object, one line: version, level, mask, eci, segments, dataBits,
-// capacityBits, pixels, readers.
-std::string InfoJson(const clsQRCode::EncodeReport& report, std::int32_t eci, int pixels,
-                     const ReadBack& readBack);
+// The --info json object, one line: version, level, mask, penalty, eci, segments, dataBits,
+// capacityBits, pixels, readers, advice.
+std::string InfoJson(const SymbolResult& symbol);
 
-// Why bytes do not fit the options: what they need and what the symbol holds.
-std::string DoesNotFit(const clsQRCode& encoder, std::string_view bytes,
-                       const clsQRCode::EncodeOptions& options);
+// Why a text does not fit: what it needs, what the symbol holds, and what would hold it.
+std::string DoesNotFit(const FitFigures& fit);
 
 }  // namespace qrdesk::cli

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Image.h"
+#include "common/SymbolJob.h"
 #include "common/TextBytes.h"
 #include "encoder/clsQRCode.h"
 
@@ -15,15 +16,20 @@ namespace qrdesk::cli {
 
 // Conventional exit codes; a batch exits with the highest code among its failed lines, and
 // an interrupted one with 128 + the signal's number.
-enum ExitCode : int { kOk = 0, kDoesNotFit = 1, kUsage = 2, kInputOutput = 3 };
+enum ExitCode : int {
+    kOk = 0,
+    kDoesNotFit = 1,
+    kUsage = 2,
+    kInputOutput = 3,
+    kNothingRead = 4,  // --scan found no symbol (as zbarimg)
+};
 
 // What is written: image files, or text for a terminal (UTF-8 half blocks, ANSI colours,
 // plain ASCII).
 enum class OutputType { Png, Bmp, Svg, Utf8, Ansi, Ascii };
 
-// --eci: none, chosen by the text (UTF-8's or the code page's designator for text that is
-// not plain ASCII), or the designator given.
-enum class EciChoice { Off, Auto, Given };
+// --eci: off, auto or the designator given (the symbol job's choice).
+using ::qrdesk::EciChoice;
 
 // --info: nothing, lines of text, or one JSON object.
 enum class InfoFormat { None, Text, Json };
@@ -31,12 +37,12 @@ enum class InfoFormat { None, Text, Json };
 // --batch-format: one text a line, or CSV records "name,text".
 enum class BatchFormat { Lines, Csv };
 
-// The largest picture side: a 10,000-pixel square is 300 MB as BMP already.
-constexpr int kMaxSize = 10000;
-// The smallest symbol, version 1: 21 modules and the 4-module quiet zone on each side.
-constexpr int kMinSymbolPixels = 29;
+// The largest picture side.
+constexpr int kMaxSize = kMaxSide;
+// The smallest symbol, version 1: 21 modules and the quiet zone on each side.
+constexpr int kMinSymbolPixels = 21 + 2 * kQuietZone;
 // The quiet zone the standard asks for, in modules.
-constexpr int kStandardMargin = 4;
+constexpr int kStandardMargin = kQuietZone;
 
 struct CliOptions {
     bool help = false;
@@ -61,12 +67,16 @@ struct CliOptions {
 
     // Geometry: whole pixels per module (scale > 0), or the picture stretched to size.
     int scale = 0;
-    int size = 600;
+    int size = kDefaultSide;
     bool sizeGiven = false;
     int margin = kStandardMargin;
     int dpi = 0;
     Colours colours;
     InfoFormat info = InfoFormat::None;
+
+    // --scan: read the symbols in these picture files ("-": standard input) instead.
+    bool scan = false;
+    std::vector<std::string> pictures;
 
     // Batch.
     bool batch = false;
@@ -94,10 +104,6 @@ struct ParseResult {
 // text read from standard input. stdinIsTerminal decides whether a missing TEXT is read from
 // standard input or is an error.
 ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTerminal = true);
-
-// The designator --eci asks for with the text's bytes: the given one; with auto, UTF-8's or
-// the code page's for bytes that are not plain ASCII (0 where the code page has none); 0 off.
-std::int32_t ResolveEci(const CliOptions& options, std::string_view bytes);
 
 // The output type for a file name's extension (.png, .bmp, .svg, .txt for UTF-8 text, any
 // case); nullopt otherwise.

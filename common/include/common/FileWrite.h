@@ -1,10 +1,11 @@
 #pragma once
-// Writing symbol files so that a failure never leaves a truncated file under the final name
-// or damages the file that was there, and so that what the name stands for survives: the
-// single save of the window and the command line, and the batch's files. Paths are the file
-// system's own bytes.
+// Writing symbol files so that nothing is lost: a failure never leaves a truncated file under
+// the final name or damages the file that was there, no other file is ever touched, and what
+// the name stands for survives. The single save of the window and the command line, and the
+// batch's files. Paths are the file system's own bytes.
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,44 +14,74 @@ namespace qrdesk {
 // The system's text for an errno value ("No space left on device").
 std::string ErrnoReason(int error);
 
-// Whether errno says the file system cannot take more files (full, read-only, over quota):
-// a batch stops at the first such error rather than fail every line after it.
-bool IsFileSystemFull(int error);
-
-// Writes bytes to path; on failure returns false and sets *error to the reason (and, when
-// given, *errnoValue to the errno behind it, 0 for none).
-// - A new or replaced regular file is written to a temporary file in the same folder and
-//   renamed into place, so that a missing folder, no permission or a full disk leaves no
-//   truncated file and the old file intact. A replaced file keeps its
-//   permissions, and its owner and group where the process may set them.
-// - A regular file with more than one hard link is written in place once the new contents
-//   are complete in memory, so that all its names keep showing the same file.
-// - A symbolic link is followed: its target is written by these rules, the link stays.
-// - A FIFO, a character device or a socket is written into, never replaced; a block device
-//   and a folder are refused.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
-                         int* errnoValue = nullptr);
-
-// Writes all of bytes to a descriptor (standard output), retrying short writes.
-bool WriteAll(int fd, std::string_view bytes);
+// Writes all of bytes to a descriptor, retrying short and interrupted writes and waiting on a
+// descriptor that does not block. Stops with errno ECANCELED once *cancel is set.
+bool WriteAll(int fd, std::string_view bytes, const std::atomic<bool>* cancel = nullptr);
 
 enum class WriteResult { Written, Exists, Failed, Cancelled };
 
-// The batch's writer: bytes to a temporary file beside path, moved into place. With replace
-// an existing file is replaced; without, the move fails atomically when path exists (another
-// process may create it at any moment), and Exists is returned. On a file system that can
-// neither rename without replacing nor hard-link, the file is created exclusively and written
-// in place instead. Sets *error (and *errnoValue) on Exists and Failed. The file is not synced
-// to disk: a batch syncs its file system once at the end, since a sync per file costs more
-// than the symbol. When *cancel is set by the time the temporary file is written, it is
-// removed and nothing is moved into place (Cancelled): an interrupted batch leaves no file
-// half done.
-WriteResult WriteBatchFile(const std::string& path, std::string_view bytes, bool replace,
-                           std::string* error, int* errnoValue = nullptr,
-                           const std::atomic<bool>* cancel = nullptr);
+struct WriteOptions {
+    // Replace an existing file; otherwise the write fails (Exists), atomically: a file that
+    // appears meanwhile is not replaced either.
+    bool replace = true;
+    // Write into a FIFO, a character device, a socket or an open descriptor the path names;
+    // otherwise such a target is refused.
+    bool intoStreams = true;
+    // Set (from a signal handler) to stop: nothing more is written, nothing is put in place.
+    const std::atomic<bool>* cancel = nullptr;
+    // Called once when a FIFO has no reader yet, after which the write waits for one (until
+    // cancel is set). Without it such a FIFO fails at once.
+    std::function<void()> waitingForReader;
+};
 
-// The temporary files of this program's batches ".qrdesk-PID-N.tmp" in folder whose process
-// is gone (killed before it could remove them), removed; returns how many.
-int RemoveStaleTemporaries(const std::string& folder);
+struct WriteOutcome {
+    WriteResult result = WriteResult::Written;
+    std::string error;  // the reason, for Exists and Failed
+    int errnoValue = 0;
+    // The folder takes no new file at all (no permission, read-only, full, over quota, gone,
+    // the file size limit): every other file written there would fail alike.
+    bool folderWide = false;
+};
+
+// Writes bytes to path:
+// - A new file is made without a name and linked into place once complete (O_TMPFILE and
+//   linkat; where the file system cannot, under a random, locked temporary name), so that a
+//   crash or a full disk leaves nothing. Without replace it fails atomically if the name
+//   exists.
+// - An existing regular file is replaced by a complete new one moved over it. It keeps its
+//   permission bits, and its owner and group where the process may set them; its set-user-ID
+//   and set-group-ID bits only when both owner and group are kept (as cp -p), so that no
+//   file becomes set-ID to someone else.
+// - A regular file with more than one hard link is written in place, so that all its names
+//   keep showing the same file: the space is reserved first, so a full disk leaves the old
+//   contents.
+// - A symbolic link is followed by these rules and stays; a loop is an error, and in a
+//   world-writable sticky folder only links of the folder's owner or of the caller are
+//   followed (the kernel's protected_symlinks rule).
+// - A FIFO, a character device, a socket, and this process's open descriptors
+//   (/dev/stdout, /dev/fd/N, /proc/self/fd/N) are written into, never replaced, in the
+//   descriptor's own mode (appending where it appends). A block device and a folder are
+//   refused.
+WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
+                             const WriteOptions& options = {});
+
+// WriteFileSafely with the default options, for the window: false on failure with *error set
+// to the reason (and *errnoValue to the errno behind it, 0 for none).
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         int* errnoValue = nullptr);
+
+// The descriptor that path names (/dev/stdout, /dev/fd/N, /proc/self/fd/N, links to them),
+// or -1.
+int DescriptorOf(const std::string& path);
+
+// Whether WriteFileSafely writes into what path names (a FIFO, device, socket or descriptor)
+// rather than making or replacing a file.
+bool IsStreamTarget(const std::string& path);
+
+// Removes this program's temporary files in folder that are provably abandoned (see
+// WriteFileSafely: a killed writer's, where the file system has no unnamed files): named as
+// only this program names them, this user's, not locked by a writer, untouched for an hour.
+// Returns how many.
+int RemoveAbandonedTemporaries(const std::string& folder);
 
 }  // namespace qrdesk

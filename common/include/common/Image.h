@@ -12,6 +12,10 @@
 
 namespace qrdesk {
 
+// The light margin ISO/IEC 18004 asks for around a QR Code symbol, in modules; the encoder's
+// own picture has it too.
+inline constexpr std::int32_t kQuietZone = 4;
+
 // Pixels as palette indices, row by row from the top, no padding; colours as 0xAARRGGBB.
 struct Image {
     std::int32_t width = 0;
@@ -43,7 +47,7 @@ struct Colours {
 // The picture, pixel for pixel (its palette made opaque).
 Image FromPicture(const Picture& picture);
 
-// The modules of an encoder picture, which has one pixel per module and a four-module quiet
+// The modules of an encoder picture, which has one pixel per module and a kQuietZone quiet
 // zone; empty for a picture of another shape.
 Modules ModulesOf(const Picture& picture);
 
@@ -58,7 +62,8 @@ Image Render(const Modules& modules, std::int32_t margin, std::int32_t scale,
 Image Stretch(const Image& source, std::int32_t width, std::int32_t height);
 
 // Each pixel's luminance, 0 black .. 255 white (the palette's colours are greys or are
-// weighted as the eye sees them), for the readers.
+// weighted as the eye sees them), translucent colours laid over white as a viewer shows
+// them: what the readers see.
 std::vector<std::uint8_t> Luminance(const Image& image);
 
 // An uncompressed 24-bit BMP file (bottom-up rows padded to 4 bytes); dpi 0 writes 3937

@@ -21,6 +21,8 @@ Symbol EncodeSymbol(clsQRCode& encoder, std::string_view bytes,
 
 // "numeric", "alphanumeric", "byte", "kanji", "eci".
 const char* ModeName(clsQRCode::Mode mode);
+// The level the encoder uses for a level option: 1..4 as given, M (2) for anything else.
+std::int32_t NormalLevel(std::int32_t level);
 // "L", "M", "Q", "H" for 1..4; "M" for anything else, as the encoder reads it.
 const char* LevelName(std::int32_t level);
 

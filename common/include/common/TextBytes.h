@@ -15,7 +15,8 @@ enum class TextEncoding { Ansi, Utf8 };
 // The default legacy code page (Simplified Chinese).
 inline constexpr const char* kDefaultAnsiCodePage = "GBK";
 
-// True when iconv can convert to codePage.
+// True when iconv can convert to codePage, a plain name: iconv's suffixes ("//IGNORE",
+// "//TRANSLIT") are not code pages.
 bool IsCodePageSupported(const std::string& codePage);
 
 // True for the Shift JIS code pages (SHIFT_JIS, SHIFT-JIS, CP932, SJIS, WINDOWS-31J, MS_KANJI,
@@ -41,8 +42,9 @@ bool KanjiAllowed(TextEncoding encoding, const std::string& codePage);
 
 // Converts text. UTF-8: every lone surrogate becomes U+FFFD, as the platform's converter
 // writes it. ANSI: iconv to codePage, every character the code page cannot represent (a lone
-// surrogate included) becoming "?". nullopt, with *error set, only when the code page is
-// unknown.
+// surrogate included) becoming the code page's own "?" (nothing where it has none), a
+// stateful code page ending in its initial state. nullopt, with *error set, only when the
+// code page is unknown.
 std::optional<std::string> TextToBytes(std::u16string_view text, TextEncoding encoding,
                                        const std::string& codePage, std::string* error = nullptr);
 

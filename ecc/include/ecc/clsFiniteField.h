@@ -5,22 +5,26 @@
 // through logarithm tables built once by Init from a primitive element.
 
 #include <cstdint>
+#include <vector>
 
 class clsFiniteField {
   public:
+    // The largest field: q entries in each table.
     static constexpr std::int32_t TableSize = 16384;
 
     // Sets the field up. Returns false, leaving the object unchanged, for a size outside
-    // 2..16384, polynomial 0 for a power-of-two size of at least 4, or a generator that is
-    // not 0 (search) or an element 1..size-1. Irreducibility and primality are not tested.
+    // 2..16384, polynomial 0 for a power-of-two size of at least 4, a generator that is not
+    // 0 (search) or an element 1..size-1, or no memory for the tables. Irreducibility and
+    // primality are not tested.
     bool Init(std::int32_t size, std::int32_t polynomial, std::int32_t generator);
 
     std::int32_t GetFieldSize() const { return FieldSize; }
     std::int32_t GetPolynomial() const { return Polynomial; }
     std::int32_t GetGenerator() const { return Generator; }
 
-    // Operands must be elements 0..q-1; they are not checked. The four operations of the
-    // Reed-Solomon loops are defined here so that callers can inline them.
+    // Operands must be elements 0..q-1. The table operations give 0 for any other operand
+    // (and before a successful Init) rather than read outside their tables. The four
+    // operations of the Reed-Solomon loops are defined here so that callers can inline them.
     std::int32_t Add(std::int32_t a, std::int32_t b) const {
         if (IsPowerOfTwoSize()) return a ^ b;
         const std::int32_t s = a + b;
@@ -36,7 +40,7 @@ class clsFiniteField {
         return a == 0 ? 0 : FieldSize - a;
     }
     std::int32_t Multiply(std::int32_t a, std::int32_t b) const {  // through the tables
-        if (a == 0 || b == 0) return 0;
+        if (!IsNonzeroElement(a) || !IsNonzeroElement(b)) return 0;
         std::int32_t s = LogTable[a] + LogTable[b];
         if (s >= FieldSize - 1) s -= FieldSize - 1;
         return ExpTable[s];
@@ -56,11 +60,15 @@ class clsFiniteField {
 
   private:
     bool IsPowerOfTwoSize() const { return (FieldSize & (FieldSize - 1)) == 0; }
+    bool IsNonzeroElement(std::int32_t a) const { return a > 0 && a < FieldSize; }
     void BuildTables(std::int32_t generator);
 
     std::int32_t FieldSize = 0;
     std::int32_t Polynomial = 0;
     std::int32_t Generator = 0;
-    std::int16_t LogTable[TableSize] = {};
-    std::int16_t ExpTable[TableSize] = {};
+    // Entries 0..q-1 of the largest field set up so far: Init grows them and never shrinks
+    // them, so entries from q up keep what a larger field left (zero where never written).
+    // Sized by the field rather than for the largest one, so that an encoder's GF(256) costs
+    // 1 KB to make, not 64 KB.
+    std::vector<std::int16_t> LogTable, ExpTable;
 };

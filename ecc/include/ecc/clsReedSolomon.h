@@ -61,11 +61,15 @@ class clsReedSolomon {
     // way, and one step of the division is a shift by one byte and four exclusive ors, with
     // no multiplication left in the loop: the same steps as the plain division for any
     // field of 2^m <= 256 elements. A row is made the first time its lead occurs
-    // (RowReady) and kept until the next Init. Valid only for the field as it was at Init
+    // (ready) and kept until the next Init. Valid only for the field as it was at Init
     // (RowsField and its size, polynomial and generator); otherwise EncodeBlock multiplies
-    // through the field.
-    mutable std::uint64_t ProductRows[256][4] = {};
-    mutable bool RowReady[256] = {};
+    // through the field. Made by the first EncodeBlock that needs them, so that an object
+    // that never encodes a block (the symbol encoder's derives its own tables) stays small.
+    struct Rows {
+        std::uint64_t products[256][4];  // read only where ready: not cleared
+        bool ready[256];
+    };
+    mutable std::unique_ptr<Rows> ProductRows;
     const clsFiniteField* RowsField = nullptr;
     std::int32_t RowsFieldSize = 0, RowsPolynomial = 0, RowsGenerator = 0;
 };

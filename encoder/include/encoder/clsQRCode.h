@@ -2,14 +2,20 @@
 // QR Code model 2 symbol encoder (ISO/IEC 18004), versions 1 to 40, levels L/M/Q/H,
 // numeric, alphanumeric, byte and Kanji segments chosen by a cheapest-bit-stream search.
 //
-// The pipeline, one file each in encoder/:
-//   Tables.cpp        construction, the standard's tables, geometry and capacity
-//   Segmentation.cpp  the cheapest split of the data into segments
-//   BitStream.cpp     the data bit stream those segments make
-//   Codewords.cpp     packed codewords, padding, blocks, Reed-Solomon, interleaving
-//   Modules.cpp       the symbol as bit lines: placement, masks, the mask penalty, the picture
-//   Encode.cpp        the driver: version choice, segments, codewords, matrix, picture
-//   Matrix.cpp        the matrix steps one by one on byte matrices (the public steps below)
+// Where each step lives in encoder/:
+//   Tables.cpp           construction (the field, the standard's tables), geometry, capacity
+//   Characters.cpp       digits, alphanumerics, Kanji pairs; the stream's lower bound
+//   Segmentation.cpp     the cheapest split of the data into segments (BackTrack.cpp reads it)
+//   Codewords.cpp        the stream writer, terminator and padding
+//   BitStream.cpp        the stream one bit per byte, for BuildBitStream
+//   ErrorCorrection.cpp  Reed-Solomon blocks through tables derived from the encoder's
+//                        clsReedSolomon and clsFiniteField; the interleaving
+//   Modules.cpp          the symbol as bit lines: function modules, masking, the picture
+//   Placement.cpp        codewords into the bit lines; columns to rows
+//   Penalty.cpp          the scored mask's penalty
+//   Encode.cpp           the driver: version, segments, codewords, matrix, picture
+//   Matrix.cpp           the matrix steps one by one on byte matrices (the public steps
+//                        below), from the same geometry as the bit lines
 //
 // Conventions: levels are 1 = L, 2 = M, 3 = Q, 4 = H. A module matrix is one byte per
 // module, element (x, y) at cells[y * stride + x], x the column, y the row from the top.
@@ -26,9 +32,10 @@
 #include "ecc/clsReedSolomon.h"
 #include "render/Picture.h"
 
-namespace symbol {
-enum class Path;  // encoder/Symbol.h
-}
+namespace symbol {  // encoder/Symbol.h
+enum class Path;
+struct ErrorCorrectionTables;
+}  // namespace symbol
 
 class clsQRCode {
   public:
@@ -47,6 +54,9 @@ class clsQRCode {
     };
     // The largest ECI designator (six decimal digits).
     static constexpr std::int32_t MaxEci = 999999;
+    // The longest data MeasureDataBits counts: 64 MiB, whose streams (at most about 8 bits a
+    // byte) stay far below InfeasibleCost.
+    static constexpr std::int32_t MaxMeasuredCount = 1 << 26;
 
     // One cell of the segmentation table: the cheapest stream found for bytes 0..i whose
     // last segment is in this cell's mode and ends at byte i.
@@ -95,7 +105,8 @@ class clsQRCode {
     // Scratch memory of Encode (encoder/Symbol.h), made on the first Encode and kept.
     struct Workspace;
 
-    // Builds the tables; allocates nothing.
+    // Builds the tables and the GF(256) field (polynomial 285, generator 2) that the
+    // Reed-Solomon encoder made by the first Encode shares.
     clsQRCode();
     ~clsQRCode();
     clsQRCode(clsQRCode&&) noexcept;
@@ -128,8 +139,12 @@ class clsQRCode {
     static std::int32_t GetAlphanumericValue(std::uint8_t byte);  // 0..44
     static bool IsKanjiPair(std::uint8_t first, std::uint8_t second);
     // The data bits (ECI header and segments, terminator excluded) that Encode would need for
-    // count bytes at the count-width class of version (1..40), as options say (ECI, Kanji);
-    // -1 for data longer than any symbol holds or options Encode refuses.
+    // count bytes at the count-width class of version (1..40), as options say (ECI, Kanji),
+    // for any count up to MaxMeasuredCount, so that a text that does not fit can be told how
+    // far it is off. A run longer than its count field allows is split into full segments
+    // and the rest, which can be a bit above the least (8,191 + 1,809 alphanumerics rather
+    // than 8,190 + 1,810); no data that fits a symbol has such a run. -1 for longer data or
+    // options Encode refuses.
     std::int32_t MeasureDataBits(const std::uint8_t* data, std::int32_t count, std::int32_t version,
                                  const EncodeOptions& options) const;
     // A lower bound on the stream's length without terminator, for any count-width class:
@@ -170,11 +185,20 @@ class clsQRCode {
     // compare the two paths; Encode uses its own workspace and the best path.
     std::shared_ptr<Picture> EncodeWith(Workspace& workspace, const std::uint8_t* data,
                                         std::int32_t count, const EncodeOptions& options,
-                                        EncodeReport* report, symbol::Path path) const;
+                                        EncodeReport* report, symbol::Path path);
+
+    // The error correction's tables for blocks of ecLength (1..30) codewords, derived from
+    // RsEncoder (set up for dataLength data codewords when they are made) and GaloisField the
+    // first time they are asked for, then kept; nullptr when memory runs out.
+    const symbol::ErrorCorrectionTables* ErrorCorrectionTablesFor(std::int32_t dataLength,
+                                                                  std::int32_t ecLength);
 
   private:
     std::uint8_t EcBlockCount[160];
     std::uint8_t EcCodewordsPerBlock[160];
     std::int32_t PowerOfTwo[18];
+    std::shared_ptr<clsFiniteField> GaloisField;                  // shared with RsEncoder
+    std::unique_ptr<clsReedSolomon> RsEncoder;                    // made by the first Encode
+    std::unique_ptr<symbol::ErrorCorrectionTables> EcTables[31];  // by error-correction length
     std::unique_ptr<Workspace> Work;
 };

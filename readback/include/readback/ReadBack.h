@@ -1,66 +1,65 @@
 #pragma once
-// Reads a symbol image back as scanners would read the saved file, with two independent
-// readers: zxing-cpp (phone apps and many libraries) and zbar (most Linux scanning programs).
-// Each is asked for the bytes it finds and for the text it would show, and both are
-// compared with what was encoded and what was typed.
+// The readers a symbol's picture is read back with, as scanners read the written file:
+// zxing-cpp (phone apps and many libraries), zbar (most Linux scanning programs) and WeChat's
+// reader (the scanner most Chinese-speaking users scan with), each behind the symbol job's
+// SymbolReader. The window links them; the command line loads them
+// as a module (common/ReaderModule.h, Module.cpp).
 
-#include <array>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <string>
-#include <string_view>
+#include <vector>
 
-#include "common/Image.h"
-#include "encoder/clsQRCode.h"
+#include "common/SymbolReader.h"
 
 namespace qrdesk {
 
-struct ReaderResult {
-    const char* name = "";     // "zxing-cpp" or "zbar"
-    bool read = false;         // a QR Code was found and decoded
-    std::string bytes;         // the payload as read, before any text decoding
-    std::string text;          // the text the reader shows, UTF-8
-    bool bytesExact = false;   // bytes are the encoded bytes
-    bool textAsTyped = false;  // text is the typed text
+// zxing-cpp as an app calls it: ReadBarcodes with its default options. Helped: the picture
+// taken as a pure symbol (straight, with its quiet zone, as it is drawn).
+class ZxingReader final : public SymbolReader {
+  public:
+    const char* Name() const override { return "zxing-cpp"; }
+    const char* Help() const override { return "pure"; }
+    Reading Read(const GreyView& image, bool helped) const override;
 };
 
-struct ReadBack {
-    std::array<ReaderResult, 2> readers;  // zxing-cpp, zbar
-
-    // Every reader read the symbol and shows exactly what was typed.
-    bool AllAsTyped() const {
-        for (const ReaderResult& r : readers)
-            if (!r.read || !r.textAsTyped) return false;
-        return true;
-    }
-    // Every reader read the symbol (whatever it shows).
-    bool AllRead() const {
-        for (const ReaderResult& r : readers)
-            if (!r.read) return false;
-        return true;
-    }
+// zbar as zbarimg calls it: its default configuration, the text it shows; the payload comes
+// from a second scan in its binary mode. Helped: a picture under 200 pixels enlarged by pixel
+// replication first, as a camera never sees modules of a pixel or two.
+class ZbarReader final : public SymbolReader {
+  public:
+    const char* Name() const override { return "zbar"; }
+    const char* Help() const override { return "enlarged"; }
+    Reading Read(const GreyView& image, bool helped) const override;
 };
 
-// Decodes image, looking for a QR Code only, with each reader; encoded is the symbol's
-// payload and typed the text as UTF-8.
-ReadBack ReadBackImage(const Image& image, std::string_view encoded, std::string_view typed);
-
-struct SymbolCheck {
-    int size = 0;  // edge in pixels of the picture read back (the one that is saved)
-    ReadBack readBack;
-    // When some reader cannot read that picture: the first of the larger sizes offered whose
-    // stretched picture both readers read; 0 when none does.
-    int readableSize = 0;
+// WeChat's reader (OpenCV's wechat_qrcode, from its own module loaded on the first read) as
+// an app calls it on a camera frame: the whole picture, at most four million pixels. It hands
+// back the payload's bytes whatever the ECI or mode; the text shown is those bytes as UTF-8.
+// No helping setting.
+class WeChatReader final : public SymbolReader {
+  public:
+    const char* Name() const override { return "wechat"; }
+    const char* Help() const override { return ""; }
+    Reading Read(const GreyView& image, bool helped) const override;
 };
 
-// Reads saved (the picture that is written) back; when a reader cannot read it, stretches
-// unscaled (one pixel per module) to each of sizes larger than saved in turn.
-SymbolCheck CheckSymbol(std::string_view encoded, std::string_view typed, const Image& unscaled,
-                        const Image& saved, std::span<const int> sizes);
+// The readers of this build, in the order their verdicts are given. WeChat's joins them on
+// the first call of All() when its module loads (not before: OpenCV costs a start-up its
+// time); where it does not, Missing() says why and the other two carry on.
+class Readers {
+  public:
+    Readers();
+    std::span<const SymbolReader* const> All() const;
+    // Why WeChat's reader is not among them; empty when it is (or All() was not called yet).
+    const std::string& Missing() const { return missing_; }
 
-// Whether the symbol of bytes made with options, stretched to size pixels, reads in every
-// reader as typed: the test behind any advice to change a setting, so that advice is only
-// ever given when it is true.
-bool ReadsAsTyped(clsQRCode& encoder, std::string_view bytes, std::string_view typed,
-                  const clsQRCode::EncodeOptions& options, int size);
+  private:
+    std::vector<std::unique_ptr<SymbolReader>> owned_;
+    mutable std::vector<const SymbolReader*> pointers_;
+    mutable std::string missing_;
+    mutable std::once_flag loaded_;
+};
 
 }  // namespace qrdesk

@@ -15,6 +15,12 @@ constexpr std::int32_t MaxPictureSide = 32767;
 // The 256-entry symbol palette as 0xRRGGBB.
 std::array<std::uint32_t, 256> SymbolPalette();
 
+// A picture of a white canvas of width x height pixels (both from 1 to MaxPictureSide) with
+// the symbol palette; *canvas receives its bitmap, for the caller to draw on before the
+// picture is shown. Picture and bitmap are one allocation (and the pixels another). No
+// picture (and *canvas null) when memory for them cannot be had.
+std::shared_ptr<Picture> NewCanvas(std::int32_t width, std::int32_t height, Bitmap** canvas);
+
 // cells: width * height cells, row by row from the top, no row padding. Result: a picture
 // of (left + width + right) x (top + height + bottom) pixels, white but for the cells drawn
 // at (left + x, top + y). No picture for null cells, a width or height below 1, a negative

@@ -6,6 +6,36 @@
 #include <QProcess>
 #include <QThread>
 
+namespace {
+
+// What a started process did, once it ends within two minutes (killed otherwise).
+CliRun Finish(QProcess& process) {
+    CliRun run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return run;
+}
+
+}  // namespace
+
+CliRun RunShell(const QString& script, const QString& dir) {
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("CLI", QStringLiteral(QRDESK_CLI_PATH));
+    process.setProcessEnvironment(environment);
+    process.start("bash", {"-c", script});
+    if (!process.waitForStarted(10000)) return {};
+    process.closeWriteChannel();
+    return Finish(process);
+}
+
 CliRun RunCliProcess(const QStringList& args, const QString& dir, const CliProcess& how) {
     return RunProgram(QStringLiteral(QRDESK_CLI_PATH), args, dir, how);
 }
@@ -20,8 +50,7 @@ CliRun RunProgram(const QString& cli, const QStringList& args, const QString& di
                       QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", cli} + args);
     else
         process.start(cli, args);
-    CliRun run;
-    if (!process.waitForStarted(10000)) return run;
+    if (!process.waitForStarted(10000)) return {};
     if (how.inputFile.isEmpty()) {
         process.write(how.input);
         if (how.signal == 0) process.closeWriteChannel();
@@ -31,13 +60,5 @@ CliRun RunProgram(const QString& cli, const QStringList& args, const QString& di
         QThread::msleep(static_cast<unsigned long>(how.signalAfterMs));
         ::kill(static_cast<pid_t>(process.processId()), how.signal);
     }
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return run;
+    return Finish(process);
 }

@@ -33,6 +33,10 @@ inline CliRun RunCliProcess(const QStringList& args, const QString& dir,
     return RunCliProcess(args, dir, CliProcess{input, {}, false});
 }
 
+// Runs a bash script in folder dir, within two minutes, with $CLI naming the real qrdesk-cli:
+// the reproductions of faults exactly as a user types them.
+CliRun RunShell(const QString& script, const QString& dir);
+
 // The words of a command line written with blanks between them ("--level H x").
 inline QStringList Words(const char* line) {
     return QString(line).split(' ', Qt::SkipEmptyParts);

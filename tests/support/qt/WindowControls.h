@@ -24,7 +24,7 @@ inline const std::vector<WindowControl>& WindowControls() {
         QStringList versions{"Automatic"}, masks{"Automatic"};
         for (int v = 1; v <= 40; ++v) versions << QString::number(v);
         for (int m = 0; m <= 7; ++m) masks << QString::number(m);
-        masks << "Lowest penalty";
+        masks << "最低罚分";
         return std::vector<WindowControl>{
             // The help page follows the text box, for reading it by keyboard.
             {"WebBrow", "Form1", {612, 400, 207, 206}, nullptr, nullptr, {}, -1, 9},
@@ -45,7 +45,7 @@ inline const std::vector<WindowControl>& WindowControls() {
              {112, 40, 89, 21},
              nullptr,
              "Text encoding",
-             {"ANSI", "UTF-8", "UTF-8 + ECI", "ANSI + ECI"},
+             {"ANSI", "UTF-8", "UTF-8+ECI", "ANSI+ECI"},
              1,
              3},
             // The option buttons are one group: Tab enters it once, the arrows move inside.

@@ -13,12 +13,16 @@
 
 #include <QWidget>
 
-#include "common/Image.h"
+#include "common/SymbolJob.h"
 #include "encoder/clsQRCode.h"
+#include "readback/ReadBack.h"
 #include "ui/Dialogbox.h"
 #include "ui/ProgramOptions.h"
+#include "ui/ReadResults.h"
 
 class QAction;
+class QGroupBox;
+class QPushButton;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -50,12 +54,30 @@ class Form1 : public QWidget {
     std::function<bool(QPrinter& printer, double* widthMm)> ShowPrintDialog;
     // Takes the data of a drag of the symbol out of the window.
     std::function<void(QMimeData* data)> StartDrag;
+    // The picture file to read ("识别图片…"); an empty path on cancel.
+    std::function<QString()> ChooseImageFile;
+    // The whole desktop for "识别屏幕"; a null image with *error set when it cannot be had.
+    std::function<QImage(QString* error)> GrabScreen;
+
+    // Reading symbols: a picture file, the clipboard's picture, the whole screen, a picture
+    // given. Each shows the results window (or says why nothing could be read).
+    void ReadImageFile(const QString& path);
+    void ReadClipboard();
+    void ReadScreen();
+    void ShowReading(const QImage& picture, const QString& source);
+    // The results window, once a read made it; nullptr before.
+    ReadResults* Results() const { return results_; }
+    // The "识别" group's buttons.
+    QPushButton* ReadFileButton() const { return cmdReadFile_; }
+    QPushButton* ReadScreenButton() const { return cmdReadScreen_; }
 
     const QString& IsCreate() const { return TavroIsCreate; }
     const clsQRCode* Encoder() const { return encoder_.get(); }
     // The window's size without the status line: the area the controls and the resize rule
     // work in (824 x 613 when the window opens, and at least that).
     QSize DrawingAreaSize() const;
+    // The width of the column right of the drawing area.
+    static constexpr int kColumnWidth = 216;
     // The report's lines as last shown, before any shortening to the line's width.
     const QStringList& StatusLines() const { return statusLines_; }
     // What the status line says for a moment after a copy, save or print; "" otherwise.
@@ -96,6 +118,9 @@ class Form1 : public QWidget {
     void ShowStatus(const QStringList& lines);
     void ShowNotice(const QString& text);
     void RenderStatus();
+    void CreateReadingGroup(int height);
+    void EditAndRegenerate(const QString& text, const ListChoice& choice);
+    bool DropPicture(const QMimeData* data);
 
     std::unique_ptr<Ui::Form1> ui_;
     std::array<QComboBox*, 4> cmb1_{};
@@ -115,11 +140,24 @@ class Form1 : public QWidget {
     QString TavroEwmTxt;
     QString TavroIsCreate;
     std::unique_ptr<clsQRCode> encoder_;  // made by the first generation, kept for the window
-    Image saved_;         // what Picture1 shows: the stretched copy that the save command writes
-    Modules modules_;     // the same symbol's modules, for SVG and print
-    QString tooLong_;     // the figures when the last text did not fit
-    QString lastFolder_;  // the folder last chosen in the save dialog in this run
+    Readers readers_;                     // what the status line's verdicts come from
+    // The last symbol made: its written picture is what Picture1 shows and the save command
+    // writes; its modules are printed.
+    SymbolResult symbol_;
+    QString tooLong_;           // the figures when the last generation's text did not fit
+    QString lastFolder_;        // the folder last chosen in the save dialog in this run
     double printWidthMm_ = 40;  // the printed width last chosen in this run
+    // The printer last chosen in this run, with its output file and page: made by the first
+    // print.
+    std::unique_ptr<QPrinter> printer_;
+
+    // Reading: the column right of the drawing area with the "识别" group at its bottom, and
+    // the results window.
+    QWidget* readColumn_ = nullptr;
+    QGroupBox* grpRead_ = nullptr;
+    QPushButton* cmdReadFile_ = nullptr;
+    QPushButton* cmdReadScreen_ = nullptr;
+    ReadResults* results_ = nullptr;
 };
 
 }  // namespace qrdesk

@@ -3,6 +3,7 @@
 // module of a printed symbol is the same size, at the physical width the user asked for.
 
 #include <QPoint>
+#include <QRect>
 
 #include "common/Image.h"
 
@@ -11,7 +12,7 @@ class QPainter;
 namespace qrdesk {
 
 // The quiet zone printed around the symbol, in modules.
-inline constexpr int kPrintQuietZone = 4;
+inline constexpr int kPrintQuietZone = kQuietZone;
 
 // Device pixels per module for modulesAcross modules (quiet zone included) to come out
 // widthMm wide at dotsPerInch: the whole number nearest to that, at least 1, and at most
@@ -22,5 +23,11 @@ int ModulePixels(double widthMm, double dotsPerInch, int modulesAcross, int room
 // (the quiet zone's top-left corner) in the painter's device pixels: light as white, dark as
 // black. Returns the side in device pixels.
 int PaintSymbol(QPainter& painter, const Modules& modules, int modulePixels, QPoint origin);
+
+// Where a symbol of side device pixels goes on paper (both in device pixels, the printable
+// area within the paper) to be centred on it, as an origin for PaintSymbol, which paints from
+// the printable area's corner. Where uneven margins would put part of it outside the printable
+// area, it is moved in; a symbol larger than that area starts at its corner.
+QPoint CentredOrigin(const QRect& paper, const QRect& printable, int side);
 
 }  // namespace qrdesk

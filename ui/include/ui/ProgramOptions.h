@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <optional>
 
+#include "common/TextBytes.h"
+
 namespace qrdesk {
 
 // The page the web panel shows on a host given with --web-host.
@@ -16,7 +18,7 @@ inline const char* const kHelpPageUrl = "qrc:/qrdesk/help.html";
 
 struct ProgramOptions {
     QString webHost;  // empty: the built-in help page, and no network at all
-    QString ansiCodePage = "GBK";
+    QString ansiCodePage = QString::fromLatin1(kDefaultAnsiCodePage);
     bool plainWebPanel = false;
     bool verbose = false;  // the web engine's own logging on the console
 };

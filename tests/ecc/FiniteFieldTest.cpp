@@ -8,20 +8,7 @@
 #include "ecc/clsFiniteField.h"
 #include "support/Codewords.h"
 
-namespace {
-
-// Carry-less multiplication reduced by x^8 + x^4 + x^3 + x^2 + 1, done bit by bit.
-int ReferenceGf256Multiply(int a, int b) {
-    int product = 0;
-    for (int bit = 7; bit >= 0; --bit) {
-        product <<= 1;
-        if (product & 0x100) product ^= 0x11D;
-        if (b & (1 << bit)) product ^= a;
-    }
-    return product;
-}
-
-}  // namespace
+using qrtest::ReferenceGf256Multiply;
 
 TEST(FiniteField, Gf256KnownTableEntries) {
     const auto field = qrtest::Gf256();
@@ -199,4 +186,27 @@ TEST(FiniteField, GeneratorOutsideTheFieldIsRefused) {
     EXPECT_FALSE(field.Init(256, 285, -1));
     EXPECT_FALSE(field.Init(7, 0, 20000));
     EXPECT_EQ(field.GetFieldSize(), 0);
+}
+
+// The tables are as large as the largest field set up so far: before any Init the table
+// operations have nothing to read and give 0, and so do operands outside the field; a larger
+// field after a smaller one grows them.
+TEST(FiniteField, TablesBeforeInitAndGrowingWithTheField) {
+    clsFiniteField field;
+    for (const int r :
+         {field.Multiply(3, 5), field.Divide(3, 5), field.Inverse(3), field.Log(3), field.Exp(3)})
+        EXPECT_EQ(r, 0);
+    ASSERT_TRUE(field.Init(7, 0, 0));
+    // Operands outside the field are the caller's fault; they give 0, read nothing outside.
+    for (const int r : {field.Multiply(255, 3), field.Multiply(3, -1), field.Multiply(20000, 1),
+                        field.Divide(3, 9), field.Divide(-2, 3), field.Inverse(9), field.Log(-5),
+                        field.Log(16384)})
+        EXPECT_EQ(r, 0);
+    ASSERT_TRUE(field.Init(256, 285, 2));
+    for (int a = 0; a < 256; ++a)
+        for (int b : {1, 2, 29, 142, 255})
+            ASSERT_EQ(field.Multiply(a, b), ReferenceGf256Multiply(a, b)) << a << " x " << b;
+    ASSERT_TRUE(field.Init(16384, 0x402B, 0));  // x^14 + x^5 + x^3 + x + 1
+    for (int a : {1, 2, 255, 4097, 16383})
+        EXPECT_EQ(field.Multiply(a, 12345), field.MultiplyDirect(a, 12345)) << a;
 }

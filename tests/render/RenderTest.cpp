@@ -1,10 +1,9 @@
-// Rendering a module matrix into a picture: sizes, margins, palette and ownership.
+// mdlVexmora: a module matrix into a picture: sizes, margins, palette and ownership.
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "encoder/clsQRCode.h"
 #include "render/mdlVexmora.h"
 
 namespace {
@@ -12,34 +11,6 @@ namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFF, kBlack = 0x000000, kGrey = 0x808080;
 
 }  // namespace
-
-TEST(Render, VersionOnePictureHasTheQuietZone) {
-    clsQRCode qr;
-    const std::uint8_t text[] = "QUIET";
-    const auto picture = qr.Encode(text, 5, 1, 2, 0);
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->Width(), 29);
-    EXPECT_EQ(picture->Height(), 29);
-    EXPECT_EQ(picture->Pixel(4, 4), kBlack);  // top-left module of the upper-left finder
-    EXPECT_EQ(picture->Pixel(24, 4), kBlack);
-    EXPECT_EQ(picture->Pixel(4, 24), kBlack);
-    for (int a = 0; a < 29; ++a)
-        for (int b : {0, 1, 2, 3, 25, 26, 27, 28}) {
-            EXPECT_EQ(picture->Pixel(a, b), kWhite) << a << "," << b;
-            EXPECT_EQ(picture->Pixel(b, a), kWhite) << b << "," << a;
-        }
-}
-
-TEST(Render, VersionFortyPictureSize) {
-    clsQRCode qr;
-    const std::uint8_t text[] = "x";
-    const auto picture = qr.Encode(text, 1, 40, 4, 5);
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->Width(), 185);
-    EXPECT_EQ(picture->Height(), 185);
-    EXPECT_EQ(picture->Pixel(4, 4), kBlack);
-    EXPECT_EQ(picture->Pixel(180, 180), kWhite);
-}
 
 TEST(Render, PaletteMapsCellValues) {
     // One row of eight cells holding 0, 1, 2, 3, 4, 128, 254, 255.

@@ -1,0 +1,163 @@
+// Advice on a symbol that some reader cannot read, or reads as other text: every change offered
+// is made and read first, with the same readers, so that advice is only ever true.
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <optional>
+
+#include "JobSteps.h"
+
+namespace qrdesk::job {
+namespace {
+
+// Advice tries pictures up to this side (four times the default): one that no side up to it
+// reads has a cause that size does not mend (colours, margin, modules too large for a
+// reader), and each read of a picture near the largest allowed side costs seconds.
+constexpr std::int32_t kLargestTriedSide = 4 * kDefaultSide;
+
+// Whole scales from `from` towards `to` (either way), nearest first: the three nearest, then
+// twice as far each time, and `to` itself last. A picture that does not read at the scales
+// next to its own is rarely helped by size at all, so the far ones are sampled, not all made.
+// Empty when from is below 1.
+std::vector<std::int32_t> ScalesToward(std::int32_t from, std::int32_t to) {
+    std::vector<std::int32_t> scales;
+    const std::int32_t direction = to >= from ? 1 : -1;
+    if (from < 1 || to < 1) return scales;
+    std::int64_t step = 1;
+    for (std::int64_t k = from; (to - k) * direction >= 0; k += direction * step) {
+        scales.push_back(static_cast<std::int32_t>(k));
+        if (scales.size() >= 3) step *= 2;
+    }
+    if (scales.empty() || scales.back() != to) scales.push_back(to);
+    return scales;
+}
+
+// What the readers make of the symbol of settings with bytes, at the side the settings give;
+// nullopt when it cannot be made so.
+std::optional<std::vector<ReaderVerdict>> ReadOther(clsQRCode& encoder,
+                                                    const SymbolSettings& settings,
+                                                    std::span<const SymbolReader* const> readers,
+                                                    std::string bytes, std::string_view typed) {
+    SymbolResult other;
+    other.bytes = std::move(bytes);
+    Draw(encoder, settings, other);
+    if (!other.Made()) return std::nullopt;
+    return ReadPicture(PictureAt(settings, other, other.side), readers, other.bytes, typed, false);
+}
+
+// The character set with which every reader shows the text as typed: the encoding's own
+// designator first (the smaller change), then UTF-8 with its designator. A change that makes
+// the symbol already made is not tried again.
+SymbolAdvice::Charset TryCharsets(clsQRCode& encoder, const SymbolSettings& settings,
+                                  std::span<const SymbolReader* const> readers,
+                                  const SymbolResult& made) {
+    SymbolSettings own = settings;
+    own.eci = EciChoice::Auto;
+    SymbolSettings utf8 = own;
+    utf8.encoding = TextEncoding::Utf8;
+    const struct {
+        const SymbolSettings& settings;
+        SymbolAdvice::Charset charset;
+    } changes[] = {{own, SymbolAdvice::Charset::Eci}, {utf8, SymbolAdvice::Charset::Utf8Eci}};
+    for (const auto& change : changes) {
+        SymbolResult other;
+        auto bytes =
+            TextToBytes(change.settings.text, change.settings.encoding, change.settings.codePage);
+        if (!bytes) continue;
+        other.bytes = std::move(*bytes);
+        Draw(encoder, change.settings, other);
+        if (!other.Made() || (other.bytes == made.bytes && other.eci == made.eci)) continue;
+        if (AllAsTyped(ReadPicture(PictureAt(change.settings, other, other.side), readers,
+                                   other.bytes, made.typed, false)))
+            return change.charset;
+    }
+    return SymbolAdvice::Charset::None;
+}
+
+// Other sides of the same symbol: whole scales nearest below and above, and the nearest other
+// offered side for a stretched picture.
+void TrySides(const SymbolSettings& settings, std::span<const SymbolReader* const> readers,
+              SymbolResult& made) {
+    std::map<std::int32_t, bool> tried;  // side: read
+    auto reads = [&](std::int32_t side) {
+        const auto [at, fresh] = tried.try_emplace(side, false);
+        if (fresh)
+            at->second = AllDecoded(ReadPicture(PictureAt(settings, made, side), readers,
+                                                made.bytes, made.typed, false));
+        return at->second;
+    };
+    SymbolAdvice& advice = made.advice;
+    const std::int32_t across = made.across;
+    const std::int32_t below = made.side / across;  // the whole scale at or below the side
+    const std::int32_t first = below * across == made.side ? below - 1 : below;
+    const std::int32_t largest = std::min(kMaxSide, kLargestTriedSide) / across;
+    for (const std::int32_t k : ScalesToward(std::min(first, largest), 1))
+        if (reads(k * across)) {
+            advice.smallerScale = k;
+            break;
+        }
+    if (below + 1 <= largest) {
+        for (const std::int32_t k : ScalesToward(below + 1, largest))
+            if (reads(k * across)) {
+                advice.largerScale = k;
+                break;
+            }
+    }
+
+    std::vector<std::int32_t> offered(std::begin(kOfferedSides), std::end(kOfferedSides));
+    std::stable_sort(offered.begin(), offered.end(), [&](std::int32_t a, std::int32_t b) {
+        const std::int32_t da = std::abs(a - made.side), db = std::abs(b - made.side);
+        return da != db ? da < db : a > b;
+    });
+    for (const std::int32_t side : offered)
+        if (settings.scale == 0 && side != made.side && side >= across && reads(side)) {
+            advice.offeredSide = side;
+            break;
+        }
+    if (advice.smallerScale == 0 && advice.largerScale == 0 && advice.offeredSide == 0 &&
+        !tried.empty())
+        advice.noneUpTo = tried.rbegin()->first;
+}
+
+// Another level at the same side: the lower ones first, nearest first (a lower level makes a
+// smaller symbol of larger modules), then the higher ones.
+std::int32_t TryLevels(clsQRCode& encoder, const SymbolSettings& settings,
+                       std::span<const SymbolReader* const> readers, const SymbolResult& made) {
+    std::vector<std::int32_t> levels;
+    for (std::int32_t l = made.report.level - 1; l >= 1; --l) levels.push_back(l);
+    for (std::int32_t l = made.report.level + 1; l <= 4; ++l) levels.push_back(l);
+    for (const std::int32_t level : levels) {
+        SymbolSettings other = settings;
+        other.level = level;
+        const auto verdicts = ReadOther(encoder, other, readers, made.bytes, made.typed);
+        if (verdicts && AllDecoded(*verdicts)) return level;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void Advise(clsQRCode& encoder, const SymbolSettings& settings,
+            std::span<const SymbolReader* const> readers, SymbolResult& result) {
+    if (AllDecoded(result.verdicts)) {
+        if (!AllAsTyped(result.verdicts))
+            result.advice.charset = TryCharsets(encoder, settings, readers, result);
+        return;
+    }
+    // A reader that decodes the picture shows it can be read: another that cannot may be
+    // failing on the character set (zbar reads nothing of bytes it cannot convert), which
+    // no size mends.
+    const bool someDecoded = std::any_of(result.verdicts.begin(), result.verdicts.end(),
+                                         [](const ReaderVerdict& v) { return v.decoded; });
+    if (someDecoded) {
+        result.advice.charset = TryCharsets(encoder, settings, readers, result);
+        if (result.advice.charset != SymbolAdvice::Charset::None) return;
+    }
+    if (settings.surface == Surface::Image) TrySides(settings, readers, result);
+    result.advice.triedLevels = result.side <= kLargestTriedSide;
+    if (result.advice.triedLevels)
+        result.advice.level = TryLevels(encoder, settings, readers, result);
+}
+
+}  // namespace qrdesk::job

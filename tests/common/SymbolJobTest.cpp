@@ -1,0 +1,79 @@
+// The symbol job's refusals and the figures of a text that does not fit, counted to the bit
+// from the standard's costs: mode indicator 4 bits; count fields at versions 27-40 of 14
+// (numeric), 13 (alphanumeric) and 16 bits (byte), so a longer run takes several segments;
+// 10 bits per 3 digits (7 for 2 left), 11 per 2 alphanumerics (6 for 1 left), 8 per byte; an
+// ECI header of 4 + 8 bits.
+
+#include <gtest/gtest.h>
+
+#include "common/SymbolJob.h"
+
+namespace {
+
+qrdesk::SymbolResult Make(const std::u16string& text, std::int32_t version = 0,
+                          std::int32_t level = 2, std::int32_t eci = 0) {
+    clsQRCode encoder;
+    qrdesk::SymbolSettings settings;
+    settings.text = text;
+    settings.version = version;
+    settings.level = level;
+    settings.eci = qrdesk::EciChoice::Given;
+    settings.eciDesignator = eci;
+    return qrdesk::MakeSymbol(encoder, settings);
+}
+
+TEST(SymbolJob, FiguresOfTextsThatDoNotFit) {
+    struct Case {
+        const char* name;
+        std::u16string text;
+        std::int32_t version, level, eci;
+        std::int64_t bits;
+        std::int32_t capacity, largerVersion = 0, lowerLevel = 0;
+    };
+    const Case cases[] = {
+        {"8,000 bytes, one segment", std::u16string(8000, u'x'), 0, 2, 0, 4 + 16 + 64000, 18672},
+        {"with ECI 26", std::u16string(8000, u'x'), 0, 2, 26, 12 + 4 + 16 + 64000, 18672},
+        {"70,000 bytes: 65,535 + 4,465", std::u16string(70000, u'x'), 0, 1, 0, 2 * 20 + 70000 * 8,
+         23648},
+        {"20,000 digits: 16,383 + 3,617", std::u16string(20000, u'7'), 0, 2, 0,
+         2 * 18 + 5461 * 10 + 1205 * 10 + 7, 18672},
+        {"fixed 10-M", std::u16string(214, u'b'), 10, 2, 0, 4 + 16 + 1712, 1728, 11},
+        {"automatic M, L holds it", std::u16string(2582, u'a'), 0, 2, 0, 4 + 16 + 20656, 18672, 0,
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qrdesk::SymbolResult symbol = Make(c.text, c.version, c.level, c.eci);
+        ASSERT_EQ(symbol.status, qrdesk::SymbolStatus::DoesNotFit);
+        EXPECT_EQ(symbol.fit.bytes, static_cast<std::int64_t>(c.text.size()));
+        EXPECT_EQ(symbol.fit.neededBits, c.bits);
+        EXPECT_EQ(symbol.fit.version, c.version == 0 ? 40 : c.version);
+        EXPECT_EQ(symbol.fit.capacityBits, c.capacity);
+        EXPECT_EQ(symbol.fit.largerVersion, c.largerVersion);
+        EXPECT_EQ(symbol.fit.lowerLevel, c.lowerLevel);
+    }
+}
+
+TEST(SymbolJob, RefusalsSayWhich) {
+    clsQRCode encoder;
+    qrdesk::SymbolSettings settings;
+    EXPECT_EQ(qrdesk::MakeSymbol(encoder, settings).status, qrdesk::SymbolStatus::EmptyText);
+    settings.text = u"https://example.org/a-longer-address-that-needs-version-four";
+    settings.size = 40;  // version 4 is 33 modules and 8 of margin
+    auto symbol = qrdesk::MakeSymbol(encoder, settings);
+    EXPECT_EQ(symbol.status, qrdesk::SymbolStatus::SideTooSmall);
+    EXPECT_EQ(symbol.across, 41);
+    settings.size = 41;
+    EXPECT_TRUE(qrdesk::MakeSymbol(encoder, settings).Made());
+    settings.scale = 244;  // 41 x 244 = 10,004 pixels
+    symbol = qrdesk::MakeSymbol(encoder, settings);
+    EXPECT_EQ(symbol.status, qrdesk::SymbolStatus::SideTooLarge);
+    EXPECT_EQ(symbol.side, 10004);
+    settings.scale = 243;
+    EXPECT_TRUE(qrdesk::MakeSymbol(encoder, settings).Made());
+    settings.encoding = qrdesk::TextEncoding::Ansi;
+    settings.codePage = "NO-SUCH-CODE-PAGE";
+    EXPECT_EQ(qrdesk::MakeSymbol(encoder, settings).status, qrdesk::SymbolStatus::UnknownCodePage);
+}
+
+}  // namespace
