@@ -23,6 +23,7 @@
 #include "common/Symbol.h"
 #include "common/TextBytes.h"
 #include "readback/ReadSymbols.h"
+#include "ui/StatusText.h"
 #include "ui/WindowVocabulary.h"
 
 namespace qrdesk {
@@ -36,27 +37,12 @@ QString ReaderCaption(int reader) {
     return reader == int(ReaderId::WeChat) ? Tr("微信") : QString::fromUtf8(kReaderNames[reader]);
 }
 
-QString ModeText(std::int32_t mode) {
-    switch (mode) {
-        case clsQRCode::ModeNumeric:
-            return Tr("数字");
-        case clsQRCode::ModeAlphanumeric:
-            return Tr("字母数字");
-        case clsQRCode::ModeKanji:
-            return Tr("汉字");
-        case clsQRCode::ModeEci:
-            return QStringLiteral("ECI");
-        default:
-            return Tr("字节");
-    }
-}
-
 QString FactsText(const SymbolFacts& f) {
     const QString unknown = Tr("未知");
     QStringList segments;
     if (f.segments)
         for (const ReadSegment& s : *f.segments)
-            segments << ModeText(s.mode) + ' ' +
+            segments << ModeCaption(static_cast<clsQRCode::Mode>(s.mode)) + ' ' +
                             QString::number(s.mode == clsQRCode::ModeEci ? s.eci : s.count);
     return Tr("版本 %1 · 纠错等级 %2 · 掩码 %3 · 数据段 %4")
         .arg(f.version ? QString::number(f.version) : unknown)
