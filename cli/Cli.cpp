@@ -11,6 +11,7 @@
 #include "cli/Describe.h"
 #include "cli/Destination.h"
 #include "cli/Generate.h"
+#include "cli/LogoFile.h"
 #include "cli/Options.h"
 #include "cli/Scan.h"
 #include "common/FileWrite.h"
@@ -75,11 +76,18 @@ int RunOne(const CliOptions& options, const StopSignals& stopSignals) {
     if (const int code = WriteOutput(options, file.bytes, stopSignals); code != kOk) return code;
     // The description line first and unchanged, for scripts; then the readers' verdicts. Not
     // into the image's own stream.
+    if (options.logo && !file.symbol.logo)
+        std::fprintf(stderr,
+                     "qrdesk-cli: warning: version %d has no room for the logo; it is "
+                     "left out\n",
+                     file.symbol.report.version);
+    const std::string* made = options.content ? &text : nullptr;
     std::string info;
     if (options.info == InfoFormat::Json) {
-        info = InfoJson(file.symbol) + "\n";
+        info = InfoJson(file.symbol, made) + "\n";
     } else if (options.info == InfoFormat::Text) {
         info = FormatSymbolInfo(file.symbol.report) + "\n";
+        for (const std::string& line : MadeLines(file.symbol, made)) info += line + "\n";
         for (const std::string& line : ReaderLines(file.symbol)) info += line + "\n";
     }
     if (IsStandardOutput(options.output)) {
@@ -97,11 +105,16 @@ int RunCli(const std::vector<std::string>& args) {
     ::signal(SIGPIPE, SIG_IGN);
     const ParseResult parsed = ParseArguments(args, ::isatty(STDIN_FILENO) == 1);
     if (!parsed.options) return Fail(kUsage, parsed.error);
-    const CliOptions& options = *parsed.options;
+    CliOptions options = *parsed.options;
     if (options.help) return WriteStandardOutput(HelpText());
     if (options.showVersion) return WriteStandardOutput(VersionText() + "\n");
     for (const std::string& warning : options.warnings)
         std::fprintf(stderr, "qrdesk-cli: warning: %s\n", warning.c_str());
+    if (!options.logoFile.empty()) {
+        std::string error;
+        options.logo = ReadLogoFile(options.logoFile, &error);
+        if (!options.logo) return Fail(kInputOutput, error);
+    }
     const StopSignals stopSignals;
     if (options.scan) return RunScan(options, stopSignals);
     if (options.batch)

@@ -140,20 +140,36 @@ std::vector<std::string> ReaderLines(const SymbolResult& symbol) {
     if (advice.level != 0)
         lines.push_back(std::string("advice: with --level ") + LevelName(advice.level) + " " +
                         everyone + read + " at " + std::to_string(symbol.side) + " pixels");
+    if (advice.logoPercent != 0)
+        lines.push_back("advice: with --logo-size " + std::to_string(advice.logoPercent) + " " +
+                        everyone + read + " at " + std::to_string(symbol.side) + " pixels");
     if (!symbol.AllDecoded() && advice.charset == SymbolAdvice::Charset::None &&
         advice.smallerScale == 0 && advice.largerScale == 0 && advice.offeredSide == 0 &&
-        advice.level == 0 && (advice.noneUpTo != 0 || advice.triedLevels)) {
+        advice.level == 0 && advice.logoPercent == 0 &&
+        (advice.noneUpTo != 0 || advice.triedLevels)) {
         std::vector<std::string> tried;
         if (advice.noneUpTo != 0)
             tried.push_back("other size up to " + std::to_string(advice.noneUpTo) + " pixels");
-        if (advice.triedLevels) tried.push_back("other level");
+        if (advice.triedLevels)
+            tried.push_back(symbol.logo ? "other level or smaller logo" : "other level");
         lines.push_back("advice: no " + tried[0] + (tried.size() > 1 ? " and no " + tried[1] : "") +
                         " reads in " + everyone + " either");
     }
     return lines;
 }
 
-std::string InfoJson(const SymbolResult& symbol) {
+std::vector<std::string> MadeLines(const SymbolResult& symbol, const std::string* made) {
+    std::vector<std::string> lines;
+    if (made) lines.push_back("text: " + JsonString(*made));
+    if (symbol.logo)
+        lines.push_back("logo: " + std::to_string(symbol.logoBox.side) + " of " +
+                        std::to_string(symbol.modules.size) + " modules across (" +
+                        std::to_string(symbol.logoBox.Percent(symbol.modules.size)) +
+                        " %), its light pad included");
+    return lines;
+}
+
+std::string InfoJson(const SymbolResult& symbol, const std::string* made) {
     auto boolean = [](bool value) { return value ? "true" : "false"; };
     const clsQRCode::EncodeReport& report = symbol.report;
     std::string json = "{\"version\":" + std::to_string(report.version) + ",\"level\":\"" +
@@ -167,7 +183,12 @@ std::string InfoJson(const SymbolResult& symbol) {
     }
     json += "],\"dataBits\":" + std::to_string(report.dataBits) +
             ",\"capacityBits\":" + std::to_string(report.capacityBits) +
-            ",\"pixels\":" + std::to_string(symbol.side) + ",\"readers\":[";
+            ",\"pixels\":" + std::to_string(symbol.side);
+    if (made) json += ",\"text\":" + JsonString(*made);
+    if (symbol.logo)
+        json += ",\"logoModules\":" + std::to_string(symbol.logoBox.side) +
+                ",\"logoPercent\":" + std::to_string(symbol.logoBox.Percent(symbol.modules.size));
+    json += ",\"readers\":[";
     for (std::size_t k = 0; k < symbol.verdicts.size(); ++k) {
         const ReaderVerdict& r = symbol.verdicts[k];
         json += std::string(k ? "," : "") + "{\"name\":" + JsonString(r.name) +
@@ -186,7 +207,9 @@ std::string InfoJson(const SymbolResult& symbol) {
             ",\"offeredSize\":" + std::to_string(a.offeredSide) + ",\"level\":" +
             (a.level != 0 ? std::string("\"") + LevelName(a.level) + "\"" : "null") +
             ",\"triedLevels\":" + boolean(a.triedLevels) +
-            ",\"noneUpTo\":" + std::to_string(a.noneUpTo) + "}";
+            ",\"noneUpTo\":" + std::to_string(a.noneUpTo);
+    if (symbol.logo) json += ",\"logoSize\":" + std::to_string(a.logoPercent);
+    json += "}";
     return json + "}";
 }
 

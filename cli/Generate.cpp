@@ -66,6 +66,8 @@ SymbolSettings SettingsFor(const CliOptions& options, std::u16string text, Outpu
     settings.size = options.size;
     settings.margin = options.margin;
     settings.colours = options.colours;
+    settings.logo = options.logo;
+    settings.logoPercent = options.logoPercent;
     settings.surface = IsTerminalType(type) ? Surface::Terminal : Surface::Image;
     return settings;
 }

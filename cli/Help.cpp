@@ -13,6 +13,7 @@ std::string VersionText() {
 std::string HelpText() {
     return R"(Usage: qrdesk-cli [OPTIONS] TEXT
   or:  qrdesk-cli [OPTIONS] [-r FILE]       (the text from FILE or standard input)
+  or:  qrdesk-cli [OPTIONS] --content TYPE --field NAME=VALUE...
   or:  qrdesk-cli [OPTIONS] --batch FILE --out-dir DIR
   or:  qrdesk-cli --scan [--info [json]] PICTURE...   (- for standard input)
 
@@ -23,6 +24,19 @@ Text: TEXT, FILE and standard input are read as UTF-8 (a file and standard input
 including a final line break; a leading byte-order mark is dropped) and converted to the
 chosen encoding; input that is not valid UTF-8 is refused. Without TEXT or -r the text is
 read from standard input when it is not a terminal.
+
+Content (the text made from fields, in the format readers recognise, then encoded like
+typed text; --info shows it):
+      --content TYPE        text, url, wifi, contact, email, sms, tel, geo or event
+      --field NAME=VALUE    one field of the type, repeatable (values are UTF-8):
+                            text: text; url: url (https:// added without a scheme);
+                            wifi: ssid, password, security (WPA, WEP, SAE, nopass), hidden
+                            (yes, no); contact: name, org, title, phone, email, url,
+                            address, note; email: to, subject, body; sms: number, body;
+                            tel: number; geo: lat, lon (degrees); event: summary, start,
+                            end (YYYYMMDDTHHMMSS, Z after it for UTC), location
+                            An unknown type or field, or a value its format refuses, is a
+                            usage error.
 
 Output:
   -o, --output FILE         the file (default qrcode.bmp), - for standard output. A new
@@ -48,6 +62,13 @@ Output:
       --dpi N               the resolution written into PNG (pHYs) and BMP files
       --foreground RRGGBB[AA], --background RRGGBB[AA]
                             colours in hex (default 000000 and FFFFFF)
+      --logo FILE           a PNG, JPEG or SVG logo in the middle, on a light pad a module
+                            wide, over data modules only; level H unless -l is given. PNG
+                            and BMP carry it in pixels, SVG embeds the file. --info says
+                            whether the readers still read the text, and which smaller
+                            logo or level does
+      --logo-size PERCENT   the logo's box, pad included, as a share of the symbol's width
+                            (5 to 30, default 20)
 
 Symbol:
   -v, --symbol-version auto|1..40   (default auto: the smallest that holds the text)

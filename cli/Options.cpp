@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "Values.h"
+#include "common/Warnings.h"
 
 namespace qrdesk::cli {
 namespace {
@@ -64,6 +65,22 @@ std::string SetColour(std::uint32_t& target, const char* name, const std::string
     const auto c = ParseColour(v);
     if (!c) return std::string(name) + " must be RRGGBB or RRGGBBAA in hex, not " + Quoted(v);
     target = *c;
+    return {};
+}
+
+std::string WarningText(SymbolWarning warning, int margin) {
+    switch (warning) {
+        case SymbolWarning::ThinMargin:
+            return "a quiet zone of " + std::to_string(margin) + " module" +
+                   (margin == 1 ? "" : "s") +
+                   " is below the 4 the standard asks for; some readers will not find the symbol";
+        case SymbolWarning::Inverted:
+            return "the dark modules are lighter than the background: many readers cannot read "
+                   "an inverted symbol";
+        case SymbolWarning::LowContrast:
+            return "the colours' contrast ratio is below 3:1; readers may not tell the modules "
+                   "apart";
+    }
     return {};
 }
 
@@ -220,6 +237,37 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) {
          return SetColour(p.o.colours.light, "--background", v);
      }},
+    {0, "--content", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.content = ContentTypeByName(v);
+         if (p.o.content) return std::string();
+         std::string names;
+         for (const ContentKind& kind : ContentKinds())
+             names += std::string(names.empty() ? "" : ", ") + kind.name;
+         return "--content must be one of " + names + ", not " + Quoted(v);
+     }},
+    {0, "--field", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         const std::size_t eq = v.find('=');
+         if (eq == std::string::npos || eq == 0)
+             return "--field must be NAME=VALUE, not " + Quoted(v);
+         // A second value for a field would silently replace the first.
+         if (!p.o.fields.emplace(v.substr(0, eq), v.substr(eq + 1)).second)
+             return "--field " + v.substr(0, eq) + " is given twice";
+         return std::string();
+     }},
+    {0, "--logo", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         p.o.logoFile = v;
+         return v.empty() ? std::string("--logo needs a PNG, JPEG or SVG file") : std::string();
+     }},
+    {0, "--logo-size", Takes::Value,
+     [](Parse& p, const std::string& v) {
+         return SetNumber(p.o.logoPercent, v, kMinLogoPercent, kMaxLogoPercent,
+                          "--logo-size must be a percentage of the symbol's width from " +
+                              std::to_string(kMinLogoPercent) + " to " +
+                              std::to_string(kMaxLogoPercent));
+     }},
     {0, "--batch", Takes::Value,
      [](Parse& p, const std::string& v) {
          p.o.batch = true;
@@ -278,6 +326,20 @@ const Option kOptions[] = {
      }},
 };
 
+// --content and --field: the text made from the fields, or why none is.
+std::string ValidateContent(Parse& p) {
+    CliOptions& o = p.o;
+    if (!o.content) return o.fields.empty() ? std::string() : "--field needs --content TYPE";
+    if (p.haveText || p.Has("--read") || o.batch)
+        return "--content makes the text from its fields: give no TEXT, -r or --batch";
+    const ContentResult made = MakeContent(*o.content, o.fields);
+    if (!made.Ok()) return DescribeProblem(*o.content, made, o.fields);
+    o.text = made.text;
+    o.source = CliOptions::Source::Argument;
+    p.haveText = true;
+    return {};
+}
+
 // The one check of what the options say together, once all are read; fills in what follows
 // from them (the scale of --unscaled, the type from the file name, where the text comes
 // from, the warnings). Returns "" or the one-line error.
@@ -296,6 +358,10 @@ std::string Validate(Parse& p, bool stdinIsTerminal) {
     if (p.unscaled && (o.sizeGiven || o.scale > 1)) return "--unscaled excludes --size and --scale";
     if (p.unscaled) o.scale = 1;
     if (o.sizeGiven && o.scale > 0) return "--size and --scale exclude each other";
+    if (const std::string error = ValidateContent(p); !error.empty()) return error;
+    if (p.Has("--logo-size") && !p.Has("--logo")) return "--logo-size needs --logo FILE";
+    // A logo covers modules that only the higher levels restore.
+    if (p.Has("--logo") && !p.Has("--level")) o.symbol.level = 4;
     if (o.batch) {
         if (p.haveText) return "--batch takes its texts from the file, not from TEXT";
         if (p.Has("--output")) return "-o is for one symbol; --batch writes to --out-dir";
@@ -337,20 +403,10 @@ std::string Validate(Parse& p, bool stdinIsTerminal) {
             }
         }
     }
-    if (o.margin < kStandardMargin)
-        o.warnings.push_back("a quiet zone of " + std::to_string(o.margin) + " module" +
-                             (o.margin == 1 ? "" : "s") +
-                             " is below the 4 the standard asks for; some readers will not "
-                             "find the symbol");
-    const double dark = RelativeLuminance(o.colours.dark),
-                 light = RelativeLuminance(o.colours.light);
-    if (dark > light)
-        o.warnings.push_back(
-            "the dark modules are lighter than the background: many readers cannot read an "
-            "inverted symbol");
-    else if ((light + 0.05) / (dark + 0.05) < 3.0)
-        o.warnings.push_back(
-            "the colours' contrast ratio is below 3:1; readers may not tell the modules apart");
+    if (p.Has("--logo") && IsTerminalType(o.type))
+        return "--logo is for PNG, BMP and SVG files, not " + std::string(TypeName(o.type));
+    for (const SymbolWarning warning : WarningsFor(o.margin, o.colours))
+        o.warnings.push_back(WarningText(warning, o.margin));
     o.symbol.kanjiAllowed = KanjiAllowed(o.encoding, o.codePage);
     return {};
 }

@@ -24,14 +24,6 @@ constexpr std::size_t kFirstRoom = 32 * 1024;
 // More than any reading of a symbol can be: a module that asks for it is not believed.
 constexpr std::size_t kMostRoom = 1024 * 1024;
 
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    const std::string program(path, static_cast<std::size_t>(n));
-    return program.substr(0, program.rfind('/'));
-}
-
 // One reader of the module, through its C interface.
 class ModuleReader final : public SymbolReader {
   public:
@@ -107,6 +99,18 @@ std::optional<Quad> QuadOf(std::int32_t has, const float* corners) {
     return quad;
 }
 
+}  // namespace
+
+std::vector<std::string> ModulePaths(const char* file) {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    const std::string program(path, n > 0 ? static_cast<std::size_t>(n) : 0);
+    const std::string folder = n > 0 ? program.substr(0, program.rfind('/')) : ".";
+    return {folder + "/" + file, folder + "/" + QRDESK_READBACK_DIR + "/" + file};
+}
+
+namespace {
+
 // Called from inside the module for each symbol: nothing may be thrown back through it.
 void Collect(void* context, const qrdesk_found* in) noexcept {
     auto& out = *static_cast<std::pair<PictureReading, bool>*>(context);
@@ -142,10 +146,7 @@ Loaded& Load() {
     static std::once_flag once;
     static Loaded loaded;
     std::call_once(once, [] {
-        const std::string folder = ProgramFolder();
-        const std::string candidates[] = {folder + "/" + kModuleName,  // the build tree
-                                          folder + "/" + QRDESK_READBACK_DIR + "/" + kModuleName};
-        for (const std::string& path : candidates) {
+        for (const std::string& path : ModulePaths(kModuleName)) {
             const qrdesk_readback* module = Open(path, loaded.failure);
             if (!module) continue;
             if (module->reader_count == 0) {

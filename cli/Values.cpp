@@ -40,17 +40,6 @@ std::optional<std::uint32_t> ParseColour(const std::string& value) {
     return value.size() == 6 ? 0xFF000000u | colour : (colour >> 8) | (colour << 24);
 }
 
-// WCAG relative luminance of an sRGB colour, laid over white as a viewer shows it.
-double RelativeLuminance(std::uint32_t colour) {
-    const double alpha = (colour >> 24) / 255.0;
-    auto channel = [alpha](std::uint32_t c) {
-        const double v = (c / 255.0) * alpha + (1 - alpha);
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(colour >> 16 & 0xFF) + 0.7152 * channel(colour >> 8 & 0xFF) +
-           0.0722 * channel(colour & 0xFF);
-}
-
 bool EndsWithNoCase(const std::string& text, const char* suffix) {
     const std::string lower = Lower(text);
     const std::size_t n = std::char_traits<char>::length(suffix);

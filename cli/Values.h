@@ -20,11 +20,6 @@ std::optional<int> ParseNumber(const std::string& value, int low, int high);
 // RRGGBB or RRGGBBAA in hexadecimal digits, as 0xAARRGGBB.
 std::optional<std::uint32_t> ParseColour(const std::string& value);
 
-// WCAG relative luminance of an sRGB colour (0 black .. 1 white) with its alpha laid over
-// white, as a viewer shows it (a fully transparent colour is white), for the contrast ratio
-// (L1 + 0.05) / (L2 + 0.05).
-double RelativeLuminance(std::uint32_t colour);
-
 // Whether text ends with suffix (lower case), ignoring case, with something before it.
 bool EndsWithNoCase(const std::string& text, const char* suffix);
 

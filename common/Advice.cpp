@@ -136,6 +136,21 @@ std::int32_t TryLevels(clsQRCode& encoder, const SymbolSettings& settings,
     return 0;
 }
 
+// A smaller logo at the same side and level: the largest of the sizes in steps of 5 below
+// the logo's that every reader reads.
+std::int32_t TryLogoSizes(clsQRCode& encoder, const SymbolSettings& settings,
+                          std::span<const SymbolReader* const> readers, const SymbolResult& made) {
+    const std::int32_t shown = made.logoBox.Percent(made.modules.size);
+    for (std::int32_t percent = (std::min(settings.logoPercent, shown) - 1) / 5 * 5;
+         percent >= kMinLogoPercent; percent -= 5) {
+        SymbolSettings other = settings;
+        other.logoPercent = percent;
+        const auto verdicts = ReadOther(encoder, other, readers, made.bytes, made.typed);
+        if (verdicts && AllDecoded(*verdicts)) return percent;
+    }
+    return 0;
+}
+
 }  // namespace
 
 void Advise(clsQRCode& encoder, const SymbolSettings& settings,
@@ -156,6 +171,8 @@ void Advise(clsQRCode& encoder, const SymbolSettings& settings,
     }
     if (settings.surface == Surface::Image) TrySides(settings, readers, result);
     result.advice.triedLevels = result.side <= kLargestTriedSide;
+    if (result.logo && result.advice.triedLevels)
+        result.advice.logoPercent = TryLogoSizes(encoder, settings, readers, result);
     if (result.advice.triedLevels)
         result.advice.level = TryLevels(encoder, settings, readers, result);
 }

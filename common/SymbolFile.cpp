@@ -16,8 +16,12 @@ std::string SymbolFileBytes(const SymbolResult& symbol, FileFormat format, int d
         case FileFormat::Bmp:
             return whole ? EncodeBmp(symbol.written, dpi)
                          : EncodeBmp(symbol.unscaled, symbol.side, symbol.side, dpi);
-        case FileFormat::Svg:
-            return EncodeSvg(symbol.modules, symbol.margin, symbol.side, symbol.colours);
+        case FileFormat::Svg: {
+            std::string svg = EncodeSvg(symbol.modules, symbol.margin, symbol.side, symbol.colours);
+            if (!symbol.logo || svg.empty()) return svg;
+            return AddLogoToSvg(svg, symbol.margin, symbol.logoBox, symbol.logo->file,
+                                symbol.logo->format, symbol.colours.light);
+        }
     }
     return {};
 }

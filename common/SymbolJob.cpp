@@ -79,7 +79,7 @@ SymbolResult Make(clsQRCode& encoder, const SymbolSettings& settings,
     result.encoding = settings.encoding;
     job::Draw(encoder, settings, result);
     if (!result.Made()) return result;
-    if (!readers.empty() || settings.keepWritten || settings.overlay)
+    if (!readers.empty() || settings.keepWritten || settings.overlay || result.logo)
         result.written = job::PictureAt(settings, result, result.side);
     if (readers.empty()) return result;
     result.typed = TextToBytes(settings.text, TextEncoding::Utf8, {}).value_or(std::string());
@@ -134,12 +134,18 @@ void Draw(clsQRCode& encoder, const SymbolSettings& settings, SymbolResult& resu
             return;
         }
     }
+    if (settings.logo && !settings.logo->image.Empty()) {
+        result.logoBox = PlaceLogo(encoder, result.modules.size, settings.logoPercent);
+        if (!result.logoBox.Empty()) result.logo = settings.logo;
+    }
     result.unscaled = Render(result.modules, settings.margin, 1, settings.colours);
     result.status = result.unscaled.Empty() ? SymbolStatus::NoPicture : SymbolStatus::Made;
 }
 
 Image PictureAt(const SymbolSettings& settings, const SymbolResult& result, std::int32_t side) {
     Image picture = Stretch(result.unscaled, side, side);
+    if (result.logo && !picture.Empty())
+        OverlayLogo(picture, result.across, result.margin, result.logoBox, result.logo->image);
     if (settings.overlay && !picture.Empty()) settings.overlay(picture);
     return picture;
 }

@@ -11,11 +11,14 @@ packages=(
     libjpeg-dev libwebp-dev libgif-dev          # pictures read by qrdesk-cli --scan
     qrencode zint python3-segno                 # tests: other generators' pictures to read
     libopencv-contrib-dev                       # WeChat's reader (OpenCV's wechat_qrcode)
+    libturbojpeg0-dev                           # JPEG logos (common/)
+    librsvg2-dev                                # SVG logos of the command line (svglogo/)
     librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
     zbar-tools                                  # tests: zbarimg reads the written files
     clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
     libqrencode-dev libqrcodegencpp-dev         # peer encoders for the benchmark
     qt6-base-dev libgl-dev                      # the window (with Print Support)
+    qt6-svg-dev                                 # the window's SVG logos
     qt6-webengine-dev                           # the web panel's --web-host (optional at build time)
     qt6-translations-l10n                       # Qt's own dialogs and buttons in Chinese
     fonts-droid-fallback                        # Chinese glyphs for the window's captions

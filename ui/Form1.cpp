@@ -19,6 +19,7 @@
 #include "common/SymbolJob.h"
 #include "ui/Controls.h"
 #include "ui/QtImage.h"
+#include "ui/SideColumn.h"
 #include "ui/StatusText.h"
 #include "ui/WindowVocabulary.h"
 #include "ui_Form1.h"
@@ -47,6 +48,9 @@ constexpr int kOptionHeight = 13;
 constexpr int kHelpIndent = 12;
 // The picture a drag shows under the pointer.
 constexpr int kDragPixmapSide = 96;
+// The level list's items "M - 15%", selected at start-up, and "H - 30%".
+constexpr int kStartLevel = 1;
+constexpr int kLevelH = 3;
 }  // namespace
 
 Form1::Form1(const ProgramOptions& options, QWidget* parent)
@@ -100,8 +104,11 @@ Form1::Form1(const ProgramOptions& options, QWidget* parent)
                                    .height());
     const int statusHeight = lines + 2 * (kStatusPadding + StatusBar1->frameWidth());
     StatusBar1->setGeometry(0, height(), width(), statusHeight);
-    CreateReadingGroup(height() + statusHeight);
-    resize(width() + kColumnWidth, height() + statusHeight);
+    // The side column stands right of the drawing area, the window's whole height.
+    SideColumn1 = new SideColumn(this);
+    SideColumn1->setGeometry(width(), 0, SideColumn::kWidth, height() + statusHeight);
+    CreateReadingGroup();
+    resize(width() + SideColumn::kWidth, height() + statusHeight);
     setMinimumSize(size());
     noticeTimer_.setSingleShot(true);
     connect(&noticeTimer_, &QTimer::timeout, this, [this] {
@@ -131,6 +138,7 @@ Form1::Form1(const ProgramOptions& options, QWidget* parent)
         connect(Option1_[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
     connect(ui_->Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
     connect(ui_->Text1, &PromptTextBox::gotFocus, this, &Form1::Text1_GotFocus);
+    ConnectSideColumn();
 
     // Ctrl+Enter generates wherever the focus is, the text box included.
     for (const QKeyCombination keys : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
@@ -229,7 +237,7 @@ void Form1::Form_Load() {
     for (int v = 1; v <= 40; ++v) cmb1_[0]->addItem(QString::number(v));
     cmb1_[0]->setCurrentIndex(0);
     for (const char* level : kLevelItems) cmb1_[1]->addItem(level);
-    cmb1_[1]->setCurrentIndex(1);
+    cmb1_[1]->setCurrentIndex(kStartLevel);
     cmb1_[2]->addItem("Automatic");
     for (int m = 0; m <= 7; ++m) cmb1_[2]->addItem(QString::number(m));
     cmb1_[2]->addItem(kLowestPenaltyItem);
@@ -254,13 +262,34 @@ void Form1::resizeEvent(QResizeEvent* event) {
 }
 
 QSize Form1::DrawingAreaSize() const {
-    return {width() - kColumnWidth, height() - StatusBar1->height()};
+    return {width() - SideColumn::kWidth, height() - StatusBar1->height()};
+}
+
+void Form1::ConnectSideColumn() {
+    SideColumn1->ShowMessage = [this](const QString& text) { ShowMessage(text); };
+    // The text box is the input of plain text only; a template takes its fields instead.
+    connect(SideColumn1, &SideColumn::typeChanged, this,
+            [this](ContentType type) { ui_->Text1->setEnabled(type == ContentType::Text); });
+    // A logo takes level H, unless the user chose a level; removed, it gives back the level.
+    connect(cmb1_[1], &QComboBox::activated, this, [this] {
+        levelChosen_ = true;
+        levelForLogo_ = false;
+    });
+    connect(SideColumn1, &SideColumn::logoChanged, this, [this](bool present) {
+        if (present && !levelChosen_ && cmb1_[1]->currentIndex() != kLevelH) {
+            cmb1_[1]->setCurrentIndex(kLevelH);
+            levelForLogo_ = true;
+        } else if (!present && levelForLogo_) {
+            cmb1_[1]->setCurrentIndex(kStartLevel);
+            levelForLogo_ = false;
+        }
+    });
 }
 
 void Form1::Form_Resize() {
     const QSize area = DrawingAreaSize();
     StatusBar1->setGeometry(0, area.height(), area.width(), StatusBar1->height());
-    readColumn_->setGeometry(area.width(), 0, kColumnWidth, height());
+    SideColumn1->setGeometry(area.width(), 0, SideColumn::kWidth, height());
     RenderStatus();  // shortened anew to the line's width
 
     const int w = area.width();
@@ -272,7 +301,16 @@ void Form1::Form_Resize() {
 }
 
 void Form1::Command1_Click() {
-    if (ui_->Text1->toPlainText().isEmpty()) {
+    // A template's text, or the text box's as described.
+    QString text = ui_->Text1->toPlainText();
+    if (SideColumn1->Type() != ContentType::Text) {
+        const ContentResult made = SideColumn1->Made();
+        if (!made.Ok()) {
+            ShowMessage(ProblemText(SideColumn1->Type(), made));
+            return;
+        }
+        text = QString::fromStdString(made.text);
+    } else if (text.isEmpty()) {
         // This generation made nothing: saving and printing no longer speak of an earlier
         // text's figures.
         tooLong_.clear();
@@ -286,9 +324,13 @@ void Form1::Command1_Click() {
     SymbolSettings settings = SettingsFromLists(cmb1_[0]->currentIndex(), cmb1_[1]->currentIndex(),
                                                 cmb1_[2]->currentIndex(), cmb1_[3]->currentIndex(),
                                                 options_.ansiCodePage.toStdString());
-    settings.text = ui_->Text1->toPlainText().toStdU16String();
+    settings.text = text.toStdU16String();
     settings.size = ui_->Picture1->width();
     settings.keepWritten = true;
+    settings.colours = SideColumn1->SymbolColours();
+    settings.margin = SideColumn1->Margin();
+    settings.logo = SideColumn1->Logo();
+    settings.logoPercent = SideColumn1->LogoPercent();
     if (!encoder_) encoder_ = std::make_unique<clsQRCode>();
     // The picture a save would write, read back with every reader: a few milliseconds, more
     // when it does not read and other sides and levels are tried.
@@ -315,7 +357,8 @@ void Form1::Command1_Click() {
         return;
     }
     symbol_ = std::move(made);
-    ui_->Image1->SetPicture(ToQImage(symbol_.unscaled));
+    // The logo is only in the written picture; without one the modules are drawn sharp.
+    ui_->Image1->SetPicture(ToQImage(symbol_.logo ? symbol_.written : symbol_.unscaled));
     ui_->Picture1->SetPicture(ToQImage(symbol_.written));
     UpdateSymbolActions();
     ShowStatus(qrdesk::StatusLines(symbol_));

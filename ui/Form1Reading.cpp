@@ -16,6 +16,7 @@
 
 #include "common/Symbol.h"
 #include "ui/Form1.h"
+#include "ui/SideColumn.h"
 #include "ui_Form1.h"
 
 namespace qrdesk {
@@ -48,13 +49,9 @@ QImage LoadImage(const QString& path, QString* error) {
 
 }  // namespace
 
-void Form1::CreateReadingGroup(int columnHeight) {
-    readColumn_ = new QWidget(this);
-    readColumn_->setObjectName("ReadColumn");
-    readColumn_->setGeometry(width(), 0, kColumnWidth, columnHeight);
-    auto* column = new QVBoxLayout(readColumn_);
-    column->addStretch(1);  // the group sits at the bottom of the column
-    grpRead_ = new QGroupBox(Tr("识别"), readColumn_);
+void Form1::CreateReadingGroup() {
+    grpRead_ = new QGroupBox(Tr("识别"), SideColumn1);
+    grpRead_->setObjectName("grpRead");
     auto* group = new QVBoxLayout(grpRead_);
     cmdReadFile_ = new QPushButton(Tr("识别图片…"), grpRead_);
     cmdReadFile_->setObjectName("cmdReadFile");
@@ -64,7 +61,8 @@ void Form1::CreateReadingGroup(int columnHeight) {
     cmdReadScreen_->setToolTip(Tr("识别整个屏幕上的二维码 (Ctrl+R)"));
     group->addWidget(cmdReadFile_);
     group->addWidget(cmdReadScreen_);
-    column->addWidget(grpRead_);
+    // At the bottom of the side column, below the room it leaves free.
+    if (auto* column = qobject_cast<QVBoxLayout*>(SideColumn1->layout())) column->addWidget(grpRead_);
 
     ChooseImageFile = [this] {
         return QFileDialog::getOpenFileName(this, Tr("识别图片"), QString(), ImageFilter());

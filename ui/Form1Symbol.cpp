@@ -116,8 +116,10 @@ void Form1::mnuPrint_Click() {
     const int across = symbol_.modules.size + 2 * kPrintQuietZone;
     const int module =
         ModulePixels(widthMm, printer.resolution(), across, std::min(room.width(), room.height()));
-    PaintSymbol(painter, symbol_.modules, module,
-                CentredOrigin(page.fullRectPixels(printer.resolution()), room, module * across));
+    const QPoint origin =
+        CentredOrigin(page.fullRectPixels(printer.resolution()), room, module * across);
+    PaintSymbol(painter, symbol_.modules, module, origin);
+    if (symbol_.logo) PaintLogo(painter, symbol_.logoBox, symbol_.logo->image, module, origin);
     painter.end();
     const QString where = printer.outputFileName().isEmpty()
                               ? printer.printerName()

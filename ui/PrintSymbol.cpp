@@ -1,5 +1,6 @@
 #include "ui/PrintSymbol.h"
 
+#include <QImage>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -47,6 +48,26 @@ int PaintSymbol(QPainter& painter, const Modules& modules, int modulePixels, QPo
     }
     painter.restore();
     return side;
+}
+
+void PaintLogo(QPainter& painter, const LogoBox& box, const LogoImage& logo, int modulePixels,
+               QPoint origin) {
+    if (box.Empty() || logo.Empty()) return;
+    painter.save();
+    painter.resetTransform();
+    const QPoint corner =
+        origin + QPoint(kPrintQuietZone + box.x, kPrintQuietZone + box.y) * modulePixels;
+    painter.fillRect(QRect(corner, QSize(box.side, box.side) * modulePixels), Qt::white);
+    const QRect inner(corner + QPoint(kLogoPad, kLogoPad) * modulePixels,
+                      QSize(box.side - 2 * kLogoPad, box.side - 2 * kLogoPad) * modulePixels);
+    // 0xAARRGGBB, not premultiplied, is Qt's ARGB32 as it stands in memory.
+    const QImage image(reinterpret_cast<const uchar*>(logo.argb.data()), logo.width, logo.height,
+                       static_cast<qsizetype>(logo.width) * 4, QImage::Format_ARGB32);
+    QRect fitted(QPoint(), image.size().scaled(inner.size(), Qt::KeepAspectRatio));
+    fitted.moveCenter(inner.center());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(fitted, image);
+    painter.restore();
 }
 
 }  // namespace qrdesk

@@ -1,9 +1,11 @@
 #include "ui/StatusText.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 
 #include "common/Symbol.h"
+#include "common/Warnings.h"
 #include "ui/WindowVocabulary.h"
 
 namespace qrdesk {
@@ -63,6 +65,7 @@ QString SizeAdvice(const SymbolResult& symbol) {
                        .arg(QString::fromUtf8(SizeOptionName(a.offeredSide)))
                        .arg(a.offeredSide);
     if (a.level != 0) choices << QStringLiteral("“%1”").arg(kLevelItems[a.level - 1]);
+    if (a.logoPercent != 0) choices << QStringLiteral("标志大小 %1 %").arg(a.logoPercent);
     if (!choices.isEmpty())
         return QStringLiteral("建议：%1 像素的图片无法识别，请选择%2后重新生成。")
             .arg(symbol.side)
@@ -78,7 +81,9 @@ QString SizeAdvice(const SymbolResult& symbol) {
             .arg(sides.join(QStringLiteral(" 或 ")));
     QStringList tried;
     if (a.noneUpTo != 0) tried << QStringLiteral("%1 像素以内的其他尺寸").arg(Grouped(a.noneUpTo));
-    if (a.triedLevels) tried << QStringLiteral("其他纠错等级");
+    if (a.triedLevels)
+        tried << (symbol.logo ? QStringLiteral("其他纠错等级与更小的标志")
+                              : QStringLiteral("其他纠错等级"));
     if (tried.isEmpty()) return QStringLiteral("%1 像素的图片无法识别。").arg(symbol.side);
     return QStringLiteral("%1 像素的图片无法识别，%2也无法识别。")
         .arg(symbol.side)
@@ -131,6 +136,32 @@ QString QuoteReaderText(const QString& text) {
     return line;
 }
 
+// The settings' warnings, the rule the command line warns by, in the window's words.
+QString WarningsText(const SymbolResult& symbol) {
+    QStringList warnings;
+    for (const SymbolWarning warning : WarningsFor(symbol.margin, symbol.colours)) {
+        switch (warning) {
+            case SymbolWarning::ThinMargin:
+                warnings << QCoreApplication::translate(
+                                "qrdesk::StatusText",
+                                "边距 %1 个模块，少于标准要求的 4 个，有些识读器找不到二维码")
+                                .arg(symbol.margin);
+                break;
+            case SymbolWarning::Inverted:
+                warnings << QCoreApplication::translate(
+                    "qrdesk::StatusText", "前景色比背景色浅，很多识读器读不了反色的二维码");
+                break;
+            case SymbolWarning::LowContrast:
+                warnings << QCoreApplication::translate(
+                    "qrdesk::StatusText", "前景色与背景色的对比度低于 3:1，识读器可能分不清模块");
+                break;
+        }
+    }
+    if (warnings.isEmpty()) return {};
+    return QCoreApplication::translate("qrdesk::StatusText", "注意：%1。")
+        .arg(warnings.join(QStringLiteral("；")));
+}
+
 QStringList StatusLines(const SymbolResult& symbol) {
     QStringList lines{MadeLine(symbol.report)};
     QStringList verdicts;
@@ -140,6 +171,13 @@ QStringList StatusLines(const SymbolResult& symbol) {
         lines << QStringLiteral("建议：将文本编码改为“%1”后重新生成。").arg(CharsetItem(symbol));
     else if (!symbol.AllDecoded())
         lines << SizeAdvice(symbol);
+    // The warnings follow the advice on the last line: the status line has three.
+    if (const QString warnings = WarningsText(symbol); !warnings.isEmpty()) {
+        if (lines.size() < 3)
+            lines << warnings;
+        else
+            lines.back() += ' ' + warnings;
+    }
     return lines;
 }
 

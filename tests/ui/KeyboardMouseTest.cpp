@@ -58,12 +58,13 @@ TEST_F(WindowTest, KeysGenerateSavePrintAndCopy) {
 
 TEST_F(WindowTest, EveryTabStopShowsItsFocusAndTheCaptionsSelect) {
     Generate("focus");
-    Find("WebBrow")->setFocus(Qt::TabFocusReason);  // the last stop: Tab goes round from it
-    // After the last stop come the reading buttons, then the table's stops again.
+    // The last stop, the side column's reading button: Tab goes round from it.
+    Find("cmdReadScreen")->setFocus(Qt::TabFocusReason);
     std::vector<const char*> stops(10);
     for (const WindowControl& c : WindowControls())
         if (c.tab >= 0) stops[c.tab] = c.name;
-    stops.insert(stops.begin(), {"cmdReadFile", "cmdReadScreen"});
+    stops.insert(stops.end(), kColumnTabStops.begin(), kColumnTabStops.end());
+    stops.push_back("cmdReadFile");
     for (const char* name : stops) {
         const QImage before = Find(name)->grab().toImage();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -10,18 +10,21 @@
 #include "WindowFixture.h"
 #include "support/qt/CliProcess.h"
 #include "support/qt/WindowControls.h"
+#include "ui/SideColumn.h"
 
 namespace {
 
 TEST_F(WindowTest, ControlsAreAsTheTableSays) {
     // The drawing area keeps its size; the window grows by the status line below it and the
-    // column right of it only.
+    // side column right of it only.
     EXPECT_EQ(window->DrawingAreaSize(), QSize(824, 613));
     QWidget* status = Find("StatusBar1");
     ASSERT_TRUE(status);
     EXPECT_GT(status->height(), 0);
-    EXPECT_EQ(window->size(), QSize(824 + qrdesk::Form1::kColumnWidth, 613 + status->height()));
+    EXPECT_EQ(window->size(), QSize(824 + qrdesk::SideColumn::kWidth, 613 + status->height()));
     EXPECT_EQ(status->geometry(), QRect(0, 613, 824, status->height()));
+    EXPECT_EQ(Find("SideColumn1")->geometry(),
+              QRect(824, 0, qrdesk::SideColumn::kWidth, window->height()));
     // The window cannot be made smaller than that: the controls and the status line stay in
     // view, and the status line never lies over the drawing box.
     EXPECT_EQ(window->minimumSize(), window->size());
@@ -60,7 +63,9 @@ TEST_F(WindowTest, ControlsAreAsTheTableSays) {
             tabOrder[c.tab] = c.name;
         }
     }
-    // Tab goes round the table's order, the reading buttons, and back to the first list.
+    // Tab goes round the table's order, the side column's with the reading buttons at its
+    // bottom, and back to the first list.
+    tabOrder.insert(tabOrder.end(), kColumnTabStops.begin(), kColumnTabStops.end());
     tabOrder.insert(tabOrder.end(), {"cmdReadFile", "cmdReadScreen"});
     ASSERT_EQ(QApplication::focusWidget(), List(0));
     QStringList expected, visited;
@@ -127,7 +132,7 @@ TEST_F(WindowTest, ResizePlacesImage1UnlessTooSmall) {
     };
     const int status = Find("StatusBar1")->height();
     for (const Case& c : cases) {
-        window->resize(c.area + QSize(qrdesk::Form1::kColumnWidth, status));
+        window->resize(c.area + QSize(qrdesk::SideColumn::kWidth, status));
         ASSERT_EQ(window->DrawingAreaSize(), c.area);
         EXPECT_EQ(Image1()->geometry(), c.image1) << c.area.width() << "x" << c.area.height();
         // The status line stays under the drawing area, across the window's width.

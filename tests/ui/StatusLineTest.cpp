@@ -5,6 +5,7 @@
 
 #include "WindowFixture.h"
 #include "support/qt/WindowControls.h"
+#include "ui/SideColumn.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ TEST_F(WindowTest, StatusLineShortensToANarrowWindowAndClearsWhenNothingFits) {
     // Narrower (below the window's minimum, where a window manager may still put it): each
     // line is cut to the width, the whole report stays in the tooltip.
     window->setMinimumSize(0, 0);
-    window->resize(150 + qrdesk::Form1::kColumnWidth, window->height());
+    window->resize(150 + qrdesk::SideColumn::kWidth, window->height());
     const QStringList shown = status->text().split('\n');
     ASSERT_EQ(shown.size(), 3);
     for (int k = 0; k < 3; ++k) {

@@ -24,9 +24,16 @@ std::string FormatSymbolInfo(const clsQRCode::EncodeReport& report);
 //   advice: with --eci auto both readers show the text as typed
 std::vector<std::string> ReaderLines(const SymbolResult& symbol);
 
+// The lines of --info after the description: the text a template made (made, when there is
+// one) and where the logo sits, e.g.
+//   text: "WIFI:T:WPA;S:home;P:secret;;"
+//   logo: 7 of 33 modules across (21 %), its light pad included
+std::vector<std::string> MadeLines(const SymbolResult& symbol, const std::string* made);
+
 // The --info json object, one line: version, level, mask, penalty, eci, segments, dataBits,
-// capacityBits, pixels, readers, advice.
-std::string InfoJson(const SymbolResult& symbol);
+// capacityBits, pixels, the text made (text) and the logo's box (logoModules, logoPercent)
+// when there are, readers, advice (with a logo, logoSize: a smaller size that reads, or 0).
+std::string InfoJson(const SymbolResult& symbol, const std::string* made = nullptr);
 
 // Why a text does not fit: what it needs, what the symbol holds, and what would hold it.
 std::string DoesNotFit(const FitFigures& fit);

@@ -2,12 +2,15 @@
 // The command line of qrdesk-cli: its options, their parsing and the help text.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/Content.h"
 #include "common/Image.h"
+#include "common/Logo.h"
 #include "common/SymbolJob.h"
 #include "common/TextBytes.h"
 #include "encoder/clsQRCode.h"
@@ -64,6 +67,17 @@ struct CliOptions {
     EciChoice eciChoice = EciChoice::Off;
     TextEncoding encoding = TextEncoding::Utf8;
     std::string codePage = kDefaultAnsiCodePage;
+
+    // --content TYPE with its --field NAME=VALUE: the text is made from them (Text and
+    // Source::Argument once the options are read).
+    std::optional<ContentType> content;
+    ContentFields fields;
+
+    // --logo FILE, its box --logo-size percent of the symbol's width; the logo itself is read
+    // once the options are known good.
+    std::string logoFile;
+    int logoPercent = kDefaultLogoPercent;
+    std::shared_ptr<const LoadedLogo> logo;
 
     // Geometry: whole pixels per module (scale > 0), or the picture stretched to size.
     int scale = 0;

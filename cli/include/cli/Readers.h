@@ -7,11 +7,17 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "common/PictureReading.h"
 #include "common/SymbolReader.h"
 
 namespace qrdesk::cli {
+
+// Where the program's module file is looked for, in order: beside the program (the build
+// tree), then the library folder it was installed to, relative to the program's (so any
+// prefix works).
+std::vector<std::string> ModulePaths(const char* file);
 
 // The module's readers, loaded on first use from beside the program (the build tree) or from
 // the library folder it was installed to, relative to the program's (so any prefix works);

@@ -8,11 +8,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "common/Image.h"
+#include "common/Logo.h"
 #include "common/SymbolReader.h"
 #include "common/TextBytes.h"
 #include "encoder/clsQRCode.h"
@@ -54,6 +56,10 @@ struct SymbolSettings {
     std::int32_t margin = kQuietZone;  // light modules around the symbol
     Colours colours;
     Surface surface = Surface::Image;
+    // A logo in the middle, its box logoPercent of the symbol's width (PlaceLogo): drawn into
+    // every picture the job makes, embedded in SVG files. Shared, as advice copies settings.
+    std::shared_ptr<const LoadedLogo> logo;
+    std::int32_t logoPercent = kDefaultLogoPercent;
     // Fill SymbolResult::written even without readers (the window shows it).
     bool keepWritten = false;
     // A step applied to every picture the job makes (the written one and every one tried for
@@ -101,6 +107,9 @@ struct SymbolAdvice {
     std::int32_t offeredSide = 0;
     std::int32_t level = 0;
     bool triedLevels = false;
+    // With a logo: the largest smaller logo size, in percent, that every reader reads at
+    // the same side and level (0: none).
+    std::int32_t logoPercent = 0;
     // When no other side reads: the largest side tried (0 when none was).
     std::int32_t noneUpTo = 0;
 };
@@ -133,7 +142,9 @@ struct SymbolResult {
     std::int32_t side = 0;    // the written picture's side in pixels
     std::int32_t scale = 0;   // whole pixels per module; 0 when stretched
     Colours colours;
-    Image unscaled;  // one pixel per module with the margins, in the colours
+    std::shared_ptr<const LoadedLogo> logo;  // the settings' logo, when it has a box
+    LogoBox logoBox;                         // where it sits; empty: no logo drawn
+    Image unscaled;  // one pixel per module with the margins, in the colours (no logo)
     Image written;   // side x side as written (overlay included); with readers, or kept
     std::vector<ReaderVerdict> verdicts;  // one per reader, in the readers' order
     SymbolAdvice advice;
@@ -155,8 +166,8 @@ enum class FileFormat { Bmp, Png, Svg };
 
 // The file of a made symbol: the written picture as a 24-bit BMP or a PNG, pixel for pixel,
 // with dpi written when > 0; or the modules with their margins as an SVG of whole modules,
-// side pixels wide (drawn from the modules: an overlay is not in it). Empty when the picture
-// cannot be encoded.
+// side pixels wide, with the logo's file embedded (drawn from the modules: an overlay is not
+// in it). Empty when the picture cannot be encoded.
 std::string SymbolFileBytes(const SymbolResult& symbol, FileFormat format, int dpi = 0);
 
 }  // namespace qrdesk

@@ -63,6 +63,11 @@ inline const std::vector<WindowControl>& WindowControls() {
     return controls;
 }
 
+// The side column's Tab stops, which follow the described ones (the last is WebBrow) in this
+// order while the content type is "文本" and no logo is chosen; Tab then goes round to cmb1_0.
+inline const std::vector<const char*> kColumnTabStops = {"cmbContentType", "cmdForeground",
+                                                         "cmdBackground", "spnMargin", "cmdLogo"};
+
 // The table's row for name; a row with no name and an empty place when there is none.
 inline const WindowControl& Control(std::string_view name) {
     static const WindowControl none{"", "", QRect()};

@@ -36,6 +36,8 @@ class Form1;
 
 namespace qrdesk {
 
+class SideColumn;
+
 class Form1 : public QWidget {
     Q_OBJECT
   public:
@@ -73,11 +75,14 @@ class Form1 : public QWidget {
 
     const QString& IsCreate() const { return TavroIsCreate; }
     const clsQRCode* Encoder() const { return encoder_.get(); }
-    // The window's size without the status line: the area the controls and the resize rule
-    // work in (824 x 613 when the window opens, and at least that).
+    // The window's size without the status line and the side column: the area the described
+    // controls and the resize rule work in (824 x 613 when the window opens, and at least
+    // that).
     QSize DrawingAreaSize() const;
-    // The width of the column right of the drawing area.
-    static constexpr int kColumnWidth = 216;
+    // The side column: content templates, colours, margin and logo.
+    SideColumn* Column() const { return SideColumn1; }
+    // The last symbol made, as saves, copies and prints take it.
+    const SymbolResult& Symbol() const { return symbol_; }
     // The report's lines as last shown, before any shortening to the line's width.
     const QStringList& StatusLines() const { return statusLines_; }
     // What the status line says for a moment after a copy, save or print; "" otherwise.
@@ -110,6 +115,7 @@ class Form1 : public QWidget {
     void mnuCopy_Click();
     void mnuPrint_Click();
     void CreateWebPanel();
+    void ConnectSideColumn();
     void CreateSymbolMenu();
     void ShowSymbolMenu(QWidget* over, const QPoint& position);
     void DragSymbol();
@@ -118,7 +124,7 @@ class Form1 : public QWidget {
     void ShowStatus(const QStringList& lines);
     void ShowNotice(const QString& text);
     void RenderStatus();
-    void CreateReadingGroup(int height);
+    void CreateReadingGroup();
     void EditAndRegenerate(const QString& text, const ListChoice& choice);
     bool DropPicture(const QMimeData* data);
 
@@ -127,6 +133,11 @@ class Form1 : public QWidget {
     std::array<QRadioButton*, 3> Option1_{};
     std::array<QLabel*, 3> Label1_{};
     QLabel* StatusBar1 = nullptr;
+    SideColumn* SideColumn1 = nullptr;
+    // Whether the user chose the level, which a logo then leaves alone; whether a logo chose
+    // it, so that removing the logo gives the start value back.
+    bool levelChosen_ = false;
+    bool levelForLogo_ = false;
     QStringList statusLines_;
     QString notice_;
     QTimer noticeTimer_;
@@ -151,9 +162,7 @@ class Form1 : public QWidget {
     // print.
     std::unique_ptr<QPrinter> printer_;
 
-    // Reading: the column right of the drawing area with the "识别" group at its bottom, and
-    // the results window.
-    QWidget* readColumn_ = nullptr;
+    // Reading: the "识别" group at the bottom of the side column, and the results window.
     QGroupBox* grpRead_ = nullptr;
     QPushButton* cmdReadFile_ = nullptr;
     QPushButton* cmdReadScreen_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QRect>
 
 #include "common/Image.h"
+#include "common/Logo.h"
 
 class QPainter;
 
@@ -23,6 +24,12 @@ int ModulePixels(double widthMm, double dotsPerInch, int modulesAcross, int room
 // (the quiet zone's top-left corner) in the painter's device pixels: light as white, dark as
 // black. Returns the side in device pixels.
 int PaintSymbol(QPainter& painter, const Modules& modules, int modulePixels, QPoint origin);
+
+// Paints a logo over a symbol PaintSymbol painted with the same modulePixels and origin: its
+// box white, the logo inside the pad as large as fits with its proportions kept, smoothed
+// (a printer's pixels are far smaller than the logo's).
+void PaintLogo(QPainter& painter, const LogoBox& box, const LogoImage& logo, int modulePixels,
+               QPoint origin);
 
 // Where a symbol of side device pixels goes on paper (both in device pixels, the printable
 // area within the paper) to be centred on it, as an origin for PaintSymbol, which paints from
