@@ -38,30 +38,41 @@ struct Stop {
     bool Now() const { return folderFull.load() || (stopSignals && stopSignals->Flag().load()); }
 };
 
-// A bounded queue: the reader waits while the workers are behind, so memory stays flat.
+// A bounded queue: the reader waits while the workers are behind, so memory stays flat. A
+// full queue wakes the reader only once it is half empty, and a worker takes several jobs at
+// a time: threads that hand over one job per wake-up spent more time waking than working.
 class JobQueue {
   public:
     JobQueue(std::size_t capacity, const Stop& stop) : capacity_(capacity), stop_(stop) {}
     // False when the batch stops meanwhile (the job is not taken).
     bool Push(Job job) {
         std::unique_lock lock(mutex_);
-        // A signal cannot notify a condition variable: look at the stop now and then.
-        while (!notFull_.wait_for(lock, std::chrono::milliseconds(100),
-                                  [&] { return jobs_.size() < capacity_ || closed_; }))
-            if (stop_.Now()) return false;
+        if (jobs_.size() >= capacity_) {
+            // A signal cannot notify a condition variable: look at the stop now and then.
+            while (!notFull_.wait_for(lock, std::chrono::milliseconds(100),
+                                      [&] { return jobs_.size() <= capacity_ / 2 || closed_; }))
+                if (stop_.Now()) return false;
+        }
         if (closed_ || stop_.Now()) return false;
         jobs_.push_back(std::move(job));
-        notEmpty_.notify_one();
+        if (jobs_.size() == 1) notEmpty_.notify_one();
         return true;
     }
-    // Waits for a job; false when the queue is closed and empty.
-    bool Pop(Job& job) {
+    // Waits for jobs and takes up to most of them, in order, into jobs; false when the queue
+    // is closed and empty.
+    bool Pop(std::vector<Job>& jobs, std::size_t most) {
+        jobs.clear();
         std::unique_lock lock(mutex_);
         notEmpty_.wait(lock, [&] { return !jobs_.empty() || closed_; });
         if (jobs_.empty()) return false;
-        job = std::move(jobs_.front());
-        jobs_.pop_front();
-        notFull_.notify_one();
+        const bool wasFull = jobs_.size() > capacity_ / 2;
+        while (!jobs_.empty() && jobs.size() < most) {
+            jobs.push_back(std::move(jobs_.front()));
+            jobs_.pop_front();
+        }
+        if (wasFull && jobs_.size() <= capacity_ / 2) notFull_.notify_one();
+        // Others may wait while jobs are left (the reader woke only one of them).
+        if (!jobs_.empty()) notEmpty_.notify_one();
         return true;
     }
     // No more jobs; with drop, the waiting ones are dropped too.
@@ -117,71 +128,98 @@ std::string CheckName(const std::string& name) {
     return {};
 }
 
+// Jobs a worker takes from the queue at a time; their results go to the reporter together.
+constexpr std::size_t kJobsPerTake = 8;
+
+// One job: its result is added to results.
+void WorkOn(const Job& job, const CliOptions& options, SymbolMaker& maker,
+            const WriteOptions& writing, JobQueue& queue, Reporter& reporter, Stop& stop,
+            std::vector<Reporter::Result>& results, bool& quit) {
+    auto done = [&](Reporter::Outcome outcome, int code = kOk, std::string message = {}) {
+        results.push_back({job.sequence, outcome, code, std::move(message)});
+    };
+    auto fail = [&](int code, const std::string& reason) {
+        done(Reporter::Outcome::Failed, code, "line " + std::to_string(job.line) + ": " + reason);
+    };
+    const std::string name =
+        job.name.empty() ? BatchFileName(options.nameTemplate, job.line) : job.name;
+    OutputType type = options.type;
+    if (!job.name.empty() && !options.typeGiven) {
+        const auto fromName = TypeFromName(name);
+        if (!fromName) {
+            fail(kUsage, Quoted(name) + " must end in .png, .bmp, .svg or .txt (or give -t)");
+            return;
+        }
+        type = *fromName;
+    }
+    const std::string path = InFolder(options.outDir, name);
+    const std::string shown = Printable(path);
+    // No look for an existing file first: the writer refuses one before it writes anything,
+    // and a look of its own cost every new file a system call to save the symbol's few
+    // microseconds for a file that exists.
+    const SymbolFile file = maker.Make(job.text, options, type, false);
+    if (file.code != kOk) {
+        fail(file.code, file.error);
+        return;
+    }
+    const WriteOutcome outcome = WriteFileSafely(path, file.bytes, writing);
+    if (outcome.folderWide) {
+        // One message for the batch, not one for every line that follows.
+        if (!stop.folderFull.exchange(true)) {
+            reporter.Done(results);  // the messages of the lines before, first
+            results.clear();
+            reporter.Error(kInputOutput,
+                           "cannot write " + shown + ": " + outcome.error + "; the batch stops");
+            queue.Close(true);
+        }
+        quit = true;
+        return;
+    }
+    if (outcome.result == WriteResult::Written) {
+        done(Reporter::Outcome::Written);
+        return;
+    }
+    if (outcome.result == WriteResult::Cancelled || stop.Now()) {
+        quit = true;  // in flight: gone
+        return;
+    }
+    // Without --force, a name taken by what the writer does not replace (a folder, a FIFO)
+    // exists as a file does.
+    const bool taken = outcome.result == WriteResult::Exists ||
+                       (outcome.result == WriteResult::Failed && !options.force && Exists(path));
+    switch (taken ? WriteResult::Exists : outcome.result) {
+        case WriteResult::Exists:
+            if (options.skipExisting)
+                done(Reporter::Outcome::Existing);
+            else
+                fail(kInputOutput, shown + " exists (--force replaces it)");
+            break;
+        default:
+            fail(kInputOutput, "cannot write " + shown + ": " + outcome.error);
+            break;
+    }
+}
+
 void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& stop) {
     SymbolMaker maker;  // one per thread: the encoder keeps working state in its instance
     WriteOptions writing;
     writing.replace = options.force;
     writing.intoStreams = false;  // a batch makes files
     writing.cancel = stop.stopSignals ? &stop.stopSignals->Flag() : nullptr;
-    Job job;
-    while (queue.Pop(job)) {
-        if (stop.Now()) break;
-        auto fail = [&](int code, const std::string& reason) {
-            reporter.Done(job.sequence, Reporter::Outcome::Failed, code,
-                          "line " + std::to_string(job.line) + ": " + reason);
-        };
-        const std::string name =
-            job.name.empty() ? BatchFileName(options.nameTemplate, job.line) : job.name;
-        OutputType type = options.type;
-        if (!job.name.empty() && !options.typeGiven) {
-            const auto fromName = TypeFromName(name);
-            if (!fromName) {
-                fail(kUsage, Quoted(name) + " must end in .png, .bmp, .svg or .txt (or give -t)");
-                continue;
-            }
-            type = *fromName;
-        }
-        const std::string path = InFolder(options.outDir, name);
-        const std::string shown = Printable(path);
-        // Early refusal saves the work; the atomic link below is what guarantees it.
-        if (!options.force && Exists(path)) {
-            if (options.skipExisting)
-                reporter.Done(job.sequence, Reporter::Outcome::Existing);
-            else
-                fail(kInputOutput, shown + " exists (--force replaces it)");
-            continue;
-        }
-        const SymbolFile file = maker.Make(job.text, options, type, false);
-        if (file.code != kOk) {
-            fail(file.code, file.error);
-            continue;
-        }
-        const WriteOutcome outcome = WriteFileSafely(path, file.bytes, writing);
-        if (outcome.folderWide) {
-            // One message for the batch, not one for every line that follows.
-            if (!stop.folderFull.exchange(true)) {
-                reporter.Error(kInputOutput, "cannot write " + shown + ": " + outcome.error +
-                                                 "; the batch stops");
-                queue.Close(true);
-            }
-            return;
-        }
-        if (outcome.result == WriteResult::Written) {
-            reporter.Done(job.sequence, Reporter::Outcome::Written);
-            continue;
-        }
-        if (outcome.result == WriteResult::Cancelled || stop.Now()) return;  // in flight: gone
-        switch (outcome.result) {
-            case WriteResult::Exists:
-                if (options.skipExisting)
-                    reporter.Done(job.sequence, Reporter::Outcome::Existing);
-                else
-                    fail(kInputOutput, shown + " exists (--force replaces it)");
+    std::vector<Job> jobs;
+    std::vector<Reporter::Result> results;
+    bool quit = false;
+    while (!quit && queue.Pop(jobs, kJobsPerTake)) {
+        for (const Job& job : jobs) {
+            if (stop.Now()) {
+                quit = true;
                 break;
-            default:
-                fail(kInputOutput, "cannot write " + shown + ": " + outcome.error);
-                break;
+            }
+            WorkOn(job, options, maker, writing, queue, reporter, stop, results, quit);
+            if (quit) break;
         }
+        reporter.Done(results);
+        results.clear();
     }
 }
 

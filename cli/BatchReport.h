@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "cli/Batch.h"
 
@@ -31,19 +32,21 @@ class Reporter {
     // once every job before it has reported.
     void Done(std::int64_t sequence, Outcome outcome, int code = kOk, std::string message = {}) {
         std::lock_guard lock(mutex_);
-        switch (outcome) {
-            case Outcome::Written:
-                ++summary_.written;
-                break;
-            case Outcome::Existing:
-                ++summary_.existing;
-                break;
-            case Outcome::Failed:
-                ++summary_.failed;
-                summary_.code = std::max(summary_.code, code);
-                break;
-        }
-        pending_[sequence] = std::move(message);
+        Count(sequence, outcome, code, std::move(message));
+        Flush(false);
+        MaybeDraw();
+    }
+    struct Result {
+        std::int64_t sequence;
+        Outcome outcome;
+        int code;
+        std::string message;
+    };
+    // Several results at once, as Done one by one.
+    void Done(std::vector<Result>& results) {
+        if (results.empty()) return;
+        std::lock_guard lock(mutex_);
+        for (Result& r : results) Count(r.sequence, r.outcome, r.code, std::move(r.message));
         Flush(false);
         MaybeDraw();
     }
@@ -86,6 +89,25 @@ class Reporter {
     }
 
   private:
+    void Count(std::int64_t sequence, Outcome outcome, int code, std::string message) {
+        switch (outcome) {
+            case Outcome::Written:
+                ++summary_.written;
+                break;
+            case Outcome::Existing:
+                ++summary_.existing;
+                break;
+            case Outcome::Failed:
+                ++summary_.failed;
+                summary_.code = std::max(summary_.code, code);
+                break;
+        }
+        // Next in order with nothing to print: no need to wait in the map.
+        if (message.empty() && sequence == next_ && pending_.empty())
+            next_ = sequence + 1;
+        else
+            pending_[sequence] = std::move(message);
+    }
     // Prints the waiting messages that are next in order (with all, every one left).
     void Flush(bool all) {
         while (!pending_.empty() && (all || pending_.begin()->first == next_)) {

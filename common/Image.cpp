@@ -239,6 +239,10 @@ std::string EncodePng(const Image& image, int dpi) {
     return EncodePng(image, image.width, image.height, dpi);
 }
 
+// Image data up to this many bytes may be stored in the PNG without compression: with the
+// chunks around them (at most about 1.2 KiB with a full palette) the file stays within 4 KiB.
+constexpr std::size_t kStoredPngBytes = 2816;
+
 std::string EncodePng(const Image& source, std::int32_t width, std::int32_t height, int dpi) {
     if (source.Empty() || width <= 0 || height <= 0) return {};
     // Two colours when only indices 0 and 1 occur in the source.
@@ -249,6 +253,7 @@ std::string EncodePng(const Image& source, std::int32_t width, std::int32_t heig
         twoColours ? (static_cast<std::size_t>(width) + 7) / 8 : static_cast<std::size_t>(width);
     std::vector<std::uint8_t> packed(rowBytes * height, 0);
     StretchedRows rows(source, width, height);
+    std::int32_t repeats = 0;  // rows the same as the row above
     for (std::int32_t y = 0; y < height; ++y) {
         bool repeated = false;
         const std::uint8_t* in = rows.Row(y, repeated);
@@ -260,6 +265,7 @@ std::string EncodePng(const Image& source, std::int32_t width, std::int32_t heig
         } else {
             PackRow(in, width, out);
         }
+        if (y > 0 && (repeated || std::equal(out, out + rowBytes, out - rowBytes))) ++repeats;
     }
 
     const std::unique_ptr<spng_ctx, void (*)(spng_ctx*)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
@@ -276,7 +282,13 @@ std::string EncodePng(const Image& source, std::int32_t width, std::int32_t heig
     // five on every row cost most of the writing. Level 3 compresses a symbol to within a
     // few hundred bytes of level 6 in two thirds of the time.
     spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING);
-    spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 3);
+    // An unscaled symbol (one pixel a module, few rows alike) is noise to deflate, which saves
+    // some 20 % of it while building its Huffman trees costs more than everything else in so
+    // small a file; its file fits one 4 KiB block either way. Pictures with whole rows
+    // repeated (modules of several pixels) compress well and are deflated.
+    const bool stored =
+        packed.size() + static_cast<std::size_t>(height) <= kStoredPngBytes && 4 * repeats < height;
+    spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, stored ? 0 : 3);
     spng_ihdr ihdr{};
     ihdr.width = static_cast<std::uint32_t>(width);
     ihdr.height = static_cast<std::uint32_t>(height);

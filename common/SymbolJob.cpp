@@ -66,6 +66,15 @@ FitFigures Fit(const clsQRCode& encoder, std::string_view bytes,
     return fit;
 }
 
+// The verdicts on result's written picture and the advice.
+void ReadAndAdvise(clsQRCode& encoder, const SymbolSettings& settings,
+                   std::span<const SymbolReader* const> readers, SymbolResult& result) {
+    result.typed = TextToBytes(settings.text, TextEncoding::Utf8, {}).value_or(std::string());
+    result.verdicts = job::ReadPicture(result.written, readers, result.bytes, result.typed, true);
+    result.advice = {};
+    job::Advise(encoder, settings, readers, result);
+}
+
 SymbolResult Make(clsQRCode& encoder, const SymbolSettings& settings,
                   std::span<const SymbolReader* const> readers) {
     SymbolResult result;
@@ -81,14 +90,24 @@ SymbolResult Make(clsQRCode& encoder, const SymbolSettings& settings,
     if (!result.Made()) return result;
     if (!readers.empty() || settings.keepWritten || settings.overlay || result.logo)
         result.written = job::PictureAt(settings, result, result.side);
-    if (readers.empty()) return result;
-    result.typed = TextToBytes(settings.text, TextEncoding::Utf8, {}).value_or(std::string());
-    result.verdicts = job::ReadPicture(result.written, readers, result.bytes, result.typed, true);
-    job::Advise(encoder, settings, readers, result);
+    if (!readers.empty()) ReadAndAdvise(encoder, settings, readers, result);
     return result;
 }
 
 }  // namespace
+
+void ReadSymbol(clsQRCode& encoder, const SymbolSettings& settings,
+                std::span<const SymbolReader* const> readers, SymbolResult& result) {
+    if (!result.Made() || readers.empty()) return;
+    try {
+        if (result.written.Empty()) result.written = job::PictureAt(settings, result, result.side);
+        ReadAndAdvise(encoder, settings, readers, result);
+    } catch (...) {
+        // No memory for a picture tried: no verdicts rather than some that were not all made.
+        result.verdicts.clear();
+        result.advice = {};
+    }
+}
 
 namespace job {
 

@@ -1,10 +1,12 @@
 // The blocks' Reed-Solomon error correction and the interleaving of data and error
 // correction codewords. The arithmetic is the encoder's own clsReedSolomon and clsFiniteField
 // (GF(256), polynomial 285, generator 2): the tables of the fast paths are derived from its
-// generator polynomial and its multiplication, once per encoder and error-correction length.
+// generator polynomial and its multiplication, once per process and error-correction length.
 
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include "BigEndian.h"
@@ -265,22 +267,35 @@ void InterleaveWithErrorCorrection(const std::uint8_t* data, std::int32_t blocks
 
 }  // namespace symbol
 
+namespace symbol {
+
+const ErrorCorrectionTables* SharedErrorCorrectionTables(std::int32_t ecLength) {
+    if (ecLength < 1 || ecLength > kMaxEcLength) return nullptr;
+    // The same tables serve every encoder: derived once per process and length, then only
+    // read. Static storage, so that running out of memory can only stop the derivation
+    // (then it is tried again by the next call), never leave half a table behind.
+    static ErrorCorrectionTables storage[kMaxEcLength + 1];
+    static std::atomic<const ErrorCorrectionTables*> ready[kMaxEcLength + 1];
+    static std::mutex deriving;
+    if (const ErrorCorrectionTables* tables = ready[ecLength].load(std::memory_order_acquire))
+        return tables;
+    const std::lock_guard lock(deriving);
+    if (const ErrorCorrectionTables* tables = ready[ecLength].load(std::memory_order_relaxed))
+        return tables;
+    const std::shared_ptr<clsFiniteField> field = NewGf256();
+    if (!field) return nullptr;
+    std::unique_ptr<clsReedSolomon> rs(new (std::nothrow) clsReedSolomon);
+    // Any block shape with this parity length: only the generator polynomial is read.
+    if (!rs || !rs->Init(1, ecLength, field, 0, 0)) return nullptr;
+    DeriveErrorCorrectionTables(*rs, *field, storage[ecLength]);
+    ready[ecLength].store(&storage[ecLength], std::memory_order_release);
+    return &storage[ecLength];
+}
+
+}  // namespace symbol
+
 const symbol::ErrorCorrectionTables* clsQRCode::ErrorCorrectionTablesFor(std::int32_t dataLength,
                                                                          std::int32_t ecLength) {
-    if (ecLength < 1 || ecLength > symbol::kMaxEcLength || dataLength < 1) return nullptr;
-    std::unique_ptr<symbol::ErrorCorrectionTables>& tables = EcTables[ecLength];
-    if (tables) return tables.get();
-    // The field is made by the constructor; again here only if memory ran out there.
-    if (!GaloisField) GaloisField = symbol::NewGf256();
-    if (!GaloisField) return nullptr;
-    if (!RsEncoder) {
-        RsEncoder.reset(new (std::nothrow) clsReedSolomon);
-        if (!RsEncoder) return nullptr;
-    }
-    // Set up for this block shape; only its generator polynomial is read.
-    if (!RsEncoder->Init(dataLength, ecLength, GaloisField, 0, 0)) return nullptr;
-    tables.reset(new (std::nothrow) symbol::ErrorCorrectionTables);
-    if (!tables) return nullptr;
-    symbol::DeriveErrorCorrectionTables(*RsEncoder, *GaloisField, *tables);
-    return tables.get();
+    if (dataLength < 1) return nullptr;
+    return symbol::SharedErrorCorrectionTables(ecLength);
 }

@@ -273,6 +273,11 @@ struct ErrorCorrectionTables {
 void DeriveErrorCorrectionTables(const clsReedSolomon& rs, const clsFiniteField& field,
                                  ErrorCorrectionTables& out);
 
+// The tables for ecLength (1..30) codewords per block, derived from a clsReedSolomon over the
+// GF(256) of NewGf256 the first time any thread asks for them, then shared read-only by all
+// encoders; nullptr for another length or when memory runs out.
+const ErrorCorrectionTables* SharedErrorCorrectionTables(std::int32_t ecLength);
+
 // Splits the data codewords into blocks (shortBlocks of longLength - 1, the rest of
 // longLength), computes each block's error-correction codewords (tables.ecLength of them)
 // and writes all codewords interleaved to out (data rounds, then error-correction rounds).

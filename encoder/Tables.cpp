@@ -52,7 +52,7 @@ std::shared_ptr<clsFiniteField> NewGf256() {
 
 }  // namespace symbol
 
-clsQRCode::clsQRCode() : GaloisField(symbol::NewGf256()) {
+clsQRCode::clsQRCode() {
     for (std::int32_t v = 0; v < 40; ++v) {
         for (std::int32_t l = 0; l < 4; ++l) {
             EcBlockCount[4 * v + l] = kBlocks[v][l];

@@ -332,15 +332,17 @@ void Form1::Command1_Click() {
     settings.logo = SideColumn1->Logo();
     settings.logoPercent = SideColumn1->LogoPercent();
     if (!encoder_) encoder_ = std::make_unique<clsQRCode>();
-    // The picture a save would write, read back with every reader: a few milliseconds, more
-    // when it does not read and other sides and levels are tried.
-    SymbolResult made = MakeSymbol(*encoder_, settings, readers_.All());
+    // The symbol is drawn at once; the readers' verdicts on the picture a save would write
+    // (a few milliseconds, more when other sides and levels are tried) follow from the check.
+    SymbolResult made = MakeSymbol(*encoder_, settings);
     if (made.status == SymbolStatus::UnknownCodePage) {
         ShowMessage(QString::fromStdString(made.error));
         return;
     }
     notice_.clear();
     tooLong_.clear();
+    if (check_) check_->Cancel();  // an older symbol's verdicts would be stale
+    checking_ = 0;
     if (!made.Made()) {
         // Leave nothing that a later save could write under this text's name.
         ui_->Image1->ClearPicture();
@@ -361,7 +363,32 @@ void Form1::Command1_Click() {
     ui_->Image1->SetPicture(ToQImage(symbol_.logo ? symbol_.written : symbol_.unscaled));
     ui_->Picture1->SetPicture(ToQImage(symbol_.written));
     UpdateSymbolActions();
-    ShowStatus(qrdesk::StatusLines(symbol_));
+    StartCheck(settings);
+}
+
+void Form1::StartCheck(const SymbolSettings& settings) {
+    if (readers_.All().empty()) {
+        ShowStatus(qrdesk::StatusLines(symbol_));
+        return;
+    }
+    if (!check_)
+        check_ = std::make_unique<SymbolCheck>(
+            readers_.All(), [this](std::uint64_t number, SymbolResult checked) {
+                // To the GUI thread; a window closed meanwhile drops the event with itself.
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, number, checked = std::move(checked)]() mutable {
+                        if (number != checking_) return;  // a newer symbol is shown
+                        checking_ = 0;
+                        symbol_.typed = std::move(checked.typed);
+                        symbol_.verdicts = std::move(checked.verdicts);
+                        symbol_.advice = checked.advice;
+                        ShowStatus(qrdesk::StatusLines(symbol_));
+                    },
+                    Qt::QueuedConnection);
+            });
+    checking_ = check_->Start(settings, symbol_);
+    ShowStatus({qrdesk::StatusLines(symbol_).value(0)});  // the report until the verdicts come
 }
 
 void Form1::ShowStatus(const QStringList& lines) {

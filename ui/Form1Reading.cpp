@@ -62,7 +62,8 @@ void Form1::CreateReadingGroup() {
     group->addWidget(cmdReadFile_);
     group->addWidget(cmdReadScreen_);
     // At the bottom of the side column, below the room it leaves free.
-    if (auto* column = qobject_cast<QVBoxLayout*>(SideColumn1->layout())) column->addWidget(grpRead_);
+    if (auto* column = qobject_cast<QVBoxLayout*>(SideColumn1->layout()))
+        column->addWidget(grpRead_);
 
     ChooseImageFile = [this] {
         return QFileDialog::getOpenFileName(this, Tr("识别图片"), QString(), ImageFilter());

@@ -101,6 +101,36 @@ TEST(ImageFile, RenderDrawsWholeModulesWithTheMargin) {
         for (int x = 0; x < own.width; ++x) ASSERT_EQ(own.Colour(x, y), drawn.Colour(x, y));
 }
 
+// A PNG whose pixels fit in one 4 KiB block unpacked, few rows alike, stores them (deflate's
+// block type 0); a larger one, or a stretched one, deflates them. Both read back pixel for pixel
+// through Qt's decoder.
+TEST(ImageFile, SmallPngsAreStoredLargeOnesDeflated) {
+    const struct {
+        int version, side;
+        bool stored;
+    } cases[] = {{1, 0, true},   {5, 0, true},    {10, 0, true},
+                 {40, 0, false}, {1, 600, false}, {1, 87, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.version) + " " + std::to_string(c.side));
+        const qrdesk::Image unscaled = qrdesk::Render(ModulesOfText("SIZES", c.version), 4, 1);
+        const qrdesk::Image image =
+            c.side > 0 ? qrdesk::Stretch(unscaled, c.side, c.side) : unscaled;
+        const std::string file = qrdesk::EncodePng(image);
+        const std::size_t idat = file.find("IDAT");
+        ASSERT_NE(idat, std::string::npos);
+        // After the chunk type: the zlib header's two bytes, then the first block's header,
+        // whose bits 1-2 are its type.
+        const int blockType = (static_cast<unsigned char>(file[idat + 6]) >> 1) & 3;
+        EXPECT_EQ(blockType == 0, c.stored) << "block type " << blockType;
+        if (c.stored) {
+            EXPECT_LE(file.size(), 4096u);
+        }
+        QImage reread;
+        ASSERT_TRUE(reread.loadFromData(QByteArray::fromStdString(file), "PNG"));
+        ExpectSamePixels(reread, image);
+    }
+}
+
 TEST(ImageFile, SavedFilesAreWhatTheyClaimAndDecode) {
     const std::string text = "HELLO WORLD";
     const qrdesk::Modules modules = ModulesOfText(text, 1);

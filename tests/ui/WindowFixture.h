@@ -105,7 +105,19 @@ class WindowTest : public ::testing::Test {
     qrdesk::PictureBox* Picture1() const { return Find<qrdesk::PictureBox>("Picture1"); }
     qrdesk::ImageControl* Image1() const { return Find<qrdesk::ImageControl>("Image1"); }
 
-    void Click(const char* name) { QTest::mouseClick(Find(name), Qt::LeftButton); }
+    // A click, then the readers' verdicts that a generation leaves to come (the status line
+    // is complete when a click returns, as a user sees it a moment later).
+    void Click(const char* name) {
+        QTest::mouseClick(Find(name), Qt::LeftButton);
+        WaitForCheck();
+    }
+    void WaitForCheck() {
+        QElapsedTimer waited;
+        waited.start();
+        while (window->Checking() && waited.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        EXPECT_FALSE(window->Checking()) << "the readers did not finish within 30 s";
+    }
     void Generate(const QString& text) {
         Text1()->setPlainText(text);
         Click("Command1");

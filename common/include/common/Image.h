@@ -75,7 +75,9 @@ std::string EncodeBmp(const Image& source, std::int32_t width, std::int32_t heig
 
 // A PNG file through libspng: 1 bit per pixel with a two-colour palette when the image uses
 // only indices 0 and 1, else 8-bit palette; transparency where a colour's alpha is below 255;
-// a pHYs chunk when dpi > 0. Empty for an empty image or when libspng fails.
+// a pHYs chunk when dpi > 0; the pixels deflated, or stored where the file fits in one 4 KiB
+// block and few rows repeat (an unscaled symbol, which deflate hardly shrinks). Empty for an empty
+// image or when libspng fails.
 std::string EncodePng(const Image& image, int dpi = 0);
 // The same of the image stretched to width x height (see EncodeBmp).
 std::string EncodePng(const Image& source, std::int32_t width, std::int32_t height, int dpi);

@@ -162,6 +162,13 @@ struct SymbolResult {
 SymbolResult MakeSymbol(clsQRCode& encoder, const SymbolSettings& settings,
                         std::span<const SymbolReader* const> readers = {});
 
+// The readers' half of MakeSymbol, for a symbol it made without readers: what each reader
+// reads from the written picture (made here when it was not kept) and the advice, exactly as
+// MakeSymbol with the same settings and readers gives them. encoder makes the symbols tried
+// for advice. Does nothing for a symbol not made. Never throws.
+void ReadSymbol(clsQRCode& encoder, const SymbolSettings& settings,
+                std::span<const SymbolReader* const> readers, SymbolResult& result);
+
 enum class FileFormat { Bmp, Png, Svg };
 
 // The file of a made symbol: the written picture as a 24-bit BMP or a PNG, pixel for pixel,

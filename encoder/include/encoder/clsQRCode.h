@@ -3,7 +3,7 @@
 // numeric, alphanumeric, byte and Kanji segments chosen by a cheapest-bit-stream search.
 //
 // Where each step lives in encoder/:
-//   Tables.cpp           construction (the field, the standard's tables), geometry, capacity
+//   Tables.cpp           construction (the standard's tables), geometry, capacity
 //   Characters.cpp       digits, alphanumerics, Kanji pairs; the stream's lower bound
 //   Segmentation.cpp     the cheapest split of the data into segments (BackTrack.cpp reads it)
 //   Codewords.cpp        the stream writer, terminator and padding
@@ -187,9 +187,9 @@ class clsQRCode {
                                         std::int32_t count, const EncodeOptions& options,
                                         EncodeReport* report, symbol::Path path);
 
-    // The error correction's tables for blocks of ecLength (1..30) codewords, derived from
-    // RsEncoder (set up for dataLength data codewords when they are made) and GaloisField the
-    // first time they are asked for, then kept; nullptr when memory runs out.
+    // The error correction's tables for blocks of dataLength data and ecLength (1..30)
+    // error-correction codewords, derived from the encoder's clsReedSolomon and clsFiniteField
+    // once per process and shared by all encoders; nullptr when memory runs out.
     const symbol::ErrorCorrectionTables* ErrorCorrectionTablesFor(std::int32_t dataLength,
                                                                   std::int32_t ecLength);
 
@@ -197,8 +197,5 @@ class clsQRCode {
     std::uint8_t EcBlockCount[160];
     std::uint8_t EcCodewordsPerBlock[160];
     std::int32_t PowerOfTwo[18];
-    std::shared_ptr<clsFiniteField> GaloisField;                  // shared with RsEncoder
-    std::unique_ptr<clsReedSolomon> RsEncoder;                    // made by the first Encode
-    std::unique_ptr<symbol::ErrorCorrectionTables> EcTables[31];  // by error-correction length
     std::unique_ptr<Workspace> Work;
 };

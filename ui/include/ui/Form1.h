@@ -19,6 +19,7 @@
 #include "ui/Dialogbox.h"
 #include "ui/ProgramOptions.h"
 #include "ui/ReadResults.h"
+#include "ui/SymbolCheck.h"
 
 class QAction;
 class QGroupBox;
@@ -79,6 +80,8 @@ class Form1 : public QWidget {
     // controls and the resize rule work in (824 x 613 when the window opens, and at least
     // that).
     QSize DrawingAreaSize() const;
+    // The readers are still checking the symbol shown: its status line lacks their verdicts.
+    bool Checking() const { return checking_ != 0; }
     // The side column: content templates, colours, margin and logo.
     SideColumn* Column() const { return SideColumn1; }
     // The last symbol made, as saves, copies and prints take it.
@@ -107,6 +110,7 @@ class Form1 : public QWidget {
     void Form_Load();
     void Form_Resize();
     void Command1_Click();
+    void StartCheck(const SymbolSettings& settings);
     void Command2_Click();
     void Image1_Click();
     void Option1_Click(int index);
@@ -152,6 +156,10 @@ class Form1 : public QWidget {
     QString TavroIsCreate;
     std::unique_ptr<clsQRCode> encoder_;  // made by the first generation, kept for the window
     Readers readers_;                     // what the status line's verdicts come from
+    // The readers' check of the symbol shown, off the GUI thread; declared after readers_ so
+    // that it stops before they go.
+    std::unique_ptr<SymbolCheck> check_;
+    std::uint64_t checking_ = 0;  // the check whose verdicts the status line waits for
     // The last symbol made: its written picture is what Picture1 shows and the save command
     // writes; its modules are printed.
     SymbolResult symbol_;
