@@ -12,10 +12,10 @@ std::string VersionText() {
 
 std::string HelpText() {
     return R"(Usage: qrdesk-cli [OPTIONS] TEXT
-  or:  qrdesk-cli [OPTIONS] [-r FILE]       (the text from FILE or standard input)
+  or:  qrdesk-cli [OPTIONS] [-r, --read-from FILE]   (the text from FILE or standard input)
   or:  qrdesk-cli [OPTIONS] --content TYPE --field NAME=VALUE...
   or:  qrdesk-cli [OPTIONS] --batch FILE --out-dir DIR
-  or:  qrdesk-cli --scan [--info [json]] PICTURE...   (- for standard input)
+  or:  qrdesk-cli --read [--info [json]] PICTURE...   (- for standard input)
 
 Writes the QR Code symbol of TEXT as an image file or as text for a terminal. Without
 --scale the picture is the one the qrdesk window saves for the same text and options.
@@ -94,7 +94,7 @@ Symbol:
                             over white; SVG drawn at its width and height; terminal text
                             4 pixels a module
 
-Reading (--scan): every QR Code in each PICTURE (PNG, JPEG, WebP, GIF, BMP, PNM; up to 100
+Reading (--read): every QR Code in each PICTURE (PNG, JPEG, WebP, GIF, BMP, PNM; up to 100
 megapixels), one text a line in reading order, as zbarimg --raw prints them. With --info, each
 reader's text (zxing-cpp, zbar, WeChat's), its position, and the version, level, mask and
 segments the modules say ("unknown" where they are not read cleanly); json: one object a
@@ -129,8 +129,8 @@ the signal; a second SIGINT, SIGTERM or SIGHUP ends the program at once.
   -V, --version             the program's version
 
 Exit codes: 0 success, 1 the data does not fit, 2 usage error, 3 input or output error
-(standard output included), 4 --scan read no symbol. A batch with failed lines exits with the highest code among
-them.
+(standard output included), 4 --read found no symbol. A batch with failed lines exits with
+the highest code among them.
 )";
 }
 

@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
     libzxing-dev libzbar-dev                    # the two readers of the read-back check
     libspng-dev                                 # PNG files (common/)
-    libjpeg-dev libwebp-dev libgif-dev          # pictures read by qrdesk-cli --scan
+    libjpeg-dev libwebp-dev libgif-dev          # pictures read by qrdesk-cli --read
     qrencode zint python3-segno                 # tests: other generators' pictures to read
     libopencv-contrib-dev                       # WeChat's reader (OpenCV's wechat_qrcode)
     libturbojpeg0-dev                           # JPEG logos (common/)

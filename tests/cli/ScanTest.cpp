@@ -1,6 +1,6 @@
-// --scan against independent references: pictures made by three other generators (qrencode,
+// --read against independent references: pictures made by three other generators (qrencode,
 // zint, segno), turned, blurred, shrunk and saved as JPEG by ImageMagick, each read by
-// zxing-cpp's ReadBarcodes with default options; what that reads, --scan must read with the
+// zxing-cpp's ReadBarcodes with default options; what that reads, --read must read with the
 // same text. Two symbols in one picture, a blank picture, files that are not pictures.
 
 #include <gtest/gtest.h>
@@ -78,7 +78,7 @@ TEST(Scan, ReadsWhatZxingReadsInOtherGeneratorsPictures) {
                 ++pictures;
                 const AppReading zxing = ZxingAppReads(dir.filePath(file));
                 ASSERT_TRUE(zxing.ran);
-                const CliRun scan = RunCliProcess({"--scan", file}, dir.path());
+                const CliRun scan = RunCliProcess({"--read", file}, dir.path());
                 if (!zxing.found) {
                     EXPECT_TRUE(scan.code == 0 || scan.code == 4) << scan.err.toStdString();
                     continue;
@@ -102,11 +102,11 @@ TEST(Scan, TwoSymbolsInReadingOrderThreeReadersAndExitCodes) {
                   .code,
               0);
     // As zbarimg --raw: one text a line, left before right.
-    CliRun run = RunCliProcess({"--scan", "two.png"}, dir.path());
+    CliRun run = RunCliProcess({"--read", "two.png"}, dir.path());
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "second\nfirst\n");
     // Standard input, and a blank picture among others: still 0.
-    run = RunCliProcess({"--scan", "blank.png", "-"}, dir.path(), ReadFile(dir.filePath("a.png")));
+    run = RunCliProcess({"--read", "blank.png", "-"}, dir.path(), ReadFile(dir.filePath("a.png")));
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "first\n");
     const struct {
@@ -114,11 +114,11 @@ TEST(Scan, TwoSymbolsInReadingOrderThreeReadersAndExitCodes) {
         int code;
         const char* err;  // the start of the message on standard error
     } exits[] = {
-        {{"--scan", "blank.png"}, 4, ""},
-        {{"--scan", "missing.png"}, 3, "qrdesk-cli: cannot read missing.png: "},
-        {{"--scan", "text.png"}, 3, "qrdesk-cli: text.png: "},
-        {{"--scan", "."}, 3, "qrdesk-cli: cannot read .: "},
-        {{"--scan", "-o", "x.png", "a.png"}, 2, "qrdesk-cli: --output makes a symbol"},
+        {{"--read", "blank.png"}, 4, ""},
+        {{"--read", "missing.png"}, 3, "qrdesk-cli: cannot read missing.png: "},
+        {{"--read", "text.png"}, 3, "qrdesk-cli: text.png: "},
+        {{"--read", "."}, 3, "qrdesk-cli: cannot read .: "},
+        {{"--read", "-o", "x.png", "a.png"}, 2, "qrdesk-cli: --output makes a symbol"},
     };
     for (const auto& e : exits) {
         SCOPED_TRACE(e.args.join(' ').toStdString());
@@ -128,7 +128,7 @@ TEST(Scan, TwoSymbolsInReadingOrderThreeReadersAndExitCodes) {
         EXPECT_TRUE(run.err.startsWith(e.err)) << run.err.toStdString();
     }
     // --info json: three readers for each symbol, and what the modules say.
-    run = RunCliProcess({"--scan", "--info", "json", "two.png"}, dir.path());
+    run = RunCliProcess({"--read", "--info", "json", "two.png"}, dir.path());
     ASSERT_EQ(run.code, 0);
     const QJsonObject json = QJsonDocument::fromJson(run.out).object();
     const QJsonArray symbols = json["symbols"].toArray();

@@ -24,7 +24,7 @@ enum ExitCode : int {
     kDoesNotFit = 1,
     kUsage = 2,
     kInputOutput = 3,
-    kNothingRead = 4,  // --scan found no symbol (as zbarimg)
+    kNothingRead = 4,  // --read found no symbol (as zbarimg)
 };
 
 // What is written: image files, or text for a terminal (UTF-8 half blocks, ANSI colours,
@@ -88,7 +88,7 @@ struct CliOptions {
     Colours colours;
     InfoFormat info = InfoFormat::None;
 
-    // --scan: read the symbols in these picture files ("-": standard input) instead.
+    // --read: read the symbols in these picture files ("-": standard input) instead.
     bool scan = false;
     std::vector<std::string> pictures;
 

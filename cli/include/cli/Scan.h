@@ -1,5 +1,5 @@
 #pragma once
-// --scan: the symbols in picture files, one text a line in reading order (as zbarimg --raw
+// --read: the symbols in picture files, one text a line in reading order (as zbarimg --raw
 // prints them), or with --info each reader's text, version, level, mask, ECI and position.
 
 #include <string>
@@ -10,7 +10,7 @@
 
 namespace qrdesk::cli {
 
-// What --scan prints for the picture file name: the texts alone (InfoFormat::None), blocks
+// What --read prints for the picture file name: the texts alone (InfoFormat::None), blocks
 // of lines (Text) or one JSON object on one line (Json); each line ends in "\n".
 std::string ScanOutput(const std::string& name, const PictureReading& reading, InfoFormat info);
 
