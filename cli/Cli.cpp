@@ -13,6 +13,7 @@
 #include "cli/Generate.h"
 #include "cli/LogoFile.h"
 #include "cli/Options.h"
+#include "cli/Scan.h"
 #include "common/FileWrite.h"
 
 namespace qrdesk::cli {
@@ -115,6 +116,7 @@ int RunCli(const std::vector<std::string>& args) {
         if (!options.logo) return Fail(kInputOutput, error);
     }
     const StopSignals stopSignals;
+    if (options.scan) return RunScan(options, stopSignals);
     if (options.batch)
         return RunBatch(options, stderr, ::isatty(STDERR_FILENO) == 1, &stopSignals).code;
     return RunOne(options, stopSignals);

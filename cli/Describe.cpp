@@ -7,24 +7,9 @@
 #include "common/TextBytes.h"
 
 namespace qrdesk::cli {
-namespace {
 
-// A JSON string: quotes, backslashes and control characters escaped; bytes that are not
-// UTF-8 become U+FFFD, so that the output is always valid JSON.
 std::string JsonString(std::string_view text) {
-    std::string valid;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t length = 1;
-        while (i + length <= text.size() && length <= 4 &&
-               !DecodeUtf8(text.substr(i, length)).has_value())
-            ++length;
-        if (i + length > text.size() || length > 4) {
-            valid += "\xEF\xBF\xBD";
-            continue;
-        }
-        valid += text.substr(i, length);
-        i += length - 1;
-    }
+    const std::string valid = ValidUtf8(text);
     std::string out = "\"";
     for (const char c : valid) {
         const auto u = static_cast<unsigned char>(c);
@@ -47,6 +32,8 @@ std::string JsonString(std::string_view text) {
     }
     return out + "\"";
 }
+
+namespace {
 
 std::string JsonOrNull(const std::string& text) {
     return text.empty() ? "null" : JsonString(text);
@@ -144,16 +131,18 @@ std::vector<std::string> ReaderLines(const SymbolResult& symbol) {
         lines.push_back(VerdictLine(symbol, reader));
     const SymbolAdvice& advice = symbol.advice;
     const std::string everyone = Everyone(symbol);
+    const bool both = symbol.verdicts.size() == 2;  // "both readers read", "every reader reads"
+    const std::string read = both ? " read it" : " reads it", show = both ? " show" : " shows";
     if (const std::string options = CharsetOptions(advice.charset); !options.empty())
-        lines.push_back("advice: with " + options + " " + everyone + " show the text as typed");
+        lines.push_back("advice: with " + options + " " + everyone + show + " the text as typed");
     if (const std::string sides = SideList(symbol); !sides.empty())
-        lines.push_back("advice: at " + sides + " " + everyone + " read it");
+        lines.push_back("advice: at " + sides + " " + everyone + read);
     if (advice.level != 0)
         lines.push_back(std::string("advice: with --level ") + LevelName(advice.level) + " " +
-                        everyone + " read it at " + std::to_string(symbol.side) + " pixels");
+                        everyone + read + " at " + std::to_string(symbol.side) + " pixels");
     if (advice.logoPercent != 0)
         lines.push_back("advice: with --logo-size " + std::to_string(advice.logoPercent) + " " +
-                        everyone + " read it at " + std::to_string(symbol.side) + " pixels");
+                        everyone + read + " at " + std::to_string(symbol.side) + " pixels");
     if (!symbol.AllDecoded() && advice.charset == SymbolAdvice::Charset::None &&
         advice.smallerScale == 0 && advice.largerScale == 0 && advice.offeredSide == 0 &&
         advice.level == 0 && advice.logoPercent == 0 &&

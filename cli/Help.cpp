@@ -12,9 +12,10 @@ std::string VersionText() {
 
 std::string HelpText() {
     return R"(Usage: qrdesk-cli [OPTIONS] TEXT
-  or:  qrdesk-cli [OPTIONS] [-r FILE]       (the text from FILE or standard input)
+  or:  qrdesk-cli [OPTIONS] [-r, --read-from FILE]   (the text from FILE or standard input)
   or:  qrdesk-cli [OPTIONS] --content TYPE --field NAME=VALUE...
   or:  qrdesk-cli [OPTIONS] --batch FILE --out-dir DIR
+  or:  qrdesk-cli --read [--info [json]] PICTURE...   (- for standard input)
 
 Writes the QR Code symbol of TEXT as an image file or as text for a terminal. Without
 --scale the picture is the one the qrdesk window saves for the same text and options.
@@ -83,14 +84,22 @@ Symbol:
                             writes 26 (UTF-8) or the code page's designator for text that
                             is not plain ASCII; some shop scanners print the header as text
       --info [json]         print version, level, mask, segments and bits used of the
-                            capacity (data bits without the terminator), then what zxing-cpp
-                            and zbar read from the written picture with the settings apps
-                            use (one that reads only as a pure symbol or enlarged is said
-                            so and counts as not reading), and advice tried before it is
-                            given: sizes, a level or ECI; json: one JSON object; to standard
-                            error when the image goes to standard output. The picture read:
-                            PNG and BMP pixel for pixel, translucent colours over white; SVG
-                            drawn at its width and height; terminal text 4 pixels a module
+                            capacity (data bits without the terminator), then what zxing-cpp,
+                            zbar and WeChat's reader read from the written picture with the
+                            settings apps use (one that reads only as a pure symbol or
+                            enlarged is said so and counts as not reading), and advice tried
+                            before it is given: sizes, a level or ECI; json: one JSON object;
+                            to standard error when the image goes to standard output. The
+                            picture read: PNG and BMP pixel for pixel, translucent colours
+                            over white; SVG drawn at its width and height; terminal text
+                            4 pixels a module
+
+Reading (--read): every QR Code in each PICTURE (PNG, JPEG, WebP, GIF, BMP, PNM; up to 100
+megapixels), one text a line in reading order, as zbarimg --raw prints them. With --info, each
+reader's text (zxing-cpp, zbar, WeChat's), its position, and the version, level, mask and
+segments the modules say ("unknown" where they are not read cleanly); json: one object a
+picture. Exit 0 when a symbol was read, 4 when none was, 3 when a file cannot be read or is
+not a picture.
 
 Batch (one symbol per line or CSV record of FILE, - for standard input):
       --batch FILE          the texts; empty lines are skipped and counted; a final \r is
@@ -120,8 +129,8 @@ the signal; a second SIGINT, SIGTERM or SIGHUP ends the program at once.
   -V, --version             the program's version
 
 Exit codes: 0 success, 1 the data does not fit, 2 usage error, 3 input or output error
-(standard output included). A batch with failed lines exits with the highest code among
-them.
+(standard output included), 4 --read found no symbol. A batch with failed lines exits with
+the highest code among them.
 )";
 }
 

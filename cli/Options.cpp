@@ -15,7 +15,8 @@ struct Parse {
     CliOptions o;
     bool haveText = false;
     bool unscaled = false;
-    std::vector<std::string> given;  // the long names of the options seen
+    std::vector<std::string> given;     // the long names of the options seen
+    std::vector<std::string> pictures;  // with --read, the arguments that are not options
 
     bool Has(const char* name) const {
         return std::find(given.begin(), given.end(), name) != given.end();
@@ -117,10 +118,15 @@ const Option kOptions[] = {
          p.o.typeGiven = true;
          return std::string();
      }},
-    {'r', "--read", Takes::Value,
+    {'r', "--read-from", Takes::Value,
      [](Parse& p, const std::string& v) {
          p.o.textFile = v;
          return v.empty() ? std::string("-r needs a file name") : std::string();
+     }},
+    {0, "--read", Takes::Nothing,
+     [](Parse& p, const std::string&) {
+         p.o.scan = true;
+         return std::string();
      }},
     {'v', "--symbol-version", Takes::Value,
      [](Parse& p, const std::string& v) {
@@ -324,7 +330,7 @@ const Option kOptions[] = {
 std::string ValidateContent(Parse& p) {
     CliOptions& o = p.o;
     if (!o.content) return o.fields.empty() ? std::string() : "--field needs --content TYPE";
-    if (p.haveText || p.Has("--read") || o.batch)
+    if (p.haveText || p.Has("--read-from") || o.batch)
         return "--content makes the text from its fields: give no TEXT, -r or --batch";
     const ContentResult made = MakeContent(*o.content, o.fields);
     if (!made.Ok()) return DescribeProblem(*o.content, made, o.fields);
@@ -339,6 +345,16 @@ std::string ValidateContent(Parse& p) {
 // from, the warnings). Returns "" or the one-line error.
 std::string Validate(Parse& p, bool stdinIsTerminal) {
     CliOptions& o = p.o;
+    if (o.scan) {
+        for (const char* name : {"--batch", "--output", "--read-from"})
+            if (p.Has(name)) return std::string(name) + " makes a symbol; --read reads pictures";
+        if (p.pictures.empty()) {
+            if (stdinIsTerminal) return "--read needs picture files (or - for standard input)";
+            p.pictures.push_back("-");
+        }
+        o.pictures = std::move(p.pictures);
+        return {};
+    }
     if (p.unscaled && (o.sizeGiven || o.scale > 1)) return "--unscaled excludes --size and --scale";
     if (p.unscaled) o.scale = 1;
     if (o.sizeGiven && o.scale > 0) return "--size and --scale exclude each other";
@@ -349,7 +365,7 @@ std::string Validate(Parse& p, bool stdinIsTerminal) {
     if (o.batch) {
         if (p.haveText) return "--batch takes its texts from the file, not from TEXT";
         if (p.Has("--output")) return "-o is for one symbol; --batch writes to --out-dir";
-        if (p.Has("--read")) return "-r is for one symbol; --batch reads its own file";
+        if (p.Has("--read-from")) return "-r is for one symbol; --batch reads its own file";
         if (o.info != InfoFormat::None) return "--info is for one symbol, not --batch";
         if (o.outDir.empty()) return "--batch needs --out-dir DIR";
         if (o.force && o.skipExisting) return "--force and --skip-existing exclude each other";
@@ -366,8 +382,8 @@ std::string Validate(Parse& p, bool stdinIsTerminal) {
         for (const char* name : {"--out-dir", "--name", "--force", "--skip-existing", "--jobs",
                                  "--batch-format", "--shard"})
             if (p.Has(name)) return std::string(name) + " needs --batch FILE";
-        if (p.haveText && p.Has("--read")) return "give either TEXT or -r FILE, not both";
-        if (p.Has("--read")) {
+        if (p.haveText && p.Has("--read-from")) return "give either TEXT or -r FILE, not both";
+        if (p.Has("--read-from")) {
             o.source = o.textFile == "-" ? CliOptions::Source::Stdin : CliOptions::Source::File;
         } else if (!p.haveText) {
             if (stdinIsTerminal)
@@ -408,7 +424,10 @@ ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTer
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (p.haveText)
+            p.pictures.push_back(arg);
+            // With --read every such argument is a picture; a second TEXT is refused once
+            // the options show that --read is not among them.
+            if (p.haveText && std::find(args.begin(), args.end(), "--read") == args.end())
                 return fail("unexpected argument " + Quoted(arg) +
                             ": give one TEXT (quote a text with spaces)");
             p.haveText = true;

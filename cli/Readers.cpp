@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -66,6 +67,7 @@ class ModuleReader final : public SymbolReader {
 };
 
 struct Loaded {
+    const qrdesk_readback* module = nullptr;
     std::vector<std::unique_ptr<ModuleReader>> owned;
     std::vector<const SymbolReader*> readers;
     std::string failure;
@@ -83,11 +85,18 @@ const qrdesk_readback* Open(const std::string& path, std::string& failure) {
     const qrdesk_readback* module = entry ? entry() : nullptr;
     // The size check keeps the program from calling past the end of an older, shorter table.
     if (module && module->abi == QRDESK_READBACK_ABI && module->size >= sizeof(qrdesk_readback) &&
-        module->name && module->help && module->read)
+        module->name && module->help && module->read && module->missing && module->read_picture)
         return module;  // kept loaded for the rest of the run
     failure = path + " is not this program's read-back module";
     ::dlclose(handle);
     return nullptr;
+}
+
+std::optional<Quad> QuadOf(std::int32_t has, const float* corners) {
+    if (!has) return std::nullopt;
+    Quad quad;
+    for (int k = 0; k < 4; ++k) quad[k] = {corners[2 * k], corners[2 * k + 1]};
+    return quad;
 }
 
 }  // namespace
@@ -100,7 +109,40 @@ std::vector<std::string> ModulePaths(const char* file) {
     return {folder + "/" + file, folder + "/" + QRDESK_READBACK_DIR + "/" + file};
 }
 
-std::span<const SymbolReader* const> LoadReaders(std::string* error) {
+namespace {
+
+// Called from inside the module for each symbol: nothing may be thrown back through it.
+void Collect(void* context, const qrdesk_found* in) noexcept {
+    auto& out = *static_cast<std::pair<PictureReading, bool>*>(context);
+    try {
+        FoundSymbol symbol;
+        for (int r = 0; r < kReaderCount; ++r) {
+            const qrdesk_found_reading& from = in->readings[r];
+            SymbolReading& to = symbol.readings[r];
+            to.read = from.read != 0;
+            to.bytes.assign(from.bytes, from.bytes_length);
+            to.text.assign(from.text, from.text_length);
+            to.position = QuadOf(from.has_position, from.corners);
+            if (from.level != 0) to.level = from.level;
+            if (from.has_eci) to.eci = from.eci;
+        }
+        symbol.position = QuadOf(in->has_position, in->corners);
+        symbol.facts.version = in->version;
+        symbol.facts.level = in->level;
+        symbol.facts.mask = in->mask;
+        if (in->segments_known) {
+            symbol.facts.segments.emplace();
+            for (std::uint32_t k = 0; k < in->segment_count; ++k)
+                symbol.facts.segments->push_back(
+                    {in->segments[k].mode, in->segments[k].count, in->segments[k].eci});
+        }
+        out.first.symbols.push_back(std::move(symbol));
+    } catch (...) {
+        out.second = false;  // out of memory
+    }
+}
+
+Loaded& Load() {
     static std::once_flag once;
     static Loaded loaded;
     std::call_once(once, [] {
@@ -111,6 +153,10 @@ std::span<const SymbolReader* const> LoadReaders(std::string* error) {
                 loaded.failure = path + " has no readers";
                 continue;
             }
+            // Said once a run; the readers that load carry on.
+            if (const char* missing = module->missing(); *missing != '\0')
+                std::fprintf(stderr, "qrdesk-cli: reading without WeChat's reader: %s\n", missing);
+            loaded.module = module;
             for (std::uint32_t i = 0; i < module->reader_count; ++i) {
                 loaded.owned.push_back(std::make_unique<ModuleReader>(module, i));
                 loaded.readers.push_back(loaded.owned.back().get());
@@ -118,9 +164,38 @@ std::span<const SymbolReader* const> LoadReaders(std::string* error) {
             return;
         }
     });
+    return loaded;
+}
+
+}  // namespace
+
+std::span<const SymbolReader* const> LoadReaders(std::string* error) {
+    const Loaded& loaded = Load();
     if (loaded.readers.empty() && error)
         *error = "cannot load the readers (" + loaded.failure + ")";
     return loaded.readers;
+}
+
+std::optional<PictureReading> ReadPicture(std::span<const std::uint8_t> file, std::string& error,
+                                          bool& loaded) {
+    const Loaded& module = Load();
+    loaded = !module.readers.empty();
+    if (!loaded) {
+        error = "cannot load the readers (" + module.failure + ")";
+        return std::nullopt;
+    }
+    std::pair<PictureReading, bool> out{PictureReading(), true};
+    char reason[512] = "";
+    if (module.module->read_picture(file.data(), file.size(), Collect, &out, reason,
+                                    sizeof reason) != 0) {
+        error = reason;
+        return std::nullopt;
+    }
+    if (!out.second) {
+        error = "out of memory";
+        return std::nullopt;
+    }
+    return std::move(out.first);
 }
 
 }  // namespace qrdesk::cli

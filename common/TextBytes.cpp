@@ -238,4 +238,22 @@ std::optional<std::u16string> DecodeUtf8(std::string_view bytes) {
     return out;
 }
 
+std::string ValidUtf8(std::string_view bytes) {
+    std::string valid;
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t length = 1;
+        while (length <= 4 && i + length <= bytes.size() &&
+               !DecodeUtf8(bytes.substr(i, length)).has_value())
+            ++length;
+        if (length > 4 || i + length > bytes.size()) {
+            valid += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        valid += bytes.substr(i, length);
+        i += length;
+    }
+    return valid;
+}
+
 }  // namespace qrdesk

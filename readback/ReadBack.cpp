@@ -1,14 +1,12 @@
 #include "readback/ReadBack.h"
 
-// zbar first: zxing-cpp defines a macro that one of zbar's C++ headers uses as a name.
-#include <zbar.h>
-// In C++ zbar declares its C interface inside namespace zbar.
-using namespace zbar;
-
 #include <ZXing/ReadBarcode.h>
 
 #include <algorithm>
 #include <memory>
+
+#include "ZbarScan.h"
+#include "readback/ReadSymbols.h"
 
 namespace qrdesk {
 namespace {
@@ -16,35 +14,19 @@ namespace {
 // zbar enlarges a picture narrower than this when helped.
 constexpr std::int32_t kSmallestSeenSide = 200;
 
-// The first QR Code zbar finds in the grey pixels, with its binary mode on (the raw bytes)
-// or off (the text it shows); false when it finds none.
-bool ZbarScan(const GreyView& image, bool binary, std::string& data) {
-    const std::unique_ptr<zbar_image_scanner_t, void (*)(zbar_image_scanner_t*)> scanner(
-        zbar_image_scanner_create(), zbar_image_scanner_destroy);
-    const std::unique_ptr<zbar_image_t, void (*)(zbar_image_t*)> zimage(zbar_image_create(),
-                                                                        zbar_image_destroy);
-    if (!scanner || !zimage) return false;
-    if (binary) zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_BINARY, 1);
-    zbar_image_set_format(zimage.get(), zbar_fourcc('Y', '8', '0', '0'));
-    zbar_image_set_size(zimage.get(), static_cast<unsigned>(image.width),
-                        static_cast<unsigned>(image.height));
-    // zbar only reads the pixels.
-    zbar_image_set_data(zimage.get(), image.pixels,
-                        static_cast<unsigned long>(image.width) * image.height, nullptr);
-    if (zbar_scan_image(scanner.get(), zimage.get()) <= 0) return false;
-    for (const zbar_symbol_t* symbol = zbar_image_first_symbol(zimage.get()); symbol;
-         symbol = zbar_symbol_next(symbol)) {
-        if (zbar_symbol_get_type(symbol) != ZBAR_QRCODE) continue;
-        data.assign(zbar_symbol_get_data(symbol), zbar_symbol_get_data_length(symbol));
-        return true;
-    }
-    return false;
-}
-
+// What zbar reads from the grey pixels: the first QR Code's raw bytes (binary mode) and the
+// text it shows.
 Reading ZbarRead(const GreyView& image) {
     Reading reading;
-    reading.decoded = ZbarScan(image, true, reading.bytes);
-    if (reading.decoded) reading.shown = ZbarScan(image, false, reading.text);
+    const auto raw = ZbarScanAll(image.pixels, image.width, image.height, true);
+    if (raw.empty()) return reading;
+    reading.decoded = true;
+    reading.bytes = raw.front().data;
+    const auto shown = ZbarScanAll(image.pixels, image.width, image.height, false);
+    if (!shown.empty()) {
+        reading.shown = true;
+        reading.text = shown.front().data;
+    }
     return reading;
 }
 
@@ -97,10 +79,35 @@ Reading ZbarReader::Read(const GreyView& image, bool helped) const {
     }
 }
 
+Reading WeChatReader::Read(const GreyView& image, bool helped) const {
+    if (helped || image.pixels == nullptr || image.width <= 0 || image.height <= 0) return {};
+    try {
+        const auto found = ReadWeChat(image);
+        if (!found || found->empty()) return {};
+        Reading reading;
+        reading.decoded = reading.shown = true;
+        reading.bytes = std::move(found->front().bytes);
+        reading.text = std::move(found->front().text);
+        return reading;
+    } catch (...) {
+        return {};
+    }
+}
+
 Readers::Readers() {
     owned_.push_back(std::make_unique<ZxingReader>());
     owned_.push_back(std::make_unique<ZbarReader>());
-    for (const auto& reader : owned_) pointers_.push_back(reader.get());
+    owned_.push_back(std::make_unique<WeChatReader>());
+}
+
+std::span<const SymbolReader* const> Readers::All() const {
+    std::call_once(loaded_, [this] {
+        const bool wechat = WeChatAvailable(&missing_);
+        for (const auto& reader : owned_)
+            if (wechat || dynamic_cast<const WeChatReader*>(reader.get()) == nullptr)
+                pointers_.push_back(reader.get());
+    });
+    return pointers_;
 }
 
 }  // namespace qrdesk

@@ -8,6 +8,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
     libzxing-dev libzbar-dev                    # the two readers of the read-back check
     libspng-dev                                 # PNG files (common/)
+    libjpeg-dev libwebp-dev libgif-dev          # pictures read by qrdesk-cli --read
+    qrencode zint python3-segno                 # tests: other generators' pictures to read
+    libopencv-contrib-dev                       # WeChat's reader (OpenCV's wechat_qrcode)
     libturbojpeg0-dev                           # JPEG logos (common/)
     librsvg2-dev                                # SVG logos of the command line (svglogo/)
     librsvg2-bin                                # SVG drawn back in the tests (rsvg-convert)
@@ -24,7 +27,8 @@ packages=(
     lintian appstream                           # the package's checks (scripts/package.sh)
     locales                                     # tests: messages in a Chinese locale (localedef)
     poppler-utils xvfb                          # tests: printed PDF drawn, a real display
-    openbox x11-utils                           # tests: a window manager on it (xprop)
+    openbox x11-utils xdotool x11-apps xclip    # tests: a window manager on it (xprop), the screen read
+    imagemagick                                 # tests: pictures in every format and variant
     "$@"
 )
 

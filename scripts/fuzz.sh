@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
-all=(bitstream encode field reedsolomon paths textbytes batchinput options images)
+all=(bitstream encode field reedsolomon paths textbytes batchinput options images imagefile)
 targets=("${@:-${all[@]}}")
 
 scripts/deps.sh clang libclang-rt-14-dev

@@ -29,7 +29,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
         -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
         -DCMAKE_MODULE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" --target qrdesk qrdesk-cli qrdesk-readback qrdesk-svglogo manpages \
+cmake --build "$build" -j "$(nproc)" --target qrdesk qrdesk-cli qrdesk-readback qrdesk-svglogo qrdesk-wechat manpages \
     package_docs >/dev/null
 rm -f "$build"/qrdesk_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
@@ -59,6 +59,7 @@ expected="/usr/bin/qrdesk
 /usr/bin/qrdesk-cli
 /usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/qrdesk/qrdesk-readback.so
 /usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/qrdesk/qrdesk-svglogo.so
+/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/qrdesk/qrdesk-wechat.so
 /usr/share/applications/qrdesk.desktop
 /usr/share/doc/qrdesk/changelog.gz
 /usr/share/doc/qrdesk/copyright
@@ -96,6 +97,7 @@ fi
 cli_out=$("$unpacked/usr/bin/qrdesk-cli" --info -o "$unpacked/x.png" "package check" 2>&1) ||
     fail "qrdesk-cli --info from the package failed: $cli_out"
 grep -q zbar <<<"$cli_out" || fail "qrdesk-cli --info names no reader: $cli_out"
+grep -q wechat <<<"$cli_out" || fail "qrdesk-cli --info has no WeChat reader: $cli_out"
 # An SVG logo: the drawing module is found where it was installed.
 echo '<svg xmlns="http://www.w3.org/2000/svg" width="8" height="8"><rect width="8" height="8"/></svg>' \
     >"$unpacked/logo.svg"

@@ -108,6 +108,7 @@ Form1::Form1(const ProgramOptions& options, QWidget* parent)
     // The side column stands right of the drawing area, the window's whole height.
     SideColumn1 = new SideColumn(this);
     SideColumn1->setGeometry(width(), 0, SideColumn::kWidth, height() + statusHeight);
+    CreateReadingGroup();
     resize(width() + SideColumn::kWidth, height() + statusHeight);
     setMinimumSize(size());
     noticeTimer_.setSingleShot(true);

@@ -148,14 +148,21 @@ void Form1::DragSymbol() {
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasText()) event->acceptProposedAction();
+    const QMimeData* data = event->mimeData();
+    if (data->hasText() || data->hasImage() || data->hasUrls()) event->acceptProposedAction();
 }
 
 void Form1::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasText()) event->acceptProposedAction();
+    const QMimeData* data = event->mimeData();
+    if (data->hasText() || data->hasImage() || data->hasUrls()) event->acceptProposedAction();
 }
 
 void Form1::dropEvent(QDropEvent* event) {
+    // A picture (image data, or an image file) is read; text fills the box.
+    if (DropPicture(event->mimeData())) {
+        event->acceptProposedAction();
+        return;
+    }
     if (!event->mimeData()->hasText()) return;
     ui_->Text1->setPlainText(event->mimeData()->text());
     event->acceptProposedAction();

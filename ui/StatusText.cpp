@@ -34,8 +34,13 @@ QString MadeLine(const clsQRCode::EncodeReport& symbol) {
     return parts.join(QStringLiteral(" · "));
 }
 
+// A reader as the window names it: WeChat's by the app's own name.
+QString ReaderName(const std::string& name) {
+    return name == "wechat" ? StatusLine::tr("微信") : QString::fromStdString(name);
+}
+
 QString VerdictText(const ReaderVerdict& reader) {
-    const QString name = QString::fromStdString(reader.name);
+    const QString name = ReaderName(reader.name);
     if (reader.read && reader.textAsTyped) return StatusLine::tr("%1：读取正确").arg(name);
     if (reader.read)
         return StatusLine::tr("%1：显示为“%2”")

@@ -108,7 +108,7 @@ TEST(CliOptions, WhereTheTextComesFrom) {
     parsed = ParseArguments({"-r", "text.txt"});
     EXPECT_EQ(parsed.options->source, CliOptions::Source::File);
     EXPECT_EQ(parsed.options->textFile, "text.txt");
-    EXPECT_EQ(ParseArguments({"--read=-"}).options->source, CliOptions::Source::Stdin);
+    EXPECT_EQ(ParseArguments({"--read-from=-"}).options->source, CliOptions::Source::Stdin);
 
     parsed = ParseArguments(
         {"--batch", "f.txt", "--out-dir", "d", "--name", "n-{line:05}.png", "--force", "-j2"});

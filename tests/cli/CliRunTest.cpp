@@ -78,7 +78,8 @@ TEST(CliRun, InfoPrintsTheLineForScriptsThenWhatTheReadersShow) {
     EXPECT_EQ(run.out, QByteArray("version 1, level Q, mask 0, segments alphanumeric 11, bits 74 "
                                   "of 104\n"
                                   "zxing-cpp: reads the text as typed\n"
-                                  "zbar: reads the text as typed\n"));
+                                  "zbar: reads the text as typed\n"
+                                  "wechat: reads the text as typed\n"));
     run = RunCliProcess({"--info", "--mask", "5", "--symbol-version", "3", "abc0123456789012"},
                         dir.path());
     EXPECT_EQ(run.code, 0);
@@ -92,19 +93,23 @@ TEST(CliRun, InfoPrintsTheLineForScriptsThenWhatTheReadersShow) {
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(
         run.out.split('\n').mid(1),
-        QList<QByteArray>({"zxing-cpp: cannot read the 200-pixel picture",
-                           "zbar: cannot read the 200-pixel picture",
-                           "advice: at --size 400 or --size 555 (-s 3) both readers read it", ""}));
+        QList<QByteArray>(
+            {"zxing-cpp: cannot read the 200-pixel picture",
+             "zbar: cannot read the 200-pixel picture", "wechat: cannot read the 200-pixel picture",
+             "advice: at --size 400 or --size 555 (-s 3) every reader reads it", ""}));
     // UTF-8 text without an ECI header: zbar takes it for Shift JIS; --eci auto was tried.
     run = RunCliProcess({"--info", "Grüße aus Köln"}, dir.path());
-    EXPECT_EQ(run.out.split('\n').mid(1),
-              QList<QByteArray>(
-                  {"zxing-cpp: reads the text as typed", "zbar: shows \"Grﾃｼﾃ歹 aus Kﾃｶln\"",
-                   "advice: with --eci auto both readers show the text as typed", ""}));
+    EXPECT_EQ(
+        run.out.split('\n').mid(1),
+        QList<QByteArray>({"zxing-cpp: reads the text as typed",
+                           "zbar: shows \"Grﾃｼﾃ歹 aus Kﾃｶln\"", "wechat: reads the text as typed",
+                           "advice: with --eci auto every reader shows the text as typed", ""}));
     run = RunCliProcess({"--info", "--eci", "auto", "Grüße aus Köln"}, dir.path());
     EXPECT_TRUE(run.out.startsWith("version 2, level M, mask 0, segments eci 26 + byte 17"))
         << run.out.toStdString();
-    EXPECT_TRUE(run.out.endsWith("zbar: reads the text as typed\n")) << run.out.toStdString();
+    EXPECT_TRUE(
+        run.out.endsWith("zbar: reads the text as typed\nwechat: reads the text as typed\n"))
+        << run.out.toStdString();
 }
 
 // --mask best scores the eight masks: the file carries the lowest penalty's, which JSON names.
@@ -141,7 +146,10 @@ TEST(CliRun, InfoJsonIsOneObject) {
                          "\"bytesExact\":true,\"textAsTyped\":true,\"text\":\"HELLO WORLD\","
                          "\"decoded\":true,\"helpedBy\":null},{\"name\":"
                          "\"zbar\",\"read\":true,\"bytesExact\":true,\"textAsTyped\":true,\"text\":"
-                         "\"HELLO WORLD\",\"decoded\":true,\"helpedBy\":null}],\"advice\":{"
+                         "\"HELLO WORLD\",\"decoded\":true,\"helpedBy\":null},{\"name\":"
+                         "\"wechat\",\"read\":true,\"bytesExact\":true,\"textAsTyped\":true,"
+                         "\"text\":\"HELLO WORLD\",\"decoded\":true,\"helpedBy\":null}],"
+                         "\"advice\":{"
                          "\"options\":null,\"smallerSize\":0,\"smallerScale\":0,\"largerSize\":0,"
                          "\"largerScale\":0,\"offeredSize\":0,\"level\":null,\"triedLevels\":false,"
                          "\"noneUpTo\":0}}\n"));

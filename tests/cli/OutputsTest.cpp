@@ -165,7 +165,7 @@ TEST(Outputs, ScaleAndMarginMakeWholeModules) {
     run = RunCliProcess({"--info", "-o", "c.png", QString::fromStdString(long1200)}, dir.path());
     EXPECT_TRUE(run.out.contains("zxing-cpp: cannot read the 600-pixel picture"));
     EXPECT_TRUE(run.out.contains(
-        "advice: at --size 400, --size 564 (-s 4) or --size 705 (-s 5) both readers read it"))
+        "advice: at --size 400, --size 564 (-s 4) or --size 705 (-s 5) every reader reads it"))
         << run.out.toStdString();
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <iterator>
 #include <string>
 
@@ -111,12 +113,13 @@ TEST(TextBytes, KanjiOnlyForShiftJisAnsiText) {
 }
 
 // Well-formed UTF-8 as the Unicode standard's table of byte sequences gives it; anything
-// else is refused, not repaired.
+// else is refused, not repaired; shown as UTF-8, each byte that starts no sequence is U+FFFD.
 TEST(TextBytes, DecodesOnlyWellFormedUtf8) {
     struct Case {
         const char* hex;
         std::u16string text;  // empty with ok false: refused
         bool ok;
+        const char* shown = "";  // ValidUtf8 of a refused one (R: U+FFFD's bytes)
     };
     const Case cases[] = {
         {"", u"", true},
@@ -126,21 +129,26 @@ TEST(TextBytes, DecodesOnlyWellFormedUtf8) {
          {char16_t(0x800), char16_t(0xD7FF), char16_t(0xE000), char16_t(0xFFFF)},
          true},
         {"f0 9f 98 80 f4 8f bf bf", u"\U0001F600\U0010FFFF", true},
-        {"80", u"", false},           // a continuation byte alone
-        {"c0 af", u"", false},        // an overlong "/"
-        {"e0 9f bf", u"", false},     // an overlong U+07FF
-        {"ed a0 80", u"", false},     // a surrogate, U+D800
-        {"f4 90 80 80", u"", false},  // above U+10FFFF
-        {"f5 80 80 80", u"", false},
-        {"e4 ba", u"", false},     // cut off at the end
-        {"e4 41 8c", u"", false},  // a sequence broken by another character
+        {"80", u"", false, "R"},                 // a continuation byte alone
+        {"c0 af", u"", false, "R R"},            // an overlong "/"
+        {"e0 9f bf", u"", false, "R R R"},       // an overlong U+07FF
+        {"ed a0 80", u"", false, "R R R"},       // a surrogate, U+D800
+        {"f4 90 80 80", u"", false, "R R R R"},  // above U+10FFFF
+        {"f5 80 80 80", u"", false, "R R R R"},
+        {"e4 ba", u"", false, "R R"},        // cut off at the end
+        {"e4 41 8c", u"", false, "R 41 R"},  // a sequence broken by another character
+        {"c3 bc fc 41", u"", false, "c3 bc R 41"},
     };
     for (const Case& c : cases) {
-        const auto text = qrdesk::DecodeUtf8(HexBytes(c.hex));
+        const std::string bytes = HexBytes(c.hex);
+        const auto text = qrdesk::DecodeUtf8(bytes);
         ASSERT_EQ(text.has_value(), c.ok) << c.hex;
         if (c.ok) {
             EXPECT_TRUE(*text == c.text) << c.hex;
         }
+        const QString shown = QString(c.shown).replace("R", "ef bf bd");
+        EXPECT_EQ(qrdesk::ValidUtf8(bytes), c.ok ? bytes : HexBytes(shown.toLatin1().constData()))
+            << c.hex;
     }
 }
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "common/SymbolJob.h"
 #include "common/ReaderModule.h"
+#include "common/SymbolJob.h"
 #include "readback/ReadBack.h"
 
 using qrdesk::TextEncoding;
@@ -116,9 +116,14 @@ TEST(ReadBack, WhatEachReaderShows) {
         settings.eciDesignator = c.eci;
         const auto symbol = Make(settings);
         ASSERT_TRUE(symbol.Made());
-        ASSERT_EQ(symbol.verdicts.size(), 2u);
+        ASSERT_EQ(symbol.verdicts.size(), 3u);
         const auto& zxing = symbol.verdicts[0];
         const auto& zbar = symbol.verdicts[1];
+        // WeChat's reader shows the payload's bytes as UTF-8, whatever the designator says.
+        const auto& wechat = symbol.verdicts[2];
+        EXPECT_EQ(wechat.name, "wechat");
+        EXPECT_TRUE(wechat.read);
+        EXPECT_EQ(wechat.textAsTyped, c.encoding == TextEncoding::Utf8);
         EXPECT_EQ(zxing.name, "zxing-cpp");
         EXPECT_EQ(zbar.name, "zbar");
         EXPECT_TRUE(zxing.decoded);
@@ -128,7 +133,8 @@ TEST(ReadBack, WhatEachReaderShows) {
         EXPECT_EQ(zbar.read, c.zbarShows) << zbar.text;
         EXPECT_EQ(zxing.textAsTyped, c.zxingAsTyped) << zxing.text;
         EXPECT_EQ(zbar.textAsTyped, c.zbarAsTyped) << zbar.text;
-        EXPECT_EQ(symbol.AllAsTyped(), c.zxingAsTyped && c.zbarAsTyped);
+        EXPECT_EQ(symbol.AllAsTyped(),
+                  c.zxingAsTyped && c.zbarAsTyped && c.encoding == TextEncoding::Utf8);
     }
     // zbar's mojibake of the example, as the issue of readers without ECI shows it.
     qrdesk::SymbolSettings url;
@@ -167,7 +173,11 @@ TEST(ReadBack, CodePageDesignatorsBothReadersHonour) {
         const auto symbol = Make(settings);
         ASSERT_TRUE(symbol.Made());
         EXPECT_EQ(symbol.eci, c.eci);
-        EXPECT_TRUE(symbol.AllAsTyped());
+        ASSERT_EQ(symbol.verdicts.size(), 3u);
+        EXPECT_TRUE(symbol.verdicts[0].textAsTyped);
+        EXPECT_TRUE(symbol.verdicts[1].textAsTyped);
+        // WeChat's reader honours none: only UTF-8's bytes show as typed in it.
+        EXPECT_EQ(symbol.verdicts[2].textAsTyped, c.eci == 26);
     }
     for (const char* none : {"GBK", "GB18030", "CP1252", "CP1251", "EUC-KR", "KOI8-R", ""})
         EXPECT_EQ(qrdesk::EciOfCodePage(none), 0) << none;
@@ -185,10 +195,12 @@ TEST(ReadBack, ModuleInterface) {
     ASSERT_TRUE(module);
     EXPECT_EQ(module->abi, QRDESK_READBACK_ABI);
     EXPECT_EQ(module->size, sizeof(qrdesk_readback));
-    ASSERT_EQ(module->reader_count, 2u);
+    ASSERT_EQ(module->reader_count, 3u);
     EXPECT_STREQ(module->name(0), "zxing-cpp");
     EXPECT_STREQ(module->name(1), "zbar");
-    EXPECT_EQ(module->name(2), nullptr);
+    EXPECT_STREQ(module->name(2), "wechat");
+    EXPECT_EQ(module->name(3), nullptr);
+    EXPECT_STREQ(module->missing(), "");
 
     qrdesk::SymbolSettings settings;
     settings.text = u"https://example.org/module";
@@ -211,6 +223,6 @@ TEST(ReadBack, ModuleInterface) {
         EXPECT_EQ(module->read(reader, grey.data(), side, side, 0, nullptr), -1);
     }
     qrdesk_reading out{};
-    EXPECT_EQ(module->read(2, grey.data(), side, side, 0, &out), -1);
+    EXPECT_EQ(module->read(3, grey.data(), side, side, 0, &out), -1);
     dlclose(handle);
 }

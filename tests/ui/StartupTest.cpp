@@ -63,8 +63,10 @@ TEST_F(WindowTest, ControlsAreAsTheTableSays) {
             tabOrder[c.tab] = c.name;
         }
     }
-    // Tab goes round the table's order, the side column's, and back to the first list.
+    // Tab goes round the table's order, the side column's with the reading buttons at its
+    // bottom, and back to the first list.
     tabOrder.insert(tabOrder.end(), kColumnTabStops.begin(), kColumnTabStops.end());
+    tabOrder.insert(tabOrder.end(), {"cmdReadFile", "cmdReadScreen"});
     ASSERT_EQ(QApplication::focusWidget(), List(0));
     QStringList expected, visited;
     for (std::size_t k = 1; k <= tabOrder.size(); ++k) {

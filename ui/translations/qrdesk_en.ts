@@ -227,6 +227,160 @@
     </message>
 </context>
 <context>
+    <name>ReadingText</name>
+    <message>
+        <source>图片 (%1)</source>
+        <translation>Images (%1)</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>无法读取图片“%1”：%2</source>
+        <translation>Cannot read the image “%1”: %2</translation>
+    </message>
+    <message>
+        <source>识别</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>识别图片…</source>
+        <translation>Read image…</translation>
+    </message>
+    <message>
+        <source>识别图片文件中的二维码 (Ctrl+O)</source>
+        <translation>Read the QR Codes in an image file (Ctrl+O)</translation>
+    </message>
+    <message>
+        <source>识别屏幕</source>
+        <translation>Read screen</translation>
+    </message>
+    <message>
+        <source>识别整个屏幕上的二维码 (Ctrl+R)</source>
+        <translation>Read the QR Codes on the whole screen (Ctrl+R)</translation>
+    </message>
+    <message>
+        <source>识别图片</source>
+        <translation>Read an image</translation>
+    </message>
+    <message>
+        <source>剪贴板中没有图片。</source>
+        <translation>The clipboard holds no image.</translation>
+    </message>
+    <message>
+        <source>屏幕</source>
+        <translation>Screen</translation>
+    </message>
+    <message>
+        <source>图片</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>重新生成的二维码与识别的不同（数据或设置无法还原）。</source>
+        <translation>The symbol generated differs from the one read (its data or settings cannot be restored).</translation>
+    </message>
+    <message>
+        <source>已重新生成：版本、纠错等级、掩码与数据都与识别的相同。</source>
+        <translation>Generated again: version, error correction level, mask and data are those read.</translation>
+    </message>
+    <message>
+        <source>已重新生成：数据相同；原图的版本或掩码未能读出，未必相同。</source>
+        <translation>Generated again: the data are the same; the version or mask of the original could not be read and may differ.</translation>
+    </message>
+</context>
+<context>
+    <name>ResultsText</name>
+    <message>
+        <source>微信</source>
+        <translation>WeChat</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>版本 %1 · 纠错等级 %2 · 掩码 %3 · 数据段 %4</source>
+        <translation>version %1 · level %2 · mask %3 · segments %4</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>在 Wayland 桌面上无法截取屏幕：请用桌面的截图工具截图，再按 Ctrl+Shift+V 从剪贴板识别。</source>
+        <translation>The screen cannot be captured on a Wayland desktop: take a screenshot with the desktop’s tool, then press Ctrl+Shift+V to read it from the clipboard.</translation>
+    </message>
+    <message>
+        <source>无法截取屏幕。</source>
+        <translation>The screen cannot be captured.</translation>
+    </message>
+    <message>
+        <source>识别结果</source>
+        <translation>Read results</translation>
+    </message>
+    <message>
+        <source>复制文本</source>
+        <translation>Copy text</translation>
+    </message>
+    <message>
+        <source>打开链接</source>
+        <translation>Open link</translation>
+    </message>
+    <message>
+        <source>编辑并重新生成</source>
+        <translation>Edit and generate</translation>
+    </message>
+    <message>
+        <source>%1：未找到二维码。</source>
+        <translation>%1: no QR Code found.</translation>
+    </message>
+    <message>
+        <source>%1：找到 %2 个二维码。</source>
+        <translation>%1: QR Codes found: %2.</translation>
+    </message>
+    <message>
+        <source>未使用微信的识别器：%1</source>
+        <translation>WeChat’s reader not used: %1</translation>
+    </message>
+    <message>
+        <source>文本：%1</source>
+        <translation>Text: %1</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>: </translation>
+    </message>
+    <message>
+        <source>未使用</source>
+        <translation>not used</translation>
+    </message>
+    <message>
+        <source>无法识别</source>
+        <translation>does not read</translation>
+    </message>
+    <message>
+        <source>，无 ECI</source>
+        <translation>, no ECI</translation>
+    </message>
+    <message>
+        <source>，ECI %1</source>
+        <translation>, ECI %1</translation>
+    </message>
+    <message>
+        <source>打开这个链接吗？
+
+%1</source>
+        <translation>Open this link?
+
+%1</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+</context>
+<context>
     <name>SaveFiles</name>
     <message>
         <source>位图文件(*.bmp)</source>
@@ -410,6 +564,10 @@
     <message>
         <source>；</source>
         <translation>; </translation>
+    </message>
+    <message>
+        <source>微信</source>
+        <translation>WeChat</translation>
     </message>
 </context>
 <context>

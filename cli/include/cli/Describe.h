@@ -3,12 +3,17 @@
 // of --info, its JSON object, and the figures of "the data do not fit".
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/SymbolJob.h"
 #include "encoder/clsQRCode.h"
 
 namespace qrdesk::cli {
+
+// A JSON string: quotes, backslashes and control characters escaped; bytes that are not
+// UTF-8 become U+FFFD, so that the output is always valid JSON.
+std::string JsonString(std::string_view text);
 
 // One line: "version 1, level M, mask 0, segments numeric 8, bits 41 of 128".
 std::string FormatSymbolInfo(const clsQRCode::EncodeReport& report);

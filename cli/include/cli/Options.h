@@ -19,7 +19,13 @@ namespace qrdesk::cli {
 
 // Conventional exit codes; a batch exits with the highest code among its failed lines, and
 // an interrupted one with 128 + the signal's number.
-enum ExitCode : int { kOk = 0, kDoesNotFit = 1, kUsage = 2, kInputOutput = 3 };
+enum ExitCode : int {
+    kOk = 0,
+    kDoesNotFit = 1,
+    kUsage = 2,
+    kInputOutput = 3,
+    kNothingRead = 4,  // --read found no symbol (as zbarimg)
+};
 
 // What is written: image files, or text for a terminal (UTF-8 half blocks, ANSI colours,
 // plain ASCII).
@@ -81,6 +87,10 @@ struct CliOptions {
     int dpi = 0;
     Colours colours;
     InfoFormat info = InfoFormat::None;
+
+    // --read: read the symbols in these picture files ("-": standard input) instead.
+    bool scan = false;
+    std::vector<std::string> pictures;
 
     // Batch.
     bool batch = false;

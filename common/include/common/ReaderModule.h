@@ -10,7 +10,7 @@
 extern "C" {
 
 // The interface's version; the program refuses a module of another one or a smaller table.
-#define QRDESK_READBACK_ABI 2
+#define QRDESK_READBACK_ABI 3
 
 // One reading. The caller sets the buffers and their capacities; the module fills them and
 // the lengths. A length above its capacity means the buffer was too small (it holds the
@@ -26,6 +26,44 @@ struct qrdesk_reading {
     uint32_t text_length;
 };
 
+// One reader's reading of a symbol found in a picture (common/PictureReading.h). The
+// pointers hold only during the call that hands it over.
+struct qrdesk_found_reading {
+    int32_t read;
+    const char* bytes;
+    uint32_t bytes_length;
+    const char* text;  // UTF-8
+    uint32_t text_length;
+    int32_t has_position;
+    float corners[8];  // x, y of the four corners, from the top-left finder pattern's
+    char level;        // 'L', 'M', 'Q', 'H'; 0 when the reader does not say
+    int32_t has_eci;   // eci below is said (-1: the symbol has none)
+    int32_t eci;
+};
+
+struct qrdesk_segment {
+    int32_t mode;  // 0 byte, 1 numeric, 2 alphanumeric, 3 Kanji, 4 ECI
+    int32_t count;
+    int32_t eci;
+};
+
+// One symbol found in a picture: each reader's reading (zxing-cpp, zbar, WeChat's) and what
+// its modules say (0, 0, -1 and no segments where they could not be read cleanly).
+struct qrdesk_found {
+    struct qrdesk_found_reading readings[3];
+    int32_t has_position;
+    float corners[8];
+    int32_t version;
+    char level;
+    int32_t mask;
+    int32_t segments_known;
+    const struct qrdesk_segment* segments;
+    uint32_t segment_count;
+};
+
+// Receives the symbols of a picture, one call each in reading order.
+typedef void (*qrdesk_found_callback)(void* context, const struct qrdesk_found* symbol);
+
 struct qrdesk_readback {
     uint32_t size;  // sizeof(struct qrdesk_readback) in the module's build
     uint32_t abi;   // QRDESK_READBACK_ABI of the module's build
@@ -38,6 +76,14 @@ struct qrdesk_readback {
     // filled; -1 for bad arguments or a failure inside the reader.
     int32_t (*read)(uint32_t reader, const uint8_t* grey, int32_t width, int32_t height,
                     int32_t helped, struct qrdesk_reading* out);
+    // Why a reader of the full set is left out (WeChat's, when OpenCV's module cannot be
+    // loaded), as one line; "" when none is. A static string.
+    const char* (*missing)(void);
+    // Reads every symbol in a picture file's bytes (PNG, JPEG, WebP, GIF, BMP, PNM), handing
+    // each to found. 0 when the picture was decoded (whether or not it holds a symbol); -1
+    // when it could not be, with one line saying why in error (cut to error_capacity).
+    int32_t (*read_picture)(const uint8_t* file, uint64_t size, qrdesk_found_callback found,
+                            void* context, char* error, uint32_t error_capacity);
 };
 
 // The module's one exported symbol.

@@ -52,4 +52,8 @@ std::optional<std::string> TextToBytes(std::u16string_view text, TextEncoding en
 // end, an overlong form, a surrogate, a code point above U+10FFFF).
 std::optional<std::u16string> DecodeUtf8(std::string_view bytes);
 
+// bytes taken as UTF-8, as a reader that decodes no other character set shows them: each
+// byte that starts no valid sequence becomes U+FFFD, so the result is always UTF-8.
+std::string ValidUtf8(std::string_view bytes);
+
 }  // namespace qrdesk

@@ -1,11 +1,14 @@
 #pragma once
 // The readers a symbol's picture is read back with, as scanners read the written file:
-// zxing-cpp (phone apps and many libraries) and zbar (most Linux scanning programs), each
-// behind the symbol job's SymbolReader. The window links them; the command line loads them
+// zxing-cpp (phone apps and many libraries), zbar (most Linux scanning programs) and WeChat's
+// reader (the scanner most Chinese-speaking users scan with), each behind the symbol job's
+// SymbolReader. The window links them; the command line loads them
 // as a module (common/ReaderModule.h, Module.cpp).
 
 #include <memory>
+#include <mutex>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "common/SymbolReader.h"
@@ -31,15 +34,32 @@ class ZbarReader final : public SymbolReader {
     Reading Read(const GreyView& image, bool helped) const override;
 };
 
-// The readers of this build, in the order their verdicts are given.
+// WeChat's reader (OpenCV's wechat_qrcode, from its own module loaded on the first read) as
+// an app calls it on a camera frame: the whole picture, at most four million pixels. It hands
+// back the payload's bytes whatever the ECI or mode; the text shown is those bytes as UTF-8.
+// No helping setting.
+class WeChatReader final : public SymbolReader {
+  public:
+    const char* Name() const override { return "wechat"; }
+    const char* Help() const override { return ""; }
+    Reading Read(const GreyView& image, bool helped) const override;
+};
+
+// The readers of this build, in the order their verdicts are given. WeChat's joins them on
+// the first call of All() when its module loads (not before: OpenCV costs a start-up its
+// time); where it does not, Missing() says why and the other two carry on.
 class Readers {
   public:
     Readers();
-    std::span<const SymbolReader* const> All() const { return pointers_; }
+    std::span<const SymbolReader* const> All() const;
+    // Why WeChat's reader is not among them; empty when it is (or All() was not called yet).
+    const std::string& Missing() const { return missing_; }
 
   private:
     std::vector<std::unique_ptr<SymbolReader>> owned_;
-    std::vector<const SymbolReader*> pointers_;
+    mutable std::vector<const SymbolReader*> pointers_;
+    mutable std::string missing_;
+    mutable std::once_flag loaded_;
 };
 
 }  // namespace qrdesk

@@ -37,7 +37,11 @@ CliRun RunShell(const QString& script, const QString& dir) {
 }
 
 CliRun RunCliProcess(const QStringList& args, const QString& dir, const CliProcess& how) {
-    const QString cli = QStringLiteral(QRDESK_CLI_PATH);
+    return RunProgram(QStringLiteral(QRDESK_CLI_PATH), args, dir, how);
+}
+
+CliRun RunProgram(const QString& cli, const QStringList& args, const QString& dir,
+                  const CliProcess& how) {
     QProcess process;
     process.setWorkingDirectory(dir);
     if (!how.inputFile.isEmpty()) process.setStandardInputFile(how.inputFile);

@@ -22,6 +22,10 @@ struct CliProcess {
     int signalAfterMs = 0;
 };
 
+// Runs program (a path, or a name looked up in PATH) with args in folder dir, within two
+// minutes; code -1 also when it is not installed.
+CliRun RunProgram(const QString& program, const QStringList& args, const QString& dir,
+                  const CliProcess& how = {});
 // Runs qrdesk-cli with args in folder dir, within two minutes.
 CliRun RunCliProcess(const QStringList& args, const QString& dir, const CliProcess& how);
 inline CliRun RunCliProcess(const QStringList& args, const QString& dir,

@@ -18,9 +18,12 @@
 #include "readback/ReadBack.h"
 #include "ui/Dialogbox.h"
 #include "ui/ProgramOptions.h"
+#include "ui/ReadResults.h"
 #include "ui/SymbolCheck.h"
 
 class QAction;
+class QGroupBox;
+class QPushButton;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -54,6 +57,22 @@ class Form1 : public QWidget {
     std::function<bool(QPrinter& printer, double* widthMm)> ShowPrintDialog;
     // Takes the data of a drag of the symbol out of the window.
     std::function<void(QMimeData* data)> StartDrag;
+    // The picture file to read ("识别图片…"); an empty path on cancel.
+    std::function<QString()> ChooseImageFile;
+    // The whole desktop for "识别屏幕"; a null image with *error set when it cannot be had.
+    std::function<QImage(QString* error)> GrabScreen;
+
+    // Reading symbols: a picture file, the clipboard's picture, the whole screen, a picture
+    // given. Each shows the results window (or says why nothing could be read).
+    void ReadImageFile(const QString& path);
+    void ReadClipboard();
+    void ReadScreen();
+    void ShowReading(const QImage& picture, const QString& source);
+    // The results window, once a read made it; nullptr before.
+    ReadResults* Results() const { return results_; }
+    // The "识别" group's buttons.
+    QPushButton* ReadFileButton() const { return cmdReadFile_; }
+    QPushButton* ReadScreenButton() const { return cmdReadScreen_; }
 
     const QString& IsCreate() const { return TavroIsCreate; }
     const clsQRCode* Encoder() const { return encoder_.get(); }
@@ -109,6 +128,9 @@ class Form1 : public QWidget {
     void ShowStatus(const QStringList& lines);
     void ShowNotice(const QString& text);
     void RenderStatus();
+    void CreateReadingGroup();
+    void EditAndRegenerate(const QString& text, const ListChoice& choice);
+    bool DropPicture(const QMimeData* data);
 
     std::unique_ptr<Ui::Form1> ui_;
     std::array<QComboBox*, 4> cmb1_{};
@@ -147,6 +169,12 @@ class Form1 : public QWidget {
     // The printer last chosen in this run, with its output file and page: made by the first
     // print.
     std::unique_ptr<QPrinter> printer_;
+
+    // Reading: the "识别" group at the bottom of the side column, and the results window.
+    QGroupBox* grpRead_ = nullptr;
+    QPushButton* cmdReadFile_ = nullptr;
+    QPushButton* cmdReadScreen_ = nullptr;
+    ReadResults* results_ = nullptr;
 };
 
 }  // namespace qrdesk
