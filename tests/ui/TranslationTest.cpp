@@ -160,16 +160,26 @@ TEST_F(WindowTest, ChineseKeepsTheDescribedCaptions) {
     EXPECT_EQ(Overflowing(window.get()), QStringList());
 }
 
-// The longest reason a page's fields may be refused for, in the column's font.
+// The longest reason a page's fields may be refused for, in the column's font: each field
+// missing or broken over lines, and the faults of its kind of value.
 QString LongestProblem(qrdesk::ContentType type, const QFontMetrics& metrics) {
+    using P = qrdesk::ContentProblem;
+    const std::pair<std::string_view, P> kFaults[] = {
+        {"lat", P::NotANumber},         {"lat", P::OutOfRange},        {"lon", P::OutOfRange},
+        {"start", P::NotADate},         {"end", P::EndBeforeStart},    {"end", P::MixedTimes},
+        {"number", P::NotAPhoneNumber}, {"phone", P::NotAPhoneNumber}, {"to", P::NotAnAddress},
+        {"email", P::NotAnAddress},     {"password", P::Contradiction}};
     QString longest;
-    for (const qrdesk::ContentField& field : qrdesk::KindOf(type).fields)
-        for (int p = 1; p <= static_cast<int>(qrdesk::ContentProblem::Contradiction); ++p) {
-            const QString text =
-                qrdesk::ProblemText(type, {{}, static_cast<qrdesk::ContentProblem>(p), field.name});
+    for (const qrdesk::ContentField& field : qrdesk::KindOf(type).fields) {
+        std::vector<P> problems{P::Missing, P::LineBreak};
+        for (const auto& [name, problem] : kFaults)
+            if (name == field.name) problems.push_back(problem);
+        for (const P problem : problems) {
+            const QString text = qrdesk::ProblemText(type, {{}, problem, field.name});
             if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(longest))
                 longest = text;
         }
+    }
     return longest;
 }
 
