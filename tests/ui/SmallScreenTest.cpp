@@ -54,7 +54,7 @@ TEST(SmallScreen, OpensWithinTheScreenAndScrollsToEveryControl) {
     EXPECT_EQ(down->maximum(), std::max(0, form->height() - viewport->height()));
     for (const char* name :
          {"cmb1_0", "cmb1_3", "Option1_2", "Text1", "Command1", "Command2", "WebBrow", "Picture1",
-          "cmbContentType", "spnMargin", "spnLogoSize", "StatusBar1"}) {
+          "cmbContentType", "spnMargin", "spnLogoSize", "cmdReadScreen", "StatusBar1"}) {
         auto* control = form->findChild<QWidget*>(name);
         ASSERT_TRUE(control) << name;
         const QRect place(control->mapTo(form, QPoint()), control->size());
