@@ -21,12 +21,13 @@ packages=(
     qt6-svg-dev                                 # the window's SVG logos
     qt6-webengine-dev                           # the web panel's --web-host (optional at build time)
     qt6-translations-l10n                       # Qt's own dialogs and buttons in Chinese
+    qt6-l10n-tools qt6-tools-dev                # the window's English: lupdate, lrelease
     fonts-droid-fallback                        # Chinese glyphs for the window's captions
     help2man dpkg-dev                           # manual pages and the Debian package
     lintian appstream                           # the package's checks (scripts/package.sh)
     locales                                     # tests: messages in a Chinese locale (localedef)
     poppler-utils xvfb                          # tests: printed PDF drawn, a real display
-    openbox xdotool x11-apps xclip              # the screen read checked on a real display
+    openbox x11-utils xdotool x11-apps xclip    # tests: a window manager on it (xprop), the screen read
     imagemagick                                 # tests: pictures in every format and variant
     "$@"
 )

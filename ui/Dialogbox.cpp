@@ -1,5 +1,6 @@
 #include "ui/Dialogbox.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
@@ -12,6 +13,12 @@
 #include <QTabWidget>
 
 namespace Dialogbox {
+namespace {
+// The print dialog's page is translated in its own context.
+struct PrintPage {
+    Q_DECLARE_TR_FUNCTIONS(PrintPage)
+};
+}  // namespace
 
 QStringList NameFiltersFromPipes(const QString& filter) {
     const QStringList parts = filter.split('|');
@@ -65,19 +72,19 @@ bool AskYesNo(QWidget* owner, const QString& text) {
 bool ShowPrintDialog(QPrinter& printer, double* widthMm, QWidget* owner) {
     auto* page = new QWidget;
     page->setObjectName("SymbolPage");
-    page->setWindowTitle(QStringLiteral("二维码"));
+    page->setWindowTitle(PrintPage::tr("二维码"));
     auto* width = new QDoubleSpinBox(page);
     width->setObjectName("SymbolWidth");
     width->setRange(kMinPrintWidthMm, kMaxPrintWidthMm);
     width->setDecimals(1);
-    width->setSuffix(QStringLiteral(" 毫米"));
+    width->setSuffix(PrintPage::tr(" 毫米"));
     width->setValue(*widthMm);
-    auto* note = new QLabel(QStringLiteral("宽度含四周的空白（静区）。每个模块占整数个打印点，"
-                                           "实际宽度取最接近的可打印值。"),
+    auto* note = new QLabel(PrintPage::tr("宽度含四周的空白（静区）。每个模块占整数个打印点，"
+                                          "实际宽度取最接近的可打印值。"),
                             page);
     note->setWordWrap(true);
     auto* layout = new QFormLayout(page);
-    layout->addRow(QStringLiteral("二维码宽度(&W)："), width);
+    layout->addRow(PrintPage::tr("二维码宽度(&W)："), width);
     layout->addRow(note);
 
     QPrintDialog dialog(&printer, owner);

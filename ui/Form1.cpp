@@ -35,10 +35,10 @@ static void InitResources() {
 
 namespace qrdesk {
 namespace {
-const char* const kPrompt = "请在此输入文本信息！";
-const char* const kNoText = "您未输入文本信息！";
-const char* const kTooLong = "文本信息过长，无法生成二维码！";
-const char* const kNoMemory = "内存不足，无法生成二维码！";
+const char* const kPrompt = QT_TRANSLATE_NOOP("qrdesk::Form1", "请在此输入文本信息！");
+const char* const kNoText = QT_TRANSLATE_NOOP("qrdesk::Form1", "您未输入文本信息！");
+const char* const kTooLong = QT_TRANSLATE_NOOP("qrdesk::Form1", "文本信息过长，无法生成二维码！");
+const char* const kNoMemory = QT_TRANSLATE_NOOP("qrdesk::Form1", "内存不足，无法生成二维码！");
 // The status line: three lines of report under the drawing area.
 constexpr int kStatusLines = 3;
 constexpr int kStatusPadding = 3;
@@ -95,8 +95,9 @@ Form1::Form1(const ProgramOptions& options, QWidget* parent)
     StatusBar1->setFocusPolicy(Qt::NoFocus);
     StatusBar1->setAutoFillBackground(true);
     StatusBar1->setBackgroundRole(QPalette::Window);
-    // Chinese comes from a fallback font whose lines may be taller than the window font's.
-    const QString sample = QStringLiteral("二维码 Ag");
+    // Chinese comes from a fallback font whose lines may be taller than the window font's:
+    // "二维码 Ag" measures both.
+    const QString sample = QStringLiteral("\u4e8c\u7ef4\u7801 Ag");
     const int lines = std::max(kStatusLines * StatusBar1->fontMetrics().lineSpacing(),
                                StatusBar1->fontMetrics()
                                    .boundingRect(QRect(0, 0, 1000, 1000), Qt::AlignLeft,
@@ -199,9 +200,9 @@ void Form1::CreateWebPanel() {
 void Form1::CreateSymbolMenu() {
     mnuSymbol = new QMenu(this);
     mnuSymbol->setObjectName("mnuSymbol");
-    mnuCopy = mnuSymbol->addAction(QStringLiteral("复制"), this, &Form1::mnuCopy_Click);
-    mnuSaveAs = mnuSymbol->addAction(QStringLiteral("另存为…"), this, &Form1::Command2_Click);
-    mnuPrint = mnuSymbol->addAction(QStringLiteral("打印…"), this, &Form1::mnuPrint_Click);
+    mnuCopy = mnuSymbol->addAction(tr("复制"), this, &Form1::mnuCopy_Click);
+    mnuSaveAs = mnuSymbol->addAction(tr("另存为…"), this, &Form1::Command2_Click);
+    mnuPrint = mnuSymbol->addAction(tr("打印…"), this, &Form1::mnuPrint_Click);
     mnuCopy->setObjectName("mnuCopy");
     mnuSaveAs->setObjectName("mnuSaveAs");
     mnuPrint->setObjectName("mnuPrint");
@@ -226,7 +227,7 @@ void Form1::CreateSymbolMenu() {
 
 void Form1::Form_Load() {
     TavroIsCreate = "no";
-    TavroEwmTxt = kPrompt;
+    TavroEwmTxt = tr(kPrompt);
 #ifdef QRDESK_HAVE_WEBENGINE
     // Navigate once; the page loads in the background and nothing waits for it.
     if (auto* view = findChild<QWebEngineView*>("WebBrow")) view->setUrl(WebPanelUrl(options_));
@@ -240,7 +241,7 @@ void Form1::Form_Load() {
     cmb1_[1]->setCurrentIndex(kStartLevel);
     cmb1_[2]->addItem("Automatic");
     for (int m = 0; m <= 7; ++m) cmb1_[2]->addItem(QString::number(m));
-    cmb1_[2]->addItem(kLowestPenaltyItem);
+    cmb1_[2]->addItem(WindowText(kLowestPenaltyItem));
     cmb1_[2]->setCurrentIndex(0);
     for (const char* item : kEncodingItems) cmb1_[3]->addItem(item);
     cmb1_[3]->setCurrentIndex(1);
@@ -314,7 +315,7 @@ void Form1::Command1_Click() {
         // This generation made nothing: saving and printing no longer speak of an earlier
         // text's figures.
         tooLong_.clear();
-        ShowMessage(kNoText);
+        ShowMessage(tr(kNoText));
         return;
     }
     TavroIsCreate = "ok";
@@ -351,11 +352,11 @@ void Form1::Command1_Click() {
         UpdateSymbolActions();
         ShowStatus({});
         if (made.status != SymbolStatus::DoesNotFit) {
-            ShowMessage(kNoMemory);
+            ShowMessage(tr(kNoMemory));
             return;
         }
         tooLong_ = TooLongFigures(made.fit);
-        ShowMessage(QString::fromUtf8(kTooLong) + '\n' + tooLong_);
+        ShowMessage(tr(kTooLong) + '\n' + tooLong_);
         return;
     }
     symbol_ = std::move(made);

@@ -22,16 +22,17 @@
 namespace qrdesk {
 namespace {
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("Form1", text);
-}
+struct ReadingText {
+    Q_DECLARE_TR_FUNCTIONS(ReadingText)
+};
 
 // The image files Qt's plug-ins read here, for the file dialog's filter.
 QString ImageFilter() {
     QStringList patterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         patterns << QStringLiteral("*.") + QString::fromLatin1(format);
-    return Tr("图片 (%1)").arg(patterns.join(' ')) + QStringLiteral(";;") + Tr("所有文件 (*)");
+    return ReadingText::tr("图片 (%1)").arg(patterns.join(' ')) + QStringLiteral(";;") +
+           ReadingText::tr("所有文件 (*)");
 }
 
 // The picture in the file at path, or a null image with *error set.
@@ -43,22 +44,23 @@ QImage LoadImage(const QString& path, QString* error) {
     reader.setAllocationLimit(512);
     QImage image = reader.read();
     if (image.isNull() && error)
-        *error = Tr("无法读取图片“%1”：%2").arg(QFileInfo(path).fileName(), reader.errorString());
+        *error = ReadingText::tr("无法读取图片“%1”：%2")
+                     .arg(QFileInfo(path).fileName(), reader.errorString());
     return image;
 }
 
 }  // namespace
 
 void Form1::CreateReadingGroup() {
-    grpRead_ = new QGroupBox(Tr("识别"), SideColumn1);
+    grpRead_ = new QGroupBox(ReadingText::tr("识别"), SideColumn1);
     grpRead_->setObjectName("grpRead");
     auto* group = new QVBoxLayout(grpRead_);
-    cmdReadFile_ = new QPushButton(Tr("识别图片…"), grpRead_);
+    cmdReadFile_ = new QPushButton(ReadingText::tr("识别图片…"), grpRead_);
     cmdReadFile_->setObjectName("cmdReadFile");
-    cmdReadFile_->setToolTip(Tr("识别图片文件中的二维码 (Ctrl+O)"));
-    cmdReadScreen_ = new QPushButton(Tr("识别屏幕"), grpRead_);
+    cmdReadFile_->setToolTip(ReadingText::tr("识别图片文件中的二维码 (Ctrl+O)"));
+    cmdReadScreen_ = new QPushButton(ReadingText::tr("识别屏幕"), grpRead_);
     cmdReadScreen_->setObjectName("cmdReadScreen");
-    cmdReadScreen_->setToolTip(Tr("识别整个屏幕上的二维码 (Ctrl+R)"));
+    cmdReadScreen_->setToolTip(ReadingText::tr("识别整个屏幕上的二维码 (Ctrl+R)"));
     group->addWidget(cmdReadFile_);
     group->addWidget(cmdReadScreen_);
     // At the bottom of the side column, below the room it leaves free.
@@ -66,7 +68,8 @@ void Form1::CreateReadingGroup() {
         column->addWidget(grpRead_);
 
     ChooseImageFile = [this] {
-        return QFileDialog::getOpenFileName(this, Tr("识别图片"), QString(), ImageFilter());
+        return QFileDialog::getOpenFileName(this, ReadingText::tr("识别图片"), QString(),
+                                            ImageFilter());
     };
     GrabScreen = [](QString* error) { return GrabScreens(error); };
     connect(cmdReadFile_, &QPushButton::clicked, this, [this] {
@@ -109,7 +112,7 @@ void Form1::ReadImageFile(const QString& path) {
 
 void Form1::ReadClipboard() {
     const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (!data || !DropPicture(data)) ShowMessage(Tr("剪贴板中没有图片。"));
+    if (!data || !DropPicture(data)) ShowMessage(ReadingText::tr("剪贴板中没有图片。"));
 }
 
 void Form1::ReadScreen() {
@@ -119,14 +122,14 @@ void Form1::ReadScreen() {
         ShowMessage(error);
         return;
     }
-    ShowReading(screen, Tr("屏幕"));
+    ShowReading(screen, ReadingText::tr("屏幕"));
 }
 
 bool Form1::DropPicture(const QMimeData* data) {
     if (data->hasImage()) {
         const QImage picture = qvariant_cast<QImage>(data->imageData());
         if (!picture.isNull()) {
-            ShowReading(picture, Tr("图片"));
+            ShowReading(picture, ReadingText::tr("图片"));
             return true;
         }
     }
@@ -160,9 +163,10 @@ void Form1::EditAndRegenerate(const QString& text, const ListChoice& choice) {
                       (f.mask < 0 || f.mask == symbol_.report.mask) &&
                       (f.level == 0 || f.level == *LevelName(symbol_.report.level));
     const bool complete = f.version != 0 && f.mask >= 0 && f.level != 0;
-    ShowNotice(!same ? Tr("重新生成的二维码与识别的不同（数据或设置无法还原）。")
-               : complete ? Tr("已重新生成：版本、纠错等级、掩码与数据都与识别的相同。")
-                          : Tr("已重新生成：数据相同；原图的版本或掩码未能读出，未必相同。"));
+    ShowNotice(!same ? ReadingText::tr("重新生成的二维码与识别的不同（数据或设置无法还原）。")
+               : complete
+                   ? ReadingText::tr("已重新生成：版本、纠错等级、掩码与数据都与识别的相同。")
+                   : ReadingText::tr("已重新生成：数据相同；原图的版本或掩码未能读出，未必相同。"));
 }
 
 }  // namespace qrdesk

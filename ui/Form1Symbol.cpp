@@ -24,11 +24,13 @@
 
 namespace qrdesk {
 namespace {
-const char* const kNothingToSave = "请先生成二维码";
-const char* const kTooLongNothingToSave = "文本信息过长，未能生成二维码，没有可保存的图片。";
-const char* const kTooLongNothingToPrint = "文本信息过长，未能生成二维码，没有可打印的图片。";
-const char* const kSaveTitle = "保存二维码文件";
-const char* const kCopied = "已复制到剪贴板";
+const char* const kNothingToSave = QT_TRANSLATE_NOOP("qrdesk::Form1", "请先生成二维码");
+const char* const kTooLongNothingToSave =
+    QT_TRANSLATE_NOOP("qrdesk::Form1", "文本信息过长，未能生成二维码，没有可保存的图片。");
+const char* const kTooLongNothingToPrint =
+    QT_TRANSLATE_NOOP("qrdesk::Form1", "文本信息过长，未能生成二维码，没有可打印的图片。");
+const char* const kSaveTitle = QT_TRANSLATE_NOOP("qrdesk::Form1", "保存二维码文件");
+const char* const kCopied = QT_TRANSLATE_NOOP("qrdesk::Form1", "已复制到剪贴板");
 // The program asks the overwrite question itself, about the name it really writes.
 constexpr int kSaveFlags = Dialogbox::HideReadOnly;
 }  // namespace
@@ -44,29 +46,25 @@ void Form1::Command2_Click() {
     if (TavroIsCreate != "ok" || !symbol_.Made()) {
         // After a text that did not fit, say so rather than ask for a generation just made.
         const bool tooLong = TavroIsCreate == "ok" && !tooLong_.isEmpty();
-        ShowMessage(tooLong ? QString::fromUtf8(kTooLongNothingToSave) + '\n' + tooLong_
-                            : QString::fromUtf8(kNothingToSave));
+        ShowMessage(tooLong ? tr(kTooLongNothingToSave) + '\n' + tooLong_ : tr(kNothingToSave));
         return;
     }
     const Dialogbox::SaveChoice choice =
-        ShowSaveDialog(kSaveTitle, SaveFilter(), 0, SaveFolder(), kSaveFlags, nullptr);
+        ShowSaveDialog(tr(kSaveTitle), SaveFilter(), 0, SaveFolder(), kSaveFlags, nullptr);
     if (choice.path.isEmpty()) return;
     lastFolder_ = QFileInfo(choice.path).absolutePath();
     const FileFormat format = SaveFormatFromFilter(choice.filterIndex);
     const QString path = SavePath(choice.path, format);
     const QString shown = QDir::toNativeSeparators(path);
-    if (QFileInfo::exists(path) &&
-        !AskYesNo(QStringLiteral("%1 已存在。\n要替换它吗？").arg(shown)))
-        return;
+    if (QFileInfo::exists(path) && !AskYesNo(tr("%1 已存在。\n要替换它吗？").arg(shown))) return;
     std::string reason;
     int error = 0;
     if (!WriteFileAtomically(QFile::encodeName(path).toStdString(),
                              SymbolFileBytes(symbol_, format), &reason, &error)) {
-        ShowMessage(QStringLiteral("无法保存文件 %1\n%2")
-                        .arg(shown, SaveFailureReason(path, error, reason)));
+        ShowMessage(tr("无法保存文件 %1\n%2").arg(shown, SaveFailureReason(path, error, reason)));
         return;
     }
-    ShowNotice(QStringLiteral("已保存：%1").arg(shown));
+    ShowNotice(tr("已保存：%1").arg(shown));
 }
 
 void Form1::CopyToClipboard(const QImage& picture) {
@@ -74,7 +72,7 @@ void Form1::CopyToClipboard(const QImage& picture) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setImage(picture);
-    ShowNotice(kCopied);
+    ShowNotice(tr(kCopied));
 }
 
 void Form1::Image1_Click() {
@@ -87,9 +85,8 @@ void Form1::mnuCopy_Click() {
 
 void Form1::mnuPrint_Click() {
     if (!symbol_.Made()) {
-        ShowMessage(!tooLong_.isEmpty()
-                        ? QString::fromUtf8(kTooLongNothingToPrint) + '\n' + tooLong_
-                        : QString::fromUtf8(kNothingToSave));
+        ShowMessage(!tooLong_.isEmpty() ? tr(kTooLongNothingToPrint) + '\n' + tooLong_
+                                        : tr(kNothingToSave));
         return;
     }
     if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -101,12 +98,12 @@ void Form1::mnuPrint_Click() {
     if (!painter.begin(&printer)) {
         const QString file = printer.outputFileName();
         if (file.isEmpty()) {
-            ShowMessage(QStringLiteral("无法打印：打印机“%1”不可用").arg(printer.printerName()));
+            ShowMessage(tr("无法打印：打印机“%1”不可用").arg(printer.printerName()));
             return;
         }
         // Printing to a file: say which and why, as a save does.
         const QString reason = SaveFailureReason(file, WriteErrno(file), "");
-        ShowMessage(QStringLiteral("无法打印到文件 %1").arg(QDir::toNativeSeparators(file)) +
+        ShowMessage(tr("无法打印到文件 %1").arg(QDir::toNativeSeparators(file)) +
                     (reason.isEmpty() ? QString() : '\n' + reason));
         return;
     }
@@ -124,7 +121,7 @@ void Form1::mnuPrint_Click() {
     const QString where = printer.outputFileName().isEmpty()
                               ? printer.printerName()
                               : QDir::toNativeSeparators(printer.outputFileName());
-    ShowNotice(QStringLiteral("已打印：%1").arg(where));
+    ShowNotice(tr("已打印：%1").arg(where));
 }
 
 void Form1::UpdateSymbolActions() {

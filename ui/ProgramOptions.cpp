@@ -20,6 +20,12 @@ const QCommandLineOption kPlainPanelOption(
     "plain-web-panel", "Never start the web engine: with --web-host the panel names the page.");
 const QCommandLineOption kVerboseOption("verbose",
                                         "Let the web engine log to the console (--web-host).");
+const QCommandLineOption kLanguageOption(
+    "lang",
+    "The window's language: zh (Chinese) or en (English). By default the first of the "
+    "preferred languages (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) that is one of them, else "
+    "Chinese.",
+    "language");
 }  // namespace
 
 QUrl WebPageUrl(const QString& host) {
@@ -41,6 +47,7 @@ void AddProgramOptions(QCommandLineParser& parser) {
     parser.addOption(kCodePageOption);
     parser.addOption(kPlainPanelOption);
     parser.addOption(kVerboseOption);
+    parser.addOption(kLanguageOption);
 }
 
 std::optional<ProgramOptions> ReadProgramOptions(const QCommandLineParser& parser, QString* error) {
@@ -51,6 +58,15 @@ std::optional<ProgramOptions> ReadProgramOptions(const QCommandLineParser& parse
     if (!IsCodePageSupported(options.ansiCodePage.toStdString())) {
         if (error) *error = QStringLiteral("unknown code page \"%1\"").arg(options.ansiCodePage);
         return std::nullopt;
+    }
+    if (parser.isSet(kLanguageOption)) {
+        options.language = LanguageFromName(parser.value(kLanguageOption));
+        if (!options.language) {
+            if (error)
+                *error = QStringLiteral("unknown language \"%1\" (zh or en)")
+                             .arg(parser.value(kLanguageOption));
+            return std::nullopt;
+        }
     }
     if (parser.isSet(kWebHostOption)) {
         options.webHost = parser.value(kWebHostOption).trimmed();

@@ -29,28 +29,29 @@
 namespace qrdesk {
 namespace {
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("ReadResults", text);
-}
+struct ResultsText {
+    Q_DECLARE_TR_FUNCTIONS(ResultsText)
+};
 
 QString ReaderCaption(int reader) {
-    return reader == int(ReaderId::WeChat) ? Tr("微信") : QString::fromUtf8(kReaderNames[reader]);
+    return reader == int(ReaderId::WeChat) ? ResultsText::tr("微信")
+                                           : QString::fromUtf8(kReaderNames[reader]);
 }
 
 QString FactsText(const SymbolFacts& f) {
-    const QString unknown = Tr("未知");
+    const QString unknown = ResultsText::tr("未知");
     QStringList segments;
     if (f.segments)
         for (const ReadSegment& s : *f.segments)
             segments << ModeCaption(static_cast<clsQRCode::Mode>(s.mode)) + ' ' +
                             QString::number(s.mode == clsQRCode::ModeEci ? s.eci : s.count);
-    return Tr("版本 %1 · 纠错等级 %2 · 掩码 %3 · 数据段 %4")
+    return ResultsText::tr("版本 %1 · 纠错等级 %2 · 掩码 %3 · 数据段 %4")
         .arg(f.version ? QString::number(f.version) : unknown)
         .arg(f.level ? QString(QChar(f.level)) : unknown)
         .arg(f.mask >= 0 ? QString::number(f.mask) : unknown)
         .arg(!f.segments          ? unknown
-             : segments.isEmpty() ? Tr("无")
-                                  : segments.join(QStringLiteral("，")));
+             : segments.isEmpty() ? ResultsText::tr("无")
+                                  : segments.join(ResultsText::tr("，")));
 }
 
 }  // namespace
@@ -100,9 +101,10 @@ QImage GrabScreens(QString* error) {
     }
     if (whole.isNull() && error)
         *error = QGuiApplication::platformName() == QLatin1String("wayland")
-                     ? Tr("在 Wayland 桌面上无法截取屏幕：请用桌面的截图工具截图，"
-                          "再按 Ctrl+Shift+V 从剪贴板识别。")
-                     : Tr("无法截取屏幕。");
+                     ? ResultsText::tr(
+                           "在 Wayland 桌面上无法截取屏幕：请用桌面的截图工具截图，"
+                           "再按 Ctrl+Shift+V 从剪贴板识别。")
+                     : ResultsText::tr("无法截取屏幕。");
     return whole;
 }
 
@@ -150,7 +152,7 @@ ListChoice ChoiceFor(const FoundSymbol& symbol) {
 }
 
 ReadResults::ReadResults(QWidget* owner) : QDialog(owner) {
-    setWindowTitle(Tr("识别结果"));
+    setWindowTitle(ResultsText::tr("识别结果"));
     setModal(false);
     summary_ = new QLabel(this);
     list_ = new QListWidget(this);
@@ -158,9 +160,9 @@ ReadResults::ReadResults(QWidget* owner) : QDialog(owner) {
     details_ = new QPlainTextEdit(this);
     details_->setReadOnly(true);
     details_->setObjectName("ResultDetails");
-    cmdCopy_ = new QPushButton(Tr("复制文本"), this);
-    cmdOpen_ = new QPushButton(Tr("打开链接"), this);
-    cmdEdit_ = new QPushButton(Tr("编辑并重新生成"), this);
+    cmdCopy_ = new QPushButton(ResultsText::tr("复制文本"), this);
+    cmdOpen_ = new QPushButton(ResultsText::tr("打开链接"), this);
+    cmdEdit_ = new QPushButton(ResultsText::tr("编辑并重新生成"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdCopy_);
     buttons->addWidget(cmdOpen_);
@@ -211,13 +213,14 @@ void ReadResults::Show(const PictureReading& reading, const QString& source) {
         const QString text = SafeText(QString::fromStdString(symbol.First().text));
         list_->addItem(text.size() > 80 ? text.left(79) + QChar(0x2026) : text);
     }
-    summary_->setText(reading_.symbols.empty()
-                          ? Tr("%1：未找到二维码。").arg(source)
-                          : Tr("%1：找到 %2 个二维码。").arg(source).arg(reading_.symbols.size()));
+    summary_->setText(
+        reading_.symbols.empty()
+            ? ResultsText::tr("%1：未找到二维码。").arg(source)
+            : ResultsText::tr("%1：找到 %2 个二维码。").arg(source).arg(reading_.symbols.size()));
     if (!reading_.wechatMissing.empty())
-        summary_->setText(
-            summary_->text() + '\n' +
-            Tr("未使用微信的识别器：%1").arg(QString::fromStdString(reading_.wechatMissing)));
+        summary_->setText(summary_->text() + '\n' +
+                          ResultsText::tr("未使用微信的识别器：%1")
+                              .arg(QString::fromStdString(reading_.wechatMissing)));
     show();
     raise();
     activateWindow();
@@ -247,18 +250,21 @@ void ReadResults::ShowSelected() {
         return;
     }
     QStringList lines;
-    lines << Tr("文本：%1").arg(SafeText(QString::fromStdString(symbol->First().text)));
+    lines
+        << ResultsText::tr("文本：%1").arg(SafeText(QString::fromStdString(symbol->First().text)));
     lines << FactsText(symbol->facts);
     for (int r = 0; r < kReaderCount; ++r) {
         const SymbolReading& reading = symbol->readings[r];
-        QString line = ReaderCaption(r) + Tr("：");
+        QString line = ReaderCaption(r) + ResultsText::tr("：");
         if (!reading.read) {
-            line += r == int(ReaderId::WeChat) && !reading_.wechatMissing.empty() ? Tr("未使用")
-                                                                                  : Tr("无法识别");
+            line += r == int(ReaderId::WeChat) && !reading_.wechatMissing.empty()
+                        ? ResultsText::tr("未使用")
+                        : ResultsText::tr("无法识别");
         } else {
             line += QStringLiteral("“%1”").arg(SafeText(QString::fromStdString(reading.text)));
             if (reading.eci)
-                line += *reading.eci < 0 ? Tr("，无 ECI") : Tr("，ECI %1").arg(*reading.eci);
+                line += *reading.eci < 0 ? ResultsText::tr("，无 ECI")
+                                         : ResultsText::tr("，ECI %1").arg(*reading.eci);
         }
         lines << line;
     }
@@ -276,7 +282,7 @@ void ReadResults::OpenSelectedLink() {
     const QString url = QString::fromStdString(symbol->First().text);
     if (!IsLink(url)) return;
     // The whole link, made safe, so that nothing in it is hidden from the question.
-    if (AskYesNo(Tr("打开这个链接吗？\n\n%1").arg(SafeText(url)))) OpenUrl(url);
+    if (AskYesNo(ResultsText::tr("打开这个链接吗？\n\n%1").arg(SafeText(url)))) OpenUrl(url);
 }
 
 }  // namespace qrdesk

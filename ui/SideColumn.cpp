@@ -23,11 +23,6 @@
 namespace qrdesk {
 namespace {
 
-constexpr const char* kContext = "qrdesk::SideColumn";
-QString Tr(const char* source) {
-    return QCoreApplication::translate(kContext, source);
-}
-
 // A multi-line field shows two lines, the text made four: the column keeps room below.
 constexpr int kMultiLineHeight = 40;
 constexpr int kMadeHeight = 60;
@@ -56,13 +51,13 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
     column->setContentsMargins(0, 8, 8, 8);
 
     // 内容: the type list, one page of fields per type, the text they make.
-    auto* content = new QGroupBox(Tr("内容"), this);
+    auto* content = new QGroupBox(tr("内容"), this);
     content->setObjectName("Frame2");
     auto* contentLayout = new QVBoxLayout(content);
     cmbContentType_ = new QComboBox(content);
     cmbContentType_->setObjectName("cmbContentType");
     cmbContentType_->addItems(ContentTypeCaptions());
-    cmbContentType_->setToolTip(Tr("内容类型"));
+    cmbContentType_->setToolTip(tr("内容类型"));
     contentLayout->addWidget(cmbContentType_);
     pages_ = new QStackedWidget(content);
     for (const ContentKind& kind : ContentKinds()) pages_->addWidget(MakePage(kind.type));
@@ -76,7 +71,7 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
     txtMade_->setReadOnly(true);
     txtMade_->setTabChangesFocus(true);
     txtMade_->setFixedHeight(kMadeHeight);
-    txtMade_->setToolTip(Tr("将编码的文本"));
+    txtMade_->setToolTip(tr("将编码的文本"));
     lblMade_->setBuddy(txtMade_);
     contentLayout->addWidget(txtMade_);
     // The group is as high as the page shown, so that the column keeps room below for the
@@ -84,41 +79,41 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
     column->addWidget(content);
 
     // 外观: colours, quiet zone, logo.
-    auto* look = new QGroupBox(Tr("外观"), this);
+    auto* look = new QGroupBox(tr("外观"), this);
     look->setObjectName("Frame3");
     auto* form = new QFormLayout(look);
     cmdForeground_ = new QPushButton(look);
     cmdForeground_->setObjectName("cmdForeground");
     cmdBackground_ = new QPushButton(look);
     cmdBackground_->setObjectName("cmdBackground");
-    form->addRow(Tr("前景色"), cmdForeground_);
-    form->addRow(Tr("背景色"), cmdBackground_);
+    form->addRow(tr("前景色"), cmdForeground_);
+    form->addRow(tr("背景色"), cmdBackground_);
     spnMargin_ = new QSpinBox(look);
     spnMargin_->setObjectName("spnMargin");
     spnMargin_->setRange(0, 100);
     spnMargin_->setValue(kDefaultMargin);
-    spnMargin_->setSuffix(Tr(" 模块"));
-    spnMargin_->setToolTip(Tr("四周空白的宽度（模块）；少于 4 个模块时部分扫描器可能无法识别"));
-    form->addRow(Tr("边距"), spnMargin_);
+    spnMargin_->setSuffix(tr(" 模块"));
+    spnMargin_->setToolTip(tr("四周空白的宽度（模块）；少于 4 个模块时部分扫描器可能无法识别"));
+    form->addRow(tr("边距"), spnMargin_);
     auto* logoRow = new QHBoxLayout;
-    cmdLogo_ = new QPushButton(Tr("选择…"), look);
+    cmdLogo_ = new QPushButton(tr("选择…"), look);
     cmdLogo_->setObjectName("cmdLogo");
-    cmdLogo_->setToolTip(Tr("放在二维码中央的标志（PNG、JPEG 或 SVG）"));
+    cmdLogo_->setToolTip(tr("放在二维码中央的标志（PNG、JPEG 或 SVG）"));
     cmdClearLogo_ = new QToolButton(look);
     cmdClearLogo_->setObjectName("cmdClearLogo");
     cmdClearLogo_->setText(QStringLiteral("×"));
-    cmdClearLogo_->setToolTip(Tr("去掉标志"));
+    cmdClearLogo_->setToolTip(tr("去掉标志"));
     cmdClearLogo_->setFocusPolicy(Qt::StrongFocus);
     logoRow->addWidget(cmdLogo_, 1);
     logoRow->addWidget(cmdClearLogo_);
-    form->addRow(Tr("标志"), logoRow);
+    form->addRow(tr("标志"), logoRow);
     spnLogoSize_ = new QSpinBox(look);
     spnLogoSize_->setObjectName("spnLogoSize");
     spnLogoSize_->setRange(kMinLogoPercent, kMaxLogoPercent);
     spnLogoSize_->setValue(kDefaultLogoPercent);
     spnLogoSize_->setSuffix(QStringLiteral(" %"));
-    spnLogoSize_->setToolTip(Tr("标志（含白边）占二维码宽度的百分比"));
-    form->addRow(Tr("标志大小"), spnLogoSize_);
+    spnLogoSize_->setToolTip(tr("标志（含白边）占二维码宽度的百分比"));
+    form->addRow(tr("标志大小"), spnLogoSize_);
     column->addWidget(look);
     column->addStretch(1);  // room for more groups
 
@@ -126,8 +121,8 @@ SideColumn::SideColumn(QWidget* parent) : QWidget(parent) {
         return QColorDialog::getColor(initial, window(), title, QColorDialog::ShowAlphaChannel);
     };
     ChooseLogoFile = [this] {
-        return QFileDialog::getOpenFileName(window(), Tr("选择标志"), QString(),
-                                            Tr("图片 (*.png *.jpg *.jpeg *.svg)"));
+        return QFileDialog::getOpenFileName(window(), tr("选择标志"), QString(),
+                                            tr("图片 (*.png *.jpg *.jpeg *.svg)"));
     };
     ShowMessage = [](const QString&) {};
 
@@ -162,7 +157,7 @@ QWidget* SideColumn::MakePage(ContentType type) {
     auto& editors = editors_.emplace_back();
     if (type == ContentType::Text) {
         // The described text box stays the only input for plain text.
-        auto* hint = new QLabel(Tr("在“二维码设置”的文本框中输入文本。"), page);
+        auto* hint = new QLabel(tr("在“二维码设置”的文本框中输入文本。"), page);
         hint->setWordWrap(true);
         form->addRow(hint);
         return page;
@@ -172,7 +167,7 @@ QWidget* SideColumn::MakePage(ContentType type) {
         const QString name = QStringLiteral("fld_%1_%2").arg(KindOf(type).name, field.name);
         if (std::string_view(field.name) == "security") {
             auto* list = new QComboBox(page);
-            for (const SecurityChoice& choice : kSecurityChoices) list->addItem(Tr(choice.caption));
+            for (const SecurityChoice& choice : kSecurityChoices) list->addItem(tr(choice.caption));
             connect(list, &QComboBox::currentIndexChanged, this, &SideColumn::ShowMade);
             editor = list;
         } else if (std::string_view(field.name) == "hidden") {
@@ -255,7 +250,7 @@ void SideColumn::ShowMade() {
     if (text) return;
     const ContentResult made = Made();
     if (made.Ok()) {
-        lblMade_->setText(Tr("将编码的文本："));
+        lblMade_->setText(tr("将编码的文本："));
         lblMade_->setStyleSheet(QString());
         txtMade_->setPlainText(QString::fromStdString(made.text));
     } else {
@@ -281,7 +276,7 @@ void SideColumn::UpdateColourButtons() {
 void SideColumn::PickColour(bool dark) {
     std::uint32_t& target = dark ? colours_.dark : colours_.light;
     const QColor chosen =
-        ChooseColour(QColor::fromRgba(target), dark ? Tr("前景色") : Tr("背景色"));
+        ChooseColour(QColor::fromRgba(target), dark ? tr("前景色") : tr("背景色"));
     if (!chosen.isValid()) return;
     target = chosen.rgba();
     UpdateColourButtons();
@@ -314,8 +309,8 @@ void SideColumn::ClearLogo() {
     const bool had = logo_ != nullptr;
     logo_.reset();
     logoPath_.clear();
-    cmdLogo_->setText(Tr("选择…"));
-    cmdLogo_->setToolTip(Tr("放在二维码中央的标志（PNG、JPEG 或 SVG）"));
+    cmdLogo_->setText(tr("选择…"));
+    cmdLogo_->setToolTip(tr("放在二维码中央的标志（PNG、JPEG 或 SVG）"));
     // The focus moves on rather than to nowhere when the button it is on goes grey.
     if (cmdClearLogo_->hasFocus()) cmdLogo_->setFocus(Qt::OtherFocusReason);
     cmdClearLogo_->setEnabled(false);
@@ -328,7 +323,7 @@ void SideColumn::PickLogo() {
     if (path.isEmpty()) return;
     QString error;
     if (!SetLogo(path, &error))
-        ShowMessage(Tr("无法使用标志文件 %1\n%2").arg(QDir::toNativeSeparators(path), error));
+        ShowMessage(tr("无法使用标志文件 %1\n%2").arg(QDir::toNativeSeparators(path), error));
 }
 
 }  // namespace qrdesk

@@ -2,12 +2,18 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 
 namespace qrdesk {
 namespace {
+// The save dialog's and the failures' texts are translated in their own context.
+struct SaveFiles {
+    Q_DECLARE_TR_FUNCTIONS(SaveFiles)
+};
+
 struct FormatRow {
     FileFormat format;
     const char* description;
@@ -15,16 +21,16 @@ struct FormatRow {
 };
 // The dialog's filters in their order; the bitmap's description is the window's own.
 constexpr FormatRow kFormats[] = {
-    {FileFormat::Bmp, "位图文件(*.bmp)", "bmp"},
-    {FileFormat::Png, "PNG 图片(*.png)", "png"},
-    {FileFormat::Svg, "SVG 矢量图(*.svg)", "svg"},
+    {FileFormat::Bmp, QT_TRANSLATE_NOOP("SaveFiles", "位图文件(*.bmp)"), "bmp"},
+    {FileFormat::Png, QT_TRANSLATE_NOOP("SaveFiles", "PNG 图片(*.png)"), "png"},
+    {FileFormat::Svg, QT_TRANSLATE_NOOP("SaveFiles", "SVG 矢量图(*.svg)"), "svg"},
 };
 }  // namespace
 
 QString SaveFilter() {
     QStringList parts;
     for (const FormatRow& row : kFormats)
-        parts << QString::fromUtf8(row.description) << QStringLiteral("*.") + row.extension;
+        parts << SaveFiles::tr(row.description) << QStringLiteral("*.") + row.extension;
     return parts.join('|');
 }
 
@@ -60,23 +66,23 @@ int WriteErrno(const QString& path) {
 QString SaveFailureReason(const QString& path, int errnoValue, const std::string& reason) {
     switch (errnoValue) {
         case ENOENT:
-            return QStringLiteral("文件夹不存在");
+            return SaveFiles::tr("文件夹不存在");
         case ENOTDIR:
-            return QStringLiteral("路径中有一部分不是文件夹");
+            return SaveFiles::tr("路径中有一部分不是文件夹");
         case EACCES:
         case EPERM:
-            return QStringLiteral("没有写入权限");
+            return SaveFiles::tr("没有写入权限");
         case EROFS:
-            return QStringLiteral("文件系统为只读");
+            return SaveFiles::tr("文件系统为只读");
         case ENOSPC:
         case EDQUOT:
-            return QStringLiteral("磁盘空间不足");
+            return SaveFiles::tr("磁盘空间不足");
         case ENAMETOOLONG:
-            return QStringLiteral("文件名过长");
+            return SaveFiles::tr("文件名过长");
         case EISDIR:
-            return QStringLiteral("已有同名的文件夹");
+            return SaveFiles::tr("已有同名的文件夹");
         case 0:
-            if (QFileInfo(path).isDir()) return QStringLiteral("已有同名的文件夹");
+            if (QFileInfo(path).isDir()) return SaveFiles::tr("已有同名的文件夹");
             break;
         default:
             break;

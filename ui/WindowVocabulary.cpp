@@ -1,5 +1,7 @@
 #include "ui/WindowVocabulary.h"
 
+#include <QCoreApplication>
+
 namespace qrdesk {
 
 SymbolSettings SettingsFromLists(int versionIndex, int levelIndex, int maskIndex, int encodingIndex,
@@ -28,10 +30,16 @@ std::int32_t EciFromIndex(int index, const std::string& codePage) {
 }
 
 const char* SizeOptionName(int pixels) {
-    static const char* const kNames[] = {"小图", "中图", "大图"};
+    static const char* const kNames[] = {QT_TRANSLATE_NOOP("Form1", "小图"),
+                                         QT_TRANSLATE_NOOP("Form1", "中图"),
+                                         QT_TRANSLATE_NOOP("Form1", "大图")};
     for (int i = 0; i < 3; ++i)
         if (pixels == kOfferedSides[i]) return kNames[i];
     return nullptr;
+}
+
+QString WindowText(const char* source) {
+    return QCoreApplication::translate("Form1", source);
 }
 
 }  // namespace qrdesk

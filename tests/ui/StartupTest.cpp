@@ -100,13 +100,7 @@ TEST_F(WindowTest, OpensEmptyWithNothingChosen) {
 TEST_F(WindowTest, ClosedListsShowWholeItems) {
     for (int i = 0; i < 4; ++i) {
         QComboBox* list = List(i);
-        QStyleOptionComboBox closed;
-        closed.initFrom(list);
-        const int room =
-            list->style()
-                ->subControlRect(QStyle::CC_ComboBox, &closed, QStyle::SC_ComboBoxEditField, list)
-                .adjusted(1, 0, -1, 0)
-                .width();
+        const int room = ClosedListRoom(list);
         for (int k = 0; k < list->count(); ++k)
             EXPECT_LE(list->fontMetrics().horizontalAdvance(list->itemText(k)), room)
                 << (list->objectName() + " " + list->itemText(k)).toStdString();

@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -23,6 +24,11 @@
 #include "support/qt/QtPrinters.h"
 #include "ui/Controls.h"
 #include "ui/Form1.h"
+#include "ui/QtTranslations.h"
+
+// The translations the tests run with (Chinese, as the program shows in a Chinese locale); a
+// test of another language switches and switches back.
+qrdesk::Translations& TestTranslations();
 
 inline const QString kPrompt = QString::fromUtf8("请在此输入文本信息！");
 inline const QString kNoText = QString::fromUtf8("您未输入文本信息！");
@@ -136,6 +142,17 @@ class WindowTest : public ::testing::Test {
     double printWidthMm = 40;
     std::vector<std::unique_ptr<QMimeData>> drags;
 };
+
+// The width a closed list shows its item in: the field the style leaves beside the arrow,
+// less the pixel it keeps on either side.
+inline int ClosedListRoom(QComboBox* list) {
+    QStyleOptionComboBox closed;
+    closed.initFrom(list);
+    return list->style()
+        ->subControlRect(QStyle::CC_ComboBox, &closed, QStyle::SC_ComboBoxEditField, list)
+        .adjusted(1, 0, -1, 0)
+        .width();
+}
 
 // Types text into widget key by key, a line break as the Return key.
 inline void TypeKeys(QWidget* widget, const QString& text) {

@@ -6,7 +6,16 @@
 
 #include <QApplication>
 
+#include "WindowFixture.h"
 #include "ui/QtTranslations.h"
+
+namespace {
+qrdesk::Translations* translations = nullptr;  // main's, which outlives every test
+}
+
+qrdesk::Translations& TestTranslations() {
+    return *translations;
+}
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -16,8 +25,11 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QGuiApplication::setApplicationDisplayName("qrdesk");
-    // Qt's own texts in Chinese, as the program shows them.
-    qrdesk::InstallQtTranslations(app);
+    // The window's own texts and Qt's in Chinese, as the program shows them in a Chinese
+    // locale; a test of another language switches and switches back.
+    qrdesk::Translations chinese;
+    translations = &chinese;
+    chinese.Use(qrdesk::Language::Chinese);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "ui/Form1.h"
 #include "ui/ProgramOptions.h"
 #include "ui/QtTranslations.h"
+#include "ui/ScrollWindow.h"
 
 namespace {
 
@@ -146,11 +148,15 @@ int main(int argc, char** argv) {
         return kUsageError;
     }
     EndStart();  // Qt's start-up messages only for a start that goes on
-    // Qt's dialogs and buttons in Chinese, after the command line has had its English say.
-    qrdesk::InstallQtTranslations(app);
+    // The window and Qt's dialogs in one language, after the command line has had its
+    // English say.
+    qrdesk::Translations translations;
+    translations.Use(
+        options->language.value_or(qrdesk::LanguageForLocales(QLocale::system().uiLanguages())));
     if (!options->verbose) QuietWebEngine();
 
-    qrdesk::Form1 window(*options);
-    window.show();
+    // The window whole where the screen has room for it, else fitted to the screen and scrolled.
+    qrdesk::ScrollWindow window(new qrdesk::Form1(*options));
+    window.ShowFitted();
     return app.exec();
 }

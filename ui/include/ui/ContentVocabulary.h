@@ -30,7 +30,10 @@ struct SecurityChoice {
     const char* value;
 };
 inline constexpr SecurityChoice kSecurityChoices[] = {
-    {"WPA/WPA2", "WPA"}, {"WPA3", "SAE"}, {"WEP", "WEP"}, {"无密码", "nopass"}};
+    {"WPA/WPA2", "WPA"},
+    {"WPA3", "SAE"},
+    {"WEP", "WEP"},
+    {QT_TRANSLATE_NOOP("qrdesk::SideColumn", "无密码"), "nopass"}};
 
 // Why the fields make no text, one sentence naming the field by its caption.
 QString ProblemText(ContentType type, const ContentResult& result);

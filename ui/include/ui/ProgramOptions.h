@@ -1,6 +1,7 @@
 #pragma once
 // The program's command-line options: the web panel's host, the legacy code page of "ANSI"
-// text, the plain panel that stands in for the web view, and the web engine's logging.
+// text, the plain panel that stands in for the web view, the web engine's logging and the
+// window's language.
 
 #include <QCommandLineParser>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <optional>
 
 #include "common/TextBytes.h"
+#include "ui/QtTranslations.h"
 
 namespace qrdesk {
 
@@ -20,7 +22,8 @@ struct ProgramOptions {
     QString webHost;  // empty: the built-in help page, and no network at all
     QString ansiCodePage = QString::fromLatin1(kDefaultAnsiCodePage);
     bool plainWebPanel = false;
-    bool verbose = false;  // the web engine's own logging on the console
+    bool verbose = false;              // the web engine's own logging on the console
+    std::optional<Language> language;  // --lang; none: the user's locale decides
 };
 
 // The page's address: http://HOST/reder/2wm.asp; a host given with a scheme
@@ -33,8 +36,8 @@ QUrl WebPanelUrl(const ProgramOptions& options);
 // Declares the options (with --help and --version) on parser.
 void AddProgramOptions(QCommandLineParser& parser);
 
-// The options after parser.parse()/process(); nullopt with *error for an unknown code page or
-// an unusable host.
+// The options after parser.parse()/process(); nullopt with *error for an unknown code page,
+// an unusable host or a language other than zh and en.
 std::optional<ProgramOptions> ReadProgramOptions(const QCommandLineParser& parser, QString* error);
 
 }  // namespace qrdesk

@@ -2,6 +2,8 @@
 // The window's lists and size options in the symbol job's terms: the lists' items, their
 // selected indexes as the job's settings, and the size options' captions.
 
+#include <QString>
+#include <QtGlobal>
 #include <cstdint>
 #include <string>
 
@@ -15,7 +17,7 @@ inline constexpr const char* kLevelItems[4] = {"L - 7%", "M - 15%", "Q - 25%", "
 
 // The mask list: "Automatic", "0" .. "7", then "最低罚分" (lowest penalty). The added items
 // are short enough for their lists' closed width (97 and 89 pixels).
-inline constexpr const char* kLowestPenaltyItem = "最低罚分";
+inline constexpr const char* kLowestPenaltyItem = QT_TRANSLATE_NOOP("Form1", "最低罚分");
 inline constexpr int kLowestPenaltyIndex = 9;
 
 // The encoding list: 0 "ANSI", 1 "UTF-8", then 2 "UTF-8+ECI" and 3 "ANSI+ECI", which carry
@@ -38,7 +40,11 @@ TextEncoding EncodingFromIndex(int index);
 std::int32_t EciFromIndex(int index, const std::string& codePage);
 
 // The size options "小图", "中图", "大图" give Picture1 the offered sides (kOfferedSides).
-// The option's caption for 200, 400 or 600; nullptr for other sizes.
+// The option's caption for 200, 400 or 600, untranslated; nullptr for other sizes.
 const char* SizeOptionName(int pixels);
+
+// A caption or list item of the window (context "Form1", the window's form) in the language
+// in force.
+QString WindowText(const char* source);
 
 }  // namespace qrdesk
