@@ -265,6 +265,14 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress,
     int fd = STDIN_FILENO;
     if (!fromStdin) {
         fd = ::open(options.batchFile.c_str(), O_RDONLY | O_CLOEXEC);
+        // A FIFO without a writer blocks in open(); a stop signal ends that wait.
+        if (fd < 0 && errno == EINTR && stopSignals && stopSignals->Caught() != 0) {
+            BatchSummary summary;
+            summary.signal = stopSignals->Caught();
+            summary.code = 128 + summary.signal;
+            std::fprintf(err, "qrdesk-cli: interrupted by SIG%s\n", SignalName(summary.signal));
+            return summary;
+        }
         if (fd < 0) return fail("cannot read " + inputName + ": " + ErrnoReason(errno));
     }
     struct Closer {

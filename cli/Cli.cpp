@@ -47,7 +47,11 @@ int ReadText(const CliOptions& options, std::string& text, const StopSignals& st
     const std::string name = fromStdin ? "standard input" : options.textFile;
     const int fd =
         fromStdin ? STDIN_FILENO : ::open(options.textFile.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Fail(kInputOutput, "cannot read " + name + ": " + ErrnoReason(errno));
+    if (fd < 0) {
+        // A FIFO without a writer blocks in open(); a stop signal ends that wait.
+        if (errno == EINTR && stopSignals.Caught() != 0) return Interrupted(stopSignals);
+        return Fail(kInputOutput, "cannot read " + name + ": " + ErrnoReason(errno));
+    }
     const int error = ReadAll(fd, text, stopSignals);
     if (!fromStdin) ::close(fd);
     if (error == ECANCELED) return Interrupted(stopSignals);

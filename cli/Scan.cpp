@@ -114,6 +114,8 @@ int ReadPictureFile(const std::string& path, std::string& file, const StopSignal
     const std::string name = fromStdin ? "standard input" : path;
     const int fd = fromStdin ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
+        // A FIFO without a writer blocks in open(); a stop signal ends that wait.
+        if (errno == EINTR && stopSignals.Caught() != 0) return Interrupted(stopSignals);
         std::fprintf(stderr, "qrdesk-cli: cannot read %s: %s\n", name.c_str(),
                      ErrnoReason(errno).c_str());
         return kInputOutput;

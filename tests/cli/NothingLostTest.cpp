@@ -120,6 +120,11 @@ const Reproduction kReproductions[] = {
      "stop INT $CLI -o f x", 130,
      "qrdesk-cli: waiting for a program to read the FIFO f\nqrdesk-cli: interrupted by SIGINT\n",
      "[ -p f ]"},
+    {"10 a FIFO without a writer as -r, --batch or --read: SIGTERM stops the wait", Needs::Nothing,
+     "mkfifo f",
+     "stop TERM $CLI -r f -o a.png; [ $? = 143 ] || exit 1; stop TERM $CLI --batch f --out-dir o; "
+     "[ $? = 143 ] || exit 1; stop TERM $CLI --read f",
+     143, "qrdesk-cli: interrupted by SIGTERM\n", "[ -p f ] && [ ! -e a.png ]"},
     {"11 a link loop is an error, the link stays", Needs::Nothing, "ln -s b a; ln -s a b",
      "$CLI -o a -t png x", 3, "cannot write a: Too many levels of symbolic links\n",
      "[ -L a ] && [ -L b ]"},
