@@ -346,8 +346,11 @@ std::string ValidateContent(Parse& p) {
 std::string Validate(Parse& p, bool stdinIsTerminal) {
     CliOptions& o = p.o;
     if (o.scan) {
-        for (const char* name : {"--batch", "--output", "--read-from"})
-            if (p.Has(name)) return std::string(name) + " makes a symbol; --read reads pictures";
+        // Every other option shapes or writes a symbol; taking one silently would let a
+        // script believe it had an effect.
+        for (const std::string& name : p.given)
+            if (name != "--read" && name != "--info")
+                return name + " is for making symbols; --read reads pictures";
         if (p.pictures.empty()) {
             if (stdinIsTerminal) return "--read needs picture files (or - for standard input)";
             p.pictures.push_back("-");
