@@ -119,7 +119,8 @@ TEST(Scan, TwoSymbolsInReadingOrderThreeReadersAndExitCodes) {
         {{"--read", "text.png"}, 3, "qrdesk-cli: text.png: "},
         {{"--read", "."}, 3, "qrdesk-cli: cannot read .: "},
         {{"--read", "-o", "x.png", "a.png"}, 2, "qrdesk-cli: --output is for making symbols"},
-        {{"--read", "--force", "--skip-existing", "a.png"}, 2,
+        {{"--read", "--force", "--skip-existing", "a.png"},
+         2,
          "qrdesk-cli: --force is for making symbols"},
         {{"-s", "4", "--read", "a.png"}, 2, "qrdesk-cli: --scale is for making symbols"},
     };
