@@ -253,7 +253,7 @@ const Option kOptions[] = {
              return "--field must be NAME=VALUE, not " + Quoted(v);
          // A second value for a field would silently replace the first.
          if (!p.o.fields.emplace(v.substr(0, eq), v.substr(eq + 1)).second)
-             return "--field " + v.substr(0, eq) + " is given twice";
+             return "--field " + Quoted(v.substr(0, eq)) + " is given twice";
          return std::string();
      }},
     {0, "--logo", Takes::Value,
@@ -333,7 +333,8 @@ std::string ValidateContent(Parse& p) {
     if (p.haveText || p.Has("--read-from") || o.batch)
         return "--content makes the text from its fields: give no TEXT, -r or --batch";
     const ContentResult made = MakeContent(*o.content, o.fields);
-    if (!made.Ok()) return DescribeProblem(*o.content, made, o.fields);
+    // The fields' names and values are the user's: their control characters are shown escaped.
+    if (!made.Ok()) return Printable(DescribeProblem(*o.content, made, o.fields));
     o.text = made.text;
     o.source = CliOptions::Source::Argument;
     p.haveText = true;

@@ -80,6 +80,18 @@ TEST(CliContent, MisusedTemplatesAndLogosAreUsageErrors) {
         EXPECT_EQ(run.code, 2) << line;
         EXPECT_EQ(run.err.count('\n'), 1) << line << ": " << run.err.toStdString();
     }
+    // Control characters in a field's name or value are shown escaped, in the one line.
+    const QStringList broken[] = {
+        {"--content", "wifi", "--field", "ss\nid=a", "--field", "ss\nid=b"},
+        {"--content", "geo", "--field", "lat=1\a2", "--field", "lon=0"},
+        {"--content", "tel", "--field", "num\nber=1"},
+    };
+    for (const QStringList& args : broken) {
+        const CliRun run = RunCliProcess(args, dir.path());
+        EXPECT_EQ(run.code, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("\\n") || run.err.contains("\\a")) << run.err.toStdString();
+    }
 }
 
 // A badge: a blue disc with a yellow centre, the colours looked for in the picture.
