@@ -132,9 +132,9 @@ std::string CheckName(const std::string& name) {
 constexpr std::size_t kJobsPerTake = 8;
 
 // One job: its result is added to results.
-void WorkOn(const Job& job, const CliOptions& options, SymbolMaker& maker,
-            const WriteOptions& writing, JobQueue& queue, Reporter& reporter, Stop& stop,
-            std::vector<Reporter::Result>& results, bool& quit) {
+void WorkOn(const Job& job, const CliOptions& options, const OutputFolder& folder,
+            SymbolMaker& maker, const WriteOptions& writing, JobQueue& queue, Reporter& reporter,
+            Stop& stop, std::vector<Reporter::Result>& results, bool& quit) {
     auto done = [&](Reporter::Outcome outcome, int code = kOk, std::string message = {}) {
         results.push_back({job.sequence, outcome, code, std::move(message)});
     };
@@ -162,7 +162,7 @@ void WorkOn(const Job& job, const CliOptions& options, SymbolMaker& maker,
         fail(file.code, file.error);
         return;
     }
-    const WriteOutcome outcome = WriteFileSafely(path, file.bytes, writing);
+    const WriteOutcome outcome = folder.Write(name, file.bytes, writing);
     if (outcome.folderWide) {
         // One message for the batch, not one for every line that follows.
         if (!stop.folderFull.exchange(true)) {
@@ -200,7 +200,8 @@ void WorkOn(const Job& job, const CliOptions& options, SymbolMaker& maker,
     }
 }
 
-void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& stop) {
+void Work(const CliOptions& options, const OutputFolder& folder, JobQueue& queue,
+          Reporter& reporter, Stop& stop) {
     SymbolMaker maker;  // one per thread: the encoder keeps working state in its instance
     WriteOptions writing;
     writing.replace = options.force;
@@ -215,7 +216,7 @@ void Work(const CliOptions& options, JobQueue& queue, Reporter& reporter, Stop& 
                 quit = true;
                 break;
             }
-            WorkOn(job, options, maker, writing, queue, reporter, stop, results, quit);
+            WorkOn(job, options, folder, maker, writing, queue, reporter, stop, results, quit);
             if (quit) break;
         }
         reporter.Done(results);
@@ -299,6 +300,11 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress,
         std::fprintf(err, "qrdesk-cli: removed %d temporary %s that an earlier run left in %s\n",
                      removed, Plural(removed, "file", "files"), outDir.c_str());
 
+    // Opened once for all the files (see OutputFolder).
+    const OutputFolder folder(options.outDir);
+    if (folder.Error() != 0)
+        return fail("cannot open the folder " + outDir + ": " + ErrnoReason(folder.Error()));
+
     const int workers = options.jobs > 0
                             ? options.jobs
                             : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -307,8 +313,8 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress,
     Reporter reporter(err, progress, inputSize);
     std::vector<std::thread> threads;
     for (int i = 0; i < workers; ++i)
-        threads.emplace_back(Work, std::cref(options), std::ref(queue), std::ref(reporter),
-                             std::ref(stop));
+        threads.emplace_back(Work, std::cref(options), std::cref(folder), std::ref(queue),
+                             std::ref(reporter), std::ref(stop));
 
     BatchSummary counts;
     std::int64_t sequence = 0;

@@ -88,11 +88,11 @@ void Fd::reset(int fd) {
     fd_ = fd;
 }
 
-FileTarget ResolveTarget(const std::string& path) {
+FileTarget ResolveTarget(const std::string& path, int base) {
     FileTarget target;
     if (path.empty()) return Failed(std::move(target), ENOENT);
     auto [folder, name] = Split(path);
-    target.folder.reset(::openat(AT_FDCWD, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    target.folder.reset(::openat(base, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     for (int links = 0;; ++links) {
         if (!target.folder) return Failed(std::move(target), errno);
         target.name = name;

@@ -6,6 +6,7 @@
 // descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N) names that descriptor, whose file may
 // be a pipe or have no path at all.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -42,7 +43,8 @@ struct FileTarget {
     Fd opened;            // another process's descriptor (/proc/PID/fd/N), opened for writing
 };
 
-// Follows path as described above. The final name need not exist.
-FileTarget ResolveTarget(const std::string& path);
+// Follows path as described above, a relative one from the folder base. The final name need
+// not exist.
+FileTarget ResolveTarget(const std::string& path, int base = AT_FDCWD);
 
 }  // namespace qrdesk::detail

@@ -128,47 +128,45 @@ WriteOutcome ExistsOutcome() {
 
 // Makes target's name exclusively and writes it in place: for file systems with neither hard
 // links nor an exclusive rename (FAT), the one case where a crash can leave a short file.
-WriteOutcome CreateInPlace(const FileTarget& target, std::string_view bytes,
+WriteOutcome CreateInPlace(int folder, const std::string& name, std::string_view bytes,
                            const WriteOptions& options) {
-    const int folder = target.folder.get();
-    detail::Fd fd(::openat(folder, target.name.c_str(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    detail::Fd fd(
+        ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd) return errno == EEXIST ? ExistsOutcome() : Failure(errno, {}, FolderWide(errno));
     int error = WriteAll(fd.get(), bytes, options.cancel) ? 0 : errno;
     if (::close(fd.release()) != 0 && error == 0) error = errno;
-    if (error != 0) ::unlinkat(folder, target.name.c_str(), 0);
+    if (error != 0) ::unlinkat(folder, name.c_str(), 0);
     return error == 0 ? WriteOutcome{} : Failure(error, {}, FolderWide(error));
 }
 
 // A new file, or a replacement of old (when given); named: under a temporary name from the
 // start.
-WriteOutcome WriteNew(const FileTarget& target, const struct stat* old, std::string_view bytes,
-                      const WriteOptions& options, bool named = false) {
-    const int folder = target.folder.get();
+WriteOutcome WriteNew(int folder, const std::string& name, const struct stat* old,
+                      std::string_view bytes, const WriteOptions& options, bool named = false) {
     Pending pending;
     int error = detail::CreatePending(folder, old ? 0600 : 0666, pending, named);
     if (error != 0) return Failure(error, {}, FolderWide(error));
     const bool unnamed = pending.name.empty();
     error = Fill(pending, bytes, old, options);
     if (error == 0 && old) {
-        error = ReplaceWithPending(folder, pending, target.name);
+        error = ReplaceWithPending(folder, pending, name);
     } else if (error == 0) {
-        error = LinkPending(folder, pending, target.name);
+        error = LinkPending(folder, pending, name);
         const bool noLinks = error == EPERM || error == EOPNOTSUPP;
         if ((error == EEXIST || noLinks) && options.replace) {
-            error = ReplaceWithPending(folder, pending, target.name);  // appeared meanwhile
+            error = ReplaceWithPending(folder, pending, name);  // appeared meanwhile
         } else if (error == EEXIST) {
             DiscardPending(folder, pending);
             return ExistsOutcome();
         } else if (noLinks && !pending.name.empty()) {
             DiscardPending(folder, pending);
-            return CreateInPlace(target, bytes, options);
+            return CreateInPlace(folder, name, bytes, options);
         }
     }
     DiscardPending(folder, pending);
     // No /proc to give an unnamed file its name (a chroot): once more, named from the start.
     if (error == ENOENT && unnamed && !detail::CanNameUnnamed())
-        return WriteNew(target, old, bytes, options, true);
+        return WriteNew(folder, name, old, bytes, options, true);
     return error == 0 ? WriteOutcome{} : Failure(error, {}, FolderWide(error));
 }
 
@@ -237,9 +235,12 @@ bool WriteAll(int fd, std::string_view bytes, const std::atomic<bool>* cancel) {
     return true;
 }
 
-WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
-                             const WriteOptions& options) {
-    FileTarget target = detail::ResolveTarget(path);
+namespace {
+
+// WriteFileSafely with a relative path taken from the folder base.
+WriteOutcome WriteAt(int base, const std::string& path, std::string_view bytes,
+                     const WriteOptions& options) {
+    FileTarget target = detail::ResolveTarget(path, base);
     if (target.error != 0)
         return Failure(target.error, target.reason, !target.folder && FolderWide(target.error));
     if (detail::IsTemporaryName(target.name))
@@ -254,7 +255,7 @@ WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
         const int fd = ::dup(target.opened.get());
         return fd < 0 ? Failure(errno) : IntoDescriptor(fd, true, bytes, options);
     }
-    if (!target.exists) return WriteNew(target, nullptr, bytes, options);
+    if (!target.exists) return WriteNew(target.folder.get(), target.name, nullptr, bytes, options);
     const struct stat& st = target.st;
     if (S_ISDIR(st.st_mode)) return Failure(EISDIR, "it is a folder");
     if (S_ISBLK(st.st_mode)) return Failure(0, "it is a block device");
@@ -265,7 +266,38 @@ WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
     if (::faccessat(target.folder.get(), target.name.c_str(), W_OK, AT_EACCESS) != 0)
         return Failure(errno, "Existing file " + path + " is not writable", errno == EROFS);
     return st.st_nlink > 1 ? WriteInPlace(target, st, bytes, options)
-                           : WriteNew(target, &st, bytes, options);
+                           : WriteNew(target.folder.get(), target.name, &st, bytes, options);
+}
+
+}  // namespace
+
+WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
+                             const WriteOptions& options) {
+    return WriteAt(AT_FDCWD, path, bytes, options);
+}
+
+OutputFolder::OutputFolder(const std::string& path)
+    : fd_(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), error_(fd_ < 0 ? errno : 0) {}
+
+OutputFolder::~OutputFolder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+WriteOutcome OutputFolder::Write(const std::string& name, std::string_view bytes,
+                                 const WriteOptions& options) const {
+    if (fd_ < 0) return Failure(error_, {}, FolderWide(error_));
+    const bool plain = !name.empty() && name != "." && name != ".." &&
+                       name.find('/') == std::string::npos && !detail::IsTemporaryName(name);
+    if (plain) {
+        // Taken as new first: the link refuses an existing name atomically, so a look before
+        // would only cost every new file a system call. A name that is taken is then looked
+        // at as any path is (a link followed, a file replaced with --force).
+        WriteOptions asNew = options;
+        asNew.replace = false;
+        WriteOutcome outcome = WriteNew(fd_, name, nullptr, bytes, asNew);
+        if (outcome.result != WriteResult::Exists) return outcome;
+    }
+    return WriteAt(fd_, name, bytes, options);
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,

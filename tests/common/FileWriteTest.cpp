@@ -40,37 +40,71 @@ TEST(FileWrite, FailedWriteLeavesNoFileAndKeepsTheOldOne) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// The same rules through a path and through a folder opened once (the batch's writer).
 TEST(FileWrite, BatchWriterReplacesOnlyWhenAskedAndLeavesNoTemporaryFile) {
     using qrdesk::WriteResult;
-    QTemporaryDir dir;
     qrdesk::WriteOptions keep;
     keep.replace = false;
     keep.intoStreams = false;
     qrdesk::WriteOptions force = keep;
     force.replace = true;
-    auto write = [](const QString& path, std::string_view bytes, const qrdesk::WriteOptions& o,
-                    const char* reason = nullptr) {
-        const qrdesk::WriteOutcome outcome = qrdesk::WriteFileSafely(Native(path), bytes, o);
-        if (reason) {
-            EXPECT_NE(outcome.error.find(reason), std::string::npos) << outcome.error;
-        }
-        return outcome.result;
-    };
-    const QString path = dir.filePath("a.bmp");
-    EXPECT_EQ(write(path, "first", keep), WriteResult::Written);
-    EXPECT_EQ(ReadFile(path), "first");
-    EXPECT_EQ(write(path, "second", keep, "exists"), WriteResult::Exists);
-    EXPECT_EQ(ReadFile(path), "first");
-    EXPECT_EQ(write(path, "third", force), WriteResult::Written);
-    EXPECT_EQ(ReadFile(path), "third");
-    EXPECT_EQ(write(dir.filePath("missing/b.bmp"), "x", keep, "No such file"), WriteResult::Failed);
-    ASSERT_TRUE(QDir(dir.path()).mkdir("c.bmp"));
-    EXPECT_EQ(write(dir.filePath("c.bmp"), "x", force, "folder"), WriteResult::Failed);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.bmp"});
+    for (const bool throughFolder : {false, true}) {
+        SCOPED_TRACE(throughFolder ? "OutputFolder" : "WriteFileSafely");
+        QTemporaryDir dir;
+        const qrdesk::OutputFolder folder(Native(dir.path()));
+        ASSERT_EQ(folder.Error(), 0);
+        auto write = [&](const QString& name, std::string_view bytes, const qrdesk::WriteOptions& o,
+                         const char* reason = nullptr) {
+            const qrdesk::WriteOutcome outcome =
+                throughFolder ? folder.Write(Native(name), bytes, o)
+                              : qrdesk::WriteFileSafely(Native(dir.filePath(name)), bytes, o);
+            if (reason) {
+                EXPECT_NE(outcome.error.find(reason), std::string::npos) << outcome.error;
+            }
+            return outcome.result;
+        };
+        const QString path = dir.filePath("a.bmp");
+        EXPECT_EQ(write("a.bmp", "first", keep), WriteResult::Written);
+        EXPECT_EQ(ReadFile(path), "first");
+        EXPECT_EQ(write("a.bmp", "second", keep, "exists"), WriteResult::Exists);
+        EXPECT_EQ(ReadFile(path), "first");
+        EXPECT_EQ(write("a.bmp", "third", force), WriteResult::Written);
+        EXPECT_EQ(ReadFile(path), "third");
+        EXPECT_EQ(write("missing/b.bmp", "x", keep, "No such file"), WriteResult::Failed);
+        ASSERT_TRUE(QDir(dir.path()).mkdir("c.bmp"));
+        EXPECT_EQ(write("c.bmp", "x", force, "folder"), WriteResult::Failed);
+        EXPECT_EQ(write("c.bmp", "x", keep), WriteResult::Failed);
+        // A dangling link's name is taken, yet the link is followed as on any path.
+        ASSERT_TRUE(QFile::link("d-target.bmp", dir.filePath("d.bmp")));
+        EXPECT_EQ(write("d.bmp", "via link", keep), WriteResult::Written);
+        EXPECT_EQ(ReadFile(dir.filePath("d-target.bmp")), "via link");
+        EXPECT_EQ(write(QString::fromStdString(qrdesk::detail::TemporaryName()), "x", keep),
+                  WriteResult::Failed);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                  (QStringList{"a.bmp", "d-target.bmp", "d.bmp"}));
 
-    // Made with the permissions of any new file (the umask's), not a temporary file's 0600.
-    ASSERT_TRUE(WriteFile(dir.filePath("plain"), {}));
-    EXPECT_EQ(QFile(path).permissions(), QFile(dir.filePath("plain")).permissions());
+        // Made with the permissions of any new file (the umask's), not a temporary file's 0600.
+        ASSERT_TRUE(WriteFile(dir.filePath("plain"), {}));
+        EXPECT_EQ(QFile(path).permissions(), QFile(dir.filePath("plain")).permissions());
+    }
+}
+
+// A folder opened once keeps taking the files when it is renamed, and reports a folder that is
+// gone as a failure of every file.
+TEST(FileWrite, OutputFolderIsTheFolderOpened) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("a"));
+    const qrdesk::OutputFolder folder(Native(dir.filePath("a")));
+    ASSERT_TRUE(QDir(dir.path()).rename("a", "b"));
+    EXPECT_EQ(folder.Write("x.png", "x").result, qrdesk::WriteResult::Written);
+    EXPECT_EQ(ReadFile(dir.filePath("b/x.png")), "x");
+    ASSERT_TRUE(QDir(dir.filePath("b")).removeRecursively());
+    const qrdesk::WriteOutcome gone = folder.Write("y.png", "y");
+    EXPECT_EQ(gone.result, qrdesk::WriteResult::Failed);
+    EXPECT_TRUE(gone.folderWide) << gone.error;
+    const qrdesk::OutputFolder missing(Native(dir.filePath("none")));
+    EXPECT_EQ(missing.Error(), ENOENT);
+    EXPECT_TRUE(missing.Write("z.png", "z").folderWide);
 }
 
 // What a path stands for decides the write: links are followed by hand (a loop is an error and

@@ -65,6 +65,28 @@ struct WriteOutcome {
 WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes,
                              const WriteOptions& options = {});
 
+// A folder that many files are written into (a batch), opened once: each new file then costs
+// only its own creation. Files go into the folder as opened, even if it is renamed meanwhile.
+// Safe to share between threads.
+class OutputFolder {
+  public:
+    explicit OutputFolder(const std::string& path);
+    ~OutputFolder();
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
+
+    // 0, or the errno of opening the folder.
+    int Error() const { return error_; }
+
+    // WriteFileSafely of name in this folder, by the same rules.
+    WriteOutcome Write(const std::string& name, std::string_view bytes,
+                       const WriteOptions& options = {}) const;
+
+  private:
+    int fd_;
+    int error_;
+};
+
 // WriteFileSafely with the default options, for the window: false on failure with *error set
 // to the reason (and *errnoValue to the errno behind it, 0 for none).
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
