@@ -148,8 +148,14 @@ Image Render(const Modules& modules, std::int32_t margin, std::int32_t scale,
         std::uint8_t* first = image.pixels.data() +
                               static_cast<std::size_t>((margin + y) * scale) * side +
                               static_cast<std::size_t>(margin) * scale;
-        for (std::int32_t x = 0; x < modules.size; ++x)
-            if (modules.Dark(x, y)) std::fill_n(first + x * scale, scale, std::uint8_t{1});
+        // Without a branch per module: a symbol's modules are as good as random.
+        const std::uint8_t* dark = modules.dark.data() + static_cast<std::size_t>(y) * modules.size;
+        if (scale == 1) {
+            for (std::int32_t x = 0; x < modules.size; ++x) first[x] = dark[x] != 0;
+        } else {
+            for (std::int32_t x = 0; x < modules.size; ++x)
+                std::fill_n(first + x * scale, scale, static_cast<std::uint8_t>(dark[x] != 0));
+        }
         for (std::int32_t k = 1; k < scale; ++k)
             std::copy_n(first, modules.size * scale, first + static_cast<std::size_t>(k) * side);
     }
