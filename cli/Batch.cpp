@@ -263,18 +263,16 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress,
 
     const bool fromStdin = options.batchFile == "-";
     const std::string inputName = fromStdin ? "standard input" : Printable(options.batchFile);
-    int fd = STDIN_FILENO;
-    if (!fromStdin) {
-        fd = ::open(options.batchFile.c_str(), O_RDONLY | O_CLOEXEC);
-        // A FIFO without a writer blocks in open(); a stop signal ends that wait.
-        if (fd < 0 && errno == EINTR && stopSignals && stopSignals->Caught() != 0) {
+    const int fd = OpenUnlessStopped(options.batchFile, stopSignals);
+    if (fd < 0) {
+        if (errno == ECANCELED) {
             BatchSummary summary;
             summary.signal = stopSignals->Caught();
             summary.code = 128 + summary.signal;
             std::fprintf(err, "qrdesk-cli: interrupted by SIG%s\n", SignalName(summary.signal));
             return summary;
         }
-        if (fd < 0) return fail("cannot read " + inputName + ": " + ErrnoReason(errno));
+        return fail("cannot read " + inputName + ": " + ErrnoReason(errno));
     }
     struct Closer {
         int fd;

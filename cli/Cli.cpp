@@ -45,11 +45,9 @@ int ReadText(const CliOptions& options, std::string& text, const StopSignals& st
     }
     const bool fromStdin = options.source == CliOptions::Source::Stdin;
     const std::string name = fromStdin ? "standard input" : options.textFile;
-    const int fd =
-        fromStdin ? STDIN_FILENO : ::open(options.textFile.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenUnlessStopped(fromStdin ? "-" : options.textFile, &stopSignals);
     if (fd < 0) {
-        // A FIFO without a writer blocks in open(); a stop signal ends that wait.
-        if (errno == EINTR && stopSignals.Caught() != 0) return Interrupted(stopSignals);
+        if (errno == ECANCELED) return Interrupted(stopSignals);
         return Fail(kInputOutput, "cannot read " + name + ": " + ErrnoReason(errno));
     }
     const int error = ReadAll(fd, text, stopSignals);

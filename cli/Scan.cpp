@@ -112,10 +112,9 @@ std::string SymbolJson(const FoundSymbol& symbol) {
 int ReadPictureFile(const std::string& path, std::string& file, const StopSignals& stopSignals) {
     const bool fromStdin = path == "-";
     const std::string name = fromStdin ? "standard input" : path;
-    const int fd = fromStdin ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenUnlessStopped(path, &stopSignals);
     if (fd < 0) {
-        // A FIFO without a writer blocks in open(); a stop signal ends that wait.
-        if (errno == EINTR && stopSignals.Caught() != 0) return Interrupted(stopSignals);
+        if (errno == ECANCELED) return Interrupted(stopSignals);
         std::fprintf(stderr, "qrdesk-cli: cannot read %s: %s\n", name.c_str(),
                      ErrnoReason(errno).c_str());
         return kInputOutput;

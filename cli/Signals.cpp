@@ -103,6 +103,13 @@ long ReadUnlessStopped(int fd, void* buffer, unsigned long size, const StopSigna
     }
 }
 
+int OpenUnlessStopped(const std::string& path, const StopSignals* stopSignals) {
+    if (path == "-") return STDIN_FILENO;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == EINTR && stopSignals && stopSignals->Caught() != 0) errno = ECANCELED;
+    return fd;
+}
+
 const char* SignalName(int signal) {
     const char* name = ::sigabbrev_np(signal);
     return name ? name : "?";

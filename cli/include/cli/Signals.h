@@ -5,6 +5,7 @@
 // 128 + the signal. A second such signal ends the program at once, as if not caught.
 
 #include <atomic>
+#include <string>
 
 namespace qrdesk::cli {
 
@@ -30,6 +31,10 @@ class StopSignals {
 // Reads up to size bytes from fd like read(2), but returns -1 with errno ECANCELED as soon as
 // a stop signal comes (without stopSignals: a plain read), whatever fd is waiting for.
 long ReadUnlessStopped(int fd, void* buffer, unsigned long size, const StopSignals* stopSignals);
+
+// Opens path for reading, standard input for "-" (not to be closed then). A FIFO without a
+// writer waits in open(): a stop signal ends that wait with -1 and errno ECANCELED.
+int OpenUnlessStopped(const std::string& path, const StopSignals* stopSignals);
 
 // The signal's name without "SIG" ("INT"), for messages.
 const char* SignalName(int signal);
