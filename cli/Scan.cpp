@@ -1,11 +1,15 @@
 #include "cli/Scan.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
+#include "Values.h"
 #include "cli/Describe.h"
 #include "cli/Destination.h"
 #include "cli/Readers.h"
@@ -111,7 +115,7 @@ std::string SymbolJson(const FoundSymbol& symbol) {
 // The picture file's bytes into file; kOk, or the code after one line.
 int ReadPictureFile(const std::string& path, std::string& file, const StopSignals& stopSignals) {
     const bool fromStdin = path == "-";
-    const std::string name = fromStdin ? "standard input" : path;
+    const std::string name = fromStdin ? "standard input" : Printable(path);
     const int fd = OpenUnlessStopped(path, &stopSignals);
     if (fd < 0) {
         if (errno == ECANCELED) return Interrupted(stopSignals);
@@ -121,15 +125,27 @@ int ReadPictureFile(const std::string& path, std::string& file, const StopSignal
     }
     char buffer[64 * 1024];
     int error = 0;
-    for (;;) {
+    // A file's size is known: too large is refused unread, else read into one allocation. A
+    // stream grows the buffer by doubling, but never past the limit.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (static_cast<std::uint64_t>(st.st_size) > kMaxPictureFile)
+            error = EFBIG;
+        else
+            file.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    }
+    while (error == 0) {
         const long n = ReadUnlessStopped(fd, buffer, sizeof buffer, &stopSignals);
         if (n < 0) error = errno;
         if (n <= 0) break;
-        file.append(buffer, static_cast<std::size_t>(n));
-        if (file.size() > kMaxPictureFile) {
+        const auto count = static_cast<std::size_t>(n);
+        if (file.size() + count > kMaxPictureFile) {
             error = EFBIG;
             break;
         }
+        if (file.size() + count > file.capacity())
+            file.reserve(std::min(std::max(2 * file.capacity(), sizeof buffer), kMaxPictureFile));
+        file.append(buffer, count);
     }
     if (!fromStdin) ::close(fd);
     if (error == ECANCELED) return Interrupted(stopSignals);

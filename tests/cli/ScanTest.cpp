@@ -95,12 +95,13 @@ TEST(Scan, ReadsWhatZxingReadsInOtherGeneratorsPictures) {
 
 TEST(Scan, TwoSymbolsInReadingOrderThreeReadersAndExitCodes) {
     QTemporaryDir dir;
-    ASSERT_EQ(RunShell("qrencode -s 5 -o a.png first && qrencode -s 5 -o b.png second && "
-                       "convert b.png a.png +append two.png && convert -size 300x200 xc:white "
-                       "blank.png && printf 'not a picture' > text.png",
-                       dir.path())
-                  .code,
-              0);
+    ASSERT_EQ(
+        RunShell("qrencode -s 5 -o a.png first && qrencode -s 5 -o b.png second && "
+                 "convert b.png a.png +append two.png && convert -size 300x200 xc:white "
+                 "blank.png && printf 'not a picture' > text.png && truncate -s 600M huge.png",
+                 dir.path())
+            .code,
+        0);
     // As zbarimg --raw: one text a line, left before right.
     CliRun run = RunCliProcess({"--read", "two.png"}, dir.path());
     EXPECT_EQ(run.code, 0);
@@ -118,6 +119,8 @@ TEST(Scan, TwoSymbolsInReadingOrderThreeReadersAndExitCodes) {
         {{"--read", "missing.png"}, 3, "qrdesk-cli: cannot read missing.png: "},
         {{"--read", "text.png"}, 3, "qrdesk-cli: text.png: "},
         {{"--read", "."}, 3, "qrdesk-cli: cannot read .: "},
+        {{"--read", "huge.png"}, 3, "qrdesk-cli: huge.png: a picture file of more than 512 MB"},
+        {{"--read", "no\nsuch.png"}, 3, "qrdesk-cli: cannot read no\\nsuch.png: "},
         {{"--read", "-o", "x.png", "a.png"}, 2, "qrdesk-cli: --output is for making symbols"},
         {{"--read", "--force", "--skip-existing", "a.png"},
          2,
