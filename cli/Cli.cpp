@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "Values.h"
 #include "cli/Batch.h"
 #include "cli/Describe.h"
 #include "cli/Destination.h"
@@ -44,7 +45,7 @@ int ReadText(const CliOptions& options, std::string& text, const StopSignals& st
         return kOk;
     }
     const bool fromStdin = options.source == CliOptions::Source::Stdin;
-    const std::string name = fromStdin ? "standard input" : options.textFile;
+    const std::string name = fromStdin ? "standard input" : Printable(options.textFile);
     const int fd = OpenUnlessStopped(fromStdin ? "-" : options.textFile, &stopSignals);
     if (fd < 0) {
         if (errno == ECANCELED) return Interrupted(stopSignals);

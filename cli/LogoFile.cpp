@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "Values.h"
 #include "cli/Readers.h"
 #include "common/FileWrite.h"
 #include "svglogo/SvgLogo.h"
@@ -61,7 +62,7 @@ bool DrawSvg(LoadedLogo& logo, std::string* error) {
 
 std::shared_ptr<const LoadedLogo> ReadLogoFile(const std::string& path, std::string* error) {
     auto fail = [&](const std::string& reason) {
-        *error = "--logo " + path + ": " + reason;
+        *error = "--logo " + Printable(path) + ": " + reason;
         return nullptr;
     };
     // Not blocking on a FIFO's writer: a logo is a regular file, checked once it is open.

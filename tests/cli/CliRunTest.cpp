@@ -198,6 +198,9 @@ TEST(CliRun, ExitCodesAndMessages) {
         {{"-o", "folder.bmp", "x"}, {}, 3, "cannot write folder.bmp: it is a folder"},
         {{"--batch", "nope.txt", "--out-dir", "o"}, {}, 3, "cannot read nope.txt: No such file"},
         {{"--batch", ".", "--out-dir", "o"}, {}, 3, "cannot read .: it is a folder"},
+        // A name's control characters are shown escaped: the message stays one line.
+        {{"-r", "no\nsuch"}, {}, 3, "cannot read no\\nsuch: No such file"},
+        {{"--logo", "no\nlogo.png", "x"}, {}, 3, "--logo no\\nlogo.png: No such file"},
         {{"--batch", "lines.txt", "--out-dir", "afile"}, {}, 3, "--out-dir afile is not a folder"},
         {{QString(3000, 'a')}, {}, 1, "the data do not fit any version at level M: 3000 bytes"},
         {{"--symbol-version", "1", "--level", "H", "0123456789012345678"},
