@@ -3,8 +3,10 @@
 
 #include "common/SymbolJob.h"
 
+#include <exception>
 #include <limits>
 #include <new>
+#include <thread>
 
 #include "JobSteps.h"
 #include "common/Symbol.h"
@@ -175,21 +177,49 @@ std::vector<ReaderVerdict> ReadPicture(const Image& picture,
                                        bool help) {
     const std::vector<std::uint8_t> grey = Luminance(picture);
     const GreyView view{grey.data(), picture.width, picture.height};
-    std::vector<ReaderVerdict> verdicts;
-    for (const SymbolReader* reader : readers) {
-        ReaderVerdict& verdict = verdicts.emplace_back();
-        verdict.name = reader->Name();
-        Reading reading = picture.Empty() ? Reading() : reader->Read(view, false);
+    std::vector<ReaderVerdict> verdicts(readers.size());
+    auto ask = [&](std::size_t i) {
+        const SymbolReader& reader = *readers[i];
+        ReaderVerdict& verdict = verdicts[i];
+        verdict.name = reader.Name();
+        Reading reading = picture.Empty() ? Reading() : reader.Read(view, false);
         verdict.decoded = reading.decoded;
         verdict.read = reading.shown;
         verdict.bytesExact = reading.decoded && reading.bytes == encoded;
         verdict.textAsTyped = reading.shown && reading.text == typed;
         verdict.bytes = std::move(reading.bytes);
         verdict.text = std::move(reading.text);
-        if (!verdict.decoded && help && *reader->Help() != '\0' && !picture.Empty() &&
-            reader->Read(view, true).decoded)
-            verdict.helpedBy = reader->Help();
-    }
+        if (!verdict.decoded && help && *reader.Help() != '\0' && !picture.Empty() &&
+            reader.Read(view, true).decoded)
+            verdict.helpedBy = reader.Help();
+    };
+    // The readers are asked side by side, each on a thread of its own (they share nothing but
+    // the grey picture, which no one writes): the slowest then sets the time, not the sum. A
+    // reader that fails can take far longer than one that reads (WeChat's: some 200 ms on a
+    // 600-pixel version 40 symbol). Where no thread can be started, the rest are asked here.
+    // A thread's failure (no memory for a reading) is raised here once all have ended, as it
+    // would have been had the readers been asked in turn.
+    std::vector<std::exception_ptr> failures(readers.size());
+    auto askCatching = [&](std::size_t i) {
+        try {
+            ask(i);
+        } catch (...) {
+            failures[i] = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> others;
+        std::size_t started = 1;
+        try {
+            others.reserve(readers.size());
+            for (; started < readers.size(); ++started) others.emplace_back(askCatching, started);
+        } catch (...) {
+        }
+        if (!readers.empty()) askCatching(0);
+        for (std::size_t i = started; i < readers.size(); ++i) askCatching(i);
+    }  // joins the threads
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
     return verdicts;
 }
 

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+
 #include "common/SymbolJob.h"
 
 namespace {
@@ -74,6 +79,72 @@ TEST(SymbolJob, RefusalsSayWhich) {
     settings.encoding = qrdesk::TextEncoding::Ansi;
     settings.codePage = "NO-SUCH-CODE-PAGE";
     EXPECT_EQ(qrdesk::MakeSymbol(encoder, settings).status, qrdesk::SymbolStatus::UnknownCodePage);
+}
+
+// Readers that read the symbol only when all of them are reading at once: asked in turn, the
+// first would wait for the others in vain (10 s) and read nothing.
+struct Meeting {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int inside = 0;
+    int expected = 0;
+};
+
+class MeetingReader : public qrdesk::SymbolReader {
+  public:
+    MeetingReader(const char* name, Meeting& meeting) : name_(name), meeting_(meeting) {}
+    const char* Name() const override { return name_; }
+    const char* Help() const override { return ""; }
+    qrdesk::Reading Read(const qrdesk::GreyView&, bool) const override {
+        std::unique_lock lock(meeting_.mutex);
+        ++meeting_.inside;
+        meeting_.changed.notify_all();
+        if (!meeting_.changed.wait_for(lock, std::chrono::seconds(10),
+                                       [&] { return meeting_.inside >= meeting_.expected; }))
+            return {};
+        return {true, true, "HELLO WORLD", name_};
+    }
+
+  private:
+    const char* name_;
+    Meeting& meeting_;
+};
+
+class FailingReader : public qrdesk::SymbolReader {
+  public:
+    const char* Name() const override { return "failing"; }
+    const char* Help() const override { return ""; }
+    qrdesk::Reading Read(const qrdesk::GreyView&, bool) const override { throw std::bad_alloc(); }
+};
+
+TEST(SymbolJob, TheReadersOfAPictureAreAskedSideBySide) {
+    Meeting meeting;
+    meeting.expected = 3;
+    const MeetingReader a("a", meeting), b("b", meeting), c("c", meeting);
+    const qrdesk::SymbolReader* readers[] = {&a, &b, &c};
+    clsQRCode encoder;
+    qrdesk::SymbolSettings settings;
+    settings.text = u"HELLO WORLD";
+    const qrdesk::SymbolResult symbol = qrdesk::MakeSymbol(encoder, settings, readers);
+    ASSERT_TRUE(symbol.Made());
+    ASSERT_EQ(symbol.verdicts.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {  // in the readers' order, each its own reading
+        EXPECT_EQ(symbol.verdicts[i].name, readers[i]->Name());
+        EXPECT_TRUE(symbol.verdicts[i].decoded);
+        EXPECT_TRUE(symbol.verdicts[i].bytesExact);
+        EXPECT_EQ(symbol.verdicts[i].text, readers[i]->Name());
+    }
+
+    // A reader's failure on its thread ends as it would on this one: no verdicts at all.
+    const FailingReader failing;
+    Meeting alone;
+    alone.expected = 1;
+    const MeetingReader d("d", alone);
+    const qrdesk::SymbolReader* withFailure[] = {&d, &failing};
+    qrdesk::SymbolResult made = qrdesk::MakeSymbol(encoder, settings);
+    qrdesk::ReadSymbol(encoder, settings, withFailure, made);
+    EXPECT_TRUE(made.Made());
+    EXPECT_TRUE(made.verdicts.empty());
 }
 
 }  // namespace

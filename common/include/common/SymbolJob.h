@@ -157,8 +157,9 @@ struct SymbolResult {
 };
 
 // Makes the symbol of settings with encoder (which keeps its working memory between calls).
-// With readers, reads the written picture with each and advises; the readers are called on
-// this thread only. Never throws.
+// With readers, reads the written picture with each and advises. The readers of one picture
+// are asked side by side, each on a thread of its own (so a reader is never called by two
+// threads at once, but not always by this one). Never throws.
 SymbolResult MakeSymbol(clsQRCode& encoder, const SymbolSettings& settings,
                         std::span<const SymbolReader* const> readers = {});
 
