@@ -167,7 +167,17 @@ class Bits {
 std::optional<std::vector<ReadSegment>> Segments(const std::vector<std::uint8_t>& data,
                                                  int version) {
     const int cls = version <= 9 ? 0 : version <= 26 ? 1 : 2;
-    static constexpr int kCountBits[4][3] = {{8, 16, 16}, {10, 12, 14}, {9, 11, 13}, {8, 10, 12}};
+    // The data modes: indicator, count-field width by version class (1-9, 10-26, 27-40), and
+    // bits per full group of `per` characters, per group of 1 and of 2 left over.
+    struct ModeRow {
+        int indicator, mode, countBits[3], per, each, left1, left2;
+    };
+    static constexpr ModeRow kModes[] = {
+        {0b0001, clsQRCode::ModeNumeric, {10, 12, 14}, 3, 10, 4, 7},
+        {0b0010, clsQRCode::ModeAlphanumeric, {9, 11, 13}, 2, 11, 6, 0},
+        {0b0100, clsQRCode::ModeByte, {8, 16, 16}, 1, 8, 0, 0},
+        {0b1000, clsQRCode::ModeKanji, {8, 10, 12}, 1, 13, 0, 0},
+    };
     Bits bits(data);
     std::vector<ReadSegment> out;
     while (bits.Left() >= 4) {
@@ -187,32 +197,20 @@ std::optional<std::vector<ReadSegment>> Segments(const std::vector<std::uint8_t>
             out.push_back({clsQRCode::ModeEci, 0, eci});
             continue;
         }
-        int mode, per, each;  // bits per group of `per` characters
-        switch (indicator) {
-            case 0b0001:
-                mode = clsQRCode::ModeNumeric, per = 3, each = 10;
-                break;
-            case 0b0010:
-                mode = clsQRCode::ModeAlphanumeric, per = 2, each = 11;
-                break;
-            case 0b0100:
-                mode = clsQRCode::ModeByte, per = 1, each = 8;
-                break;
-            case 0b1000:
-                mode = clsQRCode::ModeKanji, per = 1, each = 13;
-                break;
-            default:
-                return std::nullopt;
-        }
-        const int width = kCountBits[mode][cls];
+        const ModeRow* row =
+            std::find_if(std::begin(kModes), std::end(kModes),
+                         [&](const ModeRow& m) { return m.indicator == indicator; });
+        if (row == std::end(kModes)) return std::nullopt;
+        const int width = row->countBits[cls];
         if (bits.Left() < width) return std::nullopt;
         const int count = bits.Take(width);
-        int need = count / per * each;
-        if (mode == clsQRCode::ModeNumeric) need += count % 3 == 2 ? 7 : count % 3 == 1 ? 4 : 0;
-        if (mode == clsQRCode::ModeAlphanumeric) need += count % 2 ? 6 : 0;
+        const int rest = count % row->per;
+        const int need = count / row->per * row->each + (rest == 1   ? row->left1
+                                                         : rest == 2 ? row->left2
+                                                                     : 0);
         if (bits.Left() < need) return std::nullopt;
         for (int left = need; left > 0; left -= std::min(left, 24)) bits.Take(std::min(left, 24));
-        out.push_back({mode, count, 0});
+        out.push_back({row->mode, count, 0});
     }
     return out;
 }
