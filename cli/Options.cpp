@@ -359,6 +359,9 @@ std::string Validate(Parse& p, bool stdinIsTerminal) {
         o.pictures = std::move(p.pictures);
         return {};
     }
+    if (p.pictures.size() > 1)
+        return "unexpected argument " + Quoted(p.pictures[1]) +
+               ": give one TEXT (quote a text with spaces)";
     if (p.unscaled && (o.sizeGiven || o.scale > 1)) return "--unscaled excludes --size and --scale";
     if (p.unscaled) o.scale = 1;
     if (o.sizeGiven && o.scale > 0) return "--size and --scale exclude each other";
@@ -428,12 +431,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args, bool stdinIsTer
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            // With --read every such argument is a picture; without it, Validate refuses a
+            // second TEXT.
             p.pictures.push_back(arg);
-            // With --read every such argument is a picture; a second TEXT is refused once
-            // the options show that --read is not among them.
-            if (p.haveText && std::find(args.begin(), args.end(), "--read") == args.end())
-                return fail("unexpected argument " + Quoted(arg) +
-                            ": give one TEXT (quote a text with spaces)");
             p.haveText = true;
             if (arg == "-" && !optionsEnded) {
                 p.o.source = CliOptions::Source::Stdin;

@@ -213,6 +213,9 @@ TEST(CliOptions, UsageErrorsNameTheCause) {
         {{"-o", ".bmp", "x"}, "must end in .png, .bmp, .svg or .txt"},
         {{"x", "-o"}, "option -o (--output) needs a value"},
         {{"a", "b"}, "unexpected argument \"b\""},
+        // "--read" as a text after "--" or as an option's value does not make it --read.
+        {{"--", "a", "--read"}, "unexpected argument \"--read\""},
+        {{"-o", "--read", "a", "b"}, "unexpected argument \"b\""},
         {{"a", "-r", "f"}, "give either TEXT or -r FILE"},
         {{}, "missing TEXT"},
         {{"--size", "100", "--unscaled", "x"}, "--unscaled excludes --size and --scale"},
