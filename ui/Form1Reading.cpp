@@ -2,8 +2,12 @@
 // screen, Ctrl+R), the clipboard's picture (Ctrl+Shift+V), pictures dropped on the window,
 // and "编辑并重新生成" from the results window.
 
+#include <filesystem>
+#include <system_error>
+
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -37,6 +41,14 @@ QString ImageFilter() {
 
 // The picture in the file at path, or a null image with *error set.
 QImage LoadImage(const QString& path, QString* error) {
+    // A FIFO or device would block the window or never end: pictures are regular files.
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(QFile::encodeName(path).toStdString(), ignored)) {
+        if (error)
+            *error = ReadingText::tr("无法读取图片“%1”：%2")
+                         .arg(QFileInfo(path).fileName(), ReadingText::tr("不是普通文件。"));
+        return {};
+    }
     QImageReader reader(path);
     reader.setAutoTransform(true);
     // Qt's own allocation limit (256 MB by default) refuses pictures past about 64 megapixels
@@ -137,7 +149,8 @@ bool Form1::DropPicture(const QMimeData* data) {
     const QList<QUrl> urls = data->urls();
     if (urls.size() == 1 && urls.front().isLocalFile()) {
         const QString path = urls.front().toLocalFile();
-        if (!QImageReader::imageFormat(path).isEmpty()) {
+        // Asking a FIFO its format would wait for a writer: only regular files are asked.
+        if (QFileInfo(path).isFile() && !QImageReader::imageFormat(path).isEmpty()) {
             ReadImageFile(path);
             return true;
         }

@@ -3,6 +3,8 @@
 // a link opens only when the user agrees to the whole of it; "编辑并重新生成" makes the
 // symbol again from what its modules say.
 
+#include <sys/stat.h>
+
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -87,6 +89,22 @@ TEST_F(WindowTest, ReadFileSelectsTheFirstAndCopiesItsExactText) {
         << window->StatusNotice().toStdString();
     // The same modules as the picture read.
     EXPECT_EQ(DecodedBytes(DecodeImage(Picture1()->Picture())).toStdString(), text);
+}
+
+// A FIFO would keep the window waiting for a writer: it is refused, chosen or dropped.
+TEST_F(WindowTest, AFifoIsNotOpenedAsAPicture) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    window->ReadImageFile(fifo);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages.back().contains(QString::fromUtf8("不是普通文件")))
+        << messages.back().toStdString();
+    QMimeData dropped;  // returning at all is the check: asking its format would block
+    dropped.setUrls({QUrl::fromLocalFile(fifo)});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    EXPECT_EQ(window->Results(), nullptr);
 }
 
 TEST_F(WindowTest, LinkOpensOnlyAfterTheWholeOfItWasShown) {

@@ -241,6 +241,10 @@
         <translation>Cannot read the image “%1”: %2</translation>
     </message>
     <message>
+        <source>不是普通文件。</source>
+        <translation>It is not a regular file.</translation>
+    </message>
+    <message>
         <source>识别</source>
         <translation>Read</translation>
     </message>
