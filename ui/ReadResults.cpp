@@ -86,11 +86,12 @@ QImage GrabScreens(QString* error) {
     if (!desktop.isEmpty() && QGuiApplication::platformName() != QLatin1String("wayland")) {
         whole = QImage(desktop.size(), QImage::Format_RGB32);
         whole.fill(Qt::white);
+        bool failed = false;
         QPainter painter(&whole);
         for (QScreen* screen : screens) {
             const QPixmap shot = screen->grabWindow(0);
             if (shot.isNull()) {
-                whole = QImage();
+                failed = true;  // the picture goes once the painter has let go of it
                 break;
             }
             // Each screen at its place in the desktop, at one pixel a logical pixel.
@@ -98,6 +99,8 @@ QImage GrabScreens(QString* error) {
                 QRect(screen->geometry().topLeft() - desktop.topLeft(), screen->geometry().size()),
                 shot);
         }
+        painter.end();
+        if (failed) whole = QImage();
     }
     if (whole.isNull() && error)
         *error = QGuiApplication::platformName() == QLatin1String("wayland")
