@@ -105,9 +105,15 @@ long ReadUnlessStopped(int fd, void* buffer, unsigned long size, const StopSigna
 
 int OpenUnlessStopped(const std::string& path, const StopSignals* stopSignals) {
     if (path == "-") return STDIN_FILENO;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 && errno == EINTR && stopSignals && stopSignals->Caught() != 0) errno = ECANCELED;
-    return fd;
+    for (;;) {
+        // A signal that came just before the wait would otherwise go unseen.
+        if (stopSignals && stopSignals->Flag().load()) {
+            errno = ECANCELED;
+            return -1;
+        }
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0 || errno != EINTR) return fd;
+    }
 }
 
 const char* SignalName(int signal) {
