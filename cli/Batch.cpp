@@ -154,9 +154,9 @@ void WorkOn(const Job& job, const CliOptions& options, const OutputFolder& folde
     }
     const std::string path = InFolder(options.outDir, name);
     const std::string shown = Printable(path);
-    // No look for an existing file first: the writer refuses one before it writes anything,
-    // and a look of its own cost every new file a system call to save the symbol's few
-    // microseconds for a file that exists.
+    // No look for an existing file first: the writer refuses one atomically when it links the
+    // new file, and a look of its own would cost every new file a system call to save the
+    // symbol's few microseconds for a file that exists.
     const SymbolFile file = maker.Make(job.text, options, type, false);
     if (file.code != kOk) {
         fail(file.code, file.error);

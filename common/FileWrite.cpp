@@ -288,13 +288,12 @@ WriteOutcome OutputFolder::Write(const std::string& name, std::string_view bytes
     if (fd_ < 0) return Failure(error_, {}, FolderWide(error_));
     const bool plain = !name.empty() && name != "." && name != ".." &&
                        name.find('/') == std::string::npos && !detail::IsTemporaryName(name);
-    if (plain) {
+    if (plain && !options.replace) {
         // Taken as new first: the link refuses an existing name atomically, so a look before
         // would only cost every new file a system call. A name that is taken is then looked
-        // at as any path is (a link followed, a file replaced with --force).
-        WriteOptions asNew = options;
-        asNew.replace = false;
-        WriteOutcome outcome = WriteNew(fd_, name, nullptr, bytes, asNew);
+        // at as any path is (a link followed). A replacing write looks first, so as not to
+        // write its bytes twice.
+        WriteOutcome outcome = WriteNew(fd_, name, nullptr, bytes, options);
         if (outcome.result != WriteResult::Exists) return outcome;
     }
     return WriteAt(fd_, name, bytes, options);
