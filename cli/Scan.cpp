@@ -209,7 +209,8 @@ int RunScan(const CliOptions& options, const StopSignals& stopSignals) {
         if (!reading) {
             // --read named the text file to encode in earlier releases: point such calls on.
             if (error.starts_with("not a picture")) error += " (-r FILE encodes a file's text)";
-            std::fprintf(stderr, "qrdesk-cli: %s: %s\n", name.c_str(), error.c_str());
+            std::fprintf(stderr, "qrdesk-cli: %s: %s\n",
+                         (path == "-" ? name : Printable(path)).c_str(), error.c_str());
             anyFailed = true;
             continue;
         }
