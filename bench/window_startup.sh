@@ -15,7 +15,10 @@ for ((i = 0; i < runs; ++i)); do
     start=$(date +%s%N)
     "$qrdesk" >/dev/null 2>&1 & pid=$!
     # Qt's hidden 1x1 leader window is not what the user sees: only a visible one counts.
-    until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do sleep 0.005; done
+    until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do
+        kill -0 "$pid" 2>/dev/null || { echo "qrdesk ended before showing its window" >&2; exit 1; }
+        sleep 0.005
+    done
     echo $((($(date +%s%N) - start) / 1000000))
     kill "$pid"
     wait "$pid" 2>/dev/null || true

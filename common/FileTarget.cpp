@@ -126,8 +126,8 @@ FileTarget ResolveTarget(const std::string& path, int base) {
         const std::string link = ReadLink(target.folder.get(), name.c_str());
         if (link.empty()) return Failed(std::move(target), errno);
         std::tie(folder, name) = Split(link);
-        const int base = link.starts_with('/') ? AT_FDCWD : target.folder.get();
-        target.folder.reset(::openat(base, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        const int from = link.starts_with('/') ? AT_FDCWD : target.folder.get();
+        target.folder.reset(::openat(from, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     }
 }
 

@@ -259,6 +259,8 @@ std::string EncodePng(const Image& source, std::int32_t width, std::int32_t heig
         twoColours ? (static_cast<std::size_t>(width) + 7) / 8 : static_cast<std::size_t>(width);
     std::vector<std::uint8_t> packed(rowBytes * height, 0);
     StretchedRows rows(source, width, height);
+    // Only a picture small enough to be stored asks whether its rows repeat.
+    const bool small = packed.size() + static_cast<std::size_t>(height) <= kStoredPngBytes;
     std::int32_t repeats = 0;  // rows the same as the row above
     for (std::int32_t y = 0; y < height; ++y) {
         bool repeated = false;
@@ -271,7 +273,8 @@ std::string EncodePng(const Image& source, std::int32_t width, std::int32_t heig
         } else {
             PackRow(in, width, out);
         }
-        if (y > 0 && (repeated || std::equal(out, out + rowBytes, out - rowBytes))) ++repeats;
+        if (small && y > 0 && (repeated || std::equal(out, out + rowBytes, out - rowBytes)))
+            ++repeats;
     }
 
     const std::unique_ptr<spng_ctx, void (*)(spng_ctx*)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
@@ -292,8 +295,7 @@ std::string EncodePng(const Image& source, std::int32_t width, std::int32_t heig
     // some 20 % of it while building its Huffman trees costs more than everything else in so
     // small a file; its file fits one 4 KiB block either way. Pictures with whole rows
     // repeated (modules of several pixels) compress well and are deflated.
-    const bool stored =
-        packed.size() + static_cast<std::size_t>(height) <= kStoredPngBytes && 4 * repeats < height;
+    const bool stored = small && 4 * repeats < height;
     spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, stored ? 0 : 3);
     spng_ihdr ihdr{};
     ihdr.width = static_cast<std::uint32_t>(width);

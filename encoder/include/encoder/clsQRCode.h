@@ -8,8 +8,8 @@
 //   Segmentation.cpp     the cheapest split of the data into segments (BackTrack.cpp reads it)
 //   Codewords.cpp        the stream writer, terminator and padding
 //   BitStream.cpp        the stream one bit per byte, for BuildBitStream
-//   ErrorCorrection.cpp  Reed-Solomon blocks through tables derived from the encoder's
-//                        clsReedSolomon and clsFiniteField; the interleaving
+//   ErrorCorrection.cpp  Reed-Solomon blocks through tables derived once per process from a
+//                        clsReedSolomon over a clsFiniteField; the interleaving
 //   Modules.cpp          the symbol as bit lines: function modules, masking, the picture
 //   Placement.cpp        codewords into the bit lines; columns to rows
 //   Penalty.cpp          the scored mask's penalty
@@ -105,8 +105,8 @@ class clsQRCode {
     // Scratch memory of Encode (encoder/Symbol.h), made on the first Encode and kept.
     struct Workspace;
 
-    // Builds the tables and the GF(256) field (polynomial 285, generator 2) that the
-    // Reed-Solomon encoder made by the first Encode shares.
+    // Fills the per-version tables; the error correction's tables are shared by all encoders
+    // (ErrorCorrectionTablesFor).
     clsQRCode();
     ~clsQRCode();
     clsQRCode(clsQRCode&&) noexcept;
@@ -188,8 +188,8 @@ class clsQRCode {
                                         EncodeReport* report, symbol::Path path);
 
     // The error correction's tables for blocks of dataLength data and ecLength (1..30)
-    // error-correction codewords, derived from the encoder's clsReedSolomon and clsFiniteField
-    // once per process and shared by all encoders; nullptr when memory runs out.
+    // error-correction codewords, derived from a clsReedSolomon over GF(256) (polynomial 285,
+    // generator 2) once per process and shared by all encoders; nullptr when memory runs out.
     const symbol::ErrorCorrectionTables* ErrorCorrectionTablesFor(std::int32_t dataLength,
                                                                   std::int32_t ecLength);
 
