@@ -129,13 +129,16 @@ DecodedImage DecodeBmp(Bytes file, const ImageLimits& limits) {
         }
     }
 
+    // Uncompressed rows must all be in the file before a byte is allocated for them.
+    if (std::string problem = SizeProblem(width, height, limits, "BMP"); !problem.empty())
+        return Failure(std::move(problem));
+    const std::size_t rowBytes = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
+    if (!runs && (offset > file.size() ||
+                  (file.size() - offset) / rowBytes < static_cast<std::size_t>(height)))
+        return Failure("BMP: pixels cut short");
     DecodedImage out = Allocate(width, height, limits, "BMP");
     if (!out.Ok()) return out;
     if (runs) return DecodeRuns(file, offset, bits, palette, std::move(out));
-    const std::size_t rowBytes = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
-    if (offset > file.size() ||
-        (file.size() - offset) / rowBytes < static_cast<std::size_t>(height))
-        return Failure("BMP: pixels cut short");
     for (std::int64_t y = 0; y < height; ++y) {
         const std::uint8_t* in = file.data() + offset + (topDown ? y : height - 1 - y) * rowBytes;
         std::uint8_t* grey = out.image.pixels.data() + y * width;
@@ -215,14 +218,17 @@ DecodedImage DecodePnm(Bytes file, const ImageLimits& limits) {
     if (width < 0 || height < 0 || top <= 0)
         return Failure("PNM: damaged header (or a side above " + std::to_string(limits.maxPixels) +
                        " pixels)");
-    DecodedImage out = Allocate(width, height, limits, "PNM");
-    if (!out.Ok()) return out;
+    // Raw rows must all be in the file before a byte is allocated for them.
+    if (std::string problem = SizeProblem(width, height, limits, "PNM"); !problem.empty())
+        return Failure(std::move(problem));
     const int sampleBytes = top > 255 ? 2 : 1;
     const std::size_t rawRow = bitmap ? (static_cast<std::size_t>(width) + 7) / 8
                                       : static_cast<std::size_t>(width) * channels * sampleBytes;
     const std::size_t start = reader.RawStart();
     if (!plain && (file.size() - start) / rawRow < static_cast<std::size_t>(height))
         return Failure("PNM: pixels cut short");
+    DecodedImage out = Allocate(width, height, limits, "PNM");
+    if (!out.Ok()) return out;
     const auto sample = [&](std::size_t index) -> std::int64_t {  // raw sample by index
         const std::uint8_t* p = file.data() + start + index * sampleBytes;
         return sampleBytes == 2 ? p[0] << 8 | p[1] : p[0];

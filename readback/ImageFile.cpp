@@ -7,16 +7,23 @@
 namespace qrdesk {
 namespace image {
 
-DecodedImage Allocate(std::int64_t width, std::int64_t height, const ImageLimits& limits,
-                      const char* format) {
+std::string SizeProblem(std::int64_t width, std::int64_t height, const ImageLimits& limits,
+                        const char* format) {
     if (width <= 0 || height <= 0)
-        return Failure(std::string(format) + " picture of " + std::to_string(width) + " x " +
-                       std::to_string(height) + " pixels: nothing to read");
+        return std::string(format) + " picture of " + std::to_string(width) + " x " +
+               std::to_string(height) + " pixels: nothing to read";
     // Checked one side at a time first, so that the product cannot overflow.
     if (width > limits.maxPixels || height > limits.maxPixels || width * height > limits.maxPixels)
-        return Failure(std::string(format) + " picture of " + std::to_string(width) + " x " +
-                       std::to_string(height) + " pixels is larger than " +
-                       std::to_string(limits.maxPixels) + " pixels");
+        return std::string(format) + " picture of " + std::to_string(width) + " x " +
+               std::to_string(height) + " pixels is larger than " +
+               std::to_string(limits.maxPixels) + " pixels";
+    return {};
+}
+
+DecodedImage Allocate(std::int64_t width, std::int64_t height, const ImageLimits& limits,
+                      const char* format) {
+    if (std::string problem = SizeProblem(width, height, limits, format); !problem.empty())
+        return Failure(std::move(problem));
     DecodedImage out;
     out.image.width = static_cast<std::int32_t>(width);
     out.image.height = static_cast<std::int32_t>(height);

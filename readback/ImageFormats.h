@@ -16,6 +16,9 @@ using Bytes = std::span<const std::uint8_t>;
 // not positive or above the limit.
 DecodedImage Allocate(std::int64_t width, std::int64_t height, const ImageLimits& limits,
                       const char* format);
+// Why Allocate would refuse that size, or "" when it would not.
+std::string SizeProblem(std::int64_t width, std::int64_t height, const ImageLimits& limits,
+                        const char* format);
 
 inline DecodedImage Failure(std::string error) {
     DecodedImage out;
