@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/Memory.h"
 #include "common/SymbolJob.h"
 #include "readback/ReadBack.h"
 
@@ -41,4 +42,11 @@ BENCHMARK(BM_ReadBack)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    qrdesk::KeepFreedMemoryForReuse();  // as both programs do
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Memory.h"
 #include "ui/Controls.h"
 #include "ui/Form1.h"
 
@@ -35,6 +36,7 @@ std::string Summary(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    qrdesk::KeepFreedMemoryForReuse();  // as the program does
     QApplication app(argc, argv);
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
     qrdesk::ProgramOptions options;

@@ -1,7 +1,6 @@
 // qrdesk-cli: QR Code symbols from the command line, as the window saves them.
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "common/Memory.h"
 
 namespace {
 
@@ -29,11 +29,7 @@ bool OccupyStandardDescriptors() {
 
 int main(int argc, char** argv) {
     if (!OccupyStandardDescriptors()) return 3;
-    // Every symbol makes megabyte-sized images and files. Keep freed memory for the next
-    // symbol instead of handing it back to the system: fresh pages cost a batch ten times
-    // more than making the symbols. What is kept stays the size of one symbol per worker.
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+    qrdesk::KeepFreedMemoryForReuse();
 
     const std::vector<std::string> args(argv + 1, argv + argc);
     return qrdesk::cli::RunCli(args);

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/Memory.h"
 #include "ui/Form1.h"
 #include "ui/ProgramOptions.h"
 #include "ui/QtTranslations.h"
@@ -111,6 +112,7 @@ void QuietWebEngine() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    qrdesk::KeepFreedMemoryForReuse();
     // Help and version need no display.
     if (AsksForHelpOrVersion(argc, argv)) {
         QCoreApplication app(argc, argv);
