@@ -75,49 +75,66 @@ SymbolAdvice::Charset TryCharsets(clsQRCode& encoder, const SymbolSettings& sett
     return SymbolAdvice::Charset::None;
 }
 
-// Other sides of the same symbol: whole scales nearest below and above, and the nearest other
-// offered side for a stretched picture.
-void TrySides(const SymbolSettings& settings, std::span<const SymbolReader* const> readers,
-              SymbolResult& made) {
-    std::map<std::int32_t, bool> tried;  // side: read
-    auto reads = [&](std::int32_t side) {
-        const auto [at, fresh] = tried.try_emplace(side, false);
-        if (fresh)
-            at->second = AllDecoded(ReadPicture(PictureAt(settings, made, side), readers,
-                                                made.bytes, made.typed, false));
-        return at->second;
-    };
-    SymbolAdvice& advice = made.advice;
-    const std::int32_t across = made.across;
-    const std::int32_t below = made.side / across;  // the whole scale at or below the side
-    const std::int32_t first = below * across == made.side ? below - 1 : below;
-    const std::int32_t largest = std::min(kMaxSide, kLargestTriedSide) / across;
-    for (const std::int32_t k : ScalesToward(std::min(first, largest), 1))
-        if (reads(k * across)) {
-            advice.smallerScale = k;
-            break;
-        }
-    if (below + 1 <= largest) {
-        for (const std::int32_t k : ScalesToward(below + 1, largest))
-            if (reads(k * across)) {
-                advice.largerScale = k;
-                break;
-            }
-    }
+// Whether every reader reads the made symbol at a side, each side read once.
+class SideTrials {
+  public:
+    SideTrials(const SymbolSettings& settings, std::span<const SymbolReader* const> readers,
+               const SymbolResult& made)
+        : settings_(settings), readers_(readers), made_(made) {}
 
+    bool Reads(std::int32_t side) {
+        const auto [at, fresh] = tried_.try_emplace(side, false);
+        if (fresh)
+            at->second = AllDecoded(ReadPicture(PictureAt(settings_, made_, side), readers_,
+                                                made_.bytes, made_.typed, false));
+        return at->second;
+    }
+    // The largest side tried, 0 when none was.
+    std::int32_t Largest() const { return tried_.empty() ? 0 : tried_.rbegin()->first; }
+
+  private:
+    const SymbolSettings& settings_;
+    std::span<const SymbolReader* const> readers_;
+    const SymbolResult& made_;
+    std::map<std::int32_t, bool> tried_;  // side: every reader decodes it
+};
+
+// The nearest other offered side that reads, for a stretched picture.
+void TryOfferedSide(const SymbolSettings& settings, SideTrials& sides, SymbolResult& made) {
+    if (settings.scale != 0) return;
     std::vector<std::int32_t> offered(std::begin(kOfferedSides), std::end(kOfferedSides));
     std::stable_sort(offered.begin(), offered.end(), [&](std::int32_t a, std::int32_t b) {
         const std::int32_t da = std::abs(a - made.side), db = std::abs(b - made.side);
         return da != db ? da < db : a > b;
     });
     for (const std::int32_t side : offered)
-        if (settings.scale == 0 && side != made.side && side >= across && reads(side)) {
-            advice.offeredSide = side;
+        if (side != made.side && side >= made.across && sides.Reads(side)) {
+            made.advice.offeredSide = side;
+            return;
+        }
+}
+
+// The whole scales nearest below and above the picture's that read.
+void TryScales(SideTrials& sides, SymbolResult& made) {
+    SymbolAdvice& advice = made.advice;
+    const std::int32_t across = made.across;
+    const std::int32_t below = made.side / across;  // the whole scale at or below the side
+    const std::int32_t first = below * across == made.side ? below - 1 : below;
+    const std::int32_t largest = std::min(kMaxSide, kLargestTriedSide) / across;
+    for (const std::int32_t k : ScalesToward(std::min(first, largest), 1))
+        if (sides.Reads(k * across)) {
+            advice.smallerScale = k;
             break;
         }
-    if (advice.smallerScale == 0 && advice.largerScale == 0 && advice.offeredSide == 0 &&
-        !tried.empty())
-        advice.noneUpTo = tried.rbegin()->first;
+    if (below + 1 <= largest) {
+        for (const std::int32_t k : ScalesToward(below + 1, largest))
+            if (sides.Reads(k * across)) {
+                advice.largerScale = k;
+                break;
+            }
+    }
+    if (advice.smallerScale == 0 && advice.largerScale == 0 && advice.offeredSide == 0)
+        advice.noneUpTo = sides.Largest();
 }
 
 // Another level at the same side: the lower ones first, nearest first (a lower level makes a
@@ -169,12 +186,19 @@ void Advise(clsQRCode& encoder, const SymbolSettings& settings,
         result.advice.charset = TryCharsets(encoder, settings, readers, result);
         if (result.advice.charset != SymbolAdvice::Charset::None) return;
     }
-    if (settings.surface == Surface::Image) TrySides(settings, readers, result);
-    result.advice.triedLevels = result.side <= kLargestTriedSide;
-    if (result.logo && result.advice.triedLevels)
-        result.advice.logoPercent = TryLogoSizes(encoder, settings, readers, result);
-    if (result.advice.triedLevels)
-        result.advice.level = TryLevels(encoder, settings, readers, result);
+    // Each kind of change is tried on its own, so the order only decides what is read: the
+    // window's own choices (an offered side, a smaller logo, a level) first, whole-pixel
+    // sides after them, or only when none of them reads where that is all that is shown.
+    SideTrials sides(settings, readers, result);
+    const bool image = settings.surface == Surface::Image;
+    if (image) TryOfferedSide(settings, sides, result);
+    SymbolAdvice& advice = result.advice;
+    advice.triedLevels = result.side <= kLargestTriedSide;
+    if (result.logo && advice.triedLevels)
+        advice.logoPercent = TryLogoSizes(encoder, settings, readers, result);
+    if (advice.triedLevels) advice.level = TryLevels(encoder, settings, readers, result);
+    const bool chosen = advice.offeredSide != 0 || advice.logoPercent != 0 || advice.level != 0;
+    if (image && (settings.advice == AdviceScope::Every || !chosen)) TryScales(sides, result);
 }
 
 }  // namespace qrdesk::job

@@ -328,6 +328,7 @@ void Form1::Command1_Click() {
     settings.text = text.toStdU16String();
     settings.size = ui_->Picture1->width();
     settings.keepWritten = true;
+    settings.advice = AdviceScope::ChoicesFirst;
     settings.colours = SideColumn1->SymbolColours();
     settings.margin = SideColumn1->Margin();
     settings.logo = SideColumn1->Logo();

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <new>
+#include <set>
 
 #include "common/SymbolJob.h"
 
@@ -145,6 +146,66 @@ TEST(SymbolJob, TheReadersOfAPictureAreAskedSideBySide) {
     qrdesk::ReadSymbol(encoder, settings, withFailure, made);
     EXPECT_TRUE(made.Made());
     EXPECT_TRUE(made.verdicts.empty());
+}
+
+// Decodes only pictures of the given widths, and records every width it is shown.
+class WidthReader : public qrdesk::SymbolReader {
+  public:
+    explicit WidthReader(std::set<std::int32_t> reads) : reads_(std::move(reads)) {}
+    const char* Name() const override { return "width"; }
+    const char* Help() const override { return ""; }
+    qrdesk::Reading Read(const qrdesk::GreyView& image, bool) const override {
+        const std::lock_guard lock(mutex_);
+        shown_.insert(image.width);
+        if (!reads_.count(image.width)) return {};
+        return {true, true, "HELLO WORLD", "HELLO WORLD"};
+    }
+    std::set<std::int32_t> Shown() const {
+        const std::lock_guard lock(mutex_);
+        return shown_;
+    }
+
+  private:
+    std::set<std::int32_t> reads_;
+    mutable std::mutex mutex_;
+    mutable std::set<std::int32_t> shown_;
+};
+
+// The window's scope gives the same offered side as the full advice, and reads whole-pixel
+// sides only when none of its own choices reads. 1-M HELLO WORLD is 21 + 2 x 4 = 29 modules
+// across, so at 600 pixels the nearest whole scale below is 20 (580 pixels) and above 21 (609).
+TEST(SymbolJob, TheWindowsAdviceReadsWholeScalesOnlyWhenItsChoicesDoNot) {
+    const struct {
+        std::set<std::int32_t> readsAt;
+        std::int32_t offered, smaller, larger;  // the full advice
+        bool windowReadsScales;
+    } cases[] = {
+        {{400}, 400, 0, 0, false},
+        {{580}, 0, 20, 0, true},
+        {{400, 580, 609}, 400, 20, 21, false},
+        {{200, 609}, 200, 0, 21, false},
+    };
+    for (const auto& c : cases) {
+        for (const qrdesk::AdviceScope scope :
+             {qrdesk::AdviceScope::Every, qrdesk::AdviceScope::ChoicesFirst}) {
+            const WidthReader reader(c.readsAt);
+            const qrdesk::SymbolReader* readers[] = {&reader};
+            clsQRCode encoder;
+            qrdesk::SymbolSettings settings;
+            settings.text = u"HELLO WORLD";
+            settings.advice = scope;
+            const qrdesk::SymbolResult symbol = qrdesk::MakeSymbol(encoder, settings, readers);
+            ASSERT_EQ(symbol.across, 29);
+            const bool full = scope == qrdesk::AdviceScope::Every || c.windowReadsScales;
+            const std::set<std::int32_t> shown = reader.Shown();
+            const qrdesk::SymbolAdvice& a = symbol.advice;
+            SCOPED_TRACE(*c.readsAt.begin() + 1000 * int(scope));
+            EXPECT_EQ(a.offeredSide, c.offered);
+            EXPECT_EQ(a.smallerScale, full ? c.smaller : 0);
+            EXPECT_EQ(a.largerScale, full ? c.larger : 0);
+            EXPECT_EQ(shown.count(580) + shown.count(609), full ? 2u : 0u);
+        }
+    }
 }
 
 }  // namespace

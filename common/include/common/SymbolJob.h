@@ -39,6 +39,12 @@ enum class EciChoice { Off, Auto, Given };
 // in a terminal (each module kTerminalModulePixels pixels square).
 enum class Surface { Image, Terminal };
 
+// What advice on a picture that some reader cannot read covers: every change that reads
+// (the command line lists them all), or the window's own choices (an offered side, a level,
+// a smaller logo) with whole-pixel sides only when none of those reads, which is all the
+// window shows.
+enum class AdviceScope { Every, ChoicesFirst };
+
 struct SymbolSettings {
     std::u16string text;
     TextEncoding encoding = TextEncoding::Utf8;
@@ -60,6 +66,7 @@ struct SymbolSettings {
     // every picture the job makes, embedded in SVG files. Shared, as advice copies settings.
     std::shared_ptr<const LoadedLogo> logo;
     std::int32_t logoPercent = kDefaultLogoPercent;
+    AdviceScope advice = AdviceScope::Every;
     // Fill SymbolResult::written even without readers (the window shows it).
     bool keepWritten = false;
     // A step applied to every picture the job makes (the written one and every one tried for
