@@ -3,6 +3,7 @@
 // (GF(256), polynomial 285, generator 2): the tables of the fast paths are derived from its
 // generator polynomial and its multiplication, once per process and error-correction length.
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -298,4 +299,29 @@ const symbol::ErrorCorrectionTables* clsQRCode::ErrorCorrectionTablesFor(std::in
                                                                          std::int32_t ecLength) {
     if (dataLength < 1) return nullptr;
     return symbol::SharedErrorCorrectionTables(ecLength);
+}
+
+bool clsQRCode::DataCodewordsOf(const std::uint8_t* codewords, std::int32_t version,
+                                std::int32_t level, std::uint8_t* data) {
+    const std::int32_t total = GetTotalCodewordCount(version);
+    const std::int32_t blocks = GetEcBlockCount(version, level);
+    const std::int32_t ecPerBlock = GetEcCodewordsPerBlock(version, level);
+    if (version < 1 || total <= 0 || blocks <= 0 || ecPerBlock <= 0) return false;
+    const std::int32_t dataCodewords = total - blocks * ecPerBlock;
+    // As Encode splits them: the first shortBlocks blocks one codeword shorter.
+    const std::int32_t longLength = (dataCodewords + blocks - 1) / blocks;
+    const std::int32_t shortBlocks =
+        dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;
+    std::int32_t at = 0;
+    for (std::int32_t i = 0; i < longLength; ++i)
+        for (std::int32_t b = 0; b < blocks; ++b)
+            if (i < longLength - (b < shortBlocks ? 1 : 0))
+                data[b * longLength - std::min(b, shortBlocks) + i] = codewords[at++];
+    const symbol::ErrorCorrectionTables* tables = ErrorCorrectionTablesFor(longLength, ecPerBlock);
+    // The interleaving writes up to a vector's width past the codewords.
+    std::unique_ptr<std::uint8_t[]> expected(new (std::nothrow) std::uint8_t[total + 64]());
+    if (!tables || !expected) return false;
+    symbol::InterleaveWithErrorCorrection(data, blocks, shortBlocks, longLength, *tables,
+                                          expected.get(), symbol::Path::Portable);
+    return std::memcmp(expected.get(), codewords, static_cast<std::size_t>(total)) == 0;
 }

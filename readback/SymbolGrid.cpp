@@ -1,12 +1,11 @@
 #include "SymbolGrid.h"
 
-#include <Symbol.h>  // the encoder's internals: function patterns, format words, interleaving
-
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <vector>
 
+#include "encoder/SymbolLayout.h"
 #include "encoder/clsQRCode.h"
 
 namespace qrdesk {
@@ -257,34 +256,12 @@ SymbolFacts ReadSymbolFacts(const GreyImage& image, const Quad& corners) {
     facts.level = "LMQH"[level - 1];
     facts.mask = mask;
 
-    // The codewords, and whether their error correction is exactly the encoder's.
+    // The codewords, and whether their error correction is exactly what their data give.
     const int total = encoder.GetTotalCodewordCount(best.version);
-    const int blocks = encoder.GetEcBlockCount(best.version, level);
-    const int ec = encoder.GetEcCodewordsPerBlock(best.version, level);
-    const int dataCount = encoder.GetDataCodewordCount(best.version, level);
-    if (blocks <= 0 || ec <= 0) return facts;
     const std::vector<std::uint8_t> read = Codewords(best, n, mask, total);
-    // Blocks of longData data codewords, the first shortBlocks one shorter (as the encoder
-    // splits them; all alike when they divide evenly).
-    const int remainder = total % blocks;
-    const int shortBlocks = remainder == 0 ? 0 : blocks - remainder;
-    const int longData = total / blocks - ec + (remainder == 0 ? 0 : 1);
-    std::vector<std::vector<std::uint8_t>> byBlock(static_cast<std::size_t>(blocks));
-    std::size_t at = 0;
-    for (int i = 0; i < longData; ++i)
-        for (int b = 0; b < blocks; ++b)
-            if (i < longData - (b < shortBlocks ? 1 : 0)) byBlock[b].push_back(read[at++]);
-    std::vector<std::uint8_t> data;
-    for (const auto& block : byBlock) data.insert(data.end(), block.begin(), block.end());
-    if (int(data.size()) != dataCount) return facts;
-    const symbol::ErrorCorrectionTables* tables = encoder.ErrorCorrectionTablesFor(longData, ec);
-    if (!tables) return facts;
-    // Room past the codewords, as the encoder's own buffer has.
-    std::vector<std::uint8_t> expected(std::size_t(total) + 64, 0);
-    symbol::InterleaveWithErrorCorrection(data.data(), blocks, shortBlocks, longData, *tables,
-                                          expected.data(), symbol::Path::Portable);
-    expected.resize(std::size_t(total));
-    if (expected != read) return facts;
+    std::vector<std::uint8_t> data(
+        static_cast<std::size_t>(encoder.GetDataCodewordCount(best.version, level)));
+    if (!encoder.DataCodewordsOf(read.data(), best.version, level, data.data())) return facts;
     facts.segments = Segments(data, best.version);
     return facts;
 }

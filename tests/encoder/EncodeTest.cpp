@@ -363,3 +363,44 @@ TEST(Encode, VersionFortyPictureSize) {
     EXPECT_EQ(picture->Pixel(4, 4), 0x000000u);
     EXPECT_EQ(picture->Pixel(180, 180), 0xFFFFFFu);
 }
+
+// A symbol's codewords back to its data: the standard's parity example, and the codewords
+// read from finished symbols of uneven blocks (5-Q, 10-H, 40-L), split by the support
+// library; a single wrong codeword anywhere, data or error correction, is not exact.
+TEST(Encode, DataCodewordsOfCodewordsAsPlaced) {
+    clsQRCode qr;
+    Bytes example;
+    for (const int c : qrtest::kParityExampleData) example.push_back(std::uint8_t(c));
+    for (const int c : qrtest::kParityExampleParity) example.push_back(std::uint8_t(c));
+    struct Case {
+        Bytes codewords;
+        int version, level;
+    };
+    std::vector<Case> cases = {{example, 1, 2}};
+    for (const auto& [version, level] : {std::pair{5, 3}, {10, 4}, {40, 1}}) {
+        const Bytes data = FromText(std::string(qr.GetDataCodewordCount(version, level) / 2, 'q'));
+        const auto picture = Encode(qr, data, version, level, 0);
+        ASSERT_TRUE(picture);
+        cases.push_back(
+            {qrtest::ReadCodewords(qr, qrtest::ReadSymbol(*picture), 0), version, level});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        const int blocks = qr.GetEcBlockCount(c.version, c.level);
+        Bytes expected;
+        for (const Bytes& block :
+             qrtest::Deinterleave(c.codewords, blocks,
+                                  qr.GetEcCodewordsPerBlock(c.version, c.level))
+                 .data)
+            expected.insert(expected.end(), block.begin(), block.end());
+        Bytes data(qr.GetDataCodewordCount(c.version, c.level));
+        ASSERT_TRUE(qr.DataCodewordsOf(c.codewords.data(), c.version, c.level, data.data()));
+        EXPECT_EQ(data, expected);
+        for (const std::size_t wrong : {std::size_t{0}, expected.size(), c.codewords.size() - 1}) {
+            Bytes damaged = c.codewords;
+            damaged[wrong] ^= 0x40;
+            EXPECT_FALSE(qr.DataCodewordsOf(damaged.data(), c.version, c.level, data.data()));
+        }
+        EXPECT_FALSE(qr.DataCodewordsOf(c.codewords.data(), c.version, 0, data.data()));
+    }
+}

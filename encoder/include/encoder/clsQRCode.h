@@ -133,6 +133,13 @@ class clsQRCode {
     std::int32_t GetEcCodewordsPerBlock(std::int32_t version, std::int32_t level) const;
     // Data codewords: total - blocks x EC per block; 0 outside 1..40 / 1..4.
     std::int32_t GetDataCodewordCount(std::int32_t version, std::int32_t level) const;
+    // The data codewords of a symbol's codewords as placed (GetTotalCodewordCount of them,
+    // the blocks interleaved, 7.6), written to data (GetDataCodewordCount of them, block after
+    // block). True only when every error-correction codeword is the one those data give: a
+    // symbol read without an error, whichever encoder made it. False outside 1..40 / 1..4,
+    // and when memory runs out.
+    bool DataCodewordsOf(const std::uint8_t* codewords, std::int32_t version, std::int32_t level,
+                         std::uint8_t* data);
 
     // ---- Segmentation and bit stream.
     static std::int32_t GetCharClass(std::uint8_t byte);          // 1 digit, 2 alnum, 0 other
