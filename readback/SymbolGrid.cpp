@@ -45,17 +45,21 @@ struct Perspective {
     }
 };
 
+// The grey pixel under c, or -1 outside the picture. Compared before any conversion: a
+// degenerate quadrilateral maps to points far outside, or to no numbers at all.
+int PixelAt(const GreyImage& image, Corner c) {
+    if (!(c.x >= 0 && c.y >= 0 && c.x < float(image.width) && c.y < float(image.height))) return -1;
+    return image.pixels[std::size_t(c.y) * image.width + std::size_t(c.x)];
+}
+
 // The modules of an n x n grid, 1 dark, sampled at their centres.
 std::vector<std::uint8_t> Sample(const GreyImage& image, const Perspective& map, int n,
                                  int threshold) {
     std::vector<std::uint8_t> modules(static_cast<std::size_t>(n) * n, 0);
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
-            const Corner c = map.At((x + 0.5) / n, (y + 0.5) / n);
-            const int px = int(std::floor(c.x)), py = int(std::floor(c.y));
-            const bool inside = px >= 0 && py >= 0 && px < image.width && py < image.height;
-            modules[std::size_t(y) * n + x] =
-                inside && image.pixels[std::size_t(py) * image.width + px] < threshold;
+            const int grey = PixelAt(image, map.At((x + 0.5) / n, (y + 0.5) / n));
+            modules[std::size_t(y) * n + x] = grey >= 0 && grey < threshold;
         }
     return modules;
 }
@@ -225,11 +229,8 @@ SymbolFacts ReadSymbolFacts(const GreyImage& image, const Quad& corners) {
     int lo = 255, hi = 0;
     for (int j = 0; j < 32; ++j)
         for (int i = 0; i < 32; ++i) {
-            const Corner c = map.At((i + 0.5) / 32, (j + 0.5) / 32);
-            const int px = int(std::floor(c.x)), py = int(std::floor(c.y));
-            if (px < 0 || py < 0 || px >= image.width || py >= image.height) continue;
-            const int g = image.pixels[std::size_t(py) * image.width + px];
-            lo = std::min(lo, g), hi = std::max(hi, g);
+            const int g = PixelAt(image, map.At((i + 0.5) / 32, (j + 0.5) / 32));
+            if (g >= 0) lo = std::min(lo, g), hi = std::max(hi, g);
         }
     if (hi - lo < 32) return facts;
     const int threshold = (lo + hi + 1) / 2;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "SymbolGrid.h"
 #include "common/Image.h"
 #include "common/Symbol.h"
 #include "common/TextBytes.h"
@@ -232,4 +235,27 @@ TEST(ReadSymbols, FactsAsTheModulesSayThem) {
         if (symbol.facts.segments) {
             EXPECT_EQ(symbol.facts.version, 3);
         }
+}
+
+// Corners that are no place in the picture (a reader's degenerate quadrilateral) give no
+// facts and sample nothing outside it: not numbers, far outside, all at one point, and the
+// largest floats. The sanitizer build would stop at any conversion that does not fit.
+TEST(ReadSymbols, FactsOfCornersThatAreNoPlace) {
+    GreyImage canvas = White(200, 200);
+    const Drawn drawn = Draw(canvas, "HELLO", {1, 2, 0, false, 0}, 10, 10);
+    ASSERT_EQ(qrdesk::ReadSymbolFacts(canvas, drawn.corners).version, 1);  // the picture reads
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float big = std::numeric_limits<float>::max();
+    const Quad cases[] = {
+        {{{nan, nan}, {nan, nan}, {nan, nan}, {nan, nan}}},
+        {{{1e30f, 1e30f}, {-1e30f, 1e30f}, {-1e30f, -1e30f}, {1e30f, -1e30f}}},
+        {{{50, 50}, {50, 50}, {50, 50}, {50, 50}}},
+        {{{0, 0}, {big, 0}, {big, big}, {0, big}}},
+        {{{10, 10}, {nan, 10}, {100, 100}, {10, 100}}},
+    };
+    for (const Quad& corners : cases) {
+        const qrdesk::SymbolFacts facts = qrdesk::ReadSymbolFacts(canvas, corners);
+        EXPECT_EQ(facts.version, 0);
+        EXPECT_FALSE(facts.segments);
+    }
 }
