@@ -161,9 +161,13 @@ bool RunJpeg(JpegJob& job, Bytes file, const ImageLimits& limits) {
 
 DecodedImage DecodeJpeg(Bytes file, const ImageLimits& limits) {
     const auto job = std::make_unique<JpegJob>();
-    const bool done = RunJpeg(*job, file, limits);
-    jpeg_destroy_decompress(&job->info);
-    if (!done) return Failure(std::string("JPEG: ") + job->error.message);
+    // libjpeg's memory is released however the decoding ends, a failed allocation of the
+    // row or the picture included (destroying a struct never created does nothing).
+    struct Destroy {
+        jpeg_decompress_struct& info;
+        ~Destroy() { jpeg_destroy_decompress(&info); }
+    } destroy{job->info};
+    if (!RunJpeg(*job, file, limits)) return Failure(std::string("JPEG: ") + job->error.message);
     return std::move(job->out);
 }
 

@@ -1,8 +1,7 @@
 // The core reports running out of memory as a result (no picture), never as an exception.
-// This executable replaces the global allocator with one that can be told to fail: the n-th
-// allocation from now, or every allocation from a size on. Each allocation of an Encode is
-// made to fail in turn; no exception may leave, and a run that the failure did not reach
-// must give the same picture as a run without it.
+// This executable links the allocator that can be told to fail (support/FailingAllocator.h). Each
+// allocation of an Encode is made to fail in turn; no exception may leave, and a run that the
+// failure did not reach must give the same picture as a run without it.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -16,65 +15,11 @@
 
 #include "encoder/clsQRCode.h"
 #include "render/mdlVexmora.h"
+#include "support/FailingAllocator.h"
 
 namespace {
 
-bool gArmed = false;
-long gCountdown = -1;              // fail when it reaches 0 (negative: never)
-std::size_t gFailFrom = SIZE_MAX;  // fail every allocation of at least this many bytes
-long gFailures = 0;
-
-void* Allocate(std::size_t size) {
-    if (gArmed && (size >= gFailFrom || gCountdown-- == 0)) {
-        ++gFailures;
-        return nullptr;
-    }
-    return std::malloc(size == 0 ? 1 : size);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    void* p = Allocate(size);
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-void* operator new[](std::size_t size) {
-    void* p = Allocate(size);
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-
-namespace {
-
-// Arms the allocator for the life of the object.
-struct Failing {
-    Failing(long countdown, std::size_t from) {
-        gCountdown = countdown;
-        gFailFrom = from;
-        gFailures = 0;
-        gArmed = true;
-    }
-    ~Failing() { gArmed = false; }
-};
+using qrtest::Failing;
 
 std::vector<std::uint32_t> Pixels(const Picture& p) {
     std::vector<std::uint32_t> out;
@@ -90,7 +35,7 @@ TEST(AllocationFailure, LargeCanvasGivesNoPicture) {
     {
         Failing failing(-1, std::size_t{256} << 20);
         EXPECT_NO_THROW(picture = mdlVexmora::MatrixToPicture(&cell, 1, 1, 32765, 32765, 0, 0));
-        EXPECT_GE(gFailures, 1);
+        EXPECT_GE(qrtest::Failures(), 1);
     }
     EXPECT_EQ(picture, nullptr);
     // The same call with memory to spare makes the picture (so the refusal is what failed).
@@ -166,7 +111,7 @@ TEST(AllocationFailure, EveryAllocationOfEncodeFailingInTurn) {
                 // A fresh encoder each time, so that its own first allocations fail too.
                 clsQRCode qr;
                 EXPECT_NO_THROW(picture = qr.Encode(data, count, c.options, &report)) << n;
-                failures = gFailures;
+                failures = qrtest::Failures();
             }
             if (failures == 0) {  // every allocation went through: the normal result
                 ASSERT_NE(picture, nullptr);
