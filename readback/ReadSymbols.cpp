@@ -48,6 +48,12 @@ bool SameSymbol(const Quad& a, const Quad& b) {
     return Contains(a, Centre(b)) || Contains(b, Centre(a));
 }
 
+// v as a pixel index within 0..last, clamped before the conversion (a reader's corner may be
+// far outside the picture, or no number at all: then 0).
+int PixelIndex(float v, int last) {
+    return !(v > 0) ? 0 : v >= float(last) ? last : int(v);
+}
+
 // The pixels inside region (a symbol's quad with room for its quiet zone), the rest white:
 // one symbol alone, as a detector hands it to a decoder. Its left and top edge in origin.
 GreyImage CutOut(const GreyImage& image, const Quad& region, Corner& origin) {
@@ -56,10 +62,10 @@ GreyImage CutOut(const GreyImage& image, const Quad& region, Corner& origin) {
         left = std::min(left, c.x), right = std::max(right, c.x);
         top = std::min(top, c.y), bottom = std::max(bottom, c.y);
     }
-    const int x0 = std::clamp(int(std::floor(left)), 0, image.width - 1);
-    const int x1 = std::clamp(int(std::ceil(right)), x0, image.width - 1);
-    const int y0 = std::clamp(int(std::floor(top)), 0, image.height - 1);
-    const int y1 = std::clamp(int(std::ceil(bottom)), y0, image.height - 1);
+    const int x0 = PixelIndex(std::floor(left), image.width - 1);
+    const int x1 = std::max(x0, PixelIndex(std::ceil(right), image.width - 1));
+    const int y0 = PixelIndex(std::floor(top), image.height - 1);
+    const int y1 = std::max(y0, PixelIndex(std::ceil(bottom), image.height - 1));
     GreyImage cut;
     cut.width = x1 - x0 + 1;
     cut.height = y1 - y0 + 1;
