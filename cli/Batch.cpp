@@ -41,9 +41,12 @@ struct Stop {
 // A bounded queue: the reader waits while the workers are behind, so memory stays flat. A
 // full queue wakes the reader only once it is half empty, and a worker takes several jobs at
 // a time: threads that hand over one job per wake-up spent more time waking than working.
+// It takes no more than its share of those waiting, so that the last jobs of a batch (or a
+// short batch of large pictures) are not left to one worker while the others are idle.
 class JobQueue {
   public:
-    JobQueue(std::size_t capacity, const Stop& stop) : capacity_(capacity), stop_(stop) {}
+    JobQueue(std::size_t workers, const Stop& stop)
+        : capacity_(workers * 16), workers_(workers), stop_(stop) {}
     // False when the batch stops meanwhile (the job is not taken).
     bool Push(Job job) {
         std::unique_lock lock(mutex_);
@@ -58,14 +61,15 @@ class JobQueue {
         if (jobs_.size() == 1) notEmpty_.notify_one();
         return true;
     }
-    // Waits for jobs and takes up to most of them, in order, into jobs; false when the queue
-    // is closed and empty.
+    // Waits for jobs and takes up to most of them (and its share), in order, into jobs; false
+    // when the queue is closed and empty.
     bool Pop(std::vector<Job>& jobs, std::size_t most) {
         jobs.clear();
         std::unique_lock lock(mutex_);
         notEmpty_.wait(lock, [&] { return !jobs_.empty() || closed_; });
         if (jobs_.empty()) return false;
         const bool wasFull = jobs_.size() > capacity_ / 2;
+        most = std::clamp<std::size_t>(jobs_.size() / workers_, 1, most);
         while (!jobs_.empty() && jobs.size() < most) {
             jobs.push_back(std::move(jobs_.front()));
             jobs_.pop_front();
@@ -89,6 +93,7 @@ class JobQueue {
     std::condition_variable notFull_, notEmpty_;
     std::deque<Job> jobs_;
     std::size_t capacity_;
+    std::size_t workers_;
     const Stop& stop_;
     bool closed_ = false;
 };
@@ -307,7 +312,7 @@ BatchSummary RunBatch(const CliOptions& options, std::FILE* err, bool progress,
                             ? options.jobs
                             : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     Stop stop{stopSignals};
-    JobQueue queue(static_cast<std::size_t>(workers) * 16, stop);
+    JobQueue queue(static_cast<std::size_t>(workers), stop);
     Reporter reporter(err, progress, inputSize);
     std::vector<std::thread> threads;
     for (int i = 0; i < workers; ++i)
