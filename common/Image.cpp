@@ -182,11 +182,7 @@ std::vector<std::uint8_t> Luminance(const Image& image) {
     std::array<std::uint8_t, 256> grey{};
     for (int i = 0; i < 256; ++i) {
         const std::uint32_t c = image.palette[i];
-        const std::uint32_t r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
-        const std::uint32_t alpha = c >> 24;
-        // Over white, as a viewer shows a translucent picture on its page.
-        const std::uint32_t opaque = (r * 11 + g * 16 + b * 5) / 32;
-        grey[i] = static_cast<std::uint8_t>((opaque * alpha + 255 * (255 - alpha) + 127) / 255);
+        grey[i] = OnWhite(GreyOf(c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF), c >> 24);
     }
     std::vector<std::uint8_t> out(image.pixels.size());
     for (std::size_t i = 0; i < out.size(); ++i) out[i] = grey[image.pixels[i]];

@@ -61,9 +61,18 @@ Image Render(const Modules& modules, std::int32_t margin, std::int32_t scale,
 // or a size below 1.
 Image Stretch(const Image& source, std::int32_t width, std::int32_t height);
 
-// Each pixel's luminance, 0 black .. 255 white (the palette's colours are greys or are
-// weighted as the eye sees them), translucent colours laid over white as a viewer shows
-// them: what the readers see.
+// The luminance of a colour as the readers weigh it, 0 black .. 255 white.
+constexpr std::uint8_t GreyOf(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+    return static_cast<std::uint8_t>((red * 11 + green * 16 + blue * 5) / 32);
+}
+
+// grey seen through alpha (0 transparent .. 255 opaque) on a white ground.
+constexpr std::uint8_t OnWhite(std::uint32_t grey, std::uint32_t alpha) {
+    return static_cast<std::uint8_t>((grey * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+// Each pixel's luminance (GreyOf), translucent colours laid over white as a viewer shows
+// them (OnWhite): what the readers see.
 std::vector<std::uint8_t> Luminance(const Image& image);
 
 // An uncompressed 24-bit BMP file (bottom-up rows padded to 4 bytes); dpi 0 writes 3937

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Image.h"  // GreyOf and OnWhite: grey as the readers weigh it
+
 namespace qrdesk {
 
 // Grey pixels row by row from the top, no padding: 0 black .. 255 white.
@@ -42,15 +44,5 @@ struct DecodedImage {
 // white page); error says why not: not a format read here, damaged or cut short, or larger
 // than limits.
 DecodedImage DecodeImageFile(std::span<const std::uint8_t> file, const ImageLimits& limits = {});
-
-// The luminance of a colour as the readers weigh it, 0 black .. 255 white.
-constexpr std::uint8_t GreyOf(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
-    return static_cast<std::uint8_t>((red * 11 + green * 16 + blue * 5) / 32);
-}
-
-// grey seen through alpha (0 transparent .. 255 opaque) on a white ground.
-constexpr std::uint8_t OnWhite(std::uint32_t grey, std::uint32_t alpha) {
-    return static_cast<std::uint8_t>((grey * alpha + 255 * (255 - alpha) + 127) / 255);
-}
 
 }  // namespace qrdesk
