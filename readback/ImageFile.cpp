@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ImageFormats.h"
+#include "common/Logo.h"
 
 namespace qrdesk {
 namespace image {
@@ -53,7 +54,9 @@ DecodedImage DecodeImageFile(std::span<const std::uint8_t> file, const ImageLimi
     if (StartsWith(file, 0, "BM")) return DecodeBmp(file, limits);
     if (file.size() >= 2 && file[0] == 'P' && file[1] >= '1' && file[1] <= '6')
         return DecodePnm(file, limits);
-    if (StartsWith(file, 0, "<svg") || StartsWith(file, 0, "<?xml"))
+    // Told as a logo's format is told: after a byte-order mark, an XML declaration, comments.
+    if (SniffLogoFormat({reinterpret_cast<const char*>(file.data()), file.size()}) ==
+        LogoFormat::Svg)
         return Failure("an SVG drawing, not a picture: draw it first (rsvg-convert -o x.png)");
     return Failure("not a picture in a format read here (PNG, JPEG, GIF, WebP, BMP, PNM)");
 }

@@ -200,6 +200,11 @@ TEST(ImageFile, RefusedWithAReason) {
         {"empty", "", "empty file"},
         {"text", "hello", "not a picture"},
         {"SVG", "<svg xmlns='http://www.w3.org/2000/svg'/>", "SVG drawing"},
+        {"SVG as editors save it",
+         "\xEF\xBB\xBF<?xml version='1.0'?>\n<!-- made by hand -->\n"
+         "<svg xmlns='http://www.w3.org/2000/svg'/>",
+         "SVG drawing"},
+        {"other XML", "<?xml version='1.0'?><note/>", "not a picture"},
         {"PNG bomb", bomb, "100000 x 100000 pixels is larger than 100000000"},
         {"PNG cut short", png.left(png.size() / 2), "PNG:"},
         {"BMP bomb", Convert(Ppm(), {}, "BMP3:x.bmp").left(14 + 40).replace(18, 8, huge),
