@@ -25,19 +25,6 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
-// Reads fd whole, up to one byte past kMaxTextBytes; errno on failure (ECANCELED: a stop
-// signal).
-int ReadAll(int fd, std::string& text, const StopSignals& stopSignals) {
-    char buffer[64 * 1024];
-    for (;;) {
-        const long n = ReadUnlessStopped(fd, buffer, sizeof buffer, &stopSignals);
-        if (n < 0) return errno;
-        if (n == 0) return 0;
-        text.append(buffer, static_cast<std::size_t>(n));
-        if (text.size() > kMaxTextBytes) return 0;
-    }
-}
-
 // The text from the argument, the -r file or standard input; code kOk, or the failure.
 int ReadText(const CliOptions& options, std::string& text, const StopSignals& stopSignals) {
     if (options.source == CliOptions::Source::Argument) {
@@ -46,19 +33,14 @@ int ReadText(const CliOptions& options, std::string& text, const StopSignals& st
     }
     const bool fromStdin = options.source == CliOptions::Source::Stdin;
     const std::string name = fromStdin ? "standard input" : Printable(options.textFile);
-    const int fd = OpenUnlessStopped(fromStdin ? "-" : options.textFile, &stopSignals);
-    if (fd < 0) {
-        if (errno == ECANCELED) return Interrupted(stopSignals);
-        return Fail(kInputOutput, "cannot read " + name + ": " + ErrnoReason(errno));
-    }
-    const int error = ReadAll(fd, text, stopSignals);
-    if (!fromStdin) ::close(fd);
+    const int error =
+        ReadWhole(fromStdin ? "-" : options.textFile, kMaxTextBytes, text, &stopSignals);
     if (error == ECANCELED) return Interrupted(stopSignals);
-    if (error != 0) return Fail(kInputOutput, "cannot read " + name + ": " + ErrnoReason(error));
-    if (text.size() > kMaxTextBytes)
+    if (error == EFBIG)
         return Fail(kDoesNotFit, "the data do not fit: " + name + " holds more than " +
                                      std::to_string(kMaxTextBytes) +
                                      " bytes, more than any symbol holds");
+    if (error != 0) return Fail(kInputOutput, "cannot read " + name + ": " + ErrnoReason(error));
     return kOk;
 }
 

@@ -1,10 +1,7 @@
 #include "cli/Scan.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -116,38 +113,7 @@ std::string SymbolJson(const FoundSymbol& symbol) {
 int ReadPictureFile(const std::string& path, std::string& file, const StopSignals& stopSignals) {
     const bool fromStdin = path == "-";
     const std::string name = fromStdin ? "standard input" : Printable(path);
-    const int fd = OpenUnlessStopped(path, &stopSignals);
-    if (fd < 0) {
-        if (errno == ECANCELED) return Interrupted(stopSignals);
-        std::fprintf(stderr, "qrdesk-cli: cannot read %s: %s\n", name.c_str(),
-                     ErrnoReason(errno).c_str());
-        return kInputOutput;
-    }
-    char buffer[64 * 1024];
-    int error = 0;
-    // A file's size is known: too large is refused unread, else read into one allocation. A
-    // stream grows the buffer by doubling, but never past the limit.
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        if (static_cast<std::uint64_t>(st.st_size) > kMaxPictureFile)
-            error = EFBIG;
-        else
-            file.reserve(static_cast<std::size_t>(st.st_size) + 1);
-    }
-    while (error == 0) {
-        const long n = ReadUnlessStopped(fd, buffer, sizeof buffer, &stopSignals);
-        if (n < 0) error = errno;
-        if (n <= 0) break;
-        const auto count = static_cast<std::size_t>(n);
-        if (file.size() + count > kMaxPictureFile) {
-            error = EFBIG;
-            break;
-        }
-        if (file.size() + count > file.capacity())
-            file.reserve(std::min(std::max(2 * file.capacity(), sizeof buffer), kMaxPictureFile));
-        file.append(buffer, count);
-    }
-    if (!fromStdin) ::close(fd);
+    const int error = ReadWhole(path, kMaxPictureFile, file, &stopSignals);
     if (error == ECANCELED) return Interrupted(stopSignals);
     if (error == EFBIG) {
         std::fprintf(stderr, "qrdesk-cli: %s: a picture file of more than %zu MB is not read\n",

@@ -4,9 +4,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <iterator>
 
 namespace qrdesk::cli {
@@ -114,6 +117,36 @@ int OpenUnlessStopped(const std::string& path, const StopSignals* stopSignals) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd >= 0 || errno != EINTR) return fd;
     }
+}
+
+int ReadWhole(const std::string& path, std::size_t limit, std::string& out,
+              const StopSignals* stopSignals) {
+    const int fd = OpenUnlessStopped(path, stopSignals);
+    if (fd < 0) return errno;
+    int error = 0;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (static_cast<std::uint64_t>(st.st_size) > limit)
+            error = EFBIG;
+        else
+            out.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    }
+    char buffer[64 * 1024];
+    while (error == 0) {
+        const long n = ReadUnlessStopped(fd, buffer, sizeof buffer, stopSignals);
+        if (n < 0) error = errno;
+        if (n <= 0) break;
+        const auto count = static_cast<std::size_t>(n);
+        if (out.size() + count > limit) {
+            error = EFBIG;
+            break;
+        }
+        if (out.size() + count > out.capacity())
+            out.reserve(std::min(std::max(2 * out.capacity(), sizeof buffer), limit));
+        out.append(buffer, count);
+    }
+    if (path != "-") ::close(fd);
+    return error;
 }
 
 const char* SignalName(int signal) {

@@ -5,6 +5,7 @@
 // 128 + the signal. A second such signal ends the program at once, as if not caught.
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 
 namespace qrdesk::cli {
@@ -35,6 +36,13 @@ long ReadUnlessStopped(int fd, void* buffer, unsigned long size, const StopSigna
 // Opens path for reading, standard input for "-" (not to be closed then). A FIFO without a
 // writer waits in open(): a stop signal ends that wait with -1 and errno ECANCELED.
 int OpenUnlessStopped(const std::string& path, const StopSignals* stopSignals);
+
+// Reads the file at path ("-": standard input) whole into out, at most limit bytes. A regular
+// file larger than that is not read at all; a stream is read until it ends or passes the
+// limit, its buffer grown by doubling but never past it. 0, or the errno: EFBIG past the
+// limit, ECANCELED when a stop signal came (in open() too, waiting for a FIFO's writer).
+int ReadWhole(const std::string& path, std::size_t limit, std::string& out,
+              const StopSignals* stopSignals);
 
 // The signal's name without "SIG" ("INT"), for messages.
 const char* SignalName(int signal);
