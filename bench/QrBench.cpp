@@ -114,8 +114,9 @@ struct Prepared {
         blocks = qr.GetEcBlockCount(version, level);
         ec = qr.GetEcCodewordsPerBlock(version, level);
         dataCodewords = total - blocks * ec;
-        longLength = (dataCodewords + blocks - 1) / blocks;
-        shortBlocks = dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;
+        const symbol::BlockSplit split = symbol::SplitIntoBlocks(dataCodewords, blocks);
+        longLength = split.longLength;
+        shortBlocks = split.shortBlocks;
         size = qr.GetSymbolSize(version);
         symbol::WriteDataCodewords(ws->data, dataCodewords, 0, Bytes(p->text), ws->segments,
                                    segmentCount, version);

@@ -139,9 +139,7 @@ std::shared_ptr<Picture> clsQRCode::EncodeWith(Workspace& ws, const std::uint8_t
     // ones (L), error correction, interleaved. Zeros after the last: the remainder bits.
     symbol::WriteDataCodewords(ws.data, dataCodewords, options.eci, data, ws.segments, segmentCount,
                                v);
-    const std::int32_t longLength = (dataCodewords + blocks - 1) / blocks;  // L
-    const std::int32_t shortBlocks =
-        dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;  // S
+    const auto [longLength, shortBlocks] = symbol::SplitIntoBlocks(dataCodewords, blocks);  // L, S
     const symbol::ErrorCorrectionTables* tables = ErrorCorrectionTablesFor(longLength, ecPerBlock);
     if (tables == nullptr) return nullptr;
     symbol::InterleaveWithErrorCorrection(ws.data, blocks, shortBlocks, longLength, *tables,

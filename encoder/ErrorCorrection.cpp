@@ -308,10 +308,7 @@ bool clsQRCode::DataCodewordsOf(const std::uint8_t* codewords, std::int32_t vers
     const std::int32_t ecPerBlock = GetEcCodewordsPerBlock(version, level);
     if (version < 1 || total <= 0 || blocks <= 0 || ecPerBlock <= 0) return false;
     const std::int32_t dataCodewords = total - blocks * ecPerBlock;
-    // As Encode splits them: the first shortBlocks blocks one codeword shorter.
-    const std::int32_t longLength = (dataCodewords + blocks - 1) / blocks;
-    const std::int32_t shortBlocks =
-        dataCodewords % blocks == 0 ? 0 : blocks - dataCodewords % blocks;
+    const auto [longLength, shortBlocks] = symbol::SplitIntoBlocks(dataCodewords, blocks);
     std::int32_t at = 0;
     for (std::int32_t i = 0; i < longLength; ++i)
         for (std::int32_t b = 0; b < blocks; ++b)

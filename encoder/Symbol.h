@@ -190,6 +190,16 @@ void DeriveErrorCorrectionTables(const clsReedSolomon& rs, const clsFiniteField&
 // encoders; nullptr for another length or when memory runs out.
 const ErrorCorrectionTables* SharedErrorCorrectionTables(std::int32_t ecLength);
 
+// How dataCodewords split into blocks (Table 9): blocks of longLength, the first shortBlocks
+// of them one codeword shorter.
+struct BlockSplit {
+    std::int32_t longLength, shortBlocks;
+};
+constexpr BlockSplit SplitIntoBlocks(std::int32_t dataCodewords, std::int32_t blocks) {
+    const std::int32_t rest = dataCodewords % blocks;
+    return {(dataCodewords + blocks - 1) / blocks, rest == 0 ? 0 : blocks - rest};
+}
+
 // Splits the data codewords into blocks (shortBlocks of longLength - 1, the rest of
 // longLength), computes each block's error-correction codewords (tables.ecLength of them)
 // and writes all codewords interleaved to out (data rounds, then error-correction rounds).
