@@ -2,12 +2,8 @@
 // screen, Ctrl+R), the clipboard's picture (Ctrl+Shift+V), pictures dropped on the window,
 // and "编辑并重新生成" from the results window.
 
-#include <filesystem>
-#include <system_error>
-
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -42,8 +38,7 @@ QString ImageFilter() {
 // The picture in the file at path, or a null image with *error set.
 QImage LoadImage(const QString& path, QString* error) {
     // A FIFO or device would block the window or never end: pictures are regular files.
-    std::error_code ignored;
-    if (!std::filesystem::is_regular_file(QFile::encodeName(path).toStdString(), ignored)) {
+    if (!QFileInfo(path).isFile()) {
         if (error)
             *error = ReadingText::tr("无法读取图片“%1”：%2")
                          .arg(QFileInfo(path).fileName(), ReadingText::tr("不是普通文件。"));
